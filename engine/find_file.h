@@ -1,0 +1,94 @@
+// TFindFile: the file search. Given search targets (a folder followed by a mask, or one file), it
+// walks the folders, optionally with all subfolders, filters each entry and reports those that pass
+// to OnFound, inside StartSearch, on the calling thread.
+//
+// Walk order: every entry of a folder that matches comes before anything of its subfolders.
+// Names beginning with "." are skipped and such folders never entered. Links to folders are never
+// descended into and never reported.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/error.h"
+
+namespace vorlisk {
+
+enum TFileAttribute : uint8_t { ffArchive, ffReadonly, ffHidden, ffSystem, ffDirectory };
+
+// A set of TFileAttribute members.
+class TFileAttributes {
+ public:
+  constexpr TFileAttributes() = default;
+  constexpr TFileAttributes(std::initializer_list<TFileAttribute> members) {
+    for (auto m : members) bits_ |= static_cast<uint8_t>(1u << m);
+  }
+  constexpr bool Has(TFileAttribute m) const { return (bits_ >> m) & 1u; }
+  constexpr bool Empty() const { return bits_ == 0; }
+  constexpr uint8_t Bits() const { return bits_; }
+  constexpr bool operator==(const TFileAttributes&) const = default;
+
+ private:
+  uint8_t bits_ = 0;
+};
+
+struct TSearchRec {
+  std::string Name;  // without folder
+  uint32_t Size = 0;
+  uint32_t Attr = 0;  // platform attribute bits (platform/filesystem.h)
+  int64_t CreationTime = 0, LastAccessTime = 0, LastWriteTime = 0;
+};
+
+class EFindFileError : public Error {
+ public:
+  using Error::Error;
+};
+
+class TFindFile;
+using TFoundEvent =
+    std::function<void(TFindFile& Sender, const std::string& Folder, const TSearchRec& FileInfo)>;
+
+class TFindFile {
+ public:
+  TFindFile();
+  ~TFindFile();
+
+  const std::string& Filename() const { return filename_; }
+  // Throws EFindFileError "%s\n\rInvalid filename specified" for a value with a folder part.
+  void SetFilename(const std::string& value);
+  const std::string& Location() const { return location_; }
+  // Throws EFindFileError "%s\n\rlocation cannot to be contained wildcards".
+  void SetLocation(const std::string& value);
+
+  std::vector<std::string> IncludeFiles;
+  std::vector<std::string> ExcludeFiles;
+  bool Subfolders = true;
+  TFileAttributes Attributes{ffArchive, ffReadonly, ffHidden, ffSystem};
+  bool ExactAttribute = false;
+  TFoundEvent OnFound;
+
+  // Runs one complete search; returns at once when a search of this object is running.
+  // Any error while searching (also one thrown by OnFound) ends the search and is not passed on.
+  void StartSearch();
+  bool Busy() const { return busy_; }
+
+ private:
+  std::string filename_ = "*.*";
+  std::string location_;
+  bool busy_ = false;
+  bool aborted_ = false;
+  bool destroying_ = false;
+  std::vector<std::string> excludeCopy_;
+
+  std::vector<std::string> BuildTargets() const;
+  void SearchFolder(const std::string& folder, const std::string& mask);
+  bool Passes(const std::string& folder, const TSearchRec& rec) const;
+};
+
+// Exclude-pattern matching of the search: the component's own algorithm, not the platform's masks.
+bool MatchesExcludePattern(std::string_view path, std::string_view pattern);
+
+}  // namespace vorlisk

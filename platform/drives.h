@@ -1,0 +1,49 @@
+// Drive letters of Windows path text and the host folders they stand for.
+//
+// The core names every file in Windows path text ("C:\Temp\a.tmp"). On POSIX each drive letter
+// stands for a host folder: by default C: is the host root "/", so C:\home\ana\x.log is
+// /home/ana/x.log. The environment variable VORLISK_DRIVES ("C=/srv/c;D=/mnt/data") and
+// MapDrive() change or add letters; tests map drives to temporary folders. On Windows the mapping
+// is the identity. Letters compare without regard to case.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vorlisk::platform {
+
+// Maps a drive letter to a host folder (replacing an earlier mapping of that letter).
+void MapDrive(char letter, std::string_view hostFolder);
+void UnmapDrive(char letter);
+// Back to the defaults: C: is "/", then VORLISK_DRIVES as the environment holds it now.
+void ResetDriveMappings();
+
+// "X:\a\b" (absolute Windows text on a mapped drive) to the host path; nullopt for anything else
+// (relative text, UNC names, unmapped letters). "." and ".." components are not resolved here.
+std::optional<std::string> ToHostPath(std::string_view windowsPath);
+
+// An absolute host path to Windows text on the drive whose folder holds it (the longest match);
+// nullopt when no drive holds it.
+std::optional<std::string> ToWindowsPath(std::string_view hostPath);
+
+// As ToWindowsPath, but when no drive holds the folder a free letter (from Z: downwards) is mapped
+// to it, so that a program folder outside every drive still has Windows text.
+std::string ToWindowsPathMappingIfNeeded(std::string_view hostFolder);
+
+// RAII mapping for tests and scoped use: maps on construction, restores the previous state after.
+class ScopedDriveMapping {
+ public:
+  ScopedDriveMapping(char letter, std::string_view hostFolder);
+  ~ScopedDriveMapping();
+  ScopedDriveMapping(const ScopedDriveMapping&) = delete;
+  ScopedDriveMapping& operator=(const ScopedDriveMapping&) = delete;
+
+ private:
+  char letter_;
+  std::optional<std::string> previous_;
+};
+
+std::optional<std::string> DriveMapping(char letter);
+
+}  // namespace vorlisk::platform

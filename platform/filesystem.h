@@ -1,0 +1,113 @@
+// The file system as the program sees it: Windows path text, Windows attribute bits.
+//
+// Links: nothing here follows a symbolic link (or junction) found in a folder. Enumeration reports
+// a link with kAttrReparsePoint: a link to a folder also carries kAttrDirectory, every other link
+// is reported like a file. Deleting a link removes the link, never its target. Special files
+// (pipes, sockets, devices) are never reported and never count as files.
+//
+// Attributes on POSIX: a regular file carries kAttrArchive, and kAttrReadOnly when its owner may
+// not write it; a folder carries only kAttrDirectory.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vorlisk::platform {
+
+inline constexpr uint32_t kAttrReadOnly = 0x01;
+inline constexpr uint32_t kAttrHidden = 0x02;
+inline constexpr uint32_t kAttrSystem = 0x04;
+inline constexpr uint32_t kAttrDirectory = 0x10;
+inline constexpr uint32_t kAttrArchive = 0x20;
+inline constexpr uint32_t kAttrReparsePoint = 0x400;
+
+struct FindData {
+  std::string name;         // without folder
+  uint32_t attributes = 0;  // kAttr* bits
+  uint64_t size = 0;
+  int64_t creationTime = 0;  // seconds since 1970-01-01 UTC
+  int64_t lastAccessTime = 0;
+  int64_t lastWriteTime = 0;
+};
+
+// Does `name` match the wildcard mask under FindFirstFile's rules? Pure text; rules in the .cpp.
+bool MatchesWildcardMask(std::string_view mask, std::string_view name);
+
+// Enumerates the folder of `pattern` ("C:\Temp\*.tmp": folder part, then mask) and calls onEntry
+// for each entry whose name matches the mask, in the file system's order. The entries "." and ".."
+// are never reported. onEntry returns false to stop. Returns false when the folder cannot be read.
+bool FindFiles(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry);
+
+// As GetFullPathName: relative text is taken from the current folder, "." and ".." are resolved,
+// "/" counts as "\". A trailing "\" is kept.
+std::string GetFullPathName(std::string_view path);
+// The same, relative to the given current folder instead of the process's (pure text).
+std::string ResolveFullPath(std::string_view current, std::string_view path);
+std::string GetCurrentDirectory();  // Windows text, no trailing "\" unless a drive root
+
+// Attributes of the entry itself (a final link is not followed); nullopt when it does not exist.
+std::optional<uint32_t> GetFileAttributes(std::string_view path);
+// Sets the read-only bit (the only bit POSIX keeps); false on failure or for a link.
+bool SetFileAttributes(std::string_view path, uint32_t attributes);
+
+struct FileStatus {
+  bool isLink = false;       // the entry itself is a symbolic link (or junction)
+  bool isDirectory = false;  // a folder, or a link to one
+  bool isFile = false;       // a regular file, or a link to anything but a folder
+  uint32_t linkCount = 0;    // hard links of a regular file
+  uint64_t size = 0;
+  uint32_t attributes = 0;
+};
+std::optional<FileStatus> GetFileStatus(std::string_view path);
+
+bool FileExists(std::string_view path);  // GetFileStatus(path)->isFile
+bool DirectoryExists(std::string_view path);
+bool DeleteFile(std::string_view path);  // removes a file or a link; never a folder
+bool CreateDirectory(std::string_view path);
+bool CopyFile(std::string_view source, std::string_view target, bool failIfExists);
+
+std::optional<std::string> ReadFileBytes(std::string_view path);
+// Replaces the file atomically (temporary file in the same folder, flushed, renamed over it).
+// Throws WriteError. Never writes through a link: a link at `path` is replaced by the file.
+void WriteFileAtomically(std::string_view path, std::string_view bytes);
+
+// Identity of a file's contents on disk, for caches: equal stamps mean the file did not change.
+struct FileStamp {
+  uint64_t device = 0, inode = 0, size = 0;
+  int64_t mtimeNs = 0, ctimeNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> GetFileStamp(std::string_view path);
+
+// A file opened for writing only, without sharing, for overwriting in place.
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+  virtual uint64_t Size() const = 0;
+  // Writes all bytes at the offset; false when not all could be written (e.g. a full disk).
+  virtual bool WriteAt(uint64_t offset, const void* data, std::size_t size) = 0;
+  // Opens an existing regular file; nullptr when it is missing, is a link (never followed), is
+  // read-only by its attributes (whatever the process's privileges) or cannot be opened.
+  static std::unique_ptr<FileWriter> OpenExisting(std::string_view path);
+};
+
+// A text file written line by line, each line ended by CRLF (the wash log). Throws Error with the
+// run-time file error text ("File access denied", "Disk full", ...) on any failed open or write.
+class LineWriter {
+ public:
+  virtual ~LineWriter() = default;
+  virtual void WriteLine(std::string_view line) = 0;
+  virtual void Close() = 0;  // throws on a failed flush
+  // Opens for appending at the end, creating the file when missing.
+  static std::unique_ptr<LineWriter> OpenAppend(std::string_view path);
+};
+
+// Test seam: makes the next atomic writes fail as a full disk would ("write") or as a failed
+// rename ("rename"); empty text clears it.
+void SetWriteFaultForTesting(std::string_view fault);
+
+}  // namespace vorlisk::platform

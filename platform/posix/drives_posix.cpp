@@ -1,0 +1,172 @@
+// POSIX only: drive letters of Windows path text mapped to host folders.
+#include <array>
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/drives.h"
+#include "platform/text.h"
+
+namespace vorlisk::platform {
+
+namespace {
+
+struct DriveTable {
+  std::array<std::optional<std::string>, 26> folders;
+  bool initialised = false;
+};
+
+std::mutex& TableMutex() {
+  static std::mutex m;
+  return m;
+}
+
+DriveTable& Table() {
+  static DriveTable table;
+  return table;
+}
+
+int LetterIndex(char letter) {
+  const char up = UpperAZ(std::string(1, letter))[0];
+  return (up >= 'A' && up <= 'Z') ? up - 'A' : -1;
+}
+
+// Host folder without trailing "/" (the root stays "/").
+std::string NormaliseHostFolder(std::string_view folder) {
+  std::string out(folder);
+  while (out.size() > 1 && out.back() == '/') out.pop_back();
+  return out;
+}
+
+void LoadDefaults(DriveTable& t) {
+  t.folders = {};
+  t.folders['C' - 'A'] = "/";
+  if (const char* env = std::getenv("VORLISK_DRIVES")) {
+    std::string_view rest(env);
+    while (!rest.empty()) {
+      const auto semi = rest.find(';');
+      std::string_view piece = rest.substr(0, semi);
+      rest = semi == std::string_view::npos ? std::string_view() : rest.substr(semi + 1);
+      const auto eq = piece.find('=');
+      if (eq == std::string_view::npos) continue;
+      std::string letter = Trim(piece.substr(0, eq));
+      if (letter.size() == 2 && letter[1] == ':') letter.pop_back();
+      std::string folder = Trim(piece.substr(eq + 1));
+      if (letter.size() != 1 || folder.empty() || folder[0] != '/') continue;
+      const int idx = LetterIndex(letter[0]);
+      if (idx >= 0) t.folders[static_cast<std::size_t>(idx)] = NormaliseHostFolder(folder);
+    }
+  }
+  t.initialised = true;
+}
+
+DriveTable& Ready() {
+  DriveTable& t = Table();
+  if (!t.initialised) LoadDefaults(t);
+  return t;
+}
+
+}  // namespace
+
+void MapDrive(char letter, std::string_view hostFolder) {
+  std::lock_guard lock(TableMutex());
+  const int idx = LetterIndex(letter);
+  if (idx < 0) return;
+  Ready().folders[static_cast<std::size_t>(idx)] = NormaliseHostFolder(hostFolder);
+}
+
+void UnmapDrive(char letter) {
+  std::lock_guard lock(TableMutex());
+  const int idx = LetterIndex(letter);
+  if (idx >= 0) Ready().folders[static_cast<std::size_t>(idx)].reset();
+}
+
+void ResetDriveMappings() {
+  std::lock_guard lock(TableMutex());
+  LoadDefaults(Table());
+}
+
+std::optional<std::string> DriveMapping(char letter) {
+  std::lock_guard lock(TableMutex());
+  const int idx = LetterIndex(letter);
+  if (idx < 0) return std::nullopt;
+  return Ready().folders[static_cast<std::size_t>(idx)];
+}
+
+std::optional<std::string> ToHostPath(std::string_view windowsPath) {
+  if (windowsPath.size() < 2 || windowsPath[1] != ':') return std::nullopt;
+  if (windowsPath.size() > 2 && windowsPath[2] != '\\' && windowsPath[2] != '/') return std::nullopt;
+  const auto folder = DriveMapping(windowsPath[0]);
+  if (!folder) return std::nullopt;
+  std::string rest(windowsPath.substr(std::min<std::size_t>(3, windowsPath.size())));
+  for (char& c : rest)
+    if (c == '\\') c = '/';
+  std::string out = *folder;
+  if (rest.empty()) return out;
+  if (out.back() != '/') out += '/';
+  return out + rest;
+}
+
+std::optional<std::string> ToWindowsPath(std::string_view hostPath) {
+  if (hostPath.empty() || hostPath[0] != '/') return std::nullopt;
+  std::lock_guard lock(TableMutex());
+  const DriveTable& t = Ready();
+  int best = -1;
+  std::size_t bestLen = 0;
+  for (int i = 0; i < 26; ++i) {
+    const auto& f = t.folders[static_cast<std::size_t>(i)];
+    if (!f) continue;
+    const std::string& folder = *f;
+    bool inside = false;
+    if (folder == "/") {
+      inside = true;
+    } else if (hostPath.substr(0, folder.size()) == folder &&
+               (hostPath.size() == folder.size() || hostPath[folder.size()] == '/')) {
+      inside = true;
+    }
+    // Longest folder wins; on a tie the earlier letter.
+    const std::size_t len = folder == "/" ? 0 : folder.size();
+    if (inside && (best < 0 || len > bestLen)) {
+      best = i;
+      bestLen = len;
+    }
+  }
+  if (best < 0) return std::nullopt;
+  std::string rest(hostPath.substr(bestLen));
+  while (!rest.empty() && rest[0] == '/') rest.erase(0, 1);
+  for (char& c : rest)
+    if (c == '/') c = '\\';
+  std::string out;
+  out += static_cast<char>('A' + best);
+  out += ":\\";
+  return out + rest;
+}
+
+std::string ToWindowsPathMappingIfNeeded(std::string_view hostFolder) {
+  if (auto w = ToWindowsPath(hostFolder)) return *w;
+  {
+    std::lock_guard lock(TableMutex());
+    DriveTable& t = Ready();
+    for (int i = 25; i >= 3; --i) {
+      auto& f = t.folders[static_cast<std::size_t>(i)];
+      if (!f) {
+        f = NormaliseHostFolder(hostFolder);
+        break;
+      }
+    }
+  }
+  return ToWindowsPath(hostFolder).value_or(std::string());
+}
+
+ScopedDriveMapping::ScopedDriveMapping(char letter, std::string_view hostFolder)
+    : letter_(letter), previous_(DriveMapping(letter)) {
+  MapDrive(letter, hostFolder);
+}
+
+ScopedDriveMapping::~ScopedDriveMapping() {
+  if (previous_)
+    MapDrive(letter_, *previous_);
+  else
+    UnmapDrive(letter_);
+}
+
+}  // namespace vorlisk::platform

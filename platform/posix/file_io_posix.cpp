@@ -1,0 +1,150 @@
+// POSIX only: whole-file reads, atomic replacement and file stamps.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include "platform/drives.h"
+#include "platform/error.h"
+#include "platform/filesystem.h"
+#include "platform/posix/posix_util.h"
+
+namespace vorlisk::platform {
+
+namespace posix {
+
+std::string FileErrorText(int err) {
+  switch (err) {
+    case ENOENT:
+      return "File not found";
+    case ENOTDIR:
+      return "Path not found";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+      return "File access denied";
+    case ENOSPC:
+    case EDQUOT:
+      return "Disk full";
+    case EMFILE:
+    case ENFILE:
+      return "Too many open files";
+    case EISDIR:
+      return "File access denied";
+    default:
+      return std::string("I/O error: ") + std::strerror(err);
+  }
+}
+
+std::optional<std::string> HostPathOf(std::string_view windowsPath) {
+  return ToHostPath(GetFullPathName(windowsPath));
+}
+
+namespace {
+std::string& FaultStorage() {
+  static std::string fault;
+  return fault;
+}
+}  // namespace
+
+const std::string& WriteFault() { return FaultStorage(); }
+
+}  // namespace posix
+
+void SetWriteFaultForTesting(std::string_view fault) { posix::FaultStorage() = std::string(fault); }
+
+std::optional<std::string> ReadFileBytes(std::string_view path) {
+  const auto host = posix::HostPathOf(path);
+  if (!host) return std::nullopt;
+  const int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  std::string out;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) out.reserve(static_cast<std::size_t>(st.st_size));
+  else if (S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    out.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return out;
+}
+
+void WriteFileAtomically(std::string_view path, std::string_view bytes) {
+  const std::string shown(path);
+  const auto host = posix::HostPathOf(path);
+  if (!host) throw WriteError(shown);
+  const auto slash = host->rfind('/');
+  const std::string dir = slash == 0 ? "/" : host->substr(0, slash);
+  const std::string base = host->substr(slash + 1);
+
+  static std::mt19937_64 rng{std::random_device{}()};
+  std::string tmp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+    tmp = dir + "/." + base + ".tmp" + std::to_string(rng() % 1000000000ULL);
+    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) throw WriteError(shown);
+
+  // Keep the permissions of the file being replaced (never those of a link's target).
+  struct stat old {};
+  if (::lstat(host->c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+
+  bool ok = posix::WriteFault() != "write";
+  std::size_t done = 0;
+  while (ok && done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (ok && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  if (ok && posix::WriteFault() == "rename") ok = false;
+  if (ok && ::rename(tmp.c_str(), host->c_str()) != 0) ok = false;
+  if (!ok) {
+    ::unlink(tmp.c_str());
+    throw WriteError(shown);
+  }
+  // Make the rename itself durable.
+  const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+}
+
+std::optional<FileStamp> GetFileStamp(std::string_view path) {
+  const auto host = posix::HostPathOf(path);
+  if (!host) return std::nullopt;
+  struct stat st {};
+  if (::stat(host->c_str(), &st) != 0) return std::nullopt;
+  FileStamp s;
+  s.device = static_cast<uint64_t>(st.st_dev);
+  s.inode = static_cast<uint64_t>(st.st_ino);
+  s.size = static_cast<uint64_t>(st.st_size);
+  s.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+  s.ctimeNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
+  return s;
+}
+
+}  // namespace vorlisk::platform

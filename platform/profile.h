@@ -1,0 +1,91 @@
+// Profile (INI) files: item files, the order file and the settings file.
+//
+// Contract (the rules of the Windows profile API, which the Win32 backend gets from the system and
+// the portable implementation reproduces):
+// - 8-bit text; CR, LF and CRLF end lines on reading; CRLF is written; no byte-order mark.
+// - Section and key names compare without regard to case after trimming. The first section of a
+//   name and, inside it, the first key of a name are the ones read and written.
+// - Reading: a missing file, section or key gives the caller's default; blanks around key names and
+//   values are ignored; a value of two or more characters enclosed in one pair of matching double
+//   or single quotes loses that pair; at most 2047 characters of a value are returned.
+// - Writing replaces the value in place, or appends the key after the last line of its section,
+//   appending the section at the end of the file and creating the file as needed. Every other line
+//   is kept byte for byte. Leading blanks of a written value are dropped. A name or value holding CR
+//   or LF is refused with an Error (it would create keys of its own).
+// - Deleting a key removes its line; erasing a section removes its header and lines. Both succeed
+//   silently when the file, section or key is missing.
+// - Encodings: booleans written "1"/"0" and read as integers (non-zero is true); integers in decimal,
+//   read as decimal or hexadecimal after "0x"; anything that is no number gives the default.
+//
+// Beyond the Windows API:
+// - Every write reaches the disk atomically: a temporary file in the same folder, flushed, renamed
+//   over the old file. A failed write raises WriteError ("Unable to write to %s") and leaves the
+//   old file as it was.
+// - Reads are served from a parsed copy that is parsed again only when the file changed on disk.
+// - ProfileBatch defers the writes to one file until the batch ends, so an operation writing many
+//   keys rewrites the file once.
+//
+// Paths are Windows path text (see drives.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorlisk::platform {
+
+inline constexpr std::size_t kProfileValueMax = 2047;
+
+class ProfileFile {
+ public:
+  explicit ProfileFile(std::string path);
+
+  const std::string& Path() const { return path_; }
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view def) const;
+  int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def) const;
+  bool ReadBool(std::string_view section, std::string_view key, bool def) const;
+
+  bool SectionExists(std::string_view section) const;
+  bool ValueExists(std::string_view section, std::string_view key) const;
+  // Key names of a section, in file order (first occurrence of each name).
+  std::vector<std::string> ReadSectionKeys(std::string_view section) const;
+
+  // Throw WriteError when the file cannot be written, Error for a name or value with CR or LF.
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view key, int32_t value);
+  void WriteBool(std::string_view section, std::string_view key, bool value);
+
+  // Never throw: failures are ignored, as the callers expect.
+  void EraseSection(std::string_view section) noexcept;
+  void DeleteKey(std::string_view section, std::string_view key) noexcept;
+
+ private:
+  std::string path_;
+};
+
+// Writes to one file made while a batch is open are kept in memory and written once, by Commit()
+// or when the outermost batch of that file ends. Batches of the same file nest. When a batch ends
+// by an exception, what was written so far is still saved (errors then are swallowed), so keys
+// written before a failure stay written.
+class ProfileBatch {
+ public:
+  explicit ProfileBatch(std::string path);
+  ~ProfileBatch();
+  ProfileBatch(const ProfileBatch&) = delete;
+  ProfileBatch& operator=(const ProfileBatch&) = delete;
+
+  // Writes pending changes now; throws WriteError. Later writes in the batch are deferred again.
+  void Commit();
+
+ private:
+  std::string path_;
+};
+
+// Forgets every parsed copy (tests use it after changing files behind the cache's back within the
+// same clock tick).
+void ClearProfileCache();
+
+}  // namespace vorlisk::platform

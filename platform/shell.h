@@ -1,0 +1,18 @@
+// Services of the desktop shell that the special targets stand for.
+//
+// On POSIX: the Recycle Bin is the freedesktop.org Trash (the home trash under $XDG_DATA_HOME and
+// the per-volume trash folders of every mounted file system); the URL history is the freedesktop
+// "recently used" store ($XDG_DATA_HOME/recently-used.xbel).
+#pragma once
+
+namespace vorlisk::platform {
+
+// Empties the Recycle Bins of all drives without confirmation, progress display or sound.
+// Reports nothing; failures are ignored. Never follows a link found in a bin.
+void EmptyRecycleBins();
+
+// Clears the URL history of the system's browser. Throws Error with the platform's text when the
+// history store cannot be reached or written.
+void ClearUrlHistoryStore();
+
+}  // namespace vorlisk::platform

@@ -1,0 +1,96 @@
+#include "platform/text.h"
+
+#include <charconv>
+#include <limits>
+
+namespace vorlisk {
+
+namespace {
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+char UpperAZChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+}  // namespace
+
+std::string TrimLeft(std::string_view s) {
+  std::size_t b = 0;
+  while (b < s.size() && IsBlank(s[b])) ++b;
+  return std::string(s.substr(b));
+}
+
+std::string TrimRight(std::string_view s) {
+  std::size_t e = s.size();
+  while (e > 0 && IsBlank(s[e - 1])) --e;
+  return std::string(s.substr(0, e));
+}
+
+std::string Trim(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return std::string(s.substr(b, e - b));
+}
+
+std::string UpperAZ(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = UpperAZChar(c);
+  return out;
+}
+
+bool SameTextAZ(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (UpperAZChar(a[i]) != UpperAZChar(b[i])) return false;
+  return true;
+}
+
+std::string ExtractFilePath(std::string_view path) {
+  const auto pos = path.rfind('\\');
+  return pos == std::string_view::npos ? std::string() : std::string(path.substr(0, pos + 1));
+}
+
+std::string ExtractFileName(std::string_view path) {
+  const auto pos = path.rfind('\\');
+  return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
+}
+
+std::string IncludeTrailingBackslash(std::string_view path) {
+  std::string out(path);
+  if (!out.empty() && out.back() != '\\') out += '\\';
+  return out;
+}
+
+std::string ExcludeTrailingBackslash(std::string_view path) {
+  std::string out(path);
+  if (out.size() > 1 && out.back() == '\\' && out[out.size() - 2] != ':') out.pop_back();
+  return out;
+}
+
+bool ParseInt32(std::string_view text, int32_t& out) {
+  bool negative = false;
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  int base = 10;
+  if (text.size() - i > 2 && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  if (i >= text.size() || text[i] == '-' || text[i] == '+') return false;
+  int64_t value = 0;
+  const char* first = text.data() + i;
+  const char* last = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(first, last, value, base);
+  if (ec != std::errc() || ptr != last) return false;
+  if (negative) value = -value;
+  if (base == 16 && !negative && value > std::numeric_limits<int32_t>::max() &&
+      value <= std::numeric_limits<uint32_t>::max()) {
+    value = static_cast<int32_t>(static_cast<uint32_t>(value));  // 0xFFFFFFFF reads as -1
+  }
+  if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
+    return false;
+  out = static_cast<int32_t>(value);
+  return true;
+}
+
+}  // namespace vorlisk

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Configures and builds one build folder: build.sh [plain|asan].
+set -euo pipefail
+cd "$(dirname "$0")/.."
+kind=${1:-plain}
+bash scripts/deps.sh
+case "$kind" in
+  plain) dir=build; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  asan) dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=Debug -DVORLISK_SANITIZE=ON -DVORLISK_BUILD_BENCH=OFF) ;;
+  *) echo "usage: build.sh [plain|asan]" >&2; exit 2 ;;
+esac
+cmake -S . -B "$dir" "${flags[@]}" >/dev/null
+cmake --build "$dir" -j "$(nproc)"

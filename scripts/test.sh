@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds and runs every test: test.sh [plain|asan].
+set -euo pipefail
+cd "$(dirname "$0")/.."
+kind=${1:-plain}
+bash scripts/build.sh "$kind"
+dir=build
+[ "$kind" = asan ] && dir=build-asan
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"

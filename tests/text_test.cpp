@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include "platform/drives.h"
+#include "platform/filesystem.h"
+#include "platform/text.h"
+
+namespace vorlisk {
+namespace {
+
+TEST(ParseInt32, AcceptsDecimalAndHexRejectsEverythingElse) {
+  struct Case {
+    const char* text;
+    bool ok;
+    int32_t value;
+  } cases[] = {{"0", true, 0},          {"42", true, 42},       {"-7", true, -7},
+               {"+5", true, 5},         {"0x1F", true, 31},     {"0X10", true, 16},
+               {"0xFFFFFFFF", true, -1}, {"", false, 0},        {"abc", false, 0},
+               {"1.5", false, 0},       {"--5", false, 0},      {"0x", false, 0},
+               {"99999999999", false, 0}, {"12 ", false, 0}};
+  for (const auto& c : cases) {
+    int32_t v = 0;
+    EXPECT_EQ(ParseInt32(c.text, v), c.ok) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(v, c.value) << c.text;
+    }
+  }
+}
+
+TEST(TextHelpers, TrimFoldAndPathParts) {
+  EXPECT_EQ(Trim(" \t a b \r\n"), "a b");
+  EXPECT_EQ(UpperAZ("abc\xe9z"), "ABC\xe9Z");  // only a to z fold
+  EXPECT_TRUE(SameTextAZ("Temp", "TEMP"));
+  EXPECT_EQ(ExtractFilePath("C:\\Temp\\*.tmp"), "C:\\Temp\\");
+  EXPECT_EQ(ExtractFileName("C:\\Temp\\*.tmp"), "*.tmp");
+  EXPECT_EQ(ExtractFilePath("*.*"), "");
+  EXPECT_EQ(ExcludeTrailingBackslash("C:\\"), "C:\\");
+  EXPECT_EQ(ExcludeTrailingBackslash("C:\\Temp\\"), "C:\\Temp");
+  EXPECT_EQ(IncludeTrailingBackslash(""), "");
+}
+
+TEST(ResolveFullPath, ResolvesAgainstCurrentFolderLikeGetFullPathName) {
+  const char* cur = "C:\\work\\dir";
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {{"a.txt", "C:\\work\\dir\\a.txt"},
+               {".", "C:\\work\\dir"},
+               {".\\", "C:\\work\\dir\\"},
+               {"..\\x\\", "C:\\work\\x\\"},
+               {"\\top", "C:\\top"},
+               {"D:\\a\\.\\b\\..\\c", "D:\\a\\c"},
+               {"C:\\..\\..\\x", "C:\\x"},
+               {"C:\\a\\\\b/c\\", "C:\\a\\b\\c\\"},
+               {"d:\\", "D:\\"}};
+  for (const auto& c : cases) EXPECT_EQ(platform::ResolveFullPath(cur, c.in), c.out) << c.in;
+}
+
+TEST(DriveMapping, MapsBothWaysAndPrefersLongestFolder) {
+  platform::ScopedDriveMapping c('C', "/srv/c");
+  platform::ScopedDriveMapping d('d', "/srv/c/data/");
+  EXPECT_EQ(platform::ToHostPath("C:\\Temp\\a.tmp").value(), "/srv/c/Temp/a.tmp");
+  EXPECT_EQ(platform::ToHostPath("c:\\").value(), "/srv/c");
+  EXPECT_EQ(platform::ToHostPath("D:\\x").value(), "/srv/c/data/x");
+  EXPECT_FALSE(platform::ToHostPath("Q:\\x").has_value());
+  EXPECT_FALSE(platform::ToHostPath("relative\\x").has_value());
+  EXPECT_EQ(platform::ToWindowsPath("/srv/c/data/x/y").value(), "D:\\x\\y");
+  EXPECT_EQ(platform::ToWindowsPath("/srv/c/Temp").value(), "C:\\Temp");
+  EXPECT_EQ(platform::ToWindowsPath("/srv/cc").has_value(), false);
+}
+
+}  // namespace
+}  // namespace vorlisk

@@ -1,0 +1,35 @@
+// Folder and file entries: the files an entry stands for, and erasing the ticked ones.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/marked_lines.h"
+#include "engine/special_targets.h"
+#include "model/item.h"
+
+namespace vorlisk {
+
+inline constexpr std::size_t kSecureEraseBlock = 102400;
+
+// The search target of an entry: a folder followed by a mask, or one file path.
+std::string FolderEntryTarget(const tChildFolder& entry);
+// The folder held by the registry value a RegistryFolder entry names, or "". Throws RegistryError
+// ("Invalid data type for '%s'") when the value holds something other than text.
+std::string ReadRegistryFolder(const tChildFolder& entry);
+// Replaces `lines` with the existing regular files the entry names, in search order, leaving out
+// what the exclude list of the settings file in `programFolder` names (read afresh per call).
+void ExpandFolderEntry(tChildFolder& entry, const std::string& programFolder,
+                       std::vector<std::string>& lines);
+
+bool QuickErase(std::string_view path);
+bool SecureErase(std::string_view path);
+bool EraseFile(std::string_view path, bool quick);
+
+// Erases the ticked files that exist, in order; counts, and when writeToLog writes a log row per
+// file to the open log run. A failed erase of a specific file counts as a success.
+WashCounts WashFileLines(const MarkedLines& lines, bool quick, bool writeToLog,
+                         const SpecificFileList& specificFiles);
+
+}  // namespace vorlisk

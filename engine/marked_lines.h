@@ -1,0 +1,22 @@
+// Preview lines with their check marks, as the preview lists hold them and the washes take them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorlisk {
+
+struct MarkedLine {
+  std::string Text;
+  bool Checked = false;
+};
+using MarkedLines = std::vector<MarkedLine>;
+
+// The outcome of washing one list: lines removed and lines that could not be removed.
+struct WashCounts {
+  int32_t Success = 0;
+  int32_t Fails = 0;
+};
+
+}  // namespace vorlisk

@@ -11,6 +11,8 @@
 
 namespace vorlisk {
 
+class tWashLog;
+
 inline constexpr std::size_t kSecureEraseBlock = 102400;
 
 // The search target of an entry: a folder followed by a mask, or one file path.
@@ -27,9 +29,9 @@ bool QuickErase(std::string_view path);
 bool SecureErase(std::string_view path);
 bool EraseFile(std::string_view path, bool quick);
 
-// Erases the ticked files that exist, in order; counts, and when writeToLog writes a log row per
-// file to the open log run. A failed erase of a specific file counts as a success.
-WashCounts WashFileLines(const MarkedLines& lines, bool quick, bool writeToLog,
+// Erases the ticked files that exist, in order; counts, and when a log is given (logging on)
+// writes a row per file to its open run. A failed erase of a specific file counts as a success.
+WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
                          const SpecificFileList& specificFiles);
 
 }  // namespace vorlisk

@@ -15,6 +15,8 @@
 
 namespace vorlisk {
 
+class tWashLog;
+
 inline constexpr std::string_view kDeleteKeyMarker = "<|>DeleteKey";
 inline constexpr std::string_view kDeleteValueMarker = "<|>DeleteValue<|>";
 
@@ -38,9 +40,9 @@ ParsedRegistryLine ParseRegistryLine(std::string_view line);
 bool DeleteRegistryLine(platform::Registry& registry, std::string_view keyPath,
                         std::string_view valueName, bool isKey);
 
-// Deletes what the ticked lines name, in order; counts and, when writeToLog, writes a log row per
-// line to the open log run. Saves the registry store once.
-WashCounts WashRegistryLines(const MarkedLines& lines, bool writeToLog);
+// Deletes what the ticked lines name, in order; counts and, when a log is given (logging on),
+// writes a row per line to its open run. Saves the registry store once.
+WashCounts WashRegistryLines(const MarkedLines& lines, tWashLog* log);
 
 // The current text of the value a value line names, or "" (never raises).
 std::string ReadRegistryLineValue(std::string_view line);

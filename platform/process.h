@@ -14,4 +14,11 @@ std::string ProgramFolderFromHost(std::string_view hostFolder);
 // The folder of the running executable, as ProgramFolderFromHost gives it.
 std::string ExecutableProgramFolder();
 
+// A host path given by the user (absolute or relative to the working folder; the file itself need
+// not exist, its folder must) as Windows text. Empty text when its folder does not exist.
+std::string WindowsPathFromHost(std::string_view hostPath);
+
+// Whether the standard input is a terminal a question can be asked on.
+bool StdinIsTerminal();
+
 }  // namespace vorlisk::platform

@@ -1,54 +1,235 @@
-// vorlisk-cli: the command-line front end. It drives the same core objects as the window.
+// vorlisk-cli: the command-line front end. It drives the same core objects as the window: a
+// MainSession with the terminal standing in for message boxes and preview dialogs.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 
-#include "model/item.h"
+#include "app/main_session.h"
+#include "app/plugins.h"
+#include "app/user_folders.h"
 #include "platform/error.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 
 namespace {
 
+using vorlisk::MainSession;
+
 constexpr int kExitDone = 0;
 constexpr int kExitError = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitFailures = 3;
+
+// Bad usage, an unknown item or entry, or a question refused: exit status 2.
+struct UsageError {
+  std::string message;
+};
 
 struct Options {
   std::string home;
+  std::string item;
+  std::optional<int32_t> folder;
+  std::optional<int32_t> registry;
+  bool yes = false;
+  std::string file;
+  std::string key;
 };
 
 std::string ProgramFolder(const Options& options) {
   const std::string folder = options.home.empty()
                                  ? vorlisk::platform::ExecutableProgramFolder()
                                  : vorlisk::platform::ProgramFolderFromHost(options.home);
-  if (folder.empty()) throw vorlisk::Error("The program folder " + options.home + " does not exist");
+  if (folder.empty()) throw UsageError{"The program folder " + options.home + " does not exist"};
   return folder;
 }
 
-int RunList(const std::string& programFolder) {
-  vorlisk::titem_list list;
-  vorlisk::LoadCatalogue(programFolder, list);
-  for (int32_t i = 0; i < list.Count(); ++i) {
-    const auto& item = list.Items[static_cast<std::size_t>(i)];
+// A question on the terminal; --yes answers Yes; without a terminal it is refused.
+bool AskOnTerminal(const std::string& question, bool yes) {
+  if (yes) return true;
+  if (!vorlisk::platform::StdinIsTerminal())
+    throw UsageError{question + " (no terminal to answer on; use --yes)"};
+  std::cerr << question << " [y/N] " << std::flush;
+  std::string answer;
+  std::getline(std::cin, answer);
+  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+int32_t ItemRow(MainSession& session, const std::string& item) {
+  const bool numeric = !item.empty() && item.find_first_not_of("0123456789") == std::string::npos;
+  if (numeric && item.size() < 10) {
+    const int32_t row = std::stoi(item);
+    if (row < session.Items.Count()) return row;
+  }
+  for (int32_t i = 0; i < session.Items.Count(); ++i)
+    if (session.Items.Items[static_cast<std::size_t>(i)].Name == item) return i;
+  throw UsageError{"Unknown wash item: " + item};
+}
+
+void SelectEntry(vorlisk::CheckList& list, int32_t row, const char* kind) {
+  if (row < 0 || row >= list.Count())
+    throw UsageError{std::string("Unknown ") + kind + " entry: " + std::to_string(row)};
+  list.Select(row);
+}
+
+void RequireNotSpecial(MainSession& session, const char* what) {
+  if (session.Current && session.Current->Item.IsSpecial)
+    throw UsageError{std::string("A special item cannot be ") + what + " alone: " +
+                     session.Current->Item.Name};
+}
+
+void PrintPreview(vorlisk::PreviewDialog& dialog) {
+  auto print = [](const char* kind, vorlisk::CheckList& list) {
+    for (const auto& row : list.Rows())
+      std::cout << kind << '\t' << (row.Checked ? 1 : 0) << '\t' << row.Text << '\n';
+  };
+  if (dialog.HasSpecialList()) print("special", dialog.Special());
+  if (dialog.HasFileList()) print("file", dialog.Files());
+  if (dialog.HasRegistryList()) print("registry", dialog.Registry());
+}
+
+int RunList(MainSession& session) {
+  for (int32_t i = 0; i < session.Items.Count(); ++i) {
+    const auto& item = session.Items.Items[static_cast<std::size_t>(i)];
     std::cout << i << '\t' << (item.IsActive ? 1 : 0) << '\t' << (item.IsSpecial ? 1 : 0) << '\t'
               << item.Name << '\t' << item.ItemFile << '\n';
   }
   return kExitDone;
 }
 
+int RunEntries(MainSession& session, const Options& o) {
+  session.SelectItem(ItemRow(session, o.item));
+  int32_t i = 0;
+  for (const auto& e : session.Current->Folders.Entries)
+    std::cout << "folder\t" << i++ << '\t' << (e.IsActive ? 1 : 0) << '\t'
+              << static_cast<int>(e.Kind) << '\t' << e.Name << '\t' << e.RegisterName << '\t'
+              << e.RegisterValueofName << '\t' << e.DeletePath << '\t' << e.DeleteFileName << '\t'
+              << (e.IncludeSubfolders ? 1 : 0) << '\n';
+  i = 0;
+  for (const auto& e : session.Current->Registers.Entries)
+    std::cout << "registry\t" << i++ << '\t' << (e.IsActive ? 1 : 0) << '\t'
+              << static_cast<int>(e.CleanType) << '\t' << e.Name << '\t' << e.RegisterKeyName
+              << '\t' << e.RegisterSingleValue << '\n';
+  return kExitDone;
+}
+
+// Runs the preview or wash command that the arguments name.
+void RunCommand(MainSession& session, const Options& o, bool previewOnly) {
+  if (o.item.empty()) {
+    session.WashCheckedItems(previewOnly);
+    return;
+  }
+  session.SelectItem(ItemRow(session, o.item));
+  if (o.folder) {
+    RequireNotSpecial(session, previewOnly ? "previewed" : "washed by entry");
+    SelectEntry(session.ChListBoxFolder, *o.folder, "folder");
+    session.WashFolderEntry(previewOnly);
+  } else if (o.registry) {
+    RequireNotSpecial(session, previewOnly ? "previewed" : "washed by entry");
+    SelectEntry(session.ChListBoxRegister, *o.registry, "registry");
+    session.WashRegistryEntry(previewOnly);
+  } else if (previewOnly) {
+    RequireNotSpecial(session, "previewed");
+    session.WashCurrentItem(true);
+  } else {
+    session.btnWashSingleClick();
+  }
+}
+
+int RunWash(MainSession& session, const Options& o) {
+  bool refused = false;
+  auto ask = session.Ui().Ask;
+  session.Ui().Ask = [&](const std::string& q) {
+    const bool yes = ask(q);
+    refused = refused || !yes;
+    return yes;
+  };
+  RunCommand(session, o, false);
+  if (refused) throw UsageError{"Nothing was washed."};
+  bool failures = false;
+  auto print = [&](const char* caption, const std::optional<vorlisk::WashCounts>& c) {
+    if (!c) return;
+    std::cout << caption << "\tSuccess: " << c->Success << "\tFails: " << c->Fails << '\n';
+    failures = failures || c->Fails > 0;
+  };
+  print("Clean Files", session.Counters.Files);
+  print("Clean Registry", session.Counters.Registry);
+  return failures ? kExitFailures : kExitDone;
+}
+
+int RunCheck(MainSession& session, const Options& o, bool checked) {
+  const int32_t row = ItemRow(session, o.item);
+  session.SelectItem(row);
+  if (o.folder) {
+    if (*o.folder < 0 || *o.folder >= session.ChListBoxFolder.Count())
+      throw UsageError{"Unknown folder entry: " + std::to_string(*o.folder)};
+    session.CheckFolderEntry(*o.folder, checked);
+  } else if (o.registry) {
+    if (*o.registry < 0 || *o.registry >= session.ChListBoxRegister.Count())
+      throw UsageError{"Unknown registry entry: " + std::to_string(*o.registry)};
+    session.CheckRegistryEntry(*o.registry, checked);
+  } else {
+    session.CheckItem(row, checked);
+    session.Destroy();
+  }
+  return kExitDone;
+}
+
+std::string HostFileArgument(const std::string& hostPath) {
+  const std::string windows = vorlisk::platform::WindowsPathFromHost(hostPath);
+  if (windows.empty()) throw UsageError{"No such folder for " + hostPath};
+  return windows;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Vorlisk: preview and wash the traces applications leave behind"};
+  CLI::App app{"Vorlisk: preview and wash the traces applications leave behind.\n"
+               "Paths inside wash items are Windows text; VORLISK_DRIVES maps drive letters to "
+               "host folders (default C: is /)."};
   app.require_subcommand(1);
-  Options options;
-  app.add_option("--home", options.home,
-                 "Program folder holding the item files, settings and log (host path; default: the "
-                 "folder of the executable)");
+  Options o;
+  app.add_option("--home", o.home,
+                 "Program folder holding the item files, settings, registry and log (host path; "
+                 "default: the folder of the executable)");
+
+  auto addEntryOptions = [&o](CLI::App* cmd) {
+    auto* f = cmd->add_option("--folder", o.folder, "Folder entry index, as 'entries' prints it");
+    auto* r = cmd->add_option("--registry", o.registry, "Registry entry index, as 'entries' prints it");
+    f->excludes(r);
+    r->excludes(f);
+    return f;
+  };
 
   auto* list = app.add_subcommand("list", "Print the wash items: index, mark, special, name, item file");
+  auto* entries = app.add_subcommand("entries", "Print the entries of a wash item");
+  entries->add_option("ITEM", o.item, "Item index or name")->required();
+  auto* preview = app.add_subcommand(
+      "preview", "Print what a wash would remove: list, mark, line (nothing is removed)");
+  auto* previewItem = preview->add_option("ITEM", o.item, "Item index or name (default: all checked items)");
+  addEntryOptions(preview)->needs(previewItem);
+  auto* wash = app.add_subcommand("wash", "Wash all checked items, one item, or one entry of an item");
+  auto* washItem = wash->add_option("ITEM", o.item, "Item index or name (default: all checked items)");
+  addEntryOptions(wash)->needs(washItem);
+  wash->add_flag("--yes,-y", o.yes, "Answer Yes to the question asked before washing");
+  auto* check = app.add_subcommand("check", "Tick an item, or one of its entries");
+  check->add_option("ITEM", o.item, "Item index or name")->required();
+  addEntryOptions(check);
+  auto* uncheck = app.add_subcommand("uncheck", "Untick an item, or one of its entries");
+  uncheck->add_option("ITEM", o.item, "Item index or name")->required();
+  addEntryOptions(uncheck);
+  auto* import = app.add_subcommand("import", "Import a plug-in file into the catalogue");
+  import->add_option("FILE", o.file, "Plug-in file (host path)")->required();
+  import->add_flag("--yes,-y", o.yes, "Answer Yes to the overwrite question");
+  auto* exportCmd = app.add_subcommand("export", "Export the checked items that did not ship with the program");
+  exportCmd->add_option("FILE", o.file, "Plug-in file to write (host path)")->required();
+  auto* reg = app.add_subcommand("reg", "The registry");
+  reg->require_subcommand(1);
+  auto* regImport = reg->add_subcommand("import", "Load a .reg file into the registry");
+  regImport->add_option("FILE", o.file, ".reg file (host path)")->required();
+  auto* regExport = reg->add_subcommand("export", "Print a key's subtree in .reg form (all by default)");
+  regExport->add_option("KEY", o.key, "Full key path such as HKEY_CURRENT_USER\\Software");
 
   try {
     app.parse(argc, argv);
@@ -58,9 +239,45 @@ int main(int argc, char** argv) {
   }
 
   try {
-    const std::string programFolder = ProgramFolder(options);
-    vorlisk::platform::SetRegistryFile(programFolder + "registry.reg");
-    if (list->parsed()) return RunList(programFolder);
+    const std::string programFolder = ProgramFolder(o);
+    vorlisk::PrepareRegistry(programFolder);
+    if (reg->parsed()) {
+      if (regImport->parsed()) {
+        vorlisk::platform::ImportRegistryFile(HostFileArgument(o.file));
+      } else {
+        std::cout << vorlisk::platform::ExportRegistryText(o.key);
+      }
+      return kExitDone;
+    }
+
+    vorlisk::UiCallbacks ui;
+    ui.Ask = [&o](const std::string& q) { return AskOnTerminal(q, o.yes); };
+    ui.Inform = [](const std::string& note) { std::cerr << note << '\n'; };
+    ui.ShowPreview = PrintPreview;
+    MainSession session(ui);
+    session.Startup(programFolder);
+
+    if (list->parsed()) return RunList(session);
+    if (entries->parsed()) return RunEntries(session, o);
+    if (preview->parsed()) {
+      RunCommand(session, o, true);
+      return kExitDone;
+    }
+    if (wash->parsed()) return RunWash(session, o);
+    if (check->parsed()) return RunCheck(session, o, true);
+    if (uncheck->parsed()) return RunCheck(session, o, false);
+    if (import->parsed()) {
+      const auto result = vorlisk::ImportPlugin(session, HostFileArgument(o.file));
+      return result == vorlisk::ImportResult::Imported ? kExitDone : kExitUsage;
+    }
+    if (exportCmd->parsed()) {
+      const int n = vorlisk::ExportPlugin(session, HostFileArgument(o.file));
+      std::cerr << n << " wash item(s) exported\n";
+      return kExitDone;
+    }
+  } catch (const UsageError& e) {
+    std::cerr << e.message << '\n';
+    return kExitUsage;
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
     return kExitError;

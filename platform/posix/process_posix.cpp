@@ -29,4 +29,17 @@ std::string ExecutableProgramFolder() {
   return ProgramFolderFromHost(slash == 0 ? "/" : path.substr(0, slash));
 }
 
+std::string WindowsPathFromHost(std::string_view hostPath) {
+  std::string path(hostPath);
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const auto slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string windowsFolder = ProgramFolderFromHost(folder);
+  if (windowsFolder.empty() || name.empty() || name == "." || name == "..") return windowsFolder;
+  return windowsFolder + name;
+}
+
+bool StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+
 }  // namespace vorlisk::platform

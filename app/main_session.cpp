@@ -1,0 +1,326 @@
+#include "app/main_session.h"
+
+#include "engine/folder_entries.h"
+#include "engine/registry_entries.h"
+#include "platform/filesystem.h"
+#include "platform/profile.h"
+
+namespace vorlisk {
+
+const char* const kItemButtons[12] = {
+    "btnPreviewCurrentItem",     "SpEdit",          "btnPreviewCurrentFolder",
+    "btnWashFolder",             "btnEditFolder",   "btnaddfolder",
+    "btndeletefolder",           "btnPreviewCurrentRegister",
+    "btnWashRegister",           "btnAddRegsiterChild",
+    "btnEditRegsiterChild",      "btndeleteregister"};
+
+const char* const kWashControls[8] = {
+    "btnWashAll",    "btnMainPreview",          "btnWashSingle", "btnPreviewCurrentItem",
+    "btnPreviewCurrentFolder", "btnWashFolder", "btnPreviewCurrentRegister", "btnWashRegister"};
+
+namespace {
+
+// Brackets an operation with the hourglass; the cursor is set back on every exit.
+class Hourglass {
+ public:
+  explicit Hourglass(const CursorCallback& cursor) : cursor_(cursor) {
+    if (cursor_) cursor_(true);
+  }
+  ~Hourglass() {
+    if (cursor_) cursor_(false);
+  }
+  Hourglass(const Hourglass&) = delete;
+  Hourglass& operator=(const Hourglass&) = delete;
+
+ private:
+  const CursorCallback& cursor_;
+};
+
+// Runs a clean-up on every exit of a scope, also when an error breaks the operation off.
+template <class F>
+class Finally {
+ public:
+  explicit Finally(F f) : f_(std::move(f)) {}
+  ~Finally() {
+    try {
+      f_();
+    } catch (...) {
+      // The error that ended the operation is the one the user sees.
+    }
+  }
+  Finally(const Finally&) = delete;
+  Finally& operator=(const Finally&) = delete;
+
+ private:
+  F f_;
+};
+
+}  // namespace
+
+MainSession::MainSession(UiCallbacks ui) : ui_(std::move(ui)) {}
+
+bool MainSession::IsEnabled(const std::string& control) const {
+  const auto it = enabled_.find(control);
+  return it == enabled_.end() || it->second;
+}
+
+bool MainSession::Ask(const std::string& question) { return ui_.Ask ? ui_.Ask(question) : false; }
+
+void MainSession::SetCursor(bool busy) {
+  if (ui_.Cursor) ui_.Cursor(busy);
+}
+
+// ---- start and end ---------------------------------------------------------------------------
+
+void MainSession::Startup(const std::string& programFolder) {
+  ProgramFolder = programFolder;
+  Items = titem_list{};
+  Current.reset();
+  Counters = WashCounters{};
+  SpecificFiles.clear();
+  LoadSpecificFiles(SpecificFiles);
+  Settings = LoadSettings(ProgramFolder);
+  LoadCatalogue(ProgramFolder, Items);
+  FillItemList();
+  if (ChListBoxItem.Count() > 0) {
+    ChListBoxItem.Select(0);
+    ChListBoxItemClick();
+  }
+}
+
+void MainSession::Close() {
+  SpecificFiles.clear();
+  Current.reset();
+  if (Settings.DeleteLogOnExit) platform::DeleteFile(ProgramFolder + "log.htm");
+}
+
+void MainSession::Destroy() { SaveOrderFile(); }
+
+void MainSession::SaveOrderFile() {
+  // The order file is written anew, so sections of items that left the list disappear. Both
+  // steps go to disk as one atomic replacement: a failed write leaves the old order file.
+  const std::string path = ProgramFolder + std::string(kOrderFile);
+  platform::ProfileBatch batch(path);
+  platform::ProfileFile ini(path);
+  for (const auto& section : ini.ReadSectionNames()) ini.EraseSection(section);
+  Items.SaveOrder(path);
+  batch.Commit();
+}
+
+// ---- lists -----------------------------------------------------------------------------------
+
+void MainSession::FillItemList() {
+  ChListBoxItem.Clear();
+  for (const auto& item : Items.Items) ChListBoxItem.Add(item.Name, item.IsActive);
+  MenuWash.clear();
+  if (Items.Count() == 0) return;
+  MenuWash.push_back({"Wash all checked item", false, IsEnabled("btnWashAll"), -1, false});
+  MenuWash.push_back({"", false, true, -1, true});
+  for (int32_t i = 0; i < Items.Count(); ++i) {
+    const auto& item = Items.Items[static_cast<std::size_t>(i)];
+    MenuWash.push_back({item.Name, item.IsActive, IsEnabled("btnWashAll"), i + 100, false});
+  }
+}
+
+void MainSession::ChListBoxItemClick() {
+  const int32_t row = ChListBoxItem.Selected();
+  if (row < 0 || row >= Items.Count()) return;
+  Current.reset();
+  const auto& item = Items.Items[static_cast<std::size_t>(row)];
+  Current.emplace();
+  Current->Create(item.ItemFile, item.Name);
+
+  ChListBoxFolder.Clear();
+  for (const auto& e : Current->Folders.Entries) ChListBoxFolder.Add(e.Name, e.IsActive);
+  if (ChListBoxFolder.Count() > 0) ChListBoxFolder.Select(0);
+  ChListBoxRegister.Clear();
+  for (const auto& e : Current->Registers.Entries) ChListBoxRegister.Add(e.Name, e.IsActive);
+  if (ChListBoxRegister.Count() > 0) ChListBoxRegister.Select(0);
+  UpdateItemButtons(row);
+}
+
+void MainSession::UpdateItemButtons(int32_t index) {
+  if (index < 0 || index >= Items.Count()) return;
+  const bool enabled = !Items.Items[static_cast<std::size_t>(index)].IsSpecial;
+  for (const char* control : kItemButtons) enabled_[control] = enabled;
+}
+
+void MainSession::ChListBoxItemClickCheck() {
+  for (int32_t i = 0; i < ChListBoxItem.Count() && i < Items.Count(); ++i)
+    Items.Items[static_cast<std::size_t>(i)].IsActive = ChListBoxItem.Checked(i);
+}
+
+void MainSession::ChListBoxFolderClickCheck() {
+  const int32_t row = ChListBoxFolder.Selected();
+  if (row < 0 || !Current || row >= Current->Folders.Count()) return;
+  auto& entry = Current->Folders.Entries[static_cast<std::size_t>(row)];
+  entry.IsActive = ChListBoxFolder.Checked(row);
+  entry.Persist(PersistDirection::Write);
+}
+
+void MainSession::ChListBoxRegisterClickCheck() {
+  const int32_t row = ChListBoxRegister.Selected();
+  if (row < 0 || !Current || row >= Current->Registers.Count()) return;
+  auto& entry = Current->Registers.Entries[static_cast<std::size_t>(row)];
+  entry.IsActive = ChListBoxRegister.Checked(row);
+  entry.Persist(PersistDirection::Write);
+}
+
+void MainSession::SelectItem(int32_t row) {
+  ChListBoxItem.Select(row);
+  ChListBoxItemClick();
+}
+
+void MainSession::CheckItem(int32_t row, bool checked) {
+  ChListBoxItem.SetChecked(row, checked);
+  ChListBoxItemClickCheck();
+}
+
+void MainSession::CheckFolderEntry(int32_t row, bool checked) {
+  ChListBoxFolder.Select(row);
+  ChListBoxFolder.SetChecked(row, checked);
+  ChListBoxFolderClickCheck();
+}
+
+void MainSession::CheckRegistryEntry(int32_t row, bool checked) {
+  ChListBoxRegister.Select(row);
+  ChListBoxRegister.SetChecked(row, checked);
+  ChListBoxRegisterClickCheck();
+}
+
+// ---- wash runs -------------------------------------------------------------------------------
+
+void MainSession::EnableWashControls(bool enabled) {
+  for (const char* control : kWashControls) enabled_[control] = enabled;
+  for (auto& entry : MenuWash) entry.Enabled = enabled;
+}
+
+bool MainSession::ConfirmClean(const std::string& subject) {
+  if (!Settings.PromptBefore) return true;
+  return Ask("Do you want to clean " + subject + "?");
+}
+
+WashContext MainSession::MakeWashContext() {
+  WashContext c;
+  c.ProgramFolder = ProgramFolder;
+  c.UseQuick = Settings.UseQuick;
+  c.WriteToLog = Settings.WriteToLog;
+  c.SpecificFiles = &SpecificFiles;
+  c.Counters = &Counters;
+  c.Cursor = ui_.Cursor;
+  return c;
+}
+
+std::vector<std::string> MainSession::ExpandFolder(int32_t row) {
+  std::vector<std::string> lines;
+  ExpandFolderEntry(Current->Folders.Entries[static_cast<std::size_t>(row)], ProgramFolder, lines);
+  return lines;
+}
+
+std::vector<std::string> MainSession::ExpandRegistry(int32_t row) {
+  std::vector<std::string> lines;
+  ExpandRegistryEntry(Current->Registers.Entries[static_cast<std::size_t>(row)], lines);
+  return lines;
+}
+
+void MainSession::WashOneEntry(bool previewOnly, bool registry) {
+  Hourglass hourglass(ui_.Cursor);
+  CheckList& entries = registry ? ChListBoxRegister : ChListBoxFolder;
+  const int32_t row = entries.Selected();
+  if (row < 0 || !Current) return;
+  EnableWashControls(false);
+  Finally enable([this] { EnableWashControls(true); });
+
+  PreviewDialog dialog(registry ? PreviewKind::Register : PreviewKind::Folder, MakeWashContext());
+  CheckList& list = registry ? dialog.Registry() : dialog.Files();
+  for (auto& line : registry ? ExpandRegistry(row) : ExpandFolder(row)) list.Add(std::move(line), false);
+  list.SetAll(entries.Checked(row));
+
+  if (previewOnly) {
+    if (ui_.ShowPreview) ui_.ShowPreview(dialog);
+    return;
+  }
+  const int32_t item = ChListBoxItem.Selected();
+  const std::string itemText = item >= 0 ? ChListBoxItem.Text(item) : Current->Item.Name;
+  if (ConfirmClean("'" + itemText + " -> " + entries.Text(row) + "'")) dialog.Wash();
+}
+
+void MainSession::WashFolderEntry(bool previewOnly) { WashOneEntry(previewOnly, false); }
+void MainSession::WashRegistryEntry(bool previewOnly) { WashOneEntry(previewOnly, true); }
+
+void MainSession::WashCurrentItem(bool previewOnly) {
+  Hourglass hourglass(ui_.Cursor);
+  const int32_t item = ChListBoxItem.Selected();
+  if (item < 0 || !Current) return;
+  EnableWashControls(false);
+  Finally restore([this] {
+    EnableWashControls(true);
+    ChListBoxItemClick();
+  });
+
+  PreviewDialog dialog(PreviewKind::FolderRegister, MakeWashContext());
+  const bool itemChecked = ChListBoxItem.Checked(item);
+  for (int32_t r = 0; r < ChListBoxFolder.Count(); ++r)
+    if (ChListBoxFolder.Checked(r))
+      for (auto& line : ExpandFolder(r)) dialog.Files().Add(std::move(line), false);
+  dialog.Files().SetAll(itemChecked);
+  for (int32_t r = 0; r < ChListBoxRegister.Count(); ++r)
+    if (ChListBoxRegister.Checked(r))
+      for (auto& line : ExpandRegistry(r)) dialog.Registry().Add(std::move(line), false);
+  dialog.Registry().SetAll(itemChecked);
+
+  if (previewOnly) {
+    if (ui_.ShowPreview) ui_.ShowPreview(dialog);
+    return;
+  }
+  if (ConfirmClean("'" + ChListBoxItem.Text(item) + "'")) dialog.Wash();
+}
+
+void MainSession::WashCheckedItems(bool previewOnly) {
+  if (Settings.PromptBefore && !previewOnly &&
+      !Ask("Do you want to wash all the items selected?"))
+    return;
+  Hourglass hourglass(ui_.Cursor);
+  EnableWashControls(false);
+  Finally restore([this] {
+    EnableWashControls(true);
+    ChListBoxItemClick();
+  });
+
+  PreviewDialog dialog(PreviewKind::All, MakeWashContext());
+  for (int32_t i = 0; i < ChListBoxItem.Count(); ++i) {
+    if (!ChListBoxItem.Checked(i)) continue;
+    ChListBoxItem.Select(i);
+    ChListBoxItemClick();
+    EnableWashControls(false);
+    if (!Current) continue;
+    if (Current->Item.IsSpecial) dialog.Special().Add(ChListBoxItem.Text(i), true);
+    for (int32_t r = 0; r < ChListBoxFolder.Count(); ++r)
+      if (ChListBoxFolder.Checked(r))
+        for (auto& line : ExpandFolder(r)) dialog.Files().Add(std::move(line), true);
+    for (int32_t r = 0; r < ChListBoxRegister.Count(); ++r)
+      if (ChListBoxRegister.Checked(r))
+        for (auto& line : ExpandRegistry(r)) dialog.Registry().Add(std::move(line), true);
+    dialog.Special().SetAll(true);
+    dialog.Files().SetAll(true);
+    dialog.Registry().SetAll(true);
+  }
+
+  if (previewOnly) {
+    if (ui_.ShowPreview) ui_.ShowPreview(dialog);
+    return;
+  }
+  dialog.Wash();
+}
+
+void MainSession::btnWashSingleClick() {
+  const int32_t item = ChListBoxItem.Selected();
+  if (item < 0) return;
+  if (Current && Current->Item.IsSpecial) {
+    WashSpecialItem(ChListBoxItem.Text(item), ui_.Cursor);
+    return;
+  }
+  WashCurrentItem(false);
+}
+
+}  // namespace vorlisk

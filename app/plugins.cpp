@@ -1,0 +1,80 @@
+#include "app/plugins.h"
+
+#include "model/item.h"
+#include "platform/error.h"
+#include "platform/filesystem.h"
+#include "platform/text.h"
+
+namespace vorlisk {
+
+namespace {
+
+void Reload(MainSession& session) {
+  LoadCatalogue(session.ProgramFolder, session.Items);
+  session.FillItemList();
+  if (session.ChListBoxItem.Count() > 0) session.SelectItem(0);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  const std::string fa = platform::GetFullPathName(a), fb = platform::GetFullPathName(b);
+  if (SameTextAZ(fa, fb)) return true;
+  const auto sa = platform::GetFileStamp(fa), sb = platform::GetFileStamp(fb);
+  return sa && sb && sa->device == sb->device && sa->inode == sb->inode;
+}
+
+// A name for the exported item that no item already in the file bears.
+std::string FreeName(const std::string& file, const std::string& name) {
+  if (!NameTaken(file, name)) return name;
+  for (int n = 2;; ++n) {
+    const std::string candidate = name + " (" + std::to_string(n) + ")";
+    if (!NameTaken(file, candidate)) return candidate;
+  }
+}
+
+}  // namespace
+
+ImportResult ImportPlugin(MainSession& session, const std::string& source) {
+  const std::string folder = session.ProgramFolder + std::string(kPluginFolder);
+  const std::string target = folder + ExtractFileName(platform::GetFullPathName(source));
+  if (platform::FileExists(target) &&
+      !(session.Ui().Ask &&
+        session.Ui().Ask("The file '" + target + "' already exists! OverWrite?")))
+    return ImportResult::Declined;
+  if (!platform::DirectoryExists(folder)) platform::CreateDirectory(folder);
+  const bool copied = !SameFile(source, target) && platform::CopyFile(source, target, false);
+  // Marks and moves made since the order file was last written are kept over the reload.
+  session.SaveOrderFile();
+  Reload(session);
+  if (!copied && !SameFile(source, target))
+    throw Error("Unable to copy " + source + " to " + target);
+  return ImportResult::Imported;
+}
+
+int ExportPlugin(MainSession& session, const std::string& target) {
+  const std::string& pf = session.ProgramFolder;
+  std::vector<std::string> own = {pf + std::string(kSystemItemFile), pf + std::string(kUserItemFile),
+                                  pf + std::string(kOrderFile), pf + "wildcard.ini"};
+  for (const auto& item : session.Items.Items) own.push_back(item.ItemFile);
+  for (const auto& file : own)
+    if (SameFile(target, file))
+      throw Error("The file '" + target +
+                  "' holds wash items of this catalogue; choose another file to export to.");
+
+  if (session.Ui().Inform)
+    session.Ui().Inform("Note: The Wash Items created by software author will not be include when export!");
+  platform::DeleteFile(target);
+
+  const std::string shipped = pf + std::string(kSystemItemFile);
+  int exported = 0;
+  for (int32_t i = 0; i < session.ChListBoxItem.Count(); ++i) {
+    if (!session.ChListBoxItem.Checked(i)) continue;
+    session.SelectItem(i);
+    if (!session.Current || session.Current->Item.ItemFile == shipped) continue;
+    tItemContent copy = *session.Current;  // the current item stays bound to its own file
+    copy.SaveAsNew(target, FreeName(target, copy.Item.Name), copy.Item.IsActive);
+    ++exported;
+  }
+  return exported;
+}
+
+}  // namespace vorlisk

@@ -1,0 +1,56 @@
+#include "app/preview.h"
+
+#include <optional>
+
+#include "engine/folder_entries.h"
+#include "engine/registry_entries.h"
+#include "engine/wash_log.h"
+
+namespace vorlisk {
+
+PreviewDialog::PreviewDialog(PreviewKind kind, WashContext context)
+    : kind_(kind), context_(std::move(context)) {
+  if (kind_ == PreviewKind::FolderRegister || kind_ == PreviewKind::All)
+    files_ = std::make_unique<SortedCheckList>();
+  else
+    files_ = std::make_unique<CheckList>();
+}
+
+const char* PreviewDialog::Caption() const {
+  switch (kind_) {
+    case PreviewKind::Folder:
+      return "Preview Files of Current Item";
+    case PreviewKind::Register:
+      return "Preview Registry Entry of Current Item";
+    case PreviewKind::FolderRegister:
+      return "Preview Current Wash Item";
+    case PreviewKind::All:
+      return "Preview All Wash Item Checked";
+  }
+  return "";
+}
+
+void PreviewDialog::Wash() {
+  static const SpecificFileList kNoSpecificFiles;
+  const SpecificFileList& specific =
+      context_.SpecificFiles ? *context_.SpecificFiles : kNoSpecificFiles;
+  WashCounters scratch;
+  WashCounters& counters = context_.Counters ? *context_.Counters : scratch;
+
+  std::optional<tWashLog> log;
+  if (context_.WriteToLog) {
+    log.emplace(context_.ProgramFolder);
+    log->BeginLogRun();
+  }
+  tWashLog* logRun = log ? &*log : nullptr;
+  if (HasFileList()) counters.Files = WashFileLines(files_->Rows(), context_.UseQuick, logRun, specific);
+  if (HasRegistryList()) counters.Registry = WashRegistryLines(registry_.Rows(), logRun);
+  if (HasSpecialList()) {
+    for (const auto& line : special_.Rows())
+      if (line.Checked) WashSpecialItem(line.Text, context_.Cursor);
+  }
+  if (log) log->EndLogRun();
+  closed_ = true;
+}
+
+}  // namespace vorlisk

@@ -1,0 +1,73 @@
+// The preview dialogs without a window: their check lists, how a filler fills them, and the wash
+// action that executes every wash, shown or not.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/check_list.h"
+#include "engine/marked_lines.h"
+#include "engine/special_targets.h"
+
+namespace vorlisk {
+
+enum class PreviewKind {
+  Folder,          // TFormPreviewFolder: the files of one folder entry
+  Register,        // TFormPreviewregister: the lines of one registry entry
+  FolderRegister,  // TFormPreviewFolderRegister: files and registry lines of one item
+  All              // TFormPreviewAll: special, file and registry lines of every checked item
+};
+
+// The main window's four counters; empty until a wash action sets them.
+struct WashCounters {
+  std::optional<WashCounts> Files;
+  std::optional<WashCounts> Registry;
+};
+
+// What the wash action needs from the main window.
+struct WashContext {
+  std::string ProgramFolder;
+  bool UseQuick = true;
+  bool WriteToLog = true;
+  const SpecificFileList* SpecificFiles = nullptr;
+  WashCounters* Counters = nullptr;
+  CursorCallback Cursor;
+};
+
+class PreviewDialog {
+ public:
+  PreviewDialog(PreviewKind kind, WashContext context);
+
+  PreviewKind Kind() const { return kind_; }
+  const char* Caption() const;
+
+  bool HasSpecialList() const { return kind_ == PreviewKind::All; }
+  bool HasFileList() const { return kind_ != PreviewKind::Register; }
+  bool HasRegistryList() const { return kind_ != PreviewKind::Folder; }
+
+  // CheckListBoxSpecial, CheckListBoxPreviewFolder (sorted in the item and all-items dialogs),
+  // CheckListBoxPreviewregister.
+  CheckList& Special() { return special_; }
+  CheckList& Files() { return *files_; }
+  CheckList& Registry() { return registry_; }
+
+  // "&Wash": the wash action, then the dialog closes. Callable without the dialog being shown.
+  // Order: log run begun, files, file counters, registry lines, registry counters, special lines,
+  // log run ended. Counters are replaced; a list the dialog lacks leaves its counters alone.
+  void Wash();
+  // "Cl&ose": closes without washing.
+  void Close() { closed_ = true; }
+  bool Closed() const { return closed_; }
+
+ private:
+  PreviewKind kind_;
+  WashContext context_;
+  CheckList special_;
+  std::unique_ptr<CheckList> files_;
+  CheckList registry_;
+  bool closed_ = false;
+};
+
+}  // namespace vorlisk

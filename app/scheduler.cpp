@@ -1,0 +1,57 @@
+#include "app/scheduler.h"
+
+namespace vorlisk {
+
+void AutomaticWash(MainSession& session) {
+  if (session.RunInProgress()) return;
+  const bool prompt = session.Settings.PromptBefore;
+  session.Settings.PromptBefore = false;
+  try {
+    session.WashCheckedItems(false);
+  } catch (...) {
+    session.Settings.PromptBefore = prompt;
+    throw;
+  }
+  session.Settings.PromptBefore = prompt;
+}
+
+std::optional<std::chrono::minutes> TimedWashInterval(int32_t minutes) {
+  // The interval is read as a time of day "h:m:00": hours from 0 to 23 only.
+  if (minutes < 0 || minutes >= 24 * 60) return std::nullopt;
+  return std::chrono::minutes(minutes);
+}
+
+bool TimedWashDue(int32_t minutes, Clock::time_point last, Clock::time_point now) {
+  const auto interval = TimedWashInterval(minutes);
+  return interval && now >= last + *interval;
+}
+
+bool TimerTick(MainSession& session, const std::function<Clock::time_point()>& now) {
+  if (session.RunInProgress()) return false;
+  if (!TimedWashDue(session.Settings.Minutes, session.Settings.LastScheduledWash, now()))
+    return false;
+  // A wash that fails still moves the due time, so a lasting fault (an unwritable log, say) is
+  // reported once per interval rather than at every tick.
+  try {
+    AutomaticWash(session);
+  } catch (...) {
+    session.Settings.LastScheduledWash = now();
+    throw;
+  }
+  session.Settings.LastScheduledWash = now();
+  return true;
+}
+
+bool AtStartWash(MainSession& session) {
+  if (!TSettingsFile(session.ProgramFolder).ReadAutoRun()) return false;
+  if (!session.Settings.Schedule.Has(byStart)) return false;
+  AutomaticWash(session);
+  return true;
+}
+
+bool QueryEndSession(MainSession& session) {
+  if (session.Settings.Schedule.Has(byShutdown)) AutomaticWash(session);
+  return true;
+}
+
+}  // namespace vorlisk

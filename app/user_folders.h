@@ -1,0 +1,18 @@
+// The registry as the program uses it on start: where it lives, and the user's folders that the
+// shipped items reach through it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vorlisk {
+
+// The program's own key holding the user's disposable folders as Windows text. Windows items
+// never name it, so they can never widen into a host's home folder.
+inline constexpr std::string_view kUserFoldersKey = "Software\\Vorlisk\\User Folders";
+
+// Binds the registry to the program folder + "registry.reg" and, when that store is created,
+// seeds the user's folders under HKEY_CURRENT_USER\ + kUserFoldersKey.
+void PrepareRegistry(const std::string& programFolder);
+
+}  // namespace vorlisk

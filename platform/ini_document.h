@@ -1,0 +1,91 @@
+// The text of a profile (INI) file as the Windows profile API reads and rewrites it. Pure text:
+// no operating-system call, so every rule is tested with plain strings.
+//
+// Parsing keeps every line of the file in order with its own line ending, so that serializing a
+// document changed in one place gives back every other line byte for byte. Lines end at CR, LF or
+// CRLF. Each line is looked at trimmed of blanks (space, tab, CR, LF, VT, FF):
+// - "[" ... "]" opens a section named by the text between "[" and the last "]", trimmed;
+// - any other line holding "=" is a key: the name is the text before the first "=", trimmed, the
+//   value the text after it, trimmed (";x=1" is a key named ";x": there is no comment syntax);
+// - every other line (blank lines, text without "=") carries nothing but is kept.
+// Lines before the first section belong to no section that can be read or written.
+//
+// Names compare without regard to case (letters a to z) after trimming. Only the first section of a
+// name counts, and within it only the first key of a name: later duplicates are invisible to reads
+// and left alone by writes.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vorlisk::platform {
+
+// The blanks the profile API trims: space, tab, CR, LF, VT, FF.
+std::string TrimProfileBlanks(std::string_view s);
+
+// A stored value as GetPrivateProfileString returns it: one pair of matching quotes (double or
+// single) around a value of two or more characters is removed, then at most `limit` characters
+// are kept.
+std::string UnquoteProfileValue(std::string_view stored, std::size_t limit);
+
+class IniDocument {
+ public:
+  IniDocument() = default;
+  static IniDocument Parse(std::string_view text);
+
+  // The bytes of the file: every line as it was read, with its own line ending, except that a
+  // changed value replaces the text after its "=". New lines end with CRLF; a last line that had
+  // no line ending gets CRLF once a line follows it.
+  std::string Serialize() const;
+
+  bool HasSection(std::string_view section) const;
+  // The stored value (trimmed, quotes not yet removed); nullopt when the section or key is missing.
+  std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+  // Key names of the section in file order, each name once (its first occurrence).
+  std::vector<std::string> SectionKeys(std::string_view section) const;
+
+  // Sets a value: in place when the key exists (the text up to "=" is kept), otherwise as a new
+  // line "key=value" after the last non-blank line of the section, otherwise as a new section
+  // "[section]" with that line at the end of the document. Leading blanks of the value are dropped.
+  // Returns false when the stored value already was that value (nothing changed). The caller
+  // refuses names and values holding CR or LF.
+  bool Set(std::string_view section, std::string_view key, std::string_view value);
+  // Removes the key's line (the section header stays). Returns whether anything changed.
+  bool DeleteKey(std::string_view section, std::string_view key);
+  // Removes the section's header and every line up to the next section. Returns whether anything
+  // changed.
+  bool EraseSection(std::string_view section);
+
+ private:
+  enum class LineKind { Other, Key };
+  struct Line {
+    std::string text;  // the bytes of the line without its ending
+    std::string eol;   // "\r\n", "\n", "\r", or "" for a last line without one
+    LineKind kind = LineKind::Other;
+    std::string name;         // key name, trimmed
+    std::size_t valueAt = 0;  // offset in text just after the first "="
+  };
+  struct Section {
+    Line header;
+    std::string name;  // trimmed
+    std::vector<Line> lines;
+    std::unordered_map<std::string, std::size_t> firstKey;  // folded name -> index in lines
+    void Reindex();
+  };
+
+  static Line MakeLine(std::string text, std::string eol);
+  static std::string Fold(std::string_view name);  // trimmed, a to z upper-cased
+  const Section* FindSection(std::string_view section) const;
+  Section* FindSection(std::string_view section);
+  void ReindexSections();
+
+  std::vector<Line> preamble_;  // lines before the first section
+  std::vector<Section> sections_;
+  std::unordered_map<std::string, std::size_t> firstSection_;  // folded name -> index in sections_
+};
+
+}  // namespace vorlisk::platform

@@ -1,0 +1,206 @@
+// Profile files on top of the parsed text of ini_document.h and the whole-file operations of
+// filesystem.h. Portable: the OS is reached only through ReadFileBytes, WriteFileAtomically and
+// GetFileStamp.
+#include "platform/profile.h"
+
+#include <algorithm>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+
+#include "platform/drives.h"
+#include "platform/error.h"
+#include "platform/filesystem.h"
+#include "platform/ini_document.h"
+#include "platform/text.h"
+
+namespace vorlisk::platform {
+
+namespace {
+
+// The parsed copy of one file, shared by every ProfileFile and ProfileBatch of that file.
+struct CachedFile {
+  bool loaded = false;             // doc is the parsed file as it was at `stamp`
+  std::optional<FileStamp> stamp;  // nullopt: the file was missing
+  IniDocument doc;
+  int batchDepth = 0;
+  bool pending = false;  // doc holds writes of an open batch not yet on disk
+};
+
+std::mutex& CacheMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::unordered_map<std::string, CachedFile>& Cache() {
+  static std::unordered_map<std::string, CachedFile> cache;
+  return cache;
+}
+
+// One entry per file on disk, whatever the spelling of its path.
+std::string CacheKey(std::string_view path) {
+  std::string full = GetFullPathName(path);
+  if (auto host = ToHostPath(full)) return *host;
+  return full;
+}
+
+CachedFile& EntryOf(std::string_view path) { return Cache()[CacheKey(path)]; }
+
+// The document as the file holds it now (plus the pending writes of an open batch).
+const IniDocument& Current(CachedFile& entry, std::string_view path) {
+  if (entry.pending) return entry.doc;
+  auto stamp = GetFileStamp(path);
+  if (entry.loaded && stamp == entry.stamp) return entry.doc;
+  // The stamp is taken before reading: a change made during the read is seen next time.
+  const auto bytes = ReadFileBytes(path);
+  entry.doc = IniDocument::Parse(bytes ? *bytes : std::string());
+  entry.stamp = bytes ? stamp : std::nullopt;
+  entry.loaded = true;
+  return entry.doc;
+}
+
+// Writes the document; on failure forgets it, so the next read parses the file as it stayed.
+void Save(CachedFile& entry, std::string_view path) {
+  entry.pending = false;
+  try {
+    WriteFileAtomically(path, entry.doc.Serialize());
+  } catch (...) {
+    entry.loaded = false;
+    throw;
+  }
+  entry.stamp = GetFileStamp(path);
+  entry.loaded = true;
+}
+
+// Applies one change; writes the file unless the change is deferred by a batch or changed nothing.
+void Modify(std::string_view path, const std::function<bool(IniDocument&)>& change) {
+  std::lock_guard lock(CacheMutex());
+  CachedFile& entry = EntryOf(path);
+  Current(entry, path);
+  if (!change(entry.doc)) return;
+  if (entry.batchDepth > 0) {
+    entry.pending = true;
+    return;
+  }
+  Save(entry, path);
+}
+
+void RefuseLineBreaks(const std::string& path, std::string_view section, std::string_view key,
+                      std::string_view value) {
+  auto hasBreak = [](std::string_view s) { return s.find_first_of("\r\n") != s.npos; };
+  if (hasBreak(section) || hasBreak(key) || hasBreak(value))
+    throw Error("Unable to write to " + path +
+                ": a section name, key name or value may not hold a line break");
+}
+
+}  // namespace
+
+ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
+
+std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
+                                    std::string_view def) const {
+  std::optional<std::string> stored;
+  {
+    std::lock_guard lock(CacheMutex());
+    CachedFile& entry = EntryOf(path_);
+    stored = Current(entry, path_).Find(section, key);
+  }
+  if (stored) return UnquoteProfileValue(*stored, kProfileValueMax);
+  // As GetPrivateProfileString does with its default: trailing blanks go, the length is capped.
+  std::size_t end = def.size();
+  while (end > 0 && def[end - 1] == ' ') --end;
+  return std::string(def.substr(0, std::min(end, kProfileValueMax)));
+}
+
+int32_t ProfileFile::ReadInteger(std::string_view section, std::string_view key,
+                                 int32_t def) const {
+  int32_t value = def;
+  if (!ParseInt32(ReadString(section, key, ""), value)) return def;
+  return value;
+}
+
+bool ProfileFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
+  return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+bool ProfileFile::SectionExists(std::string_view section) const {
+  std::lock_guard lock(CacheMutex());
+  return Current(EntryOf(path_), path_).HasSection(section);
+}
+
+bool ProfileFile::ValueExists(std::string_view section, std::string_view key) const {
+  std::lock_guard lock(CacheMutex());
+  return Current(EntryOf(path_), path_).Find(section, key).has_value();
+}
+
+std::vector<std::string> ProfileFile::ReadSectionKeys(std::string_view section) const {
+  std::lock_guard lock(CacheMutex());
+  return Current(EntryOf(path_), path_).SectionKeys(section);
+}
+
+void ProfileFile::WriteString(std::string_view section, std::string_view key,
+                              std::string_view value) {
+  RefuseLineBreaks(path_, section, key, value);
+  Modify(path_, [&](IniDocument& doc) { return doc.Set(section, key, value); });
+}
+
+void ProfileFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void ProfileFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+void ProfileFile::EraseSection(std::string_view section) noexcept {
+  try {
+    Modify(path_, [&](IniDocument& doc) { return doc.EraseSection(section); });
+  } catch (...) {
+  }
+}
+
+void ProfileFile::DeleteKey(std::string_view section, std::string_view key) noexcept {
+  try {
+    Modify(path_, [&](IniDocument& doc) { return doc.DeleteKey(section, key); });
+  } catch (...) {
+  }
+}
+
+ProfileBatch::ProfileBatch(std::string path) : path_(std::move(path)) {
+  std::lock_guard lock(CacheMutex());
+  ++EntryOf(path_).batchDepth;
+}
+
+ProfileBatch::~ProfileBatch() {
+  std::lock_guard lock(CacheMutex());
+  CachedFile& entry = EntryOf(path_);
+  if (--entry.batchDepth > 0 || !entry.pending) return;
+  try {
+    Save(entry, path_);
+  } catch (...) {
+    // A destructor cannot report; the file and the cache agree with each other either way.
+  }
+}
+
+void ProfileBatch::Commit() {
+  std::lock_guard lock(CacheMutex());
+  CachedFile& entry = EntryOf(path_);
+  if (entry.pending) Save(entry, path_);
+}
+
+void ClearProfileCache() {
+  std::lock_guard lock(CacheMutex());
+  auto& cache = Cache();
+  for (auto it = cache.begin(); it != cache.end();) {
+    if (it->second.batchDepth > 0) {
+      // An open batch keeps its entry and its pending writes; a clean copy is parsed again.
+      if (!it->second.pending) it->second.loaded = false;
+      ++it;
+    } else {
+      it = cache.erase(it);
+    }
+  }
+}
+
+}  // namespace vorlisk::platform

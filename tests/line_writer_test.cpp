@@ -1,0 +1,50 @@
+// The line writer of the wash log: appends CRLF lines, creates the file, never writes through a
+// link, and reports failures with the file error text.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/error.h"
+#include "platform/filesystem.h"
+#include "temp_drive.h"
+
+namespace vorlisk {
+namespace {
+
+using platform::LineWriter;
+
+TEST(LineWriter, CreatesThenAppendsLinesEndedByCrLf) {
+  testing::TempDrive drive;
+  for (const char* line : {"first", "second"}) {
+    auto out = LineWriter::OpenAppend(drive.Win("log.htm"));
+    out->WriteLine(line);
+    out->WriteLine("");
+    out->Close();
+  }
+  EXPECT_EQ(drive.Read("log.htm"), "first\r\n\r\nsecond\r\n\r\n");
+}
+
+TEST(LineWriter, RefusesWhatIsNoPlainFileWithTheFileErrorText) {
+  testing::TempDrive drive;
+  drive.Put("canary", "precious");
+  std::filesystem::create_symlink(drive.Host("canary"), drive.Host("link.htm"));
+  std::filesystem::create_directory(drive.Host("dir.htm"));
+  struct Case {
+    const char* name;
+    const char* error;
+  } cases[] = {{"link.htm", "File access denied"},
+               {"dir.htm", "File access denied"},
+               {"missing\\log.htm", "File not found"}};
+  for (const auto& c : cases) {
+    try {
+      LineWriter::OpenAppend(drive.Win(c.name));
+      ADD_FAILURE() << c.name << " opened";
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()), c.error) << c.name;
+    }
+  }
+  EXPECT_EQ(drive.Read("canary"), "precious");
+}
+
+}  // namespace
+}  // namespace vorlisk

@@ -102,7 +102,8 @@ void MainSession::SaveOrderFile() {
   const std::string path = ProgramFolder + std::string(kOrderFile);
   platform::ProfileBatch batch(path);
   platform::ProfileFile ini(path);
-  for (const auto& section : ini.ReadSectionNames()) ini.EraseSection(section);
+  for (const auto& section : ini.ReadSectionNames())
+    while (ini.SectionExists(section)) ini.EraseSection(section);
   Items.SaveOrder(path);
   batch.Commit();
 }

@@ -154,6 +154,15 @@ std::vector<std::string> IniDocument::SectionKeys(std::string_view section) cons
   return keys;
 }
 
+std::vector<std::string> IniDocument::SectionNames() const {
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    const auto it = firstSection_.find(Fold(sections_[i].name));
+    if (it != firstSection_.end() && it->second == i) names.push_back(sections_[i].name);
+  }
+  return names;
+}
+
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
   const std::size_t start = value.find_first_not_of(" \t\v\f");
   value = start == std::string_view::npos ? std::string_view() : value.substr(start);

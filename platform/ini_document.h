@@ -47,6 +47,8 @@ class IniDocument {
   std::optional<std::string> Find(std::string_view section, std::string_view key) const;
   // Key names of the section in file order, each name once (its first occurrence).
   std::vector<std::string> SectionKeys(std::string_view section) const;
+  // Section names in file order, the first section of each name only.
+  std::vector<std::string> SectionNames() const;
 
   // Sets a value: in place when the key exists (the text up to "=" is kept), otherwise as a new
   // line "key=value" after the last non-blank line of the section, otherwise as a new section

@@ -139,6 +139,11 @@ std::vector<std::string> ProfileFile::ReadSectionKeys(std::string_view section) 
   return Current(EntryOf(path_), path_).SectionKeys(section);
 }
 
+std::vector<std::string> ProfileFile::ReadSectionNames() const {
+  std::lock_guard lock(CacheMutex());
+  return Current(EntryOf(path_), path_).SectionNames();
+}
+
 void ProfileFile::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
   RefuseLineBreaks(path_, section, key, value);

@@ -52,6 +52,8 @@ class ProfileFile {
   bool ValueExists(std::string_view section, std::string_view key) const;
   // Key names of a section, in file order (first occurrence of each name).
   std::vector<std::string> ReadSectionKeys(std::string_view section) const;
+  // Section names in file order (first occurrence of each name).
+  std::vector<std::string> ReadSectionNames() const;
 
   // Throw WriteError when the file cannot be written, Error for a name or value with CR or LF.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);

@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "app/check_list.h"
+#include "app/scheduler.h"
+
+namespace vorlisk {
+namespace {
+
+TEST(SortedCheckList, SortsIgnoringCaseKeepsDuplicatesAndInsertsLaterLinesInOrder) {
+  SortedCheckList list;
+  for (const char* t : {"C:\\b.tmp", "C:\\A.tmp", "c:\\a.TMP", "C:\\b.tmp"}) list.Add(t, false);
+  list.SetAll(true);
+  list.Add("C:\\0.tmp", false);  // a line added later goes to its sorted place
+  ASSERT_EQ(list.Count(), 5);
+  const char* expected[] = {"C:\\0.tmp", "C:\\A.tmp", "c:\\a.TMP", "C:\\b.tmp", "C:\\b.tmp"};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(list.Text(i), expected[i]) << i;
+  EXPECT_FALSE(list.Checked(0));
+  EXPECT_TRUE(list.Checked(1));
+}
+
+TEST(SortedCheckList, HundredThousandLinesSortOnce) {
+  SortedCheckList list;
+  for (int i = 100000; i > 0; --i) list.Add("C:\\dir\\f" + std::to_string(i) + ".tmp", true);
+  EXPECT_EQ(list.Text(0), "C:\\dir\\f1.tmp");
+  EXPECT_EQ(list.Count(), 100000);
+}
+
+TEST(CheckList, SelectionStaysWithinRows) {
+  CheckList list;
+  EXPECT_EQ(list.Selected(), -1);
+  list.Add("a", true);
+  list.Select(3);
+  EXPECT_EQ(list.Selected(), -1);
+  list.Select(0);
+  EXPECT_EQ(list.Selected(), 0);
+  list.Clear();
+  EXPECT_EQ(list.Selected(), -1);
+}
+
+TEST(TimedWash, IntervalIsMinutesAsATimeOfDay) {
+  const auto start = Clock::time_point{} + std::chrono::hours(1000);
+  struct Case {
+    int32_t minutes;
+    std::chrono::seconds after;
+    bool due;
+  } cases[] = {
+      {10, std::chrono::minutes(9) + std::chrono::seconds(59), false},
+      {10, std::chrono::minutes(10), true},
+      {0, std::chrono::seconds(0), true},  // 0 washes at every tick
+      {1439, std::chrono::minutes(1439), true},
+      {1440, std::chrono::hours(1000), false},  // no valid time of day: never
+      {-1, std::chrono::hours(1000), false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(TimedWashDue(c.minutes, start, start + c.after), c.due) << c.minutes;
+}
+
+}  // namespace
+}  // namespace vorlisk

@@ -23,6 +23,7 @@ namespace {
 struct CachedFile {
   bool loaded = false;             // doc is the parsed file as it was at `stamp`
   std::optional<FileStamp> stamp;  // nullopt: the file was missing
+  bool unreadable = false;         // the file exists but could not be read: never overwrite it
   IniDocument doc;
   int batchDepth = 0;
   bool pending = false;  // doc holds writes of an open batch not yet on disk
@@ -55,6 +56,7 @@ const IniDocument& Current(CachedFile& entry, std::string_view path) {
   // The stamp is taken before reading: a change made during the read is seen next time.
   const auto bytes = ReadFileBytes(path);
   entry.doc = IniDocument::Parse(bytes ? *bytes : std::string());
+  entry.unreadable = !bytes && GetFileStamp(path).has_value();
   entry.stamp = bytes ? stamp : std::nullopt;
   entry.loaded = true;
   return entry.doc;
@@ -78,6 +80,8 @@ void Modify(std::string_view path, const std::function<bool(IniDocument&)>& chan
   std::lock_guard lock(CacheMutex());
   CachedFile& entry = EntryOf(path);
   Current(entry, path);
+  // Writing the parsed copy of a file that could not be read would replace what it holds.
+  if (entry.unreadable) throw WriteError(std::string(path));
   if (!change(entry.doc)) return;
   if (entry.batchDepth > 0) {
     entry.pending = true;
@@ -172,14 +176,14 @@ void ProfileFile::DeleteKey(std::string_view section, std::string_view key) noex
   }
 }
 
-ProfileBatch::ProfileBatch(std::string path) : path_(std::move(path)) {
+ProfileBatch::ProfileBatch(std::string path) : path_(std::move(path)), key_(CacheKey(path_)) {
   std::lock_guard lock(CacheMutex());
-  ++EntryOf(path_).batchDepth;
+  ++Cache()[key_].batchDepth;
 }
 
 ProfileBatch::~ProfileBatch() {
   std::lock_guard lock(CacheMutex());
-  CachedFile& entry = EntryOf(path_);
+  CachedFile& entry = Cache()[key_];
   if (--entry.batchDepth > 0 || !entry.pending) return;
   try {
     Save(entry, path_);
@@ -190,7 +194,7 @@ ProfileBatch::~ProfileBatch() {
 
 void ProfileBatch::Commit() {
   std::lock_guard lock(CacheMutex());
-  CachedFile& entry = EntryOf(path_);
+  CachedFile& entry = Cache()[key_];
   if (entry.pending) Save(entry, path_);
 }
 

@@ -8,13 +8,16 @@
 // - Reading: a missing file, section or key gives the caller's default; blanks around key names and
 //   values are ignored; a value of two or more characters enclosed in one pair of matching double
 //   or single quotes loses that pair; at most 2047 characters of a value are returned.
-// - Writing replaces the value in place, or appends the key after the last line of its section,
-//   appending the section at the end of the file and creating the file as needed. Every other line
-//   is kept byte for byte. Leading blanks of a written value are dropped. A name or value holding CR
-//   or LF is refused with an Error (it would create keys of its own).
+// - Writing replaces the value in place, or appends the key after the last line of its section
+//   (before any blank lines that end it), appending the section at the end of the file and creating
+//   the file as needed. Every other line is kept byte for byte, its own line ending included.
+//   Leading blanks of a written value are dropped. Writing the value already stored leaves the file
+//   alone. A name or value holding CR or LF is refused with an Error (it would create keys of its
+//   own).
 // - Deleting a key removes its line; erasing a section removes its header and lines. Both succeed
 //   silently when the file, section or key is missing.
-// - Encodings: booleans written "1"/"0" and read as integers (non-zero is true); integers in decimal,
+// - Encodings: booleans written "1"/"0" and read as integers (non-zero is true); integers in
+// decimal,
 //   read as decimal or hexadecimal after "0x"; anything that is no number gives the default.
 //
 // Beyond the Windows API:
@@ -84,10 +87,11 @@ class ProfileBatch {
 
  private:
   std::string path_;
+  std::string key_;  // the file's entry in the parsed-copy cache, fixed when the batch opens
 };
 
 // Forgets every parsed copy (tests use it after changing files behind the cache's back within the
-// same clock tick).
+// same clock tick). Writes pending in an open batch are kept.
 void ClearProfileCache();
 
 }  // namespace vorlisk::platform

@@ -3,6 +3,7 @@
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <functional>
 #include <string>
@@ -223,6 +224,16 @@ TEST_F(ProfileTest, FailedWriteLeavesOldFileAndCacheAsOnDisk) {
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(drive.Host()))
     ++entries;
   EXPECT_EQ(entries, 1);
+}
+
+TEST_F(ProfileTest, AFileThatCannotBeReadIsNeverOverwritten) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  drive.Put("a.ini", "[S]\r\nk=1\r\n");
+  std::filesystem::permissions(drive.Host("a.ini"), std::filesystem::perms::none);
+  EXPECT_EQ(file.ReadInteger("S", "k", 7), 7);
+  EXPECT_THROW(file.WriteInteger("S", "m", 2), WriteError);
+  std::filesystem::permissions(drive.Host("a.ini"), std::filesystem::perms::owner_all);
+  EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nk=1\r\n");
 }
 
 TEST_F(ProfileTest, ReparsesAfterAnOutsideChange) {

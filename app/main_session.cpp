@@ -214,7 +214,9 @@ WashContext MainSession::MakeWashContext() {
 
 std::vector<std::string> MainSession::ExpandFolder(int32_t row) {
   std::vector<std::string> lines;
-  ExpandFolderEntry(Current->Folders.Entries[static_cast<std::size_t>(row)], ProgramFolder, lines);
+  // The exclude list is read afresh for every entry, so an edit shows at the next expansion.
+  ExpandFolderEntry(Current->Folders.Entries[static_cast<std::size_t>(row)],
+                    TSettingsFile(ProgramFolder).ReadExcludeList(), lines);
   return lines;
 }
 

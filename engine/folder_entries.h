@@ -21,8 +21,9 @@ std::string FolderEntryTarget(const tChildFolder& entry);
 // ("Invalid data type for '%s'") when the value holds something other than text.
 std::string ReadRegistryFolder(const tChildFolder& entry);
 // Replaces `lines` with the existing regular files the entry names, in search order, leaving out
-// what the exclude list of the settings file in `programFolder` names (read afresh per call).
-void ExpandFolderEntry(tChildFolder& entry, const std::string& programFolder,
+// what the exclude patterns name (callers read the settings file's exclude list afresh for every
+// entry). A target that is not absolute Windows text yields nothing.
+void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
                        std::vector<std::string>& lines);
 
 bool QuickErase(std::string_view path);

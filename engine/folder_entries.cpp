@@ -1,0 +1,129 @@
+#include "engine/folder_entries.h"
+
+#include <array>
+
+#include "engine/find_file.h"
+#include "engine/registry_entries.h"
+#include "engine/wash_log.h"
+#include "platform/filesystem.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+
+namespace vorlisk {
+
+namespace {
+
+// Absolute Windows text: a drive root "X:\" or a UNC name. Anything else would be searched
+// relative to the process's current folder, which no entry means.
+bool IsAbsoluteTarget(const std::string& target) {
+  if (target.size() >= 3 && target[1] == ':' && target[2] == '\\') return true;
+  return target.size() >= 2 && target[0] == '\\' && target[1] == '\\';
+}
+
+}  // namespace
+
+std::string FolderEntryTarget(const tChildFolder& entry) {
+  switch (entry.Kind) {
+    case FolderKind::RegistryFolder: {
+      std::string folder = ReadRegistryFolder(entry);
+      if (!folder.empty() && folder.back() != '\\') folder += '\\';
+      return folder + "*.*";
+    }
+    case FolderKind::FolderMask:
+      return entry.DeletePath;
+    case FolderKind::SingleFile:
+      return entry.DeleteFileName;
+  }
+  return {};
+}
+
+std::string ReadRegistryFolder(const tChildFolder& entry) {
+  platform::Registry registry;
+  const std::string subkey = ResolveRootKey(registry, Trim(entry.RegisterName));
+  if (!registry.OpenKey(subkey)) return {};
+  return registry.ReadString(entry.RegisterValueofName);
+}
+
+void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
+                       std::vector<std::string>& lines) {
+  const std::string target = FolderEntryTarget(entry);
+  lines.clear();
+  // A target without a folder of its own (an unset registry folder gives "*.*") yields nothing.
+  if (!IsAbsoluteTarget(target)) return;
+
+  TFindFile search;
+  search.IncludeFiles.push_back(target);
+  search.ExcludeFiles = excludeList;
+  search.Subfolders = entry.IncludeSubfolders;
+  entry.FoundFiles.clear();
+  search.OnFound = [&entry](TFindFile&, const std::string& folder, const TSearchRec& rec) {
+    // Regular files only: the enumeration's own attributes tell a folder from a file.
+    if (rec.Attr & platform::kAttrDirectory) return;
+    entry.FoundFiles.push_back(IncludeTrailingBackslash(folder) + rec.Name);
+  };
+  search.StartSearch();
+  lines = std::move(entry.FoundFiles);
+  entry.FoundFiles.clear();
+}
+
+bool QuickErase(std::string_view path) {
+  if (const auto attributes = platform::GetFileAttributes(path);
+      attributes && (*attributes & platform::kAttrReadOnly) && !(*attributes & platform::kAttrReparsePoint))
+    platform::SetFileAttributes(path, *attributes & ~platform::kAttrReadOnly);
+  return platform::DeleteFile(path);
+}
+
+bool SecureErase(std::string_view path) {
+  static const std::array<char, kSecureEraseBlock> kPattern = [] {
+    std::array<char, kSecureEraseBlock> a{};
+    a.fill('A');
+    return a;
+  }();
+  const auto status = platform::GetFileStatus(path);
+  if (!status || !status->isFile) return false;
+  // A link is only removed: its target is not ours to overwrite. A file with more hard links keeps
+  // its data under the other names, so overwriting it would destroy those: only this name goes.
+  if (status->isLink || status->linkCount > 1) return platform::DeleteFile(path);
+
+  {
+    auto writer = platform::FileWriter::OpenExisting(path);
+    if (!writer) return false;
+    if (writer->LinkCount() > 1) {
+      writer.reset();
+      return platform::DeleteFile(path);
+    }
+    const uint64_t size = writer->Size();
+    for (uint64_t at = 0; size >= 1 && at < size; at += kSecureEraseBlock) {
+      // A block that cannot be written (a full disk) ends the overwrite; the file stays and the
+      // erase fails rather than reporting a success.
+      if (!writer->WriteAt(at, kPattern.data(), kPattern.size())) return false;
+    }
+  }
+  return platform::DeleteFile(path);
+}
+
+bool EraseFile(std::string_view path, bool quick) { return quick ? QuickErase(path) : SecureErase(path); }
+
+WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
+                         const SpecificFileList& specificFiles) {
+  WashCounts counts;
+  for (const auto& line : lines) {
+    if (!line.Checked || !platform::FileExists(line.Text)) continue;
+    const char* note = "";
+    bool success = EraseFile(line.Text, quick);
+    if (success) {
+      ++counts.Success;
+    } else if (IndexOfSpecificFile(specificFiles, line.Text) >= 0) {
+      success = true;
+      note = "Specific File";
+      ++counts.Success;
+    } else {
+      note = "File Locked";
+      ++counts.Fails;
+    }
+    if (log) log->WriteLogRow(true, quick, success, line.Text, note);
+  }
+  return counts;
+}
+
+}  // namespace vorlisk

@@ -1,0 +1,139 @@
+#include "engine/registry_entries.h"
+
+#include "engine/wash_log.h"
+#include "platform/text.h"
+
+namespace vorlisk {
+
+using platform::Registry;
+using platform::RootKey;
+
+namespace {
+
+struct RootName {
+  const char* name;
+  RootKey root;
+};
+// Tested in this order; any other name stands for HKEY_CURRENT_USER.
+constexpr RootName kRootNames[] = {
+    {"HKEY_CLASSES_ROOT", RootKey::ClassesRoot},   {"HKEY_CURRENT_USER", RootKey::CurrentUser},
+    {"HKEY_LOCAL_MACHINE", RootKey::LocalMachine}, {"HKEY_USERS", RootKey::Users},
+    {"HKEY_PERFORMANCE_DATA", RootKey::PerformanceData},
+    {"HKEY_CURRENT_CONFIG", RootKey::CurrentConfig}, {"HKEY_DYN_DATA", RootKey::DynData},
+};
+
+// A subkey path that names the root itself.
+bool NamesRoot(std::string_view subkey) { return subkey.find_first_not_of('\\') == std::string_view::npos; }
+
+// Deletes a key after its subkeys, the last subkey first, depth first. `path` is absolute to the
+// accessor's root. The result is whether the key itself went.
+bool DeleteKeyTree(Registry& registry, const std::string& path) {
+  if (registry.OpenKey(path)) {
+    const auto names = registry.GetKeyNames();
+    registry.CloseKey();
+    for (auto it = names.rbegin(); it != names.rend(); ++it) DeleteKeyTree(registry, path + "\\" + *it);
+  }
+  return registry.DeleteKey(path);
+}
+
+}  // namespace
+
+std::string ResolveRootKey(Registry& registry, std::string_view path) {
+  const std::string trimmed = Trim(path);
+  const auto slash = trimmed.find('\\');
+  const std::string rootName = UpperAZ(trimmed.substr(0, slash));
+  RootKey root = RootKey::CurrentUser;
+  for (const auto& r : kRootNames)
+    if (rootName == r.name) {
+      root = r.root;
+      break;
+    }
+  registry.SetRootKey(root);
+  return slash == std::string::npos ? std::string() : trimmed.substr(slash);
+}
+
+void ExpandRegistryEntry(tChildRegister& entry, std::vector<std::string>& lines) {
+  if (!entry.RegisterKeyName.empty() && entry.RegisterKeyName.back() != '\\')
+    entry.RegisterKeyName += '\\';
+  Registry registry;
+  const std::string subkey = ResolveRootKey(registry, entry.RegisterKeyName);
+  if (NamesRoot(subkey) || !registry.OpenKey(subkey)) return;
+
+  const std::string& p = entry.RegisterKeyName;
+  switch (entry.CleanType) {
+    case CleanRegisterType::WholeKey:
+      for (const auto& name : registry.GetKeyNames()) lines.push_back(p + name + std::string(kDeleteKeyMarker));
+      lines.push_back(p + std::string(kDeleteKeyMarker));
+      break;
+    case CleanRegisterType::AllValues:
+      for (const auto& name : registry.GetValueNames())
+        lines.push_back(p + std::string(kDeleteValueMarker) + name);
+      break;
+    case CleanRegisterType::SingleValue:
+      if (registry.ValueExists(entry.RegisterSingleValue))
+        lines.push_back(p + std::string(kDeleteValueMarker) + entry.RegisterSingleValue);
+      break;
+  }
+  registry.CloseKey();
+}
+
+ParsedRegistryLine ParseRegistryLine(std::string_view line) {
+  ParsedRegistryLine parsed;
+  if (const auto at = line.find(kDeleteKeyMarker); at != std::string_view::npos) {
+    parsed.IsKey = true;
+    parsed.KeyPath = std::string(line.substr(0, at)) + std::string(line.substr(at + kDeleteKeyMarker.size()));
+    return parsed;
+  }
+  const auto at = line.find(kDeleteValueMarker);
+  parsed.KeyPath = std::string(line.substr(0, at));
+  if (at != std::string_view::npos) parsed.ValueName = std::string(line.substr(at + kDeleteValueMarker.size()));
+  return parsed;
+}
+
+bool DeleteRegistryLine(Registry& registry, std::string_view keyPath, std::string_view valueName,
+                        bool isKey) {
+  std::string subkey = ResolveRootKey(registry, keyPath);
+  if (!registry.OpenKey(subkey)) return false;
+  bool deleted = false;
+  if (isKey) {
+    registry.CloseKey();
+    while (subkey.size() > 1 && subkey.back() == '\\') subkey.pop_back();
+    // A root key itself is never deleted.
+    if (!NamesRoot(subkey)) deleted = DeleteKeyTree(registry, subkey);
+  } else {
+    deleted = registry.DeleteValue(valueName);
+  }
+  registry.CloseKey();
+  return deleted;
+}
+
+WashCounts WashRegistryLines(const MarkedLines& lines, tWashLog* log) {
+  WashCounts counts;
+  platform::RegistryBatch batch;  // the store is saved once, after the last line
+  Registry registry;
+  for (const auto& line : lines) {
+    if (!line.Checked) continue;
+    const auto parsed = ParseRegistryLine(line.Text);
+    const bool ok = DeleteRegistryLine(registry, parsed.KeyPath, parsed.ValueName, parsed.IsKey);
+    ++(ok ? counts.Success : counts.Fails);
+    if (log)
+      log->WriteLogRow(false, false, ok, parsed.IsKey ? parsed.KeyPath : parsed.KeyPath + parsed.ValueName,
+                       "");
+  }
+  return counts;
+}
+
+std::string ReadRegistryLineValue(std::string_view line) {
+  try {
+    const auto parsed = ParseRegistryLine(line);
+    Registry registry;
+    if (!registry.OpenKey(ResolveRootKey(registry, parsed.KeyPath))) return {};
+    const auto type = registry.GetDataType(parsed.ValueName);
+    if (!type || (*type != platform::kRegSz && *type != platform::kRegExpandSz)) return {};
+    return registry.ReadString(parsed.ValueName);
+  } catch (...) {
+    return {};
+  }
+}
+
+}  // namespace vorlisk

@@ -85,7 +85,7 @@ class TFindFile {
 
   std::vector<std::string> BuildTargets() const;
   void SearchFolder(const std::string& folder, const std::string& mask);
-  bool Passes(const std::string& folder, const TSearchRec& rec) const;
+  bool Passes(const std::string& upperFolder, const TSearchRec& rec) const;
 };
 
 // Exclude-pattern matching of the search: the component's own algorithm, not the platform's masks.

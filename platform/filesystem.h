@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vorlisk::platform {
 
@@ -41,6 +42,12 @@ bool MatchesWildcardMask(std::string_view mask, std::string_view name);
 // for each entry whose name matches the mask, in the file system's order. The entries "." and ".."
 // are never reported. onEntry returns false to stop. Returns false when the folder cannot be read.
 bool FindFiles(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry);
+// A walker's single reading of one folder: as FindFiles, and in the same pass the name of every
+// real subfolder (never a link to one), whatever the mask, is appended to `subfolders` in the
+// file system's order.
+bool FindFilesAndSubfolders(std::string_view pattern,
+                            const std::function<bool(const FindData&)>& onEntry,
+                            std::vector<std::string>& subfolders);
 
 // As GetFullPathName: relative text is taken from the current folder, "." and ".." are resolved,
 // "/" counts as "\". A trailing "\" is kept.
@@ -66,7 +73,8 @@ std::optional<FileStatus> GetFileStatus(std::string_view path);
 
 bool FileExists(std::string_view path);  // GetFileStatus(path)->isFile
 bool DirectoryExists(std::string_view path);
-bool DeleteFile(std::string_view path);  // removes a file or a link; never a folder
+// Removes a file or a link; never a folder. As on Windows, a read-only file is not deleted.
+bool DeleteFile(std::string_view path);
 bool CreateDirectory(std::string_view path);
 bool CopyFile(std::string_view source, std::string_view target, bool failIfExists);
 
@@ -91,7 +99,8 @@ class FileWriter {
   // Writes all bytes at the offset; false when not all could be written (e.g. a full disk).
   virtual bool WriteAt(uint64_t offset, const void* data, std::size_t size) = 0;
   // Opens an existing regular file; nullptr when it is missing, is a link (never followed), is
-  // read-only by its attributes (whatever the process's privileges) or cannot be opened.
+  // read-only by its attributes (whatever the process's privileges), has other hard links (their
+  // contents would change too) or cannot be opened.
   static std::unique_ptr<FileWriter> OpenExisting(std::string_view path);
 };
 

@@ -53,6 +53,34 @@ std::string& FaultStorage() {
 
 const std::string& WriteFault() { return FaultStorage(); }
 
+namespace {
+std::string FolderOf(const std::string& hostPath) {
+  const auto slash = hostPath.rfind('/');
+  return slash == 0 || slash == std::string::npos ? "/" : hostPath.substr(0, slash);
+}
+}  // namespace
+
+int CreateTempBeside(const std::string& hostPath, std::string& tmpPath) {
+  const std::string dir = FolderOf(hostPath);
+  const std::string base = hostPath.substr(hostPath.rfind('/') + 1);
+  static std::mt19937_64 rng{std::random_device{}()};
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    tmpPath = dir + "/." + base + ".tmp" + std::to_string(rng() % 1000000000ULL);
+    const int fd =
+        ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+void SyncFolderOf(const std::string& hostPath) {
+  const int dfd = ::open(FolderOf(hostPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+}
+
 }  // namespace posix
 
 void SetWriteFaultForTesting(std::string_view fault) { posix::FaultStorage() = std::string(fault); }
@@ -64,7 +92,8 @@ std::optional<std::string> ReadFileBytes(std::string_view path) {
   if (fd < 0) return std::nullopt;
   struct stat st {};
   std::string out;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) out.reserve(static_cast<std::size_t>(st.st_size));
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    out.reserve(static_cast<std::size_t>(st.st_size));
   else if (S_ISDIR(st.st_mode)) {
     ::close(fd);
     return std::nullopt;
@@ -88,18 +117,8 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes) {
   const std::string shown(path);
   const auto host = posix::HostPathOf(path);
   if (!host) throw WriteError(shown);
-  const auto slash = host->rfind('/');
-  const std::string dir = slash == 0 ? "/" : host->substr(0, slash);
-  const std::string base = host->substr(slash + 1);
-
-  static std::mt19937_64 rng{std::random_device{}()};
   std::string tmp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    tmp = dir + "/." + base + ".tmp" + std::to_string(rng() % 1000000000ULL);
-    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0 && errno != EEXIST) break;
-  }
+  const int fd = posix::CreateTempBeside(*host, tmp);
   if (fd < 0) throw WriteError(shown);
 
   // Keep the permissions of the file being replaced (never those of a link's target).
@@ -125,12 +144,7 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes) {
     ::unlink(tmp.c_str());
     throw WriteError(shown);
   }
-  // Make the rename itself durable.
-  const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
+  posix::SyncFolderOf(*host);  // make the rename itself durable
 }
 
 std::optional<FileStamp> GetFileStamp(std::string_view path) {

@@ -14,6 +14,13 @@ std::string FileErrorText(int err);
 // Windows path text to host path, with "." and ".." resolved first; nullopt when unmapped.
 std::optional<std::string> HostPathOf(std::string_view windowsPath);
 
+// Creates a new empty file, mode 0644, beside `hostPath` (same folder, hidden name) for a write
+// that ends in a rename over `hostPath`; never opens through a link. Sets `tmpPath` and returns the
+// descriptor, or -1.
+int CreateTempBeside(const std::string& hostPath, std::string& tmpPath);
+// Flushes the folder that holds `hostPath`, so that a rename into it survives a crash.
+void SyncFolderOf(const std::string& hostPath);
+
 // Current test fault for atomic writes ("", "write" or "rename").
 const std::string& WriteFault();
 

@@ -1,0 +1,203 @@
+// TFindFile: the file search.
+//
+// Targets come from IncludeFiles, or else from Location and Filename. Each target folder is
+// enumerated once: its matching entries are reported first, then its subfolders are searched in
+// the file system's order, depth first. Names beginning with "." are skipped and never entered.
+//
+// Safety: a link to a folder is never reported and never descended into, whatever Attributes
+// says; and a target whose folder part is not an absolute drive path ("*.*", "Temp\*.tmp",
+// "\Temp\*.tmp", "C:*.tmp") yields nothing, since it would name whatever folder the process
+// happens to be in.
+#include "engine/find_file.h"
+
+#include "platform/filesystem.h"
+#include "platform/text.h"
+
+namespace vorlisk {
+
+namespace {
+
+char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsAbsoluteDrivePath(std::string_view path) {
+  return path.size() >= 3 &&
+         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+         path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}
+
+// The name walk of an exclude pattern. `patternName` is upper case already; the name is folded
+// here. A "*" never takes a "." of the name, and a "?" may take nothing before a ".".
+bool NameMatches(std::string_view name, std::string_view patternName) {
+  if (patternName.empty()) return true;
+  std::size_t i = 0, j = 0;
+  for (;;) {
+    if (i >= name.size() || j >= patternName.size()) {
+      while (j < patternName.size() && (patternName[j] == '*' || patternName[j] == '?')) ++j;
+      return i >= name.size() && j >= patternName.size();
+    }
+    const char n = UpperChar(name[i]);
+    const char x = patternName[j];
+    if (n == x || (x == '?' && n != '.')) {
+      ++i;
+      ++j;
+    } else if (n == '.') {
+      if (x == '?') {
+        ++j;
+      } else if (x == '*') {
+        while (j < patternName.size() && patternName[j] != '.') ++j;
+      } else {
+        return false;
+      }
+    } else if (x == '*') {
+      ++i;
+    } else {
+      return false;
+    }
+  }
+}
+
+// An exclude pattern against a folder (ending in "\") and a name. The folder and the pattern are
+// upper case (letters A to Z) already, so that a search folds them once, not once per entry.
+bool MatchesUpper(std::string_view upperFolder, std::string_view name,
+                  std::string_view upperPattern) {
+  const std::size_t cut = upperPattern.rfind('\\');
+  std::string_view patternFolder, patternName = upperPattern;
+  if (cut != std::string_view::npos) {
+    patternFolder = upperPattern.substr(0, cut + 1);
+    patternName = upperPattern.substr(cut + 1);
+  }
+  if (!patternFolder.empty()) {
+    if (patternFolder.size() >= 2 && patternFolder[1] == ':') {
+      const char drive = patternFolder[0];
+      if (drive != '*' && drive != '?' && (upperFolder.empty() || drive != upperFolder[0]))
+        return false;
+      patternFolder.remove_prefix(2);
+    }
+    // The pattern's folder must be the tail of the entry's folder.
+    if (upperFolder.size() < patternFolder.size() + 2 ||
+        upperFolder.substr(upperFolder.size() - patternFolder.size()) != patternFolder)
+      return false;
+  }
+  return NameMatches(name, patternName);
+}
+
+// Attribute bits as a TFileAttributes bit set; other bits (reparse point and so on) are ignored.
+uint8_t AttributeSet(uint32_t attr) {
+  uint8_t set = 0;
+  if (attr & platform::kAttrArchive) set |= 1u << ffArchive;
+  if (attr & platform::kAttrReadOnly) set |= 1u << ffReadonly;
+  if (attr & platform::kAttrHidden) set |= 1u << ffHidden;
+  if (attr & platform::kAttrSystem) set |= 1u << ffSystem;
+  if (attr & platform::kAttrDirectory) set |= 1u << ffDirectory;
+  return set;
+}
+
+constexpr uint32_t kLinkToFolder = platform::kAttrDirectory | platform::kAttrReparsePoint;
+
+}  // namespace
+
+bool MatchesExcludePattern(std::string_view path, std::string_view pattern) {
+  return MatchesUpper(UpperAZ(ExtractFilePath(path)), ExtractFileName(path), UpperAZ(pattern));
+}
+
+TFindFile::TFindFile() = default;
+
+TFindFile::~TFindFile() { destroying_ = true; }
+
+void TFindFile::SetFilename(const std::string& value) {
+  // A drive ("C:x") or a "/" gives a folder part as much as a "\" does.
+  if (value.find_first_of("\\/:") != std::string::npos)
+    throw EFindFileError(value + "\n\rInvalid filename specified");
+  filename_ = value;
+}
+
+void TFindFile::SetLocation(const std::string& value) {
+  if (value.find_first_of("*?") != std::string::npos)
+    throw EFindFileError(value + "\n\rlocation cannot to be contained wildcards");
+  location_ = value;
+}
+
+std::vector<std::string> TFindFile::BuildTargets() const {
+  if (!IncludeFiles.empty()) return IncludeFiles;
+
+  std::string mask = filename_.empty() ? "*.*" : filename_;
+  if (mask.find('.') == std::string::npos) mask += ".*";
+  std::vector<std::string> targets;
+  std::string_view rest = location_;
+  do {
+    const std::size_t semi = rest.find(';');
+    std::string_view piece = rest.substr(0, semi);
+    rest = semi == std::string_view::npos ? std::string_view() : rest.substr(semi + 1);
+    if (piece.empty()) piece = ".";
+    const std::string target = IncludeTrailingBackslash(platform::GetFullPathName(piece)) + mask;
+    bool known = false;
+    for (const auto& t : targets) known = known || SameTextAZ(t, target);
+    if (!known) targets.push_back(target);
+  } while (!rest.empty() && rest != ";");
+  return targets;
+}
+
+void TFindFile::StartSearch() {
+  if (busy_) return;
+  busy_ = true;
+  aborted_ = false;
+  try {
+    excludeCopy_.clear();
+    for (const auto& pattern : ExcludeFiles) excludeCopy_.push_back(UpperAZ(pattern));
+    for (const auto& target : BuildTargets()) {
+      const std::string folder = ExtractFilePath(target);
+      if (IsAbsoluteDrivePath(folder)) {
+        SearchFolder(IncludeTrailingBackslash(platform::GetFullPathName(folder)),
+                     ExtractFileName(target));
+      }
+      if (aborted_) break;
+    }
+  } catch (...) {
+    // Any error ends the whole search; the caller keeps what OnFound received so far.
+    aborted_ = true;
+  }
+  excludeCopy_.clear();
+  busy_ = false;
+}
+
+// `folder` ends with "\". One reading of the folder gives both its matching entries and its
+// subfolders; every reported entry of the folder comes before anything of its subfolders.
+void TFindFile::SearchFolder(const std::string& folder, const std::string& mask) {
+  const std::string shownFolder = ExcludeTrailingBackslash(folder);
+  const std::string upperFolder = UpperAZ(folder);
+  TSearchRec rec;
+  const auto onEntry = [&](const platform::FindData& data) {
+    if (data.name.empty() || data.name[0] == '.') return true;
+    if ((data.attributes & kLinkToFolder) == kLinkToFolder) return true;
+    rec.Name = data.name;
+    rec.Size = static_cast<uint32_t>(data.size);  // 32 bits, as the record has always carried
+    rec.Attr = data.attributes;
+    rec.CreationTime = data.creationTime;
+    rec.LastAccessTime = data.lastAccessTime;
+    rec.LastWriteTime = data.lastWriteTime;
+    if (Passes(upperFolder, rec) && OnFound && !destroying_) OnFound(*this, shownFolder, rec);
+    return !aborted_;
+  };
+  if (!Subfolders) {
+    platform::FindFiles(folder + mask, onEntry);
+    return;
+  }
+  std::vector<std::string> subfolders;
+  platform::FindFilesAndSubfolders(folder + mask, onEntry, subfolders);
+  for (const auto& sub : subfolders) {
+    if (aborted_) return;
+    if (sub[0] != '.') SearchFolder(folder + sub + "\\", mask);
+  }
+}
+
+// `upperFolder` is the entry's folder, ending in "\", upper-cased.
+bool TFindFile::Passes(const std::string& upperFolder, const TSearchRec& rec) const {
+  const uint8_t set = AttributeSet(rec.Attr);
+  if (ExactAttribute ? set != Attributes.Bits() : (set != 0 && (set & Attributes.Bits()) == 0))
+    return false;
+  for (const auto& pattern : excludeCopy_)
+    if (MatchesUpper(upperFolder, rec.Name, pattern)) return false;
+  return true;
+}
+
+}  // namespace vorlisk

@@ -1,0 +1,282 @@
+// POSIX only: directory enumeration, attributes, deletion, copying and in-place writing.
+//
+// Nothing here follows a symbolic link found at the end of a path: entries are examined with
+// lstat/fstatat(AT_SYMLINK_NOFOLLOW), links are deleted as links, attributes are never set
+// through one, and files are opened for writing with O_NOFOLLOW. A link's target is looked at only
+// to tell whether it is a folder (so that the link is reported as one and never descended into).
+// POSIX keeps no creation time: the earlier of the change and modification times stands in.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#include "platform/filesystem.h"
+#include "platform/posix/posix_util.h"
+#include "platform/text.h"
+#include "platform/wildcard.h"
+
+namespace vorlisk::platform {
+
+namespace {
+
+// Host path of Windows text without a trailing "/" (which would make the system follow a final
+// link), the root excepted.
+std::optional<std::string> HostOf(std::string_view path) {
+  auto host = posix::HostPathOf(path);
+  if (host)
+    while (host->size() > 1 && host->back() == '/') host->pop_back();
+  return host;
+}
+
+// Attribute bits of an entry from its own mode; nullopt for special files (never reported).
+std::optional<uint32_t> AttributesOf(mode_t ownMode, bool linkTargetIsFolder) {
+  if (S_ISREG(ownMode)) return (ownMode & S_IWUSR) ? kAttrArchive : (kAttrArchive | kAttrReadOnly);
+  if (S_ISDIR(ownMode)) return kAttrDirectory;
+  if (S_ISLNK(ownMode))
+    return kAttrReparsePoint | (linkTargetIsFolder ? kAttrDirectory : kAttrArchive);
+  return std::nullopt;
+}
+
+bool LinkTargetIsFolder(int dirFd, const char* name) {
+  struct stat target {};
+  return ::fstatat(dirFd, name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+}
+
+void FillTimes(const struct stat& st, FindData& data) {
+  data.lastWriteTime = st.st_mtim.tv_sec;
+  data.lastAccessTime = st.st_atim.tv_sec;
+  data.creationTime = std::min<int64_t>(st.st_mtim.tv_sec, st.st_ctim.tv_sec);
+}
+
+struct DirCloser {
+  void operator()(DIR* d) const { ::closedir(d); }
+};
+
+// One pass over the folder of `pattern`. Only entries that match the mask are examined further
+// (one fstatat each); subfolders are recognised from the entry type where the file system gives it.
+bool ReadFolder(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry,
+                std::vector<std::string>* subfolders) {
+  const WildcardMask mask(ExtractFileName(pattern));
+  const auto host = posix::HostPathOf(ExtractFilePath(pattern));
+  if (!host) return false;
+  const int fd = ::open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+  if (!dir) {
+    ::close(fd);
+    return false;
+  }
+  const int dirFd = ::dirfd(dir.get());
+
+  FindData data;
+  while (const dirent* e = ::readdir(dir.get())) {
+    const char* name = e->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    const bool matches = mask.Matches(name);
+    const bool typeKnown = e->d_type != DT_UNKNOWN;
+    if (subfolders && typeKnown && e->d_type == DT_DIR) subfolders->emplace_back(name);
+    if (!matches && (typeKnown || !subfolders)) continue;
+
+    struct stat st {};
+    if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
+    if (subfolders && !typeKnown && S_ISDIR(st.st_mode)) subfolders->emplace_back(name);
+    if (!matches) continue;
+    const auto attributes =
+        AttributesOf(st.st_mode, S_ISLNK(st.st_mode) && LinkTargetIsFolder(dirFd, name));
+    if (!attributes) continue;
+
+    data.name = name;
+    data.attributes = *attributes;
+    data.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
+    FillTimes(st, data);
+    if (!onEntry(data)) break;
+  }
+  return true;
+}
+
+bool CopyAll(int in, int out) {
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(in, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    for (ssize_t done = 0; done < n;) {
+      const ssize_t w = ::write(out, buf + done, static_cast<std::size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return false;
+      done += w;
+    }
+  }
+}
+
+class PosixFileWriter final : public FileWriter {
+ public:
+  PosixFileWriter(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  ~PosixFileWriter() override { ::close(fd_); }
+  PosixFileWriter(const PosixFileWriter&) = delete;
+  PosixFileWriter& operator=(const PosixFileWriter&) = delete;
+
+  uint64_t Size() const override { return size_; }
+
+  bool WriteAt(uint64_t offset, const void* data, std::size_t size) override {
+    const auto* bytes = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+      const ssize_t n = ::pwrite(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    size_ = std::max<uint64_t>(size_, offset + done);
+    return done == size;
+  }
+
+ private:
+  int fd_;
+  uint64_t size_;
+};
+
+}  // namespace
+
+bool FindFiles(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry) {
+  return ReadFolder(pattern, onEntry, nullptr);
+}
+
+bool FindFilesAndSubfolders(std::string_view pattern,
+                            const std::function<bool(const FindData&)>& onEntry,
+                            std::vector<std::string>& subfolders) {
+  return ReadFolder(pattern, onEntry, &subfolders);
+}
+
+std::optional<FileStatus> GetFileStatus(std::string_view path) {
+  const auto host = HostOf(path);
+  struct stat st {};
+  if (!host || ::lstat(host->c_str(), &st) != 0) return std::nullopt;
+  FileStatus s;
+  s.isLink = S_ISLNK(st.st_mode);
+  if (s.isLink) {
+    struct stat target {};
+    s.isDirectory = ::stat(host->c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    s.isFile = !s.isDirectory;
+  } else {
+    s.isDirectory = S_ISDIR(st.st_mode);
+    s.isFile = S_ISREG(st.st_mode);
+  }
+  if (S_ISREG(st.st_mode)) {
+    s.linkCount = static_cast<uint32_t>(st.st_nlink);
+    s.size = static_cast<uint64_t>(st.st_size);
+  }
+  // A special file (pipe, socket, device) exists but is neither a file nor a folder.
+  s.attributes = AttributesOf(st.st_mode, s.isLink && s.isDirectory).value_or(0);
+  return s;
+}
+
+std::optional<uint32_t> GetFileAttributes(std::string_view path) {
+  const auto status = GetFileStatus(path);
+  if (!status || status->attributes == 0) return std::nullopt;
+  return status->attributes;
+}
+
+bool SetFileAttributes(std::string_view path, uint32_t attributes) {
+  const auto host = HostOf(path);
+  struct stat st {};
+  if (!host || ::lstat(host->c_str(), &st) != 0) return false;
+  if (S_ISDIR(st.st_mode)) return true;  // a folder keeps no read-only bit, as on Windows
+  if (!S_ISREG(st.st_mode)) return false;
+  const mode_t mode =
+      (attributes & kAttrReadOnly) ? (st.st_mode & ~mode_t{S_IWUSR}) : (st.st_mode | S_IWUSR);
+  if (mode == st.st_mode) return true;
+  // AT_SYMLINK_NOFOLLOW: should a link have taken the file's place meanwhile, nothing changes.
+  return ::fchmodat(AT_FDCWD, host->c_str(), mode & 07777, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool FileExists(std::string_view path) {
+  const auto status = GetFileStatus(path);
+  return status && status->isFile;
+}
+
+bool DirectoryExists(std::string_view path) {
+  const auto status = GetFileStatus(path);
+  return status && status->isDirectory;
+}
+
+bool DeleteFile(std::string_view path) {
+  const auto host = HostOf(path);
+  struct stat st {};
+  if (!host || ::lstat(host->c_str(), &st) != 0) return false;
+  const bool readOnlyFile = S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
+  if (!(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) || readOnlyFile) return false;
+  // unlink never removes a folder and removes a link itself, not its target.
+  return ::unlink(host->c_str()) == 0;
+}
+
+bool CreateDirectory(std::string_view path) {
+  const auto host = HostOf(path);
+  return host && ::mkdir(host->c_str(), 0777) == 0;
+}
+
+bool CopyFile(std::string_view source, std::string_view target, bool failIfExists) {
+  const auto from = HostOf(source);
+  const auto to = HostOf(target);
+  if (!from || !to) return false;
+  struct stat existing {};
+  if (failIfExists && ::lstat(to->c_str(), &existing) == 0) return false;
+
+  const int in = ::open(from->c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (in < 0) return false;
+  struct stat st {};
+  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(in);
+    return false;
+  }
+  std::string tmp;
+  const int out = posix::CreateTempBeside(*to, tmp);
+  if (out < 0) {
+    ::close(in);
+    return false;
+  }
+  bool ok = CopyAll(in, out);
+  ::close(in);
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  ok = ok && ::fchmod(out, st.st_mode & 07777) == 0 && ::futimens(out, times) == 0 &&
+       ::fsync(out) == 0;
+  ok = ::close(out) == 0 && ok;
+  // The temporary file takes the target's name in one step; a link there is replaced, never
+  // written through. RENAME_NOREPLACE keeps a file that appeared meanwhile.
+  ok = ok && ::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, to->c_str(),
+                         failIfExists ? RENAME_NOREPLACE : 0) == 0;
+  if (!ok) {
+    ::unlink(tmp.c_str());
+    return false;
+  }
+  posix::SyncFolderOf(*to);
+  return true;
+}
+
+std::unique_ptr<FileWriter> FileWriter::OpenExisting(std::string_view path) {
+  const auto host = HostOf(path);
+  struct stat before {};
+  // Look before opening, so that a device or pipe is never opened at all.
+  if (!host || ::lstat(host->c_str(), &before) != 0 || !S_ISREG(before.st_mode)) return nullptr;
+  const int fd = ::open(host->c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  // Re-check on the open file: the same regular file, writable by its owner, with no other name.
+  const bool refused = ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+                       st.st_ino != before.st_ino || st.st_dev != before.st_dev ||
+                       !(st.st_mode & S_IWUSR) || st.st_nlink != 1 ||
+                       ::flock(fd, LOCK_EX | LOCK_NB) != 0;  // shared with no other locker
+  if (refused) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<PosixFileWriter>(fd, static_cast<uint64_t>(st.st_size));
+}
+
+}  // namespace vorlisk::platform

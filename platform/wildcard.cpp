@@ -1,0 +1,226 @@
+// Wildcard masks as FindFirstFile matches them. Pure text, shared by every backend.
+//
+// Windows rewrites the mask before matching, then the whole name must match:
+//  1. Trailing dots and blanks of the mask are removed; whether a dot went is remembered.
+//     A mask that is then empty matches no name.
+//  2. A mask that is then exactly "*.*" becomes "*" (so "*.*" matches names without a dot too).
+//  3. Otherwise, character by character: "?" becomes DOS_QM; a "." followed by "*" or "?" becomes
+//     DOS_DOT; a "*" followed by "." becomes DOS_STAR; and when step 1 removed a dot, a final "*"
+//     becomes DOS_STAR.
+//  4. Matching: "*" takes any run of characters, dots included. DOS_STAR takes any run that does
+//     not contain the name's last dot. DOS_QM takes one character that is not a dot, or nothing
+//     at a dot or at the end of the name. DOS_DOT takes a "." or nothing at the end of the name.
+//     Any other character matches itself, the letters A to Z without regard to case.
+//  5. Only the long name is matched: there are no 8.3 short names here, so "*.tmp" never finds
+//     "x.tmpl" through a short name as it may on Windows.
+// A character is one byte, or one whole UTF-8 sequence, so "?" takes "é" as Windows takes it.
+#include "platform/wildcard.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "platform/filesystem.h"
+
+namespace vorlisk::platform {
+
+namespace {
+
+constexpr std::array<char, 256> MakeLowerTable() {
+  std::array<char, 256> t{};
+  for (int i = 0; i < 256; ++i) {
+    const int c = (i >= 'A' && i <= 'Z') ? i - 'A' + 'a' : i;
+    t[static_cast<std::size_t>(i)] = static_cast<char>(c);
+  }
+  return t;
+}
+constexpr std::array<char, 256> kLower = MakeLowerTable();
+
+char Lower(char c) { return kLower[static_cast<unsigned char>(c)]; }
+
+bool SameFolded(std::string_view text, std::string_view foldedLiteral) {
+  if (text.size() != foldedLiteral.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (Lower(text[i]) != foldedLiteral[i]) return false;
+  return true;
+}
+
+// Bytes of the character at s[i]: a well-formed UTF-8 sequence counts as one character, any
+// other byte as one.
+std::size_t CharLength(std::string_view s, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(s[i]);
+  std::size_t n = 1;
+  if (lead >= 0xF0 && lead <= 0xF7)
+    n = 4;
+  else if (lead >= 0xE0)
+    n = 3;
+  else if (lead >= 0xC0)
+    n = 2;
+  if (n == 1 || lead > 0xF7 || i + n > s.size()) return 1;
+  for (std::size_t k = 1; k < n; ++k)
+    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
+  return n;
+}
+
+// States of the general walk live on the stack for masks of up to this many tokens.
+constexpr std::size_t kInlineStates = 64;
+
+}  // namespace
+
+WildcardMask::WildcardMask(std::string_view mask) {
+  bool droppedDot = false;
+  while (!mask.empty() && (mask.back() == '.' || mask.back() == ' ')) {
+    droppedDot = droppedDot || mask.back() == '.';
+    mask.remove_suffix(1);
+  }
+  if (mask.empty()) {
+    shape_ = Shape::kNothing;
+    return;
+  }
+  if (mask == "*.*") mask = "*";
+
+  for (std::size_t i = 0; i < mask.size();) {
+    const char c = mask[i];
+    const char next = i + 1 < mask.size() ? mask[i + 1] : '\0';
+    Token t;
+    std::size_t length = 1;
+    if (c == '?') {
+      t.kind = Kind::kDosQm;
+    } else if (c == '.' && (next == '*' || next == '?')) {
+      t.kind = Kind::kDosDot;
+    } else if (c == '*') {
+      const bool last = i + 1 == mask.size();
+      t.kind = (next == '.' || (last && droppedDot)) ? Kind::kDosStar : Kind::kStar;
+    } else {
+      length = CharLength(mask, i);
+      t.length = static_cast<uint8_t>(length);
+      for (std::size_t k = 0; k < length; ++k) t.bytes[k] = Lower(mask[i + k]);
+    }
+    tokens_.push_back(t);
+    i += length;
+  }
+
+  // Recognise the common shapes: "*", "name.ext", "*tail" and "*.ext".
+  std::size_t firstLiteral = 0;
+  if (tokens_[0].kind == Kind::kStar || tokens_[0].kind == Kind::kDosStar) firstLiteral = 1;
+  for (std::size_t k = firstLiteral; k < tokens_.size(); ++k) {
+    if (tokens_[k].kind != Kind::kLiteral) return;  // stays kGeneral
+    literal_.append(tokens_[k].bytes, tokens_[k].length);
+  }
+  literalHasDot_ = literal_.find('.') != std::string::npos;
+  if (firstLiteral == 0)
+    shape_ = Shape::kExact;
+  else if (tokens_[0].kind == Kind::kDosStar)
+    shape_ = Shape::kDosStarSuffix;
+  else
+    shape_ = literal_.empty() ? Shape::kEverything : Shape::kSuffix;
+}
+
+bool WildcardMask::Matches(std::string_view name) const {
+  switch (shape_) {
+    case Shape::kNothing:
+      return false;
+    case Shape::kEverything:
+      return true;
+    case Shape::kExact:
+      return SameFolded(name, literal_);
+    case Shape::kSuffix:
+      return name.size() >= literal_.size() &&
+             SameFolded(name.substr(name.size() - literal_.size()), literal_);
+    case Shape::kDosStarSuffix: {
+      if (name.size() < literal_.size()) return false;
+      const std::size_t cut = name.size() - literal_.size();
+      if (!SameFolded(name.substr(cut), literal_)) return false;
+      // DOS_STAR's run, name[0, cut), must not hold the name's last dot. When the literal holds
+      // a dot the last dot lies in it; otherwise the run must hold no dot at all.
+      return literalHasDot_ || name.substr(0, cut).find('.') == std::string_view::npos;
+    }
+    case Shape::kGeneral:
+      break;
+  }
+  return MatchesGeneral(name);
+}
+
+// A walk over the name that keeps the set of mask positions reachable so far (no backtracking,
+// so masks with many stars cost no more than name length times mask length).
+bool WildcardMask::MatchesGeneral(std::string_view name) const {
+  const std::size_t m = tokens_.size();
+  std::array<uint8_t, 2 * (kInlineStates + 1)> inlineStates;
+  std::vector<uint8_t> heapStates;
+  uint8_t* cur = inlineStates.data();
+  if (m > kInlineStates) {
+    heapStates.resize(2 * (m + 1));
+    cur = heapStates.data();
+  }
+  uint8_t* nxt = cur + m + 1;
+  std::fill(cur, cur + m + 1, uint8_t{0});
+  cur[0] = 1;
+
+  const std::size_t lastDot = name.rfind('.');
+  std::size_t i = 0;
+  for (;;) {
+    const bool atEnd = i == name.size();
+    const bool atDot = !atEnd && name[i] == '.';
+    // Positions reachable without taking a character (always forward, so one pass suffices).
+    for (std::size_t j = 0; j < m; ++j) {
+      if (!cur[j]) continue;
+      switch (tokens_[j].kind) {
+        case Kind::kStar:
+        case Kind::kDosStar:
+          cur[j + 1] = 1;
+          break;
+        case Kind::kDosQm:
+          if (atEnd || atDot) cur[j + 1] = 1;
+          break;
+        case Kind::kDosDot:
+          if (atEnd) cur[j + 1] = 1;
+          break;
+        case Kind::kLiteral:
+          break;
+      }
+    }
+    if (atEnd) return cur[m] != 0;
+
+    const std::size_t length = CharLength(name, i);
+    std::fill(nxt, nxt + m + 1, uint8_t{0});
+    bool any = false;
+    for (std::size_t j = 0; j < m; ++j) {
+      if (!cur[j]) continue;
+      const Token& t = tokens_[j];
+      bool stay = false, advance = false;
+      switch (t.kind) {
+        case Kind::kStar:
+          stay = true;
+          break;
+        case Kind::kDosStar:
+          stay = i != lastDot;
+          break;
+        case Kind::kDosQm:
+          advance = !atDot;
+          break;
+        case Kind::kDosDot:
+          advance = atDot;
+          break;
+        case Kind::kLiteral:
+          if (t.length == length) {
+            advance = true;
+            for (std::size_t k = 0; k < length && advance; ++k)
+              advance = Lower(name[i + k]) == t.bytes[k];
+          }
+          break;
+      }
+      if (stay) nxt[j] = 1;
+      if (advance) nxt[j + 1] = 1;
+      any = any || stay || advance;
+    }
+    if (!any) return false;
+    std::swap(cur, nxt);
+    i += length;
+  }
+}
+
+bool MatchesWildcardMask(std::string_view mask, std::string_view name) {
+  return WildcardMask(mask).Matches(name);
+}
+
+}  // namespace vorlisk::platform

@@ -9,6 +9,19 @@
 
 namespace vorlisk::test_support {
 
+// Removes a folder with everything in it, folders a test made read-only included; links are
+// removed, never followed.
+inline void RemoveTree(const std::string& path) {
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(path, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (it->is_directory(ec) && !it->is_symlink(ec))
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::remove_all(path, ec);
+}
+
 // A fresh folder under the system's temporary folder, removed with everything in it (links are
 // removed, never followed) when the object goes.
 class TempFolder {
@@ -18,10 +31,7 @@ class TempFolder {
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
+  ~TempFolder() { RemoveTree(path_); }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 

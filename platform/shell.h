@@ -5,6 +5,8 @@
 // "recently used" store ($XDG_DATA_HOME/recently-used.xbel).
 #pragma once
 
+#include <string_view>
+
 namespace vorlisk::platform {
 
 // Empties the Recycle Bins of all drives without confirmation, progress display or sound.
@@ -14,5 +16,9 @@ void EmptyRecycleBins();
 // Clears the URL history of the system's browser. Throws Error with the platform's text when the
 // history store cannot be reached or written.
 void ClearUrlHistoryStore();
+
+// Test seam (POSIX): read the mounted file systems from this file, in /proc/self/mounts layout,
+// instead of /proc/self/mounts; empty text restores it. No-op on Windows.
+void SetMountTableForTesting(std::string_view path);
 
 }  // namespace vorlisk::platform

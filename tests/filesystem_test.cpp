@@ -178,12 +178,5 @@ TEST_F(FileSystemTest, CopyReplacesTargetsWholeAndNeverWritesThroughALink) {
     EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
 }
 
-TEST_F(FileSystemTest, CreateDirectoryMakesOneNewFolder) {
-  EXPECT_TRUE(CreateDirectory(drive.Win("new")));
-  EXPECT_TRUE(DirectoryExists(drive.Win("new")));
-  EXPECT_FALSE(CreateDirectory(drive.Win("new")));
-  EXPECT_FALSE(CreateDirectory(drive.Win("no\\such")));
-}
-
 }  // namespace
 }  // namespace vorlisk::platform

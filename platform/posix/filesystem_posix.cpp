@@ -4,6 +4,8 @@
 // lstat/fstatat(AT_SYMLINK_NOFOLLOW), links are deleted as links, attributes are never set
 // through one, and files are opened for writing with O_NOFOLLOW. A link's target is looked at only
 // to tell whether it is a folder (so that the link is reported as one and never descended into).
+// As on Windows, a read-only file is not deleted, a folder keeps no read-only bit, and a copy
+// reads its source through a link (only the target is never written through).
 // POSIX keeps no creation time: the earlier of the change and modification times stands in.
 #include <dirent.h>
 #include <fcntl.h>

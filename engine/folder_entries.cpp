@@ -87,11 +87,7 @@ bool SecureErase(std::string_view path) {
 
   {
     auto writer = platform::FileWriter::OpenExisting(path);
-    if (!writer) return false;
-    if (writer->LinkCount() > 1) {
-      writer.reset();
-      return platform::DeleteFile(path);
-    }
+    if (!writer) return false;  // read-only, locked, or changed into a link meanwhile
     const uint64_t size = writer->Size();
     for (uint64_t at = 0; size >= 1 && at < size; at += kSecureEraseBlock) {
       // A block that cannot be written (a full disk) ends the overwrite; the file stays and the

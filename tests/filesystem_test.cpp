@@ -7,15 +7,15 @@
 #include <algorithm>
 #include <map>
 
-#include "tests/fs_fixtures.h"
+#include "test_support.h"
 
 namespace vorlisk::platform {
 namespace {
 
-using testing::ReadHostFile;
-using testing::TempDrive;
-using testing::TempFolder;
-using testing::WriteHostFile;
+using test::ReadHostFile;
+using test::TempDrive;
+using test::TempFolder;
+using test::WriteHostFile;
 
 mode_t ModeOf(const std::string& hostPath) {
   struct stat st {};

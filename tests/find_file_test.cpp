@@ -7,14 +7,14 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "tests/fs_fixtures.h"
+#include "test_support.h"
 
 namespace vorlisk {
 namespace {
 
-using testing::TempDrive;
-using testing::TempFolder;
-using testing::WriteHostFile;
+using test::TempDrive;
+using test::TempFolder;
+using test::WriteHostFile;
 
 TEST(MatchesExcludePattern, FolderTailAndNameWalk) {
   struct Case {
@@ -132,7 +132,7 @@ TEST_F(FindFileTest, LinkedFolderIsNeverReportedNorEnteredWhateverTheFilter) {
       }
     }
   }
-  EXPECT_EQ(testing::ReadHostFile(outside / "precious.tmp"), "precious");
+  EXPECT_EQ(test::ReadHostFile(outside / "precious.tmp"), "precious");
 }
 
 TEST_F(FindFileTest, AttributeFilterDecidesAboutFolders) {

@@ -6,7 +6,7 @@
 
 #include "platform/error.h"
 #include "platform/filesystem.h"
-#include "temp_drive.h"
+#include "test_support.h"
 
 namespace vorlisk {
 namespace {
@@ -14,7 +14,7 @@ namespace {
 using platform::LineWriter;
 
 TEST(LineWriter, CreatesThenAppendsLinesEndedByCrLf) {
-  testing::TempDrive drive;
+  test::TempDrive drive;
   for (const char* line : {"first", "second"}) {
     auto out = LineWriter::OpenAppend(drive.Win("log.htm"));
     out->WriteLine(line);
@@ -25,7 +25,7 @@ TEST(LineWriter, CreatesThenAppendsLinesEndedByCrLf) {
 }
 
 TEST(LineWriter, RefusesWhatIsNoPlainFileWithTheFileErrorText) {
-  testing::TempDrive drive;
+  test::TempDrive drive;
   drive.Put("canary", "precious");
   std::filesystem::create_symlink(drive.Host("canary"), drive.Host("link.htm"));
   std::filesystem::create_directory(drive.Host("dir.htm"));

@@ -11,7 +11,7 @@
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/ini_document.h"
-#include "temp_drive.h"
+#include "test_support.h"
 
 namespace vorlisk {
 namespace {
@@ -27,7 +27,7 @@ struct WriteFault {
 
 class ProfileTest : public ::testing::Test {
  protected:
-  testing::TempDrive drive;
+  test::TempDrive drive;
   std::string path = drive.Win("a.ini");
   ProfileFile file{path};
 };

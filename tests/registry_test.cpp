@@ -8,7 +8,7 @@
 
 #include "platform/drives.h"
 #include "platform/filesystem.h"
-#include "scoped_fixtures.h"
+#include "test_support.h"
 
 namespace vorlisk::platform {
 namespace {
@@ -30,7 +30,7 @@ class RegistryTest : public ::testing::Test {
   static std::string StoreBytes() { return ReadFileBytes(kStore).value_or("<missing>"); }
   static std::optional<FileStamp> StoreStamp() { return GetFileStamp(kStore); }
 
-  test_support::TempFolder folder_;
+  test::TempFolder folder_;
   ScopedDriveMapping drive_;
   Registry reg_;
 };

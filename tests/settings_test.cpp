@@ -6,7 +6,7 @@
 #include "app/hot_keys.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
-#include "temp_drive.h"
+#include "test_support.h"
 
 namespace vorlisk {
 namespace {
@@ -16,7 +16,7 @@ const Clock::time_point kNow = Clock::time_point(std::chrono::seconds(1'080'000'
 
 class SettingsTest : public ::testing::Test {
  protected:
-  testing::TempDrive drive;
+  test::TempDrive drive;
   std::string folder = drive.Root();
   TSettingsFile file{folder};
 };

@@ -11,14 +11,14 @@
 #include <sstream>
 
 #include "platform/error.h"
-#include "scoped_fixtures.h"
+#include "test_support.h"
 
 namespace vorlisk::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::ScopedEnv;
-using test_support::TempFolder;
+using test::ScopedEnv;
+using test::TempFolder;
 
 void WriteText(const std::string& path, const std::string& text) {
   fs::create_directories(fs::path(path).parent_path());
@@ -108,8 +108,8 @@ TEST_F(ShellTest, EmptiesTheHomeTrashWithoutFollowingLinksOutOfIt) {
     EXPECT_TRUE(IsEmptied(tmp_ / c.trash)) << c.trash;
     EXPECT_EQ(Listing(tmp_ / c.other), other) << c.other;
     ExpectCanaryIntact();
-    test_support::RemoveTree(tmp_ / c.trash);
-    test_support::RemoveTree(tmp_ / c.other);
+    test::RemoveTree(tmp_ / c.trash);
+    test::RemoveTree(tmp_ / c.other);
   }
 }
 

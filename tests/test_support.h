@@ -1,4 +1,5 @@
-// Fixtures shared by the tests: temporary folders mapped as drives, files, environment variables.
+// Fixtures shared by the tests: temporary folders (also mapped as drives), files, environment
+// variables. Nothing here touches the real user's files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,38 +8,48 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
+#include <iterator>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "platform/drives.h"
 #include "platform/profile.h"
 
 namespace vorlisk::test {
 
-// A temporary host folder, removed with everything in it at the end of the test.
-class TempDir {
+// Removes a folder with everything in it, folders a test made read-only included; links are
+// removed, never followed.
+inline void RemoveTree(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  for (auto it = std::filesystem::recursive_directory_iterator(path, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (it->is_directory(ec) && !it->is_symlink(ec))
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::remove_all(path, ec);
+}
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorlisk-test-XXXXXX").string();
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vorlisk-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
-  ~TempDir() {
-    std::error_code ec;
-    // Give back write permission first so read-only test files can be removed.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-      if (!it->is_symlink(ec))
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-    }
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  ~TempFolder() { RemoveTree(path_); }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
 
   const std::string& path() const { return path_; }
+  const std::string& Path() const { return path_; }
   std::string operator/(const std::string& rel) const { return path_ + "/" + rel; }
 
  private:
@@ -49,39 +60,58 @@ class TempDir {
 // files inside it.
 class TempDrive {
  public:
-  explicit TempDrive(char letter = 'C') : letter_(letter), mapping_(letter, dir_.path()) {
+  explicit TempDrive(char letter = 'T') : letter_(letter), mapping_(letter, folder_.path()) {
     platform::ClearProfileCache();
   }
-  const std::string& host() const { return dir_.path(); }
-  std::string Host(const std::string& rel) const { return dir_ / rel; }
-  // Windows text for a path relative to the drive root ("a\b" -> "C:\a\b").
-  std::string Win(const std::string& rel) const { return std::string(1, letter_) + ":\\" + rel; }
+
+  // Windows text of the drive's root ("T:\") and of a name below it ("T:\a.ini").
+  std::string Root() const { return std::string(1, letter_) + ":\\"; }
+  std::string Win(std::string_view rel = "") const { return Root() + std::string(rel); }
+  // Host path of the drive's folder, or of a name below it ("sub/a.ini").
+  std::string Host(std::string_view rel = "") const {
+    return rel.empty() ? folder_.path() : folder_.path() + "/" + std::string(rel);
+  }
+  const std::string& host() const { return folder_.path(); }
+
+  std::string Read(std::string_view rel) const {
+    std::ifstream in(Host(rel), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  // Replaces the file through a new inode, so caches keyed by file stamps always see the change.
+  void Put(std::string_view rel, std::string_view bytes) const {
+    const std::string tmp = Host(".put.tmp");
+    std::ofstream(tmp, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::filesystem::rename(tmp, Host(rel));
+  }
+  bool Exists(std::string_view rel) const { return std::filesystem::exists(Host(rel)); }
 
  private:
   char letter_;
-  TempDir dir_;
+  TempFolder folder_;
   platform::ScopedDriveMapping mapping_;
 };
 
-// Sets an environment variable for a scope and restores the old value afterwards.
+// Sets (or, given nullopt, unsets) an environment variable and restores it afterwards.
 class ScopedEnv {
  public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = ::getenv(name)) old_ = old;
-    ::setenv(name, value.c_str(), 1);
+  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
+    if (const char* old = ::getenv(name)) previous_ = old;
+    Set(value);
   }
-  ~ScopedEnv() {
-    if (old_)
-      ::setenv(name_, old_->c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
+  ~ScopedEnv() { Set(previous_); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
-  const char* name_;
-  std::optional<std::string> old_;
+  void Set(const std::optional<std::string>& value) {
+    if (value)
+      ::setenv(name_.c_str(), value->c_str(), 1);
+    else
+      ::unsetenv(name_.c_str());
+  }
+  std::string name_;
+  std::optional<std::string> previous_;
 };
 
 inline void WriteHostFile(const std::string& hostPath, const std::string& bytes) {
@@ -97,7 +127,7 @@ inline std::string ReadHostFile(const std::string& hostPath) {
   return s.str();
 }
 
-// Joins lines with CRLF, each line ended by CRLF, as profile files are written.
+// Lines each ended by CRLF, as profile files are written.
 inline std::string Crlf(std::initializer_list<const char*> lines) {
   std::string out;
   for (const char* l : lines) {

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/error.h"
-#include "temp_drive.h"
+#include "test_support.h"
 
 namespace vorlisk {
 namespace {
@@ -38,7 +38,7 @@ std::string Row(const char* colour, const char* type, const char* mode, const ch
 }
 
 TEST(WashLog, RunsAreWrittenLineForLineAndAppended) {
-  testing::TempDrive drive;
+  test::TempDrive drive;
   tWashLog log(drive.Root());
   EXPECT_EQ(log.Path(), drive.Win("log.htm"));
   log.BeginLogRun(kMarch7);
@@ -74,7 +74,7 @@ TEST(WashLog, RowColoursModesAndNotes) {
       {false, true, true, "", Row("#000040", "Registry Entry", "&nbsp;", "Success", "x", "&nbsp;")},
   };
   for (const auto& c : cases) {
-    testing::TempDrive drive;
+    test::TempDrive drive;
     tWashLog log(drive.Root());
     log.BeginLogRun(kMarch7);
     log.WriteLogRow(c.isFile, c.quick, c.success, "x", c.note);
@@ -96,7 +96,7 @@ TEST(WashLog, DateTimeTextDropsOnlyAnExactMidnight) {
 }
 
 TEST(WashLog, ItemTextIsEscapedSoMarkupCannotReachThePage) {
-  testing::TempDrive drive;
+  test::TempDrive drive;
   tWashLog log(drive.Root());
   log.BeginLogRun(kMarch7);
   log.WriteLogRow(true, true, true, "C:\\a&b\\<script>alert(1)</script>.txt", "");
@@ -110,7 +110,7 @@ TEST(WashLog, ItemTextIsEscapedSoMarkupCannotReachThePage) {
 }
 
 TEST(WashLog, UnwritableLogRaisesTheFileErrorAndLeavesNoRunOpen) {
-  testing::TempDrive drive;
+  test::TempDrive drive;
   std::filesystem::create_directory(drive.Host("log.htm"));
   struct Case {
     std::string folder;

@@ -102,8 +102,7 @@ void MainSession::SaveOrderFile() {
   const std::string path = ProgramFolder + std::string(kOrderFile);
   platform::ProfileBatch batch(path);
   platform::ProfileFile ini(path);
-  for (const auto& section : ini.ReadSectionNames())
-    while (ini.SectionExists(section)) ini.EraseSection(section);
+  ini.Clear();
   Items.SaveOrder(path);
   batch.Commit();
 }

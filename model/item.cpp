@@ -187,6 +187,7 @@ template class tEntryContainer<tChildRegister>;
 // ---- working copy ----------------------------------------------------------------------------
 
 void tItemContent::Create(std::string itemFile, std::string itemName) {
+  ProfileBatch reading(itemFile);  // one look at the disk for every key of every entry
   Item = titem_property{};
   Item.Name = std::move(itemName);
   Item.ItemFile = std::move(itemFile);
@@ -292,6 +293,7 @@ void tItemContent::RemoveFromFile(const std::string& itemFile, const std::string
 // ---- item list -------------------------------------------------------------------------------
 
 void titem_list::LoadFromFile(const std::string& path) {
+  ProfileBatch reading(path);  // one look at the disk for all the reads below
   ProfileFile ini(path);
   for (const auto& [n, value] : ReadNameKeys(path)) {
     (void)n;

@@ -62,7 +62,11 @@ std::string ResolveFullPath(std::string_view current, std::string_view path) {
 }
 
 std::string GetFullPathName(std::string_view path) {
-  return ResolveFullPath(GetCurrentDirectory(), path);
+  // Absolute text needs no current folder (asking the system for it costs a call per path).
+  const bool absolute = (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+                        (path.size() >= 2 && (path[0] == '\\' || path[0] == '/') &&
+                         (path[1] == '\\' || path[1] == '/'));
+  return ResolveFullPath(absolute ? std::string_view("C:\\") : std::string_view(GetCurrentDirectory()), path);
 }
 
 }  // namespace vorlisk::platform

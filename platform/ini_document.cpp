@@ -60,10 +60,41 @@ IniDocument::Line IniDocument::MakeLine(std::string text, std::string eol) {
 
 std::string IniDocument::Fold(std::string_view name) { return UpperAZ(TrimProfileBlanks(name)); }
 
-void IniDocument::Section::Reindex() {
-  firstKey.clear();
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    if (lines[i].kind == LineKind::Key) firstKey.try_emplace(Fold(lines[i].name), i);
+namespace {
+constexpr std::size_t kIndexedSection = 32;  // lines; smaller sections are scanned
+
+std::string_view TrimmedView(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && IsProfileBlank(s[b])) ++b;
+  while (e > b && IsProfileBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+}  // namespace
+
+std::size_t IniDocument::Section::FindKey(std::string_view key) const {
+  key = TrimmedView(key);
+  if (lines.size() < kIndexedSection) {
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      if (lines[i].kind == LineKind::Key && SameTextAZ(lines[i].name, key)) return i;
+    return std::string::npos;
+  }
+  if (!indexed_) {
+    firstKey_.clear();
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      if (lines[i].kind == LineKind::Key) firstKey_.try_emplace(UpperAZ(lines[i].name), i);
+    indexed_ = true;
+  }
+  const auto it = firstKey_.find(UpperAZ(key));
+  return it == firstKey_.end() ? std::string::npos : it->second;
+}
+
+void IniDocument::Section::KeyAdded(std::string_view key, std::size_t at) {
+  if (indexed_) firstKey_.try_emplace(UpperAZ(TrimmedView(key)), at);
+}
+
+void IniDocument::Section::KeysMoved() {
+  indexed_ = false;
+  firstKey_.clear();
 }
 
 void IniDocument::ReindexSections() {
@@ -97,7 +128,6 @@ IniDocument IniDocument::Parse(std::string_view text) {
       lines.push_back(MakeLine(std::move(body), std::move(eol)));
     }
   }
-  for (auto& section : doc.sections_) section.Reindex();
   doc.ReindexSections();
   return doc;
 }
@@ -135,9 +165,9 @@ bool IniDocument::HasSection(std::string_view section) const {
 std::optional<std::string> IniDocument::Find(std::string_view section, std::string_view key) const {
   const Section* s = FindSection(section);
   if (!s) return std::nullopt;
-  const auto it = s->firstKey.find(Fold(key));
-  if (it == s->firstKey.end()) return std::nullopt;
-  const Line& line = s->lines[it->second];
+  const std::size_t at = s->FindKey(key);
+  if (at == std::string::npos) return std::nullopt;
+  const Line& line = s->lines[at];
   return TrimProfileBlanks(std::string_view(line.text).substr(line.valueAt));
 }
 
@@ -148,19 +178,9 @@ std::vector<std::string> IniDocument::SectionKeys(std::string_view section) cons
   for (std::size_t i = 0; i < s->lines.size(); ++i) {
     const Line& line = s->lines[i];
     if (line.kind != LineKind::Key) continue;
-    const auto it = s->firstKey.find(Fold(line.name));
-    if (it != s->firstKey.end() && it->second == i) keys.push_back(line.name);
+    if (s->FindKey(line.name) == i) keys.push_back(line.name);
   }
   return keys;
-}
-
-std::vector<std::string> IniDocument::SectionNames() const {
-  std::vector<std::string> names;
-  for (std::size_t i = 0; i < sections_.size(); ++i) {
-    const auto it = firstSection_.find(Fold(sections_[i].name));
-    if (it != firstSection_.end() && it->second == i) names.push_back(sections_[i].name);
-  }
-  return names;
 }
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -175,15 +195,13 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     added.header.text = "[" + added.name + "]";
     added.header.eol = kCrLf;
     added.lines.push_back(MakeLine(keyName + "=" + std::string(value), std::string(kCrLf)));
-    added.Reindex();
     firstSection_.try_emplace(Fold(added.name), sections_.size());
     sections_.push_back(std::move(added));
     return true;
   }
 
-  const auto it = s->firstKey.find(Fold(keyName));
-  if (it != s->firstKey.end()) {
-    Line& line = s->lines[it->second];
+  if (const std::size_t found = s->FindKey(keyName); found != std::string::npos) {
+    Line& line = s->lines[found];
     // A value that reads back the same is left alone, spacing and all.
     if (TrimProfileBlanks(std::string_view(line.text).substr(line.valueAt)) ==
         TrimProfileBlanks(value))
@@ -196,18 +214,26 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
   while (at > 0 && IsBlankLine(s->lines[at - 1].text)) --at;
   s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(at),
                   MakeLine(keyName + "=" + std::string(value), std::string(kCrLf)));
-  s->Reindex();
+  // Only blank lines follow the new key, so no key's index moved: one index entry is enough
+  // (re-indexing the section would make writing n keys cost n^2).
+  s->KeyAdded(keyName, at);
   return true;
 }
 
 bool IniDocument::DeleteKey(std::string_view section, std::string_view key) {
   Section* s = FindSection(section);
   if (!s) return false;
-  const auto it = s->firstKey.find(Fold(key));
-  if (it == s->firstKey.end()) return false;
-  s->lines.erase(s->lines.begin() + static_cast<std::ptrdiff_t>(it->second));
-  s->Reindex();
+  const std::size_t at = s->FindKey(key);
+  if (at == std::string::npos) return false;
+  s->lines.erase(s->lines.begin() + static_cast<std::ptrdiff_t>(at));
+  s->KeysMoved();
   return true;
+}
+
+void IniDocument::Clear() {
+  preamble_.clear();
+  sections_.clear();
+  firstSection_.clear();
 }
 
 bool IniDocument::EraseSection(std::string_view section) {

@@ -47,8 +47,6 @@ class IniDocument {
   std::optional<std::string> Find(std::string_view section, std::string_view key) const;
   // Key names of the section in file order, each name once (its first occurrence).
   std::vector<std::string> SectionKeys(std::string_view section) const;
-  // Section names in file order, the first section of each name only.
-  std::vector<std::string> SectionNames() const;
 
   // Sets a value: in place when the key exists (the text up to "=" is kept), otherwise as a new
   // line "key=value" after the last non-blank line of the section, otherwise as a new section
@@ -61,6 +59,8 @@ class IniDocument {
   // Removes the section's header and every line up to the next section. Returns whether anything
   // changed.
   bool EraseSection(std::string_view section);
+  // Removes every line.
+  void Clear();
 
  private:
   enum class LineKind { Other, Key };
@@ -75,8 +75,15 @@ class IniDocument {
     Line header;
     std::string name;  // trimmed
     std::vector<Line> lines;
-    std::unordered_map<std::string, std::size_t> firstKey;  // folded name -> index in lines
-    void Reindex();
+    // The line of the first key of a trimmed name, or npos. Small sections are scanned; larger
+    // ones build an index (folded name -> line) at their first lookup.
+    std::size_t FindKey(std::string_view key) const;
+    void KeyAdded(std::string_view key, std::size_t at);
+    void KeysMoved();
+
+   private:
+    mutable std::unordered_map<std::string, std::size_t> firstKey_;
+    mutable bool indexed_ = false;
   };
 
   static Line MakeLine(std::string text, std::string eol);

@@ -26,7 +26,8 @@ struct CachedFile {
   bool unreadable = false;         // the file exists but could not be read: never overwrite it
   IniDocument doc;
   int batchDepth = 0;
-  bool pending = false;  // doc holds writes of an open batch not yet on disk
+  bool pending = false;         // doc holds writes of an open batch not yet on disk
+  bool checkedInBatch = false;  // doc was compared with the disk since the outermost batch began
 };
 
 std::mutex& CacheMutex() {
@@ -46,11 +47,14 @@ std::string CacheKey(std::string_view path) {
   return full;
 }
 
-CachedFile& EntryOf(std::string_view path) { return Cache()[CacheKey(path)]; }
 
 // The document as the file holds it now (plus the pending writes of an open batch).
+// Inside a batch the file is looked at once: later reads are served from the parsed copy without
+// asking the disk again, so loading a catalogue costs one parse and one stat per file.
 const IniDocument& Current(CachedFile& entry, std::string_view path) {
-  if (entry.pending) return entry.doc;
+  if (entry.pending || (entry.batchDepth > 0 && entry.loaded && entry.checkedInBatch))
+    return entry.doc;
+  entry.checkedInBatch = entry.batchDepth > 0;
   auto stamp = GetFileStamp(path);
   if (entry.loaded && stamp == entry.stamp) return entry.doc;
   // The stamp is taken before reading: a change made during the read is seen next time.
@@ -76,9 +80,10 @@ void Save(CachedFile& entry, std::string_view path) {
 }
 
 // Applies one change; writes the file unless the change is deferred by a batch or changed nothing.
-void Modify(std::string_view path, const std::function<bool(IniDocument&)>& change) {
+void Modify(std::string_view path, const std::string& key,
+            const std::function<bool(IniDocument&)>& change) {
   std::lock_guard lock(CacheMutex());
-  CachedFile& entry = EntryOf(path);
+  CachedFile& entry = Cache()[key];
   Current(entry, path);
   // Writing the parsed copy of a file that could not be read would replace what it holds.
   if (entry.unreadable) throw WriteError(std::string(path));
@@ -100,14 +105,14 @@ void RefuseLineBreaks(const std::string& path, std::string_view section, std::st
 
 }  // namespace
 
-ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
+ProfileFile::ProfileFile(std::string path) : path_(std::move(path)), key_(CacheKey(path_)) {}
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
                                     std::string_view def) const {
   std::optional<std::string> stored;
   {
     std::lock_guard lock(CacheMutex());
-    CachedFile& entry = EntryOf(path_);
+    CachedFile& entry = Cache()[key_];
     stored = Current(entry, path_).Find(section, key);
   }
   if (stored) return UnquoteProfileValue(*stored, kProfileValueMax);
@@ -130,28 +135,31 @@ bool ProfileFile::ReadBool(std::string_view section, std::string_view key, bool 
 
 bool ProfileFile::SectionExists(std::string_view section) const {
   std::lock_guard lock(CacheMutex());
-  return Current(EntryOf(path_), path_).HasSection(section);
+  return Current(Cache()[key_], path_).HasSection(section);
 }
 
 bool ProfileFile::ValueExists(std::string_view section, std::string_view key) const {
   std::lock_guard lock(CacheMutex());
-  return Current(EntryOf(path_), path_).Find(section, key).has_value();
+  return Current(Cache()[key_], path_).Find(section, key).has_value();
 }
 
 std::vector<std::string> ProfileFile::ReadSectionKeys(std::string_view section) const {
   std::lock_guard lock(CacheMutex());
-  return Current(EntryOf(path_), path_).SectionKeys(section);
+  return Current(Cache()[key_], path_).SectionKeys(section);
 }
 
-std::vector<std::string> ProfileFile::ReadSectionNames() const {
-  std::lock_guard lock(CacheMutex());
-  return Current(EntryOf(path_), path_).SectionNames();
+void ProfileFile::Clear() {
+  Modify(path_, key_, [](IniDocument& doc) {
+    const bool changed = !doc.Serialize().empty();
+    doc.Clear();
+    return changed;
+  });
 }
 
 void ProfileFile::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
   RefuseLineBreaks(path_, section, key, value);
-  Modify(path_, [&](IniDocument& doc) { return doc.Set(section, key, value); });
+  Modify(path_, key_, [&](IniDocument& doc) { return doc.Set(section, key, value); });
 }
 
 void ProfileFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
@@ -164,21 +172,22 @@ void ProfileFile::WriteBool(std::string_view section, std::string_view key, bool
 
 void ProfileFile::EraseSection(std::string_view section) noexcept {
   try {
-    Modify(path_, [&](IniDocument& doc) { return doc.EraseSection(section); });
+    Modify(path_, key_, [&](IniDocument& doc) { return doc.EraseSection(section); });
   } catch (...) {
   }
 }
 
 void ProfileFile::DeleteKey(std::string_view section, std::string_view key) noexcept {
   try {
-    Modify(path_, [&](IniDocument& doc) { return doc.DeleteKey(section, key); });
+    Modify(path_, key_, [&](IniDocument& doc) { return doc.DeleteKey(section, key); });
   } catch (...) {
   }
 }
 
 ProfileBatch::ProfileBatch(std::string path) : path_(std::move(path)), key_(CacheKey(path_)) {
   std::lock_guard lock(CacheMutex());
-  ++Cache()[key_].batchDepth;
+  CachedFile& entry = Cache()[key_];
+  if (entry.batchDepth++ == 0) entry.checkedInBatch = false;
 }
 
 ProfileBatch::~ProfileBatch() {

@@ -55,8 +55,6 @@ class ProfileFile {
   bool ValueExists(std::string_view section, std::string_view key) const;
   // Key names of a section, in file order (first occurrence of each name).
   std::vector<std::string> ReadSectionKeys(std::string_view section) const;
-  // Section names in file order (first occurrence of each name).
-  std::vector<std::string> ReadSectionNames() const;
 
   // Throw WriteError when the file cannot be written, Error for a name or value with CR or LF.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
@@ -66,11 +64,17 @@ class ProfileFile {
   // Never throw: failures are ignored, as the callers expect.
   void EraseSection(std::string_view section) noexcept;
   void DeleteKey(std::string_view section, std::string_view key) noexcept;
+  // Empties the file (as deleting it and writing it anew would, but replacing it atomically at the
+  // next write, so a failed write never leaves the file missing). Throws WriteError.
+  void Clear();
 
  private:
   std::string path_;
+  std::string key_;  // the file's entry in the parsed-copy cache
 };
 
+// Inside a batch the file is parsed at most once: reads are served from the parsed copy without
+// looking at the disk again, so a batch also makes a run of many reads cheap.
 // Writes to one file made while a batch is open are kept in memory and written once, by Commit()
 // or when the outermost batch of that file ends. Batches of the same file nest. When a batch ends
 // by an exception, what was written so far is still saved (errors then are swallowed), so keys

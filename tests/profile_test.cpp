@@ -249,6 +249,18 @@ TEST_F(ProfileTest, ReparsesAfterAnOutsideChange) {
   EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nother=3\r\nk=4\r\n");
 }
 
+TEST_F(ProfileTest, BatchLooksAtTheDiskOnceWhenItBeginsNotNever) {
+  drive.Put("a.ini", "[S]\r\nk=1\r\n");
+  EXPECT_EQ(file.ReadInteger("S", "k", 0), 1);
+  drive.Put("a.ini", "[S]\r\nk=2\r\n");  // changed between two batches
+  {
+    ProfileBatch batch(path);
+    EXPECT_EQ(file.ReadInteger("S", "k", 0), 2);  // a stale copy would give 1
+    file.WriteInteger("S", "m", 3);
+  }
+  EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nk=2\r\nm=3\r\n");
+}
+
 TEST_F(ProfileTest, BatchWritesOnceAtTheEndOfTheOutermostBatch) {
   drive.Put("a.ini", "[S]\r\n");
   const auto before = platform::GetFileStamp(path);

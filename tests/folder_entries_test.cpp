@@ -134,6 +134,22 @@ TEST_F(FolderEntriesTest, ExpansionFollowsTheWalkOrderAndLeavesOutExcludedFilesA
   }
 }
 
+// On POSIX "x\..\..\Data\readme" is one name; read as Windows text it names a file elsewhere.
+TEST_F(FolderEntriesTest, NamesHoldingABackslashNeverLeadOutOfTheFolder) {
+  WriteHostFile(drive_.Host("Temp/x\\..\\..\\Data\\readme"), "bait");
+  fs::create_directories(drive_.Host("Temp/y\\..\\..\\Data"));
+  tChildFolder entry = Entry(FolderKind::FolderMask, "T:\\Temp\\*.*", true);
+  std::vector<std::string> lines;
+  ExpandFolderEntry(entry, {}, lines);
+  EXPECT_EQ(
+      Runs(lines),
+      "T:\\Temp:{a.tmp,b.tmp,c.txt} T:\\Temp\\Sub:{e.tmp} T:\\Temp\\Sub\\Deep:{f.tmp,g.log} ");
+  MarkedLines marked;
+  for (const auto& line : lines) marked.push_back({line, true});
+  EXPECT_EQ(WashFileLines(marked, true, nullptr, {}).Success, 6);
+  EXPECT_EQ(ReadHostFile(drive_.Host("Data/readme")), "Data/readme");
+}
+
 // The test holds the file open, so after the erase it still sees the bytes that were on disk
 // just before the deletion.
 TEST_F(FolderEntriesTest, SecureEraseOverwritesWholeBlocksBeforeDeleting) {

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include "engine/wash_log.h"
+#include "platform/error.h"
+#include "platform/filesystem.h"
 #include "test_support.h"
 
 namespace vorlisk {
@@ -186,6 +188,16 @@ TEST_F(RegistryEntriesTest, KeysGoDepthFirstWithTheirWholeSubtreeSavedOnce) {
     EXPECT_EQ(saves.Saves("registry.reg"), 1) << "the store saved more or less than once";
     drive_.Put("log.htm", "");
   }
+}
+
+TEST_F(RegistryEntriesTest, AStoreThatCannotBeSavedEndsTheWashWithItsError) {
+  const auto lines = Expand("HKEY_CURRENT_USER\\Software\\Demo", CleanRegisterType::WholeKey);
+  const std::string before = drive_.Read("registry.reg");
+  platform::SetWriteFaultForTesting("rename");
+  EXPECT_THROW(WashRegistryLines(Marked(lines, {true, true, true}), nullptr), WriteError)
+      << "deletions that never reached the store counted as successes";
+  platform::SetWriteFaultForTesting("");
+  EXPECT_EQ(drive_.Read("registry.reg"), before);
 }
 
 TEST_F(RegistryEntriesTest, ValueLinesCountWhatIsStillThereAndResolveTheirOwnRoot) {

@@ -7,28 +7,21 @@
 //
 //   build/bench/bench_quick_wash [repetitions]
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "engine/folder_entries.h"
 #include "platform/drives.h"
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using namespace vorlisk::bench;
 
 constexpr int kTopFolders = 10;
 constexpr int kSubfoldersPerTop = 9;  // 10 + 10 * 9 = 100 folders
@@ -65,32 +58,6 @@ std::size_t FilesLeft(const fs::path& root) {
   return n;
 }
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-double CpuSeconds(const rusage& u) {
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
-
-struct Timing {
-  double wall, cpu;
-};
-
-Timing TimeFind(const std::string& dir) {
-  std::string a0 = "find", a1 = dir, a2 = "-type", a3 = "f", a4 = "-delete";
-  char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data(), a4.data(), nullptr};
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  int status = 0;
-  rusage usage{};
-  if (posix_spawnp(&pid, "find", nullptr, nullptr, argv, environ) != 0 ||
-      ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "find failed\n");
-    std::exit(1);
-  }
-  return {Seconds(Clock::now() - start), CpuSeconds(usage)};
-}
-
 Timing TimeWash(vorlisk::WashCounts& counts, std::size_t& lines) {
   rusage before{}, after{};
   ::getrusage(RUSAGE_SELF, &before);
@@ -111,25 +78,12 @@ Timing TimeWash(vorlisk::WashCounts& counts, std::size_t& lines) {
   return {wall, CpuSeconds(after) - CpuSeconds(before)};
 }
 
-struct Stats {
-  double median, best;
-};
-
-Stats Summarise(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  return {times[times.size() / 2], times.front()};
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-  std::string tmpl = (fs::temp_directory_path() / "vorlisk-bench-XXXXXX").string();
-  if (::mkdtemp(tmpl.data()) == nullptr) {
-    std::perror("mkdtemp");
-    return 1;
-  }
-  const fs::path root = tmpl;
+  const int repetitions = Repetitions(argc, argv, 3);
+  const TempRoot temp;
+  const fs::path& root = temp.path();
   int status = 0;
   {
     vorlisk::platform::ScopedDriveMapping drive('X', root.string());
@@ -141,9 +95,11 @@ int main(int argc, char** argv) {
       vorlisk::WashCounts counts;
       std::size_t lines = 0;
       Timing f{}, w{};
-      if (r % 2 == 0) f = TimeFind((root / "find").string());
+      const std::vector<std::string> find = {"find", (root / "find").string(), "-type", "f",
+                                             "-delete"};
+      if (r % 2 == 0) f = RunTool(find);
       w = TimeWash(counts, lines);
-      if (r % 2 == 1) f = TimeFind((root / "find").string());
+      if (r % 2 == 1) f = RunTool(find);
       findTimes.push_back(f.wall);
       findCpu.push_back(f.cpu);
       washTimes.push_back(w.wall);
@@ -158,21 +114,19 @@ int main(int argc, char** argv) {
       fs::remove_all(root / "quick");
     }
     if (status == 0) {
-      const Stats f = Summarise(findTimes), w = Summarise(washTimes);
+      const double fm = Median(findTimes), fb = Best(findTimes);
+      const double wm = Median(washTimes), wb = Best(washTimes);
       std::printf("tree: %d files in %d folders, built anew for each of %d repetitions\n", kFiles,
                   kTopFolders * (kSubfoldersPerTop + 1), repetitions);
-      std::printf("find DIR -type f -delete        : median %8.2f ms, best %8.2f ms\n",
-                  f.median * 1e3, f.best * 1e3);
-      std::printf("expand X:\\quick\\*.* + quick wash: median %8.2f ms, best %8.2f ms\n",
-                  w.median * 1e3, w.best * 1e3);
-      std::printf("ratio wash / find               : median %.2f, best %.2f\n", w.median / f.median,
-                  w.best / f.best);
-      const double fc = Summarise(findCpu).median, wc = Summarise(washCpu).median;
+      std::printf("find DIR -type f -delete        : median %8.2f ms, best %8.2f ms\n", fm * 1e3,
+                  fb * 1e3);
+      std::printf("expand X:\\quick\\*.* + quick wash: median %8.2f ms, best %8.2f ms\n", wm * 1e3,
+                  wb * 1e3);
+      std::printf("ratio wash / find               : median %.2f, best %.2f\n", wm / fm, wb / fb);
+      const double fc = Median(findCpu), wc = Median(washCpu);
       std::printf("processor time (user + system)  : find %.2f ms, wash %.2f ms, ratio %.2f\n",
                   fc * 1e3, wc * 1e3, wc / fc);
     }
   }
-  std::error_code ec;
-  fs::remove_all(root, ec);
   return status;
 }

@@ -8,22 +8,18 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "engine/registry_entries.h"
 #include "platform/drives.h"
 #include "platform/registry.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using namespace vorlisk::bench;
 
 constexpr int kSubkeys = 10000;
 constexpr double kBudgetSeconds = 0.5;
@@ -63,23 +59,13 @@ class SaveCounter {
   int fd_;
 };
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-double Median(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace vorlisk;
-  const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  std::string tmpl = (fs::temp_directory_path() / "vorlisk-bench-XXXXXX").string();
-  if (::mkdtemp(tmpl.data()) == nullptr) {
-    std::perror("mkdtemp");
-    return 1;
-  }
+  const int repetitions = Repetitions(argc, argv, 5);
+  const TempRoot temp;
+  const std::string tmpl = temp.path().string();
   int status = 0;
   {
     platform::ScopedDriveMapping drive('X', tmpl);
@@ -128,7 +114,5 @@ int main(int argc, char** argv) {
                   (expand + wash) * 1e3, kBudgetSeconds * 1e3, (expand + wash) / kBudgetSeconds);
     }
   }
-  std::error_code ec;
-  fs::remove_all(tmpl, ec);
   return status;
 }

@@ -6,29 +6,22 @@
 // (and no rm) and shown apart. Prints the median of each, the throughput of each and their ratio.
 //
 //   build/bench/bench_secure_erase [repetitions]
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "engine/folder_entries.h"
 #include "platform/drives.h"
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using namespace vorlisk::bench;
 
 constexpr uint64_t kTotalBytes = 200'000'000;
 constexpr uint64_t kBlock = vorlisk::kSecureEraseBlock;
@@ -78,21 +71,7 @@ std::string DdScript(const fs::path& folder, const std::vector<uint64_t>& sizes,
   return startUpOnly ? script : script + "rm -f '" + folder.string() + "'/f*\n";
 }
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-double TimeScript(const std::string& script) {
-  std::string a0 = "sh", a1 = "-c", a2 = script;
-  char* argv[] = {a0.data(), a1.data(), a2.data(), nullptr};
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  int status = 0;
-  if (posix_spawnp(&pid, "sh", nullptr, nullptr, argv, environ) != 0 ||
-      waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "the dd script failed\n");
-    std::exit(1);
-  }
-  return Seconds(Clock::now() - start);
-}
+double TimeScript(const std::string& script) { return RunTool({"sh", "-c", script}).wall; }
 
 double TimeSecureErase(const std::vector<uint64_t>& sizes, int& erased) {
   erased = 0;
@@ -102,21 +81,12 @@ double TimeSecureErase(const std::vector<uint64_t>& sizes, int& erased) {
   return Seconds(Clock::now() - start);
 }
 
-double Median(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  std::string tmpl = (fs::temp_directory_path() / "vorlisk-bench-XXXXXX").string();
-  if (::mkdtemp(tmpl.data()) == nullptr) {
-    std::perror("mkdtemp");
-    return 1;
-  }
-  const fs::path root = tmpl;
+  const int repetitions = Repetitions(argc, argv, 5);
+  const TempRoot temp;
+  const fs::path& root = temp.path();
   const std::vector<uint64_t> sizes = FileSizes();
   uint64_t original = 0, written = 0;
   for (uint64_t s : sizes) {
@@ -159,7 +129,5 @@ int main(int argc, char** argv) {
                   dd / erase, (dd - start) / erase);
     }
   }
-  std::error_code ec;
-  fs::remove_all(root, ec);
   return status;
 }

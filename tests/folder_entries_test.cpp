@@ -76,34 +76,25 @@ TEST_F(FolderEntriesTest, ExpansionFollowsTheWalkOrderAndLeavesOutExcludedFilesA
   struct Case {
     const char* fault;
     tChildFolder entry;
-    std::vector<std::string> exclude;
     std::string runs;
+    std::vector<std::string> exclude = {};
   } cases[] = {
       {"subfolders searched without being asked, or a folder taken for a file",
-       Entry(FolderKind::FolderMask, "T:\\Temp\\*.tmp", false),
-       {},
-       "T:\\Temp:{a.tmp,b.tmp} "},
+       Entry(FolderKind::FolderMask, "T:\\Temp\\*.tmp", false), "T:\\Temp:{a.tmp,b.tmp} "},
       {"a subfolder's files before its parent's, or a folder taken for a file",
        Entry(FolderKind::FolderMask, "T:\\Temp\\*.tmp", true),
-       {},
        "T:\\Temp:{a.tmp,b.tmp} T:\\Temp\\Sub:{e.tmp} T:\\Temp\\Sub\\Deep:{f.tmp} "},
       {"an excluded file listed (and so erased)",
        Entry(FolderKind::FolderMask, "T:\\Temp\\*.tmp", true),
-       {"t:\\temp\\B.TMP", "\\DEEP\\"},
-       "T:\\Temp:{a.tmp} T:\\Temp\\Sub:{e.tmp} "},
+       "T:\\Temp:{a.tmp} T:\\Temp\\Sub:{e.tmp} ",
+       {"t:\\temp\\B.TMP", "\\DEEP\\"}},
       {"a single file not found in subfolders",
-       Entry(FolderKind::SingleFile, "T:\\Temp\\e.tmp", true),
-       {},
-       "T:\\Temp\\Sub:{e.tmp} "},
+       Entry(FolderKind::SingleFile, "T:\\Temp\\e.tmp", true), "T:\\Temp\\Sub:{e.tmp} "},
       {"a missing folder not yielding nothing",
-       Entry(FolderKind::FolderMask, "T:\\Missing\\*.*", true),
-       {},
-       ""},
-      {"a registry folder without \"\\\" not searched as C:\\Data\\*.*",
-       registryEntry("Data"),
-       {},
+       Entry(FolderKind::FolderMask, "T:\\Missing\\*.*", true), ""},
+      {"a registry folder without \"\\\" not searched as C:\\Data\\*.*", registryEntry("Data"),
        "T:\\Data:{readme,x.y} "},
-      {"a missing registry value searching the current folder", registryEntry("None"), {}, ""},
+      {"a missing registry value searching the current folder", registryEntry("None"), ""},
   };
   // Relative targets would find files here, in the process's current folder.
   const fs::path previous = fs::current_path();

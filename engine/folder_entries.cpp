@@ -20,6 +20,14 @@ bool IsAbsoluteTarget(const std::string& target) {
   return target.size() >= 2 && target[0] == '\\' && target[1] == '\\';
 }
 
+// Quick erase of a file whose attributes were just read: the read-only bit is cleared (never
+// through a link, whose target is not ours), all other bits stay, then the file is deleted.
+bool QuickEraseWithAttributes(std::string_view path, uint32_t attributes) {
+  if ((attributes & platform::kAttrReadOnly) && !(attributes & platform::kAttrReparsePoint))
+    platform::SetFileAttributes(path, attributes & ~platform::kAttrReadOnly);
+  return platform::DeleteFile(path);
+}
+
 }  // namespace
 
 std::string FolderEntryTarget(const tChildFolder& entry) {
@@ -67,10 +75,7 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
 }
 
 bool QuickErase(std::string_view path) {
-  if (const auto attributes = platform::GetFileAttributes(path);
-      attributes && (*attributes & platform::kAttrReadOnly) && !(*attributes & platform::kAttrReparsePoint))
-    platform::SetFileAttributes(path, *attributes & ~platform::kAttrReadOnly);
-  return platform::DeleteFile(path);
+  return QuickEraseWithAttributes(path, platform::GetFileAttributes(path).value_or(0));
 }
 
 bool SecureErase(std::string_view path) {
@@ -98,15 +103,21 @@ bool SecureErase(std::string_view path) {
   return platform::DeleteFile(path);
 }
 
-bool EraseFile(std::string_view path, bool quick) { return quick ? QuickErase(path) : SecureErase(path); }
+bool EraseFile(std::string_view path, bool quick) {
+  return quick ? QuickErase(path) : SecureErase(path);
+}
 
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
                          const SpecificFileList& specificFiles) {
   WashCounts counts;
   for (const auto& line : lines) {
-    if (!line.Checked || !platform::FileExists(line.Text)) continue;
+    if (!line.Checked) continue;
+    // One look serves both the existence test and the quick erase's attributes.
+    const auto status = platform::GetFileStatus(line.Text);
+    if (!status || !status->isFile) continue;
     const char* note = "";
-    bool success = EraseFile(line.Text, quick);
+    bool success =
+        quick ? QuickEraseWithAttributes(line.Text, status->attributes) : SecureErase(line.Text);
     if (success) {
       ++counts.Success;
     } else if (IndexOfSpecificFile(specificFiles, line.Text) >= 0) {

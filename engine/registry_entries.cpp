@@ -16,14 +16,19 @@ struct RootName {
 };
 // Tested in this order; any other name stands for HKEY_CURRENT_USER.
 constexpr RootName kRootNames[] = {
-    {"HKEY_CLASSES_ROOT", RootKey::ClassesRoot},   {"HKEY_CURRENT_USER", RootKey::CurrentUser},
-    {"HKEY_LOCAL_MACHINE", RootKey::LocalMachine}, {"HKEY_USERS", RootKey::Users},
+    {"HKEY_CLASSES_ROOT", RootKey::ClassesRoot},
+    {"HKEY_CURRENT_USER", RootKey::CurrentUser},
+    {"HKEY_LOCAL_MACHINE", RootKey::LocalMachine},
+    {"HKEY_USERS", RootKey::Users},
     {"HKEY_PERFORMANCE_DATA", RootKey::PerformanceData},
-    {"HKEY_CURRENT_CONFIG", RootKey::CurrentConfig}, {"HKEY_DYN_DATA", RootKey::DynData},
+    {"HKEY_CURRENT_CONFIG", RootKey::CurrentConfig},
+    {"HKEY_DYN_DATA", RootKey::DynData},
 };
 
 // A subkey path that names the root itself.
-bool NamesRoot(std::string_view subkey) { return subkey.find_first_not_of('\\') == std::string_view::npos; }
+bool NamesRoot(std::string_view subkey) {
+  return subkey.find_first_not_of('\\') == std::string_view::npos;
+}
 
 // Deletes a key after its subkeys, the last subkey first, depth first. `path` is absolute to the
 // accessor's root. The result is whether the key itself went.
@@ -31,7 +36,8 @@ bool DeleteKeyTree(Registry& registry, const std::string& path) {
   if (registry.OpenKey(path)) {
     const auto names = registry.GetKeyNames();
     registry.CloseKey();
-    for (auto it = names.rbegin(); it != names.rend(); ++it) DeleteKeyTree(registry, path + "\\" + *it);
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+      DeleteKeyTree(registry, path + "\\" + *it);
   }
   return registry.DeleteKey(path);
 }
@@ -62,7 +68,8 @@ void ExpandRegistryEntry(tChildRegister& entry, std::vector<std::string>& lines)
   const std::string& p = entry.RegisterKeyName;
   switch (entry.CleanType) {
     case CleanRegisterType::WholeKey:
-      for (const auto& name : registry.GetKeyNames()) lines.push_back(p + name + std::string(kDeleteKeyMarker));
+      for (const auto& name : registry.GetKeyNames())
+        lines.push_back(p + name + std::string(kDeleteKeyMarker));
       lines.push_back(p + std::string(kDeleteKeyMarker));
       break;
     case CleanRegisterType::AllValues:
@@ -81,12 +88,14 @@ ParsedRegistryLine ParseRegistryLine(std::string_view line) {
   ParsedRegistryLine parsed;
   if (const auto at = line.find(kDeleteKeyMarker); at != std::string_view::npos) {
     parsed.IsKey = true;
-    parsed.KeyPath = std::string(line.substr(0, at)) + std::string(line.substr(at + kDeleteKeyMarker.size()));
+    parsed.KeyPath =
+        std::string(line.substr(0, at)) + std::string(line.substr(at + kDeleteKeyMarker.size()));
     return parsed;
   }
   const auto at = line.find(kDeleteValueMarker);
   parsed.KeyPath = std::string(line.substr(0, at));
-  if (at != std::string_view::npos) parsed.ValueName = std::string(line.substr(at + kDeleteValueMarker.size()));
+  if (at != std::string_view::npos)
+    parsed.ValueName = std::string(line.substr(at + kDeleteValueMarker.size()));
   return parsed;
 }
 
@@ -117,9 +126,12 @@ WashCounts WashRegistryLines(const MarkedLines& lines, tWashLog* log) {
     const bool ok = DeleteRegistryLine(registry, parsed.KeyPath, parsed.ValueName, parsed.IsKey);
     ++(ok ? counts.Success : counts.Fails);
     if (log)
-      log->WriteLogRow(false, false, ok, parsed.IsKey ? parsed.KeyPath : parsed.KeyPath + parsed.ValueName,
-                       "");
+      log->WriteLogRow(false, false, ok,
+                       parsed.IsKey ? parsed.KeyPath : parsed.KeyPath + parsed.ValueName, "");
   }
+  // Deletions that never reach the store file are not successes: a failed save ends the wash with
+  // its error, as an unwritable settings file does.
+  batch.Commit();
   return counts;
 }
 

@@ -41,7 +41,8 @@ bool DeleteRegistryLine(platform::Registry& registry, std::string_view keyPath,
                         std::string_view valueName, bool isKey);
 
 // Deletes what the ticked lines name, in order; counts and, when a log is given (logging on),
-// writes a row per line to its open run. Saves the registry store once.
+// writes a row per line to its open run. Saves the registry store once; throws WriteError when
+// it cannot be saved.
 WashCounts WashRegistryLines(const MarkedLines& lines, tWashLog* log);
 
 // The current text of the value a value line names, or "" (never raises).

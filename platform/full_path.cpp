@@ -62,11 +62,13 @@ std::string ResolveFullPath(std::string_view current, std::string_view path) {
 }
 
 std::string GetFullPathName(std::string_view path) {
-  // Absolute text needs no current folder (asking the system for it costs a call per path).
-  const bool absolute = (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
-                        (path.size() >= 2 && (path[0] == '\\' || path[0] == '/') &&
-                         (path[1] == '\\' || path[1] == '/'));
-  return ResolveFullPath(absolute ? std::string_view("C:\\") : std::string_view(GetCurrentDirectory()), path);
+  // Absolute text ("X:\..." or a UNC name) does not depend on the current folder, so the
+  // process's folder is not asked for (a system call for every file of a wash).
+  const bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  const bool unc = path.size() >= 2 && (path[0] == '\\' || path[0] == '/') &&
+                   (path[1] == '\\' || path[1] == '/');
+  if (drive || unc) return ResolveFullPath("", path);
+  return ResolveFullPath(GetCurrentDirectory(), path);
 }
 
 }  // namespace vorlisk::platform

@@ -99,11 +99,15 @@ class Registry {
   bool open_ = false;
 };
 
-// Defers saving the emulated store until the outermost batch ends (no-op on Windows).
+// Defers saving the emulated store until the outermost batch ends (no-op on Windows). The end of
+// a batch cannot report a failed save; Commit can.
 class RegistryBatch {
  public:
   RegistryBatch();
   ~RegistryBatch();
+  // Of the outermost batch: saves its changes now. Throws WriteError when they cannot be saved
+  // (they stay in memory, to be saved by the next save).
+  void Commit();
   RegistryBatch(const RegistryBatch&) = delete;
   RegistryBatch& operator=(const RegistryBatch&) = delete;
 };

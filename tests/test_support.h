@@ -15,9 +15,11 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/drives.h"
 #include "platform/profile.h"
+#include "platform/registry.h"
 
 namespace vorlisk::test {
 
@@ -135,6 +137,36 @@ inline std::string Crlf(std::initializer_list<const char*> lines) {
     out += "\r\n";
   }
   return out;
+}
+
+// The emulated registry kept in a store file (Windows text) for the test's duration, filled from
+// ".reg" text; afterwards the registry is empty and in memory again.
+class ScopedRegistryStore {
+ public:
+  ScopedRegistryStore(std::string_view storeFile, std::string_view regText) {
+    platform::SetRegistryFile(storeFile);
+    platform::ImportRegistryText(regText);
+  }
+  ~ScopedRegistryStore() { platform::SetRegistryFile(""); }
+  ScopedRegistryStore(const ScopedRegistryStore&) = delete;
+  ScopedRegistryStore& operator=(const ScopedRegistryStore&) = delete;
+};
+
+// The data rows of a wash log as "Mode|Status|Items|Note", in file order: what a reader of the
+// log sees of each washed line.
+inline std::vector<std::string> LogRows(const std::string& log) {
+  std::vector<std::string> rows, cells;
+  std::istringstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    const auto open = line.find("<font size=\"2\"");
+    if (open == std::string::npos) continue;
+    const auto start = line.find('>', open) + 1;
+    cells.push_back(line.substr(start, line.find("</font>", start) - start));
+    if (cells.size() < 5) continue;
+    rows.push_back(cells[1] + "|" + cells[2] + "|" + cells[3] + "|" + cells[4]);
+    cells.clear();
+  }
+  return rows;
 }
 
 }  // namespace vorlisk::test

@@ -7,6 +7,7 @@
 // As on Windows, a read-only file is not deleted, a folder keeps no read-only bit, and a copy
 // reads its source through a link (only the target is never written through).
 // POSIX keeps no creation time: the earlier of the change and modification times stands in.
+// A name with a "\" in it cannot be written as Windows text and is never reported.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -15,6 +16,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "platform/filesystem.h"
@@ -79,6 +81,9 @@ bool ReadFolder(std::string_view pattern, const std::function<bool(const FindDat
   while (const dirent* e = ::readdir(dir.get())) {
     const char* name = e->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    // A "\" is a separator in Windows text: "a\..\..\x" would name another file or folder
+    // altogether (and one outside this folder), so such a name is never reported or entered.
+    if (std::strchr(name, '\\') != nullptr) continue;
     const bool matches = mask.Matches(name);
     const bool typeKnown = e->d_type != DT_UNKNOWN;
     if (subfolders && typeKnown && e->d_type == DT_DIR) subfolders->emplace_back(name);

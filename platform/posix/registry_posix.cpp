@@ -242,6 +242,12 @@ RegistryBatch::~RegistryBatch() {
   }
 }
 
+void RegistryBatch::Commit() {
+  auto lock = Lock();
+  Store& s = TheStore();
+  if (s.batchDepth == 1 && s.unsaved) Save(s);
+}
+
 void SetRegistryFile(std::string_view path) {
   auto lock = Lock();
   Store& s = TheStore();

@@ -1,0 +1,133 @@
+// Secure erase against dd(1): two identical sets of files of mixed sizes, 200 MB in all. The
+// engine's SecureErase overwrites each file of one set in blocks of 102400 bytes and deletes it;
+// for the other set one shell script runs, per file, `dd if=/dev/zero of=FILE bs=102400 count=N
+// conv=notrunc` with the same number of blocks, then removes all files with one rm. Neither
+// flushes. The start-up cost of the dd processes is measured by the same dd commands with count=0
+// (and no rm) and shown apart. Prints the median of each, the throughput of each and their ratio.
+//
+//   build/bench/bench_secure_erase [repetitions]
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench/bench_support.h"
+#include "engine/folder_entries.h"
+#include "platform/drives.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vorlisk::bench;
+
+constexpr uint64_t kTotalBytes = 200'000'000;
+constexpr uint64_t kBlock = vorlisk::kSecureEraseBlock;
+
+// Sizes from one byte to 20 MB, around the block size and its multiples, until 200 MB.
+std::vector<uint64_t> FileSizes() {
+  static const uint64_t kCycle[] = {1,       4096,      50000,     102400,    150000,
+                                    1048577, 4'000'000, 9'999'999, 20'000'000};
+  std::vector<uint64_t> sizes;
+  uint64_t total = 0;
+  for (std::size_t i = 0; total < kTotalBytes; ++i) {
+    sizes.push_back(kCycle[i % std::size(kCycle)]);
+    total += sizes.back();
+  }
+  return sizes;
+}
+
+uint64_t Blocks(uint64_t size) { return (size + kBlock - 1) / kBlock; }
+
+void WriteFiles(const fs::path& folder, const std::vector<uint64_t>& sizes) {
+  fs::create_directories(folder);
+  const std::string chunk(1 << 20, 'z');
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    std::ofstream out(folder / ("f" + std::to_string(i)), std::ios::binary);
+    for (uint64_t left = sizes[i]; left > 0;) {
+      const auto n = static_cast<std::streamsize>(std::min<uint64_t>(left, chunk.size()));
+      out.write(chunk.data(), n);
+      left -= static_cast<uint64_t>(n);
+    }
+    if (!out) {
+      std::fprintf(stderr, "cannot write %s\n", folder.c_str());
+      std::exit(1);
+    }
+  }
+}
+
+// The dd script for a set: one dd per file with the file's number of blocks, then rm. With
+// startUpOnly, every dd copies no block and nothing is removed: what is left is the cost of
+// starting the processes.
+std::string DdScript(const fs::path& folder, const std::vector<uint64_t>& sizes, bool startUpOnly) {
+  std::string script = "set -e\n";
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    const uint64_t blocks = startUpOnly ? 0 : Blocks(sizes[i]);
+    script += "dd if=/dev/zero of='" + (folder / ("f" + std::to_string(i))).string() +
+              "' bs=102400 count=" + std::to_string(blocks) + " conv=notrunc status=none\n";
+  }
+  return startUpOnly ? script : script + "rm -f '" + folder.string() + "'/f*\n";
+}
+
+double TimeScript(const std::string& script) { return RunTool({"sh", "-c", script}).wall; }
+
+double TimeSecureErase(const std::vector<uint64_t>& sizes, int& erased) {
+  erased = 0;
+  const auto start = Clock::now();
+  for (std::size_t i = 0; i < sizes.size(); ++i)
+    erased += vorlisk::SecureErase("X:\\secure\\f" + std::to_string(i));
+  return Seconds(Clock::now() - start);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int repetitions = Repetitions(argc, argv, 5);
+  const TempRoot temp;
+  const fs::path& root = temp.path();
+  const std::vector<uint64_t> sizes = FileSizes();
+  uint64_t original = 0, written = 0;
+  for (uint64_t s : sizes) {
+    original += s;
+    written += Blocks(s) * kBlock;
+  }
+  int status = 0;
+  {
+    vorlisk::platform::ScopedDriveMapping drive('X', root.string());
+    std::vector<double> ddTimes, startTimes, eraseTimes;
+    for (int r = 0; r < repetitions && status == 0; ++r) {
+      WriteFiles(root / "dd", sizes);
+      WriteFiles(root / "secure", sizes);
+      WriteFiles(root / "start", sizes);
+      ::sync();  // nothing left to write back before either starts
+      int erased = 0;
+      if (r % 2 == 0) ddTimes.push_back(TimeScript(DdScript(root / "dd", sizes, false)));
+      eraseTimes.push_back(TimeSecureErase(sizes, erased));
+      if (r % 2 == 1) ddTimes.push_back(TimeScript(DdScript(root / "dd", sizes, false)));
+      startTimes.push_back(TimeScript(DdScript(root / "start", sizes, true)));
+      fs::remove_all(root / "start");
+      if (erased != static_cast<int>(sizes.size()) || !fs::is_empty(root / "secure") ||
+          !fs::is_empty(root / "dd")) {
+        std::fprintf(stderr, "%d of %zu files erased\n", erased, sizes.size());
+        status = 1;
+      }
+    }
+    if (status == 0) {
+      const double dd = Median(ddTimes), start = Median(startTimes), erase = Median(eraseTimes);
+      const double mb = static_cast<double>(written) / 1e6;
+      std::printf(
+          "%zu files of mixed sizes, %.1f MB, %.1f MB written in 102400-byte blocks; %d "
+          "repetitions\n",
+          sizes.size(), static_cast<double>(original) / 1e6, mb, repetitions);
+      std::printf("dd conv=notrunc + rm : median %8.2f ms, %7.1f MB/s\n", dd * 1e3, mb / dd);
+      std::printf("  of which dd start-up (count=0): %.2f ms; without it %.1f MB/s\n", start * 1e3,
+                  mb / (dd - start));
+      std::printf("SecureErase          : median %8.2f ms, %7.1f MB/s\n", erase * 1e3, mb / erase);
+      std::printf("throughput SecureErase / dd: %.2f (against dd without start-up: %.2f)\n",
+                  dd / erase, (dd - start) / erase);
+    }
+  }
+  return status;
+}

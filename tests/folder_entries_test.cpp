@@ -1,0 +1,248 @@
+// Folder entries: which files an entry stands for, and what erasing them leaves on disk.
+#include "engine/folder_entries.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "engine/wash_log.h"
+#include "platform/registry.h"
+#include "test_support.h"
+
+namespace vorlisk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadHostFile;
+using test::WriteHostFile;
+
+tChildFolder Entry(FolderKind kind, std::string target, bool subfolders) {
+  tChildFolder e;
+  e.Kind = kind;
+  (kind == FolderKind::SingleFile ? e.DeleteFileName : e.DeletePath) = std::move(target);
+  e.IncludeSubfolders = subfolders;
+  return e;
+}
+
+// The lines as runs of one folder each, "folder:{names}", names sorted within a run (their order
+// is the file system's): a folder whose files are split, or come after a subfolder's, shows.
+std::string Runs(const std::vector<std::string>& lines) {
+  std::string out, folder;
+  std::vector<std::string> names;
+  auto flush = [&] {
+    std::sort(names.begin(), names.end());
+    out += folder + ":{";
+    for (const auto& n : names) out += n + (&n == &names.back() ? "" : ",");
+    out += "} ";
+    names.clear();
+  };
+  for (const auto& line : lines) {
+    const auto cut = line.rfind('\\');
+    if (!names.empty() && line.substr(0, cut) != folder) flush();
+    folder = line.substr(0, cut);
+    names.push_back(line.substr(cut + 1));
+  }
+  if (!names.empty()) flush();
+  return out;
+}
+
+class FolderEntriesTest : public ::testing::Test {
+ protected:
+  FolderEntriesTest() {
+    for (const char* f : {"Temp/a.tmp", "Temp/b.tmp", "Temp/c.txt", "Temp/Sub/e.tmp",
+                          "Temp/Sub/Deep/f.tmp", "Temp/Sub/Deep/g.log", "Data/readme", "Data/x.y"})
+      WriteHostFile(drive_.Host(f), f);
+    fs::create_directories(drive_.Host("Temp/folder.tmp"));  // a folder the mask matches
+  }
+  test::TempDrive drive_;
+};
+
+TEST_F(FolderEntriesTest, ExpansionFollowsTheWalkOrderAndLeavesOutExcludedFilesAndFolders) {
+  test::ScopedRegistryStore store(
+      drive_.Win("registry.reg"),
+      "REGEDIT4\r\n[HKEY_CURRENT_USER\\Demo]\r\n\"Data\"=\"T:\\\\Data\"\r\n"
+      "\"Bad\"=dword:00000001\r\n");
+  auto registryEntry = [](const char* value) {
+    tChildFolder e = Entry(FolderKind::RegistryFolder, "", false);
+    e.RegisterName = " HKEY_CURRENT_USER\\Demo ";
+    e.RegisterValueofName = value;
+    return e;
+  };
+  struct Case {
+    const char* fault;
+    tChildFolder entry;
+    std::string runs;
+    std::vector<std::string> exclude = {};
+  } cases[] = {
+      {"subfolders searched without being asked, or a folder taken for a file",
+       Entry(FolderKind::FolderMask, "T:\\Temp\\*.tmp", false), "T:\\Temp:{a.tmp,b.tmp} "},
+      {"a subfolder's files before its parent's, or a folder taken for a file",
+       Entry(FolderKind::FolderMask, "T:\\Temp\\*.tmp", true),
+       "T:\\Temp:{a.tmp,b.tmp} T:\\Temp\\Sub:{e.tmp} T:\\Temp\\Sub\\Deep:{f.tmp} "},
+      {"an excluded file listed (and so erased)",
+       Entry(FolderKind::FolderMask, "T:\\Temp\\*.tmp", true),
+       "T:\\Temp:{a.tmp} T:\\Temp\\Sub:{e.tmp} ",
+       {"t:\\temp\\B.TMP", "\\DEEP\\"}},
+      {"a single file not found in subfolders",
+       Entry(FolderKind::SingleFile, "T:\\Temp\\e.tmp", true), "T:\\Temp\\Sub:{e.tmp} "},
+      {"a missing folder not yielding nothing",
+       Entry(FolderKind::FolderMask, "T:\\Missing\\*.*", true), ""},
+      {"a registry folder without \"\\\" not searched as C:\\Data\\*.*", registryEntry("Data"),
+       "T:\\Data:{readme,x.y} "},
+      {"a missing registry value searching the current folder", registryEntry("None"), ""},
+  };
+  // Relative targets would find files here, in the process's current folder.
+  const fs::path previous = fs::current_path();
+  fs::current_path(drive_.Host("Temp"));
+  for (auto& c : cases) {
+    std::vector<std::string> lines{"stale line"};
+    ExpandFolderEntry(c.entry, c.exclude, lines);
+    EXPECT_EQ(Runs(lines), c.runs) << c.fault;
+    EXPECT_TRUE(c.entry.FoundFiles.empty()) << c.fault;
+  }
+  for (const char* relative : {"*.tmp", "Sub\\*.tmp", "\\Temp\\*.tmp", "T:*.tmp"}) {
+    std::vector<std::string> lines;
+    tChildFolder entry = Entry(FolderKind::FolderMask, relative, true);
+    ExpandFolderEntry(entry, {}, lines);
+    EXPECT_TRUE(lines.empty()) << relative
+                               << ": a target without a drive searched the current folder";
+  }
+  fs::current_path(previous);
+
+  // A value that is not text ends the run with the registry's own message.
+  tChildFolder bad = registryEntry("Bad");
+  std::vector<std::string> lines;
+  try {
+    ExpandFolderEntry(bad, {}, lines);
+    ADD_FAILURE() << "no error";
+  } catch (const platform::RegistryError& e) {
+    EXPECT_STREQ(e.what(), "Invalid data type for 'Bad'");
+  }
+}
+
+// On POSIX "x\..\..\Data\readme" is one name; read as Windows text it names a file elsewhere.
+TEST_F(FolderEntriesTest, NamesHoldingABackslashNeverLeadOutOfTheFolder) {
+  WriteHostFile(drive_.Host("Temp/x\\..\\..\\Data\\readme"), "bait");
+  fs::create_directories(drive_.Host("Temp/y\\..\\..\\Data"));
+  tChildFolder entry = Entry(FolderKind::FolderMask, "T:\\Temp\\*.*", true);
+  std::vector<std::string> lines;
+  ExpandFolderEntry(entry, {}, lines);
+  EXPECT_EQ(
+      Runs(lines),
+      "T:\\Temp:{a.tmp,b.tmp,c.txt} T:\\Temp\\Sub:{e.tmp} T:\\Temp\\Sub\\Deep:{f.tmp,g.log} ");
+  MarkedLines marked;
+  for (const auto& line : lines) marked.push_back({line, true});
+  EXPECT_EQ(WashFileLines(marked, true, nullptr, {}).Success, 6);
+  EXPECT_EQ(ReadHostFile(drive_.Host("Data/readme")), "Data/readme");
+}
+
+// The test holds the file open, so after the erase it still sees the bytes that were on disk
+// just before the deletion.
+TEST_F(FolderEntriesTest, SecureEraseOverwritesWholeBlocksBeforeDeleting) {
+  const std::size_t cases[][2] = {{0, 0}, {1, 102400}, {150000, 204800}, {204800, 204800}};
+  for (const auto& [before, after] : cases) {
+    WriteHostFile(drive_.Host("f.bin"), std::string(before, 'z'));
+    const int fd = ::open(drive_.Host("f.bin").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(SecureErase(drive_.Win("f.bin"))) << before;
+    EXPECT_FALSE(drive_.Exists("f.bin")) << before;
+    std::string seen(after + 1, '\0');
+    seen.resize(static_cast<std::size_t>(::pread(fd, seen.data(), seen.size(), 0)));
+    ::close(fd);
+    EXPECT_EQ(seen, std::string(after, 'A')) << "a " << before << "-byte file";
+  }
+}
+
+TEST_F(FolderEntriesTest, SecureEraseOfABlockThatCannotBeWrittenFailsAndKeepsTheFile) {
+  WriteHostFile(drive_.Host("big.bin"), std::string(120000, 'z'));
+  // A file size limit stands for a full disk: the second block cannot be written whole.
+  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit limited = old;
+  limited.rlim_cur = 150000;
+  ::setrlimit(RLIMIT_FSIZE, &limited);
+  const bool erased = SecureErase(drive_.Win("big.bin"));
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(erased) << "a failed overwrite reported as an erase";
+  EXPECT_TRUE(drive_.Exists("big.bin"));
+  EXPECT_EQ(fs::file_size(drive_.Host("big.bin")), 150000u);
+}
+
+// A precious file outside the drive, reached through a symbolic or a hard link on it, keeps every
+// byte; a read-only file stops a secure erase but not a quick one.
+TEST_F(FolderEntriesTest, ErasingNeverWritesThroughLinksAndHonoursReadOnly) {
+  test::TempFolder outside;
+  const std::string precious = outside / "precious.txt";
+  WriteHostFile(precious, "precious bytes");
+  struct Case {
+    const char* kind;
+    bool quick;
+    bool erased;
+  } cases[] = {{"symlink", false, true}, {"symlink", true, true},    {"hardlink", false, true},
+               {"hardlink", true, true}, {"readonly", false, false}, {"readonly", true, true}};
+  for (const auto& c : cases) {
+    const std::string line = drive_.Host("line");
+    if (std::string(c.kind) == "symlink") fs::create_symlink(precious, line);
+    if (std::string(c.kind) == "hardlink") fs::create_hard_link(precious, line);
+    if (std::string(c.kind) == "readonly") {
+      WriteHostFile(line, "read-only bytes");
+      fs::permissions(line, fs::perms::owner_read);
+    }
+    const std::string trace = std::string(c.kind) + (c.quick ? " quick" : " secure");
+    EXPECT_EQ(EraseFile(drive_.Win("line"), c.quick), c.erased) << trace;
+    EXPECT_EQ(fs::symlink_status(line).type() == fs::file_type::not_found, c.erased) << trace;
+    if (!c.erased) {
+      EXPECT_EQ(ReadHostFile(line), "read-only bytes") << trace;
+    }
+    EXPECT_EQ(ReadHostFile(precious), "precious bytes") << trace;
+    EXPECT_EQ(fs::status(precious).permissions() & fs::perms::owner_write, fs::perms::owner_write);
+    fs::remove(line);
+  }
+}
+
+TEST_F(FolderEntriesTest, WashCountsAndLogsEachTickedExistingFile) {
+  const SpecificFileList specific{"t:\\COOKIES\\index.DAT"};
+  for (const bool logging : {true, false}) {
+    for (const char* f : {"a.tmp", "ro.tmp", "Cookies/index.dat", "keep.tmp"})
+      WriteHostFile(drive_.Host(f), "x");
+    for (const char* f : {"ro.tmp", "Cookies/index.dat"})
+      fs::permissions(drive_.Host(f), fs::perms::owner_read);
+    const MarkedLines lines{{drive_.Win("a.tmp"), true},
+                            {drive_.Win("keep.tmp"), false},
+                            {drive_.Win("vanished.tmp"), true},
+                            {drive_.Win("ro.tmp"), true},
+                            {drive_.Win("Cookies\\index.dat"), true},
+                            {drive_.Win("Temp"), true}};  // a folder now
+    tWashLog log(drive_.Root());
+    if (logging) log.BeginLogRun({2004, 3, 7, 13, 5, 9});
+    const WashCounts counts = WashFileLines(lines, false, logging ? &log : nullptr, specific);
+    log.EndLogRun();
+    EXPECT_EQ(counts.Success, 2) << logging;
+    EXPECT_EQ(counts.Fails, 1) << logging;
+    EXPECT_FALSE(drive_.Exists("a.tmp"));
+    EXPECT_TRUE(drive_.Exists("keep.tmp")) << "an unticked line was erased";
+    EXPECT_TRUE(drive_.Exists("ro.tmp"));
+    EXPECT_TRUE(drive_.Exists("Temp/a.tmp"));
+    if (logging) {
+      EXPECT_EQ(test::LogRows(drive_.Read("log.htm")),
+                (std::vector<std::string>{"Secure|Success|T:\\a.tmp|&nbsp;",
+                                          "Secure|Fail|T:\\ro.tmp|File Locked",
+                                          "Secure|Success|T:\\Cookies\\index.dat|Specific File"}));
+      fs::remove(drive_.Host("log.htm"));
+    } else {
+      EXPECT_FALSE(drive_.Exists("log.htm")) << "a log written with logging off";
+    }
+    for (const char* f : {"ro.tmp", "Cookies/index.dat"})
+      fs::permissions(drive_.Host(f), fs::perms::owner_all);
+  }
+}
+
+}  // namespace
+}  // namespace vorlisk

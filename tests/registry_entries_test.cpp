@@ -1,0 +1,262 @@
+// Registry entries: the lines an entry yields, what washing them removes from the store, and the
+// counts and log rows a user sees.
+#include "engine/registry_entries.h"
+
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include "engine/wash_log.h"
+#include "platform/error.h"
+#include "platform/filesystem.h"
+#include "test_support.h"
+
+namespace vorlisk {
+namespace {
+
+using platform::Registry;
+using platform::RootKey;
+
+constexpr const char* kDemo =
+    "REGEDIT4\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Demo]\r\n@=\"default\"\r\n\"Last\"=\"C:\\\\x\"\r\n"
+    "\"Path\"=hex(2):25,54,4d,50,25,00\r\n\"Count\"=dword:00000001\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Demo\\A\\Deep]\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Demo\\B]\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Demo\\M]\r\n\"Last\"=\"machine\"\r\n";
+constexpr const char* kKeyLine = "<|>DeleteKey";
+constexpr const char* kValueLine = "<|>DeleteValue<|>";
+
+bool KeyExists(RootKey root, const char* path) {
+  Registry r;
+  r.SetRootKey(root);
+  return r.KeyExists(path);
+}
+bool ValueExists(RootKey root, const char* key, const char* value) {
+  Registry r;
+  r.SetRootKey(root);
+  return r.OpenKey(key) && r.ValueExists(value);
+}
+
+// Counts the saves of one file in a folder: each atomic save renames a new file onto the name.
+// Renames away are watched too, so that the kernel cannot merge two saves into one event.
+class SaveCounter {
+ public:
+  explicit SaveCounter(const std::string& hostFolder) : fd_(::inotify_init1(IN_NONBLOCK)) {
+    ::inotify_add_watch(fd_, hostFolder.c_str(), IN_MOVED_FROM | IN_MOVED_TO);
+  }
+  ~SaveCounter() { ::close(fd_); }
+  int Saves(const std::string& name) {
+    int saves = 0;
+    alignas(inotify_event) char buf[4096];
+    for (ssize_t n; (n = ::read(fd_, buf, sizeof buf)) > 0;)
+      for (ssize_t at = 0; at < n;) {
+        const auto* e = reinterpret_cast<const inotify_event*>(buf + at);
+        saves += (e->mask & IN_MOVED_TO) && e->len > 0 && name == e->name;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+      }
+    return saves;
+  }
+
+ private:
+  int fd_;
+};
+
+class RegistryEntriesTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> Expand(const char* key, CleanRegisterType type, const char* value = "") {
+    tChildRegister e;
+    e.RegisterKeyName = key;
+    e.CleanType = type;
+    e.RegisterSingleValue = value;
+    std::vector<std::string> lines;
+    ExpandRegistryEntry(e, lines);
+    keyName_ = e.RegisterKeyName;
+    return lines;
+  }
+  static MarkedLines Marked(const std::vector<std::string>& lines, std::vector<bool> ticks) {
+    MarkedLines out;
+    for (std::size_t i = 0; i < lines.size(); ++i) out.push_back({lines[i], ticks[i]});
+    return out;
+  }
+  WashCounts Wash(const MarkedLines& lines) {
+    tWashLog log(drive_.Root());
+    log.BeginLogRun({2004, 3, 7, 13, 5, 9});
+    const WashCounts counts = WashRegistryLines(lines, &log);
+    log.EndLogRun();
+    return counts;
+  }
+  std::vector<std::string> Rows() const { return test::LogRows(drive_.Read("log.htm")); }
+
+  test::TempDrive drive_{'R'};
+  test::ScopedRegistryStore store_{drive_.Win("registry.reg"), kDemo};
+  std::string keyName_;
+};
+
+TEST_F(RegistryEntriesTest, EntriesYieldKeyAndValueLinesInEnumerationOrder) {
+  using enum CleanRegisterType;
+  const std::string demo = "HKEY_CURRENT_USER\\Software\\Demo\\";
+  struct Case {
+    const char* fault;
+    const char* key;
+    CleanRegisterType type;
+    const char* value;
+    std::vector<std::string> lines;
+    std::optional<std::string> keyAfter;
+  } cases[] = {
+      {"subkey lines missing, out of order or after the key's own line",
+       "HKEY_CURRENT_USER\\Software\\Demo",
+       WholeKey,
+       "",
+       {demo + "A" + kKeyLine, demo + "B" + kKeyLine, demo + kKeyLine},
+       demo},
+      {"an abbreviated root taken for HKEY_LOCAL_MACHINE",
+       "HKLM\\Software\\Demo\\",
+       WholeKey,
+       "",
+       {std::string("HKLM\\Software\\Demo\\A") + kKeyLine,
+        std::string("HKLM\\Software\\Demo\\B") + kKeyLine,
+        std::string("HKLM\\Software\\Demo\\") + kKeyLine},
+       std::nullopt},
+      {"a full root name in lower case not recognised",
+       "hkey_local_machine\\software\\demo",
+       WholeKey,
+       "",
+       {std::string("hkey_local_machine\\software\\demo\\M") + kKeyLine,
+        std::string("hkey_local_machine\\software\\demo\\") + kKeyLine},
+       "hkey_local_machine\\software\\demo\\"},
+      {"a root key offered for deletion", "HKEY_CURRENT_USER\\", WholeKey, "", {}, std::nullopt},
+      {"a missing key yielding lines",
+       "HKEY_CURRENT_USER\\Software\\Missing",
+       WholeKey,
+       "",
+       {},
+       "HKEY_CURRENT_USER\\Software\\Missing\\"},
+      {"an empty key name changed or expanded", "", WholeKey, "", {}, ""},
+      {"values missing or the default value's line not ending in the marker",
+       "HKEY_CURRENT_USER\\Software\\Demo\\",
+       AllValues,
+       "",
+       {demo + kValueLine, demo + kValueLine + "Last", demo + kValueLine + "Path",
+        demo + kValueLine + "Count"},
+       std::nullopt},
+      {"a value looked up with regard to case",
+       "HKEY_CURRENT_USER\\Software\\Demo",
+       SingleValue,
+       "last",
+       {demo + kValueLine + "last"},
+       std::nullopt},
+      {"a missing value yielding a line",
+       "HKEY_CURRENT_USER\\Software\\Demo",
+       SingleValue,
+       "Missing",
+       {},
+       std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Expand(c.key, c.type, c.value), c.lines) << c.fault;
+    EXPECT_EQ(keyName_, c.keyAfter.value_or(keyName_)) << c.fault;
+  }
+}
+
+TEST_F(RegistryEntriesTest, KeysGoDepthFirstWithTheirWholeSubtreeSavedOnce) {
+  struct Case {
+    const char* fault;
+    std::vector<bool> ticks;  // A, B, the key itself
+    std::vector<std::string> rows;
+  } cases[] = {
+      {"an unticked subkey line keeping the subkey from its parent's deletion",
+       {false, true, true},
+       {"&nbsp;|Success|HKEY_CURRENT_USER\\Software\\Demo\\B|&nbsp;",
+        "&nbsp;|Success|HKEY_CURRENT_USER\\Software\\Demo\\|&nbsp;"}},
+      {"subkeys not deleted before their parent, or counted wrongly",
+       {true, true, true},
+       {"&nbsp;|Success|HKEY_CURRENT_USER\\Software\\Demo\\A|&nbsp;",
+        "&nbsp;|Success|HKEY_CURRENT_USER\\Software\\Demo\\B|&nbsp;",
+        "&nbsp;|Success|HKEY_CURRENT_USER\\Software\\Demo\\|&nbsp;"}},
+  };
+  for (const auto& c : cases) {
+    platform::ImportRegistryText(kDemo);
+    const auto lines = Expand("HKEY_CURRENT_USER\\Software\\Demo", CleanRegisterType::WholeKey);
+    SaveCounter saves(drive_.Host());
+    const WashCounts counts = Wash(Marked(lines, c.ticks));
+    EXPECT_EQ(counts.Success, static_cast<int>(c.rows.size())) << c.fault;
+    EXPECT_EQ(counts.Fails, 0) << c.fault;
+    EXPECT_EQ(Rows(), c.rows) << c.fault;
+    EXPECT_FALSE(KeyExists(RootKey::CurrentUser, "\\Software\\Demo")) << c.fault;
+    EXPECT_TRUE(KeyExists(RootKey::CurrentUser, "\\Software")) << c.fault;
+    EXPECT_TRUE(KeyExists(RootKey::LocalMachine, "\\Software\\Demo\\M")) << c.fault;
+    EXPECT_EQ(saves.Saves("registry.reg"), 1) << "the store saved more or less than once";
+    drive_.Put("log.htm", "");
+  }
+}
+
+TEST_F(RegistryEntriesTest, AStoreThatCannotBeSavedEndsTheWashWithItsError) {
+  const auto lines = Expand("HKEY_CURRENT_USER\\Software\\Demo", CleanRegisterType::WholeKey);
+  const std::string before = drive_.Read("registry.reg");
+  platform::SetWriteFaultForTesting("rename");
+  EXPECT_THROW(WashRegistryLines(Marked(lines, {true, true, true}), nullptr), WriteError)
+      << "deletions that never reached the store counted as successes";
+  platform::SetWriteFaultForTesting("");
+  EXPECT_EQ(drive_.Read("registry.reg"), before);
+}
+
+TEST_F(RegistryEntriesTest, ValueLinesCountWhatIsStillThereAndResolveTheirOwnRoot) {
+  const std::string demo = "HKEY_CURRENT_USER\\Software\\Demo\\";
+  const auto last =
+      Expand("HKEY_CURRENT_USER\\Software\\Demo", CleanRegisterType::SingleValue, "Last");
+  const auto all = Expand("HKEY_CURRENT_USER\\Software\\Demo", CleanRegisterType::AllValues);
+  {
+    Registry r;  // removed between preview and wash
+    ASSERT_TRUE(r.OpenKey("\\Software\\Demo"));
+    ASSERT_TRUE(r.DeleteValue("Last"));
+  }
+  const MarkedLines lines{
+      {last[0], true},
+      {all[0], true},  // the default value
+      {all[2], false},
+      {"HKEY_LOCAL_MACHINE\\Software\\Demo\\M\\" + std::string(kValueLine) + "Last", true},
+      {"HKLM\\Software\\Demo\\" + std::string(kValueLine) + "Count", true},
+      {std::string("HKEY_CURRENT_USER\\") + kKeyLine, true},
+      {std::string("HKEY_CURRENT_USER") + kKeyLine, true},
+  };
+  const WashCounts counts = Wash(lines);
+  EXPECT_EQ(counts.Success, 3);
+  EXPECT_EQ(counts.Fails, 3);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{
+                        "&nbsp;|Fail|" + demo + "Last|&nbsp;",
+                        "&nbsp;|Success|" + demo + "|&nbsp;",
+                        "&nbsp;|Success|HKEY_LOCAL_MACHINE\\Software\\Demo\\M\\Last|&nbsp;",
+                        "&nbsp;|Success|HKLM\\Software\\Demo\\Count|&nbsp;",
+                        "&nbsp;|Fail|HKEY_CURRENT_USER\\|&nbsp;",
+                        "&nbsp;|Fail|HKEY_CURRENT_USER|&nbsp;",
+                    }));
+  EXPECT_FALSE(ValueExists(RootKey::CurrentUser, "\\Software\\Demo", ""));
+  EXPECT_TRUE(ValueExists(RootKey::CurrentUser, "\\Software\\Demo", "Path"));
+  EXPECT_FALSE(ValueExists(RootKey::CurrentUser, "\\Software\\Demo", "Count"));
+  EXPECT_FALSE(ValueExists(RootKey::LocalMachine, "\\Software\\Demo\\M", "Last"));
+  EXPECT_TRUE(KeyExists(RootKey::CurrentUser, "\\Software\\Demo\\A\\Deep"));
+
+  // A SingleValue entry whose value is gone yields nothing, so its wash counts nothing.
+  const WashCounts none = WashRegistryLines(
+      Marked(Expand("HKEY_CURRENT_USER\\Software\\Demo", CleanRegisterType::SingleValue, "Last"),
+             {}),
+      nullptr);
+  EXPECT_EQ(none.Success + none.Fails, 0);
+}
+
+TEST_F(RegistryEntriesTest, LineValuesAreTextAsStoredAndNeverRaise) {
+  const std::string demo = std::string("HKEY_CURRENT_USER\\Software\\Demo\\") + kValueLine;
+  const std::pair<std::string, std::string> cases[] = {
+      {demo + "Last", "C:\\x"},
+      {demo + "PATH", "%TMP%"},  // expandable text, not expanded
+      {demo, "default"},
+      {demo + "Count", ""},  // not text: would raise "Invalid data type"
+      {demo + "Missing", ""},
+      {std::string("HKEY_CURRENT_USER\\Software\\Missing\\") + kValueLine + "Last", ""},
+      {std::string("HKLM\\Software\\Demo\\M\\") + kValueLine + "Last", ""},
+  };
+  for (const auto& [line, text] : cases) EXPECT_EQ(ReadRegistryLineValue(line), text) << line;
+}
+
+}  // namespace
+}  // namespace vorlisk

@@ -68,7 +68,8 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
 
 bool QuickErase(std::string_view path) {
   if (const auto attributes = platform::GetFileAttributes(path);
-      attributes && (*attributes & platform::kAttrReadOnly) && !(*attributes & platform::kAttrReparsePoint))
+      attributes && (*attributes & platform::kAttrReadOnly) &&
+      !(*attributes & platform::kAttrReparsePoint))
     platform::SetFileAttributes(path, *attributes & ~platform::kAttrReadOnly);
   return platform::DeleteFile(path);
 }
@@ -98,15 +99,35 @@ bool SecureErase(std::string_view path) {
   return platform::DeleteFile(path);
 }
 
-bool EraseFile(std::string_view path, bool quick) { return quick ? QuickErase(path) : SecureErase(path); }
+bool EraseFile(std::string_view path, bool quick) {
+  return quick ? QuickErase(path) : SecureErase(path);
+}
 
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
                          const SpecificFileList& specificFiles) {
   WashCounts counts;
   for (const auto& line : lines) {
-    if (!line.Checked || !platform::FileExists(line.Text)) continue;
+    if (!line.Checked) continue;
+    bool success = false;
+    if (quick) {
+      // The quick erase looks at the file once: the deletion itself tells a vanished file apart.
+      switch (platform::DeleteExistingFile(line.Text)) {
+        case platform::DeleteOutcome::Missing:
+          continue;
+        case platform::DeleteOutcome::Deleted:
+          success = true;
+          break;
+        case platform::DeleteOutcome::ReadOnly:
+          success = QuickErase(line.Text);
+          break;
+        case platform::DeleteOutcome::Failed:
+          break;
+      }
+    } else {
+      if (!platform::FileExists(line.Text)) continue;
+      success = SecureErase(line.Text);
+    }
     const char* note = "";
-    bool success = EraseFile(line.Text, quick);
     if (success) {
       ++counts.Success;
     } else if (IndexOfSpecificFile(specificFiles, line.Text) >= 0) {

@@ -62,6 +62,12 @@ std::string ResolveFullPath(std::string_view current, std::string_view path) {
 }
 
 std::string GetFullPathName(std::string_view path) {
+  // A path with its own drive root or a UNC name does not depend on the current folder, so the
+  // current folder is not asked for (the wash resolves every file line it removes).
+  auto separator = [](char c) { return c == '\\' || c == '/'; };
+  const bool ownRoot = (path.size() >= 3 && path[1] == ':' && separator(path[2])) ||
+                       (path.size() >= 2 && separator(path[0]) && separator(path[1]));
+  if (ownRoot) return ResolveFullPath("C:\\", path);
   return ResolveFullPath(GetCurrentDirectory(), path);
 }
 

@@ -133,6 +133,24 @@ TEST_F(FileSystemTest, DeleteRemovesFilesAndLinksButNeverFoldersTargetsOrReadOnl
   EXPECT_EQ(ReadHostFile(drive.Host("ro.txt")), "keep");
 }
 
+// The wash's one-look deletion must agree with FileExists + DeleteFile: a fault here would count
+// a vanished file, remove a link to a folder that FileExists does not call a file, or a pipe.
+TEST_F(FileSystemTest, DeleteExistingFileTellsWhyNothingWasRemoved) {
+  const std::pair<const char*, DeleteOutcome> cases[] = {
+      {"a.txt", DeleteOutcome::Deleted},    {"filelink", DeleteOutcome::Deleted},
+      {"dangling", DeleteOutcome::Deleted}, {"dirlink", DeleteOutcome::Missing},
+      {"sub", DeleteOutcome::Missing},      {"pipe", DeleteOutcome::Missing},
+      {"missing", DeleteOutcome::Missing},  {"ro.txt", DeleteOutcome::ReadOnly}};
+  for (const auto& [rel, outcome] : cases) {
+    EXPECT_EQ(FileExists(drive.Win(rel)), outcome != DeleteOutcome::Missing) << rel;
+    EXPECT_EQ(DeleteExistingFile(drive.Win(rel)), outcome) << rel;
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(drive.Host("dirlink")));
+  EXPECT_EQ(ReadHostFile(outside / "precious.txt"), "precious");
+  EXPECT_EQ(ReadHostFile(drive.Host("ro.txt")), "keep");
+  EXPECT_EQ(ReadHostFile(drive.Host("sub/inner.txt")), "x");
+}
+
 TEST_F(FileSystemTest, WriterRefusesLinksReadOnlyHardLinkedAndSpecialFiles) {
   ASSERT_EQ(::link(drive.Host("a.txt").c_str(), drive.Host("hard.txt").c_str()), 0);
   WriteHostFile(drive.Host("b.txt"), "abc");

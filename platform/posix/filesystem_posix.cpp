@@ -218,6 +218,22 @@ bool DeleteFile(std::string_view path) {
   return ::unlink(host->c_str()) == 0;
 }
 
+DeleteOutcome DeleteExistingFile(std::string_view path) {
+  const auto host = HostOf(path);
+  struct stat st {};
+  if (!host || ::lstat(host->c_str(), &st) != 0) return DeleteOutcome::Missing;
+  if (S_ISLNK(st.st_mode)) {
+    struct stat target {};
+    if (::stat(host->c_str(), &target) == 0 && S_ISDIR(target.st_mode))
+      return DeleteOutcome::Missing;
+  } else if (!S_ISREG(st.st_mode)) {
+    return DeleteOutcome::Missing;
+  } else if (!(st.st_mode & S_IWUSR)) {
+    return DeleteOutcome::ReadOnly;
+  }
+  return ::unlink(host->c_str()) == 0 ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
+}
+
 bool CreateDirectory(std::string_view path) {
   const auto host = HostOf(path);
   return host && ::mkdir(host->c_str(), 0777) == 0;

@@ -5,13 +5,14 @@
 namespace vorlisk {
 
 namespace {
-unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+unsigned char Fold(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return Fold(static_cast<unsigned char>(x)) < Fold(static_cast<unsigned char>(y));
-      });
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return Fold(static_cast<unsigned char>(x)) < Fold(static_cast<unsigned char>(y));
+  });
 }
 }  // namespace
 

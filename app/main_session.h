@@ -27,6 +27,8 @@ struct UiCallbacks {
   CursorCallback Cursor;
   // Shows a preview dialog modally; the user may tick, untick and call dialog.Wash().
   std::function<void(PreviewDialog& dialog)> ShowPreview;
+  // The application's standard error box, for errors that cannot be passed on to the caller.
+  std::function<void(const std::string& message)> ShowError;
 };
 
 // One entry of the tray's Wash submenu.

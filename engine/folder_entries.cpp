@@ -106,12 +106,13 @@ bool EraseFile(std::string_view path, bool quick) {
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
                          const SpecificFileList& specificFiles) {
   WashCounts counts;
+  platform::FileRemover remover;
   for (const auto& line : lines) {
     if (!line.Checked) continue;
     bool success = false;
     if (quick) {
       // The quick erase looks at the file once: the deletion itself tells a vanished file apart.
-      switch (platform::DeleteExistingFile(line.Text)) {
+      switch (remover.Remove(line.Text)) {
         case platform::DeleteOutcome::Missing:
           continue;
         case platform::DeleteOutcome::Deleted:

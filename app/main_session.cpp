@@ -321,6 +321,15 @@ void MainSession::WashCheckedItems(bool previewOnly) {
   dialog.Wash();
 }
 
+void MainSession::MenuWashClick(int32_t tag) {
+  if (tag < 100) {
+    WashCheckedItems(false);
+    return;
+  }
+  SelectItem(tag - 100);
+  btnWashSingleClick();
+}
+
 void MainSession::btnWashSingleClick() {
   const int32_t item = ChListBoxItem.Selected();
   if (item < 0) return;

@@ -94,6 +94,9 @@ class MainSession {
   void WashCheckedItems(bool previewOnly);
   // "Clean Current Wash Item": a special item runs by its name, any other WashCurrentItem.
   void btnWashSingleClick();
+  // A tray Wash submenu entry: "Wash all checked item" (tag -1) runs as btnWashAll; an item's
+  // entry (tag = row + 100) selects that item and runs as btnWashSingle.
+  void MenuWashClick(int32_t tag);
   // A run or preview is in progress while btnWashAll is disabled.
   bool RunInProgress() const { return !IsEnabled("btnWashAll"); }
 

@@ -247,9 +247,9 @@ TEST_F(SessionTest, CleanAllWashesFilesThenRegistryThenSpecialInsideOneLogRun) {
   platform::ScopedDriveMapping home('H', Home.Path());
   WriteHostFile(Home / "data/Trash/files/trashed.dat", "t");
   WriteHostFile(Home / "data/Trash/files/other.bin", "o");
-  WriteItems(
-      "plugin/trash.txt",
-      {{.Name = "Trash", .Folders = {{.Name = "dat", .DeletePath = "H:\\data\\Trash\\files\\*.dat"}}}});
+  WriteItems("plugin/trash.txt",
+             {{.Name = "Trash",
+               .Folders = {{.Name = "dat", .DeletePath = "H:\\data\\Trash\\files\\*.dat"}}}});
   Start(false, true);
   session->Counters.Files = WashCounts{7, 7};
   session->WashCheckedItems(false);
@@ -333,8 +333,7 @@ TEST_F(SessionTest, WashesOfNothingSetCountersToZeroAndRemoveNothing) {
   EXPECT_EQ(log.find("<tr>"), log.rfind("<tr>"));         // and no other row
   EXPECT_NE(log.find("</table>"), std::string::npos);
 
-  session->SelectItem(0);  // not checked now: all its lines start unticked
-  session->btnWashSingleClick();
+  session->MenuWashClick(100);         // item 0 is not checked now: all its lines start unticked
   session->ChListBoxFolder.Select(1);  // "one log" is an unticked entry
   session->WashFolderEntry(false);
   EXPECT_EQ(session->Counters.Files->Success, 0);

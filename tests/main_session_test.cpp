@@ -334,9 +334,10 @@ TEST_F(SessionTest, WashesOfNothingSetCountersToZeroAndRemoveNothing) {
   EXPECT_NE(log.find("</table>"), std::string::npos);
 
   session->SelectItem(3);
+  session->Counters.Registry = WashCounts{5, 5};
   session->MenuWashClick(100);  // item 0 is not checked now: all its lines start unticked
   EXPECT_EQ(session->ChListBoxItem.Selected(), 0);
-  EXPECT_EQ(session->Counters.Registry->Success, 0);
+  EXPECT_EQ(session->Counters.Registry->Success + session->Counters.Registry->Fails, 0);
   session->ChListBoxFolder.Select(1);  // "one log" is an unticked entry
   session->WashFolderEntry(false);
   EXPECT_EQ(session->Counters.Files->Success, 0);

@@ -48,7 +48,7 @@ class CliTest : public ::testing::Test {
   }
 
   // Runs vorlisk-cli --home PROGRAM ARGS with standard input from /dev/null.
-  Result Run(std::vector<std::string> args) const {
+  Result Run(std::vector<std::string> args, std::string out = "") const {
     args.insert(args.begin(), {VORLISK_CLI_PATH, "--home", root_ / "c"});
     std::vector<std::string> env = {"VORLISK_DRIVES=C=" + (root_ / "c") + ";D=" + (root_ / "d"),
                                     "HOME=" + (root_ / "home"),
@@ -67,7 +67,8 @@ class CliTest : public ::testing::Test {
     for (auto& e : env) envp.push_back(e.data());
     argv.push_back(nullptr);
     envp.push_back(nullptr);
-    const std::string out = root_ / "out.txt", err = root_ / "err.txt";
+    if (out.empty()) out = root_ / "out.txt";
+    const std::string err = root_ / "err.txt";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -132,6 +133,7 @@ TEST_F(CliTest, ListEntriesAndPreviewPrintTheirColumns) {
             "registry\t1\tHKEY_CURRENT_USER\\Software\\T\\Sub<|>DeleteKey\n"
             "registry\t1\tHKEY_CURRENT_USER\\Software\\T\\<|>DeleteKey\n");
   EXPECT_EQ(Run({"preview", "0", "--folder", "1"}).out, "file\t0\tD:\\one.log\n");
+  EXPECT_EQ(Run({"preview"}, "/dev/full").status, 1);  // output that cannot be written
   EXPECT_TRUE(Exists("c/tmp/a.tmp"));
 }
 

@@ -250,56 +250,64 @@ int main(int argc, char** argv) {
     return code == 0 ? kExitDone : kExitUsage;
   }
 
-  try {
-    const std::string programFolder = ProgramFolder(o);
-    vorlisk::PrepareRegistry(programFolder);
-    if (reg->parsed()) {
-      if (regImport->parsed()) {
-        vorlisk::platform::ImportRegistryFile(HostFileArgument(o.file));
-      } else {
-        std::cout << vorlisk::platform::ExportRegistryText(o.key);
+  const int status = [&]() -> int {
+    try {
+      const std::string programFolder = ProgramFolder(o);
+      vorlisk::PrepareRegistry(programFolder);
+      if (reg->parsed()) {
+        if (regImport->parsed()) {
+          vorlisk::platform::ImportRegistryFile(HostFileArgument(o.file));
+        } else {
+          std::cout << vorlisk::platform::ExportRegistryText(o.key);
+        }
+        return kExitDone;
       }
-      return kExitDone;
-    }
 
-    vorlisk::UiCallbacks ui;
-    ui.Ask = [&o](const std::string& q) { return AskOnTerminal(q, o.yes); };
-    ui.Inform = [](const std::string& note) { std::cerr << note << '\n'; };
-    ui.ShowPreview = PrintPreview;
-    ui.ShowError = [](const std::string& message) { std::cerr << message << '\n'; };
-    MainSession session(ui);
-    session.Startup(programFolder);
+      vorlisk::UiCallbacks ui;
+      ui.Ask = [&o](const std::string& q) { return AskOnTerminal(q, o.yes); };
+      ui.Inform = [](const std::string& note) { std::cerr << note << '\n'; };
+      ui.ShowPreview = PrintPreview;
+      ui.ShowError = [](const std::string& message) { std::cerr << message << '\n'; };
+      MainSession session(ui);
+      session.Startup(programFolder);
 
-    if (list->parsed()) return RunList(session);
-    if (entries->parsed()) return RunEntries(session, o);
-    if (preview->parsed()) {
-      RunCommand(session, o, true);
-      return kExitDone;
+      if (list->parsed()) return RunList(session);
+      if (entries->parsed()) return RunEntries(session, o);
+      if (preview->parsed()) {
+        RunCommand(session, o, true);
+        return kExitDone;
+      }
+      if (wash->parsed()) return RunWash(session, o);
+      if (check->parsed()) return RunCheck(session, o, true);
+      if (uncheck->parsed()) return RunCheck(session, o, false);
+      if (import->parsed()) {
+        const auto result = vorlisk::ImportPlugin(session, HostFileArgument(o.file));
+        return result == vorlisk::ImportResult::Imported ? kExitDone : kExitUsage;
+      }
+      if (exportCmd->parsed()) {
+        // As the save dialog does, an existing file is replaced only when the user agrees.
+        const std::string target = HostFileArgument(o.file);
+        if (vorlisk::platform::GetFileAttributes(target) &&
+            !AskOnTerminal("The file '" + target + "' already exists. Do you want to replace it?",
+                           o.yes))
+          return kExitUsage;
+        const int n = vorlisk::ExportPlugin(session, target);
+        std::cerr << n << " wash item(s) exported\n";
+        return kExitDone;
+      }
+    } catch (const UsageError& e) {
+      std::cerr << e.message << '\n';
+      return kExitUsage;
+    } catch (const std::exception& e) {
+      std::cerr << e.what() << '\n';
+      return kExitError;
     }
-    if (wash->parsed()) return RunWash(session, o);
-    if (check->parsed()) return RunCheck(session, o, true);
-    if (uncheck->parsed()) return RunCheck(session, o, false);
-    if (import->parsed()) {
-      const auto result = vorlisk::ImportPlugin(session, HostFileArgument(o.file));
-      return result == vorlisk::ImportResult::Imported ? kExitDone : kExitUsage;
-    }
-    if (exportCmd->parsed()) {
-      // As the save dialog does, an existing file is replaced only when the user agrees.
-      const std::string target = HostFileArgument(o.file);
-      if (vorlisk::platform::GetFileAttributes(target) &&
-          !AskOnTerminal("The file '" + target + "' already exists. Do you want to replace it?",
-                         o.yes))
-        return kExitUsage;
-      const int n = vorlisk::ExportPlugin(session, target);
-      std::cerr << n << " wash item(s) exported\n";
-      return kExitDone;
-    }
-  } catch (const UsageError& e) {
-    std::cerr << e.message << '\n';
     return kExitUsage;
-  } catch (const std::exception& e) {
-    std::cerr << e.what() << '\n';
+  }();
+  // Output that could not be written (a full disk, a closed pipe) is an error, not a success.
+  if (!std::cout.flush()) {
+    std::cerr << "The output could not be written.\n";
     return kExitError;
   }
-  return kExitUsage;
+  return status;
 }

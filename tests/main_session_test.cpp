@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/scheduler.h"
+#include "app/user_folders.h"
 #include "test_support.h"
 
 namespace vorlisk {
@@ -488,6 +489,27 @@ TEST_F(SessionTest, ATimedWashThatFailsStillMovesTheDueTime) {
   EXPECT_THROW(TimerTick(*session, [&] { return due; }), Error);
   EXPECT_EQ(session->Settings.LastScheduledWash, due);
   EXPECT_TRUE(AllWashControls(true));
+}
+
+// ---- the user's folders in the registry --------------------------------------------------------
+
+// Catches a mistaken XDG_CACHE_HOME (the home, or above it) offered as a cache to wash whole.
+TEST_F(SessionTest, OnlyACacheBelowTheHomeIsSeededIntoTheRegistry) {
+  platform::ScopedDriveMapping home('H', Home.Path());
+  const std::pair<std::string, std::string> cases[] = {{Home / "cache", "H:\\cache"},
+                                                       {Home.Path(), ""},
+                                                       {Home.Path() + "/", ""},
+                                                       {Home / "cache/..", ""},
+                                                       {"/", ""}};
+  for (const auto& [cache, seeded] : cases) {
+    SCOPED_TRACE(cache);
+    test::ScopedEnv env("XDG_CACHE_HOME", cache);
+    std::filesystem::remove(Program.Host("registry.reg"));
+    PrepareRegistry(Folder());
+    platform::Registry reg;
+    reg.OpenKey("\\" + std::string(kUserFoldersKey));
+    EXPECT_EQ(reg.ReadString("Cache"), seeded);
+  }
 }
 
 }  // namespace

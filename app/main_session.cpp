@@ -7,16 +7,21 @@
 
 namespace vorlisk {
 
-const char* const kItemButtons[12] = {
-    "btnPreviewCurrentItem",     "SpEdit",          "btnPreviewCurrentFolder",
-    "btnWashFolder",             "btnEditFolder",   "btnaddfolder",
-    "btndeletefolder",           "btnPreviewCurrentRegister",
-    "btnWashRegister",           "btnAddRegsiterChild",
-    "btnEditRegsiterChild",      "btndeleteregister"};
+const char* const kItemButtons[12] = {"btnPreviewCurrentItem",   "SpEdit",
+                                      "btnPreviewCurrentFolder", "btnWashFolder",
+                                      "btnEditFolder",           "btnaddfolder",
+                                      "btndeletefolder",         "btnPreviewCurrentRegister",
+                                      "btnWashRegister",         "btnAddRegsiterChild",
+                                      "btnEditRegsiterChild",    "btndeleteregister"};
 
-const char* const kWashControls[8] = {
-    "btnWashAll",    "btnMainPreview",          "btnWashSingle", "btnPreviewCurrentItem",
-    "btnPreviewCurrentFolder", "btnWashFolder", "btnPreviewCurrentRegister", "btnWashRegister"};
+const char* const kWashControls[8] = {"btnWashAll",
+                                      "btnMainPreview",
+                                      "btnWashSingle",
+                                      "btnPreviewCurrentItem",
+                                      "btnPreviewCurrentFolder",
+                                      "btnWashFolder",
+                                      "btnPreviewCurrentRegister",
+                                      "btnWashRegister"};
 
 namespace {
 
@@ -235,7 +240,8 @@ void MainSession::WashOneEntry(bool previewOnly, bool registry) {
 
   PreviewDialog dialog(registry ? PreviewKind::Register : PreviewKind::Folder, MakeWashContext());
   CheckList& list = registry ? dialog.Registry() : dialog.Files();
-  for (auto& line : registry ? ExpandRegistry(row) : ExpandFolder(row)) list.Add(std::move(line), false);
+  for (auto& line : registry ? ExpandRegistry(row) : ExpandFolder(row))
+    list.Add(std::move(line), false);
   list.SetAll(entries.Checked(row));
 
   if (previewOnly) {
@@ -279,8 +285,7 @@ void MainSession::WashCurrentItem(bool previewOnly) {
 }
 
 void MainSession::WashCheckedItems(bool previewOnly) {
-  if (Settings.PromptBefore && !previewOnly &&
-      !Ask("Do you want to wash all the items selected?"))
+  if (Settings.PromptBefore && !previewOnly && !Ask("Do you want to wash all the items selected?"))
     return;
   Hourglass hourglass(ui_.Cursor);
   EnableWashControls(false);
@@ -313,6 +318,15 @@ void MainSession::WashCheckedItems(bool previewOnly) {
     return;
   }
   dialog.Wash();
+}
+
+void MainSession::MenuWashClick(int32_t tag) {
+  if (tag < 100) {
+    WashCheckedItems(false);
+    return;
+  }
+  SelectItem(tag - 100);
+  btnWashSingleClick();
 }
 
 void MainSession::btnWashSingleClick() {

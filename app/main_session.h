@@ -27,6 +27,8 @@ struct UiCallbacks {
   CursorCallback Cursor;
   // Shows a preview dialog modally; the user may tick, untick and call dialog.Wash().
   std::function<void(PreviewDialog& dialog)> ShowPreview;
+  // The application's standard error box, for errors that cannot be passed on to the caller.
+  std::function<void(const std::string& message)> ShowError;
 };
 
 // One entry of the tray's Wash submenu.
@@ -92,6 +94,9 @@ class MainSession {
   void WashCheckedItems(bool previewOnly);
   // "Clean Current Wash Item": a special item runs by its name, any other WashCurrentItem.
   void btnWashSingleClick();
+  // A tray Wash submenu entry: "Wash all checked item" (tag -1) runs as btnWashAll; an item's
+  // entry (tag = row + 100) selects that item and runs as btnWashSingle.
+  void MenuWashClick(int32_t tag);
   // A run or preview is in progress while btnWashAll is disabled.
   bool RunInProgress() const { return !IsEnabled("btnWashAll"); }
 

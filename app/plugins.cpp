@@ -3,6 +3,7 @@
 #include "model/item.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 
 namespace vorlisk {
@@ -52,16 +53,22 @@ ImportResult ImportPlugin(MainSession& session, const std::string& source) {
 
 int ExportPlugin(MainSession& session, const std::string& target) {
   const std::string& pf = session.ProgramFolder;
-  std::vector<std::string> own = {pf + std::string(kSystemItemFile), pf + std::string(kUserItemFile),
-                                  pf + std::string(kOrderFile), pf + "wildcard.ini"};
+  // The export deletes its target first: none of the program's own files may be that target.
+  std::vector<std::string> own = {pf + std::string(kSystemItemFile),
+                                  pf + std::string(kUserItemFile),
+                                  pf + std::string(kOrderFile),
+                                  pf + "wildcard.ini",
+                                  pf + "log.htm",
+                                  platform::RegistryFile()};
   for (const auto& item : session.Items.Items) own.push_back(item.ItemFile);
   for (const auto& file : own)
-    if (SameFile(target, file))
+    if (!file.empty() && SameFile(target, file))
       throw Error("The file '" + target +
                   "' holds wash items of this catalogue; choose another file to export to.");
 
   if (session.Ui().Inform)
-    session.Ui().Inform("Note: The Wash Items created by software author will not be include when export!");
+    session.Ui().Inform(
+        "Note: The Wash Items created by software author will not be include when export!");
   platform::DeleteFile(target);
 
   const std::string shipped = pf + std::string(kSystemItemFile);

@@ -31,6 +31,8 @@ const char* PreviewDialog::Caption() const {
 }
 
 void PreviewDialog::Wash() {
+  // A dialog washes once: a closed dialog (washed, or closed without washing) does nothing.
+  if (closed_) return;
   static const SpecificFileList kNoSpecificFiles;
   const SpecificFileList& specific =
       context_.SpecificFiles ? *context_.SpecificFiles : kNoSpecificFiles;
@@ -43,7 +45,8 @@ void PreviewDialog::Wash() {
     log->BeginLogRun();
   }
   tWashLog* logRun = log ? &*log : nullptr;
-  if (HasFileList()) counters.Files = WashFileLines(files_->Rows(), context_.UseQuick, logRun, specific);
+  if (HasFileList())
+    counters.Files = WashFileLines(files_->Rows(), context_.UseQuick, logRun, specific);
   if (HasRegistryList()) counters.Registry = WashRegistryLines(registry_.Rows(), logRun);
   if (HasSpecialList()) {
     for (const auto& line : special_.Rows())

@@ -53,7 +53,8 @@ class PreviewDialog {
   CheckList& Files() { return *files_; }
   CheckList& Registry() { return registry_; }
 
-  // "&Wash": the wash action, then the dialog closes. Callable without the dialog being shown.
+  // "&Wash": the wash action, then the dialog closes. Callable without the dialog being shown;
+  // a closed dialog does nothing, so lines are never washed twice.
   // Order: log run begun, files, file counters, registry lines, registry counters, special lines,
   // log run ended. Counters are replaced; a list the dialog lacks leaves its counters alone.
   void Wash();

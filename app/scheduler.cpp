@@ -1,5 +1,7 @@
 #include "app/scheduler.h"
 
+#include <exception>
+
 namespace vorlisk {
 
 void AutomaticWash(MainSession& session) {
@@ -50,7 +52,16 @@ bool AtStartWash(MainSession& session) {
 }
 
 bool QueryEndSession(MainSession& session) {
-  if (session.Settings.Schedule.Has(byShutdown)) AutomaticWash(session);
+  if (!session.Settings.Schedule.Has(byShutdown)) return true;
+  // The reply allows the session to end in every case: an error of the wash is shown, never
+  // allowed to keep Windows from shutting down.
+  try {
+    AutomaticWash(session);
+  } catch (const std::exception& e) {
+    if (session.Ui().ShowError) session.Ui().ShowError(e.what());
+  } catch (...) {
+    if (session.Ui().ShowError) session.Ui().ShowError("The wash at shutdown failed.");
+  }
   return true;
 }
 

@@ -34,7 +34,7 @@ bool TimerTick(MainSession& session, const std::function<Clock::time_point()>& n
 bool AtStartWash(MainSession& session);
 
 // Windows shutting down or the user logging off: with byShutdown, the automatic wash, run to its
-// end. The reply allows the session to end, always.
+// end. The reply allows the session to end, always: an error of the wash goes to ShowError.
 bool QueryEndSession(MainSession& session);
 
 }  // namespace vorlisk

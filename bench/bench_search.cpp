@@ -3,77 +3,16 @@
 // mapped to the tree. Prints the median and best of several runs of each and their ratio.
 //
 //   build/bench/bench_search [repetitions]
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
-
+#include "bench/bench_support.h"
 #include "engine/find_file.h"
 #include "platform/drives.h"
 
-extern char** environ;
-
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-constexpr int kTopFolders = 10;
-constexpr int kFoldersPerTop = 99;  // 10 + 10 * 99 = 1,000 folders
-constexpr int kFilesPerFolder = 100;
-
-// Every folder gets the same mix: a quarter *.tmp, and names that a careless match would take
-// (*.tmpl, *.tmp.bak) beside *.txt and names without a dot.
-int BuildTree(const fs::path& root) {
-  int tmpFiles = 0;
-  std::vector<fs::path> folders;
-  for (int t = 0; t < kTopFolders; ++t) {
-    const fs::path top = root / ("top" + std::to_string(t));
-    folders.push_back(top);
-    for (int s = 0; s < kFoldersPerTop; ++s) folders.push_back(top / ("sub" + std::to_string(s)));
-  }
-  static const char* const kSuffixes[] = {".tmp",     ".txt", ".tmpl", "",
-                                          ".tmp.bak", ".log", ".tmp",  ".dat"};
-  for (const auto& folder : folders) {
-    fs::create_directories(folder);
-    for (int i = 0; i < kFilesPerFolder; ++i) {
-      const std::string suffix = kSuffixes[i % 8];
-      std::ofstream(folder / ("file" + std::to_string(i) + suffix));
-      if (suffix == ".tmp") ++tmpFiles;
-    }
-  }
-  return tmpFiles;
-}
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+using namespace vorlisk::bench;
 
 double TimeFind(const std::string& dir) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  std::string a0 = "find", a2 = "-type", a3 = "f", a4 = "-name", a5 = "*.tmp";
-  std::string a1 = dir;
-  char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data(), a4.data(), a5.data(), nullptr};
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  int status = 0;
-  if (posix_spawnp(&pid, "find", &actions, nullptr, argv, environ) != 0 ||
-      waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "find failed\n");
-    std::exit(1);
-  }
-  const auto elapsed = Clock::now() - start;
-  posix_spawn_file_actions_destroy(&actions);
-  return Seconds(elapsed);
+  return TimeProgram({"find", dir, "-type", "f", "-name", "*.tmp"});
 }
 
 double TimeSearch(int& found) {
@@ -86,28 +25,14 @@ double TimeSearch(int& found) {
   };
   const auto start = Clock::now();
   search.StartSearch();
-  return Seconds(Clock::now() - start);
-}
-
-struct Stats {
-  double median, best;
-};
-
-Stats Summarise(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  return {times[times.size() / 2], times.front()};
+  return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
-  std::string tmpl = (fs::temp_directory_path() / "vorlisk-bench-XXXXXX").string();
-  if (::mkdtemp(tmpl.data()) == nullptr) {
-    std::perror("mkdtemp");
-    return 1;
-  }
-  const fs::path root = tmpl;
+  const fs::path root = MakeTempFolder("vorlisk-bench");
   int status = 0;
   {
     const int expected = BuildTree(root);
@@ -122,9 +47,8 @@ int main(int argc, char** argv) {
       searchTimes.push_back(TimeSearch(found));
     }
     const Stats f = Summarise(findTimes), s = Summarise(searchTimes);
-    std::printf("tree: %d files in %d folders, %d named *.tmp; %d repetitions\n",
-                kTopFolders * (kFoldersPerTop + 1) * kFilesPerFolder,
-                kTopFolders * (kFoldersPerTop + 1), expected, repetitions);
+    std::printf("tree: %d files in %d folders, %d named *.tmp; %d repetitions\n", kTreeFiles,
+                kTreeFolders, expected, repetitions);
     std::printf("find -type f -name '*.tmp': median %8.2f ms, best %8.2f ms\n", f.median * 1e3,
                 f.best * 1e3);
     std::printf("TFindFile X:\\*.tmp       : median %8.2f ms, best %8.2f ms (%d found)\n",

@@ -20,14 +20,6 @@ bool IsAbsoluteTarget(const std::string& target) {
   return target.size() >= 2 && target[0] == '\\' && target[1] == '\\';
 }
 
-// Quick erase of a file whose attributes were just read: the read-only bit is cleared (never
-// through a link, whose target is not ours), all other bits stay, then the file is deleted.
-bool QuickEraseWithAttributes(std::string_view path, uint32_t attributes) {
-  if ((attributes & platform::kAttrReadOnly) && !(attributes & platform::kAttrReparsePoint))
-    platform::SetFileAttributes(path, attributes & ~platform::kAttrReadOnly);
-  return platform::DeleteFile(path);
-}
-
 }  // namespace
 
 std::string FolderEntryTarget(const tChildFolder& entry) {
@@ -75,7 +67,13 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
 }
 
 bool QuickErase(std::string_view path) {
-  return QuickEraseWithAttributes(path, platform::GetFileAttributes(path).value_or(0));
+  // The read-only bit is cleared (never through a link, whose target is not ours), all other
+  // bits stay, then the file is deleted.
+  if (const auto attributes = platform::GetFileAttributes(path);
+      attributes && (*attributes & platform::kAttrReadOnly) &&
+      !(*attributes & platform::kAttrReparsePoint))
+    platform::SetFileAttributes(path, *attributes & ~platform::kAttrReadOnly);
+  return platform::DeleteFile(path);
 }
 
 bool SecureErase(std::string_view path) {
@@ -110,14 +108,29 @@ bool EraseFile(std::string_view path, bool quick) {
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
                          const SpecificFileList& specificFiles) {
   WashCounts counts;
+  platform::FileRemover remover;
   for (const auto& line : lines) {
     if (!line.Checked) continue;
-    // One look serves both the existence test and the quick erase's attributes.
-    const auto status = platform::GetFileStatus(line.Text);
-    if (!status || !status->isFile) continue;
+    bool success = false;
+    if (quick) {
+      // The quick erase looks at the file once: the deletion itself tells a vanished file apart.
+      switch (remover.Remove(line.Text)) {
+        case platform::DeleteOutcome::Missing:
+          continue;
+        case platform::DeleteOutcome::Deleted:
+          success = true;
+          break;
+        case platform::DeleteOutcome::ReadOnly:
+          success = QuickErase(line.Text);
+          break;
+        case platform::DeleteOutcome::Failed:
+          break;
+      }
+    } else {
+      if (!platform::FileExists(line.Text)) continue;
+      success = SecureErase(line.Text);
+    }
     const char* note = "";
-    bool success =
-        quick ? QuickEraseWithAttributes(line.Text, status->attributes) : SecureErase(line.Text);
     if (success) {
       ++counts.Success;
     } else if (IndexOfSpecificFile(specificFiles, line.Text) >= 0) {

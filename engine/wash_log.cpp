@@ -99,11 +99,13 @@ void tWashLog::WriteLogRow(bool isFile, bool quick, bool success, std::string_vi
       EscapeHtml(item),
       note.empty() ? std::string(kNbsp) : EscapeHtml(note),
   };
-  Write("<tr>");
+  // The row's lines go to the file in one write: a wash of many files writes one row each.
+  std::string row = "<tr>";
   for (std::size_t i = 0; i < std::size(kColumns); ++i)
-    Write(std::string("<td width=\"") + kColumns[i].width + "\"><font size=\"2\" color=\"" +
-          colour + "\">" + texts[i] + "</font></td>");
-  Write("</tr>");
+    row += std::string("\r\n<td width=\"") + kColumns[i].width + "\"><font size=\"2\" color=\"" +
+           colour + "\">" + texts[i] + "</font></td>";
+  row += "\r\n</tr>";
+  Write(row);
 }
 
 void tWashLog::EndLogRun() {

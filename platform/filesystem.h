@@ -76,6 +76,25 @@ bool FileExists(std::string_view path);  // GetFileStatus(path)->isFile
 bool DirectoryExists(std::string_view path);
 // Removes a file or a link; never a folder. As on Windows, a read-only file is not deleted.
 bool DeleteFile(std::string_view path);
+// DeleteFile for a wash, telling why nothing was removed, with one look at the entry: Missing
+// when there is no file as FileExists sees it (nothing there, a folder, a link to a folder, a
+// special file); ReadOnly for a read-only regular file (kept, as DeleteFile keeps it).
+enum class DeleteOutcome { Deleted, Missing, ReadOnly, Failed };
+DeleteOutcome DeleteExistingFile(std::string_view path);
+// DeleteExistingFile for many files in a row: the folder of the last file stays open, so the
+// files of one folder are reached without resolving their whole path again (POSIX).
+class FileRemover {
+ public:
+  FileRemover() = default;
+  ~FileRemover();
+  FileRemover(const FileRemover&) = delete;
+  FileRemover& operator=(const FileRemover&) = delete;
+  DeleteOutcome Remove(std::string_view path);
+
+ private:
+  std::string folder_;  // host path of the open folder
+  int folderFd_ = -1;
+};
 bool CreateDirectory(std::string_view path);
 bool CopyFile(std::string_view source, std::string_view target, bool failIfExists);
 

@@ -133,6 +133,31 @@ TEST_F(FileSystemTest, DeleteRemovesFilesAndLinksButNeverFoldersTargetsOrReadOnl
   EXPECT_EQ(ReadHostFile(drive.Host("ro.txt")), "keep");
 }
 
+// The wash's one-look deletion must agree with FileExists + DeleteFile: a fault here would count
+// a vanished file, remove a link to a folder that FileExists does not call a file, or a pipe.
+TEST_F(FileSystemTest, DeleteExistingFileTellsWhyNothingWasRemoved) {
+  const std::pair<const char*, DeleteOutcome> cases[] = {
+      {"a.txt", DeleteOutcome::Deleted},    {"filelink", DeleteOutcome::Deleted},
+      {"dangling", DeleteOutcome::Deleted}, {"dirlink", DeleteOutcome::Missing},
+      {"sub", DeleteOutcome::Missing},      {"pipe", DeleteOutcome::Missing},
+      {"missing", DeleteOutcome::Missing},  {"ro.txt", DeleteOutcome::ReadOnly}};
+  for (bool inARow : {false, true}) {  // alone, and through a remover that keeps the folder open
+    SetUp();
+    FileRemover remover;
+    for (const auto& [rel, outcome] : cases) {
+      EXPECT_EQ(FileExists(drive.Win(rel)), outcome != DeleteOutcome::Missing) << rel;
+      EXPECT_EQ(inARow ? remover.Remove(drive.Win(rel)) : DeleteExistingFile(drive.Win(rel)),
+                outcome)
+          << rel;
+    }
+    EXPECT_EQ(remover.Remove(drive.Win("sub\\inner.txt")), DeleteOutcome::Deleted);  // next folder
+    EXPECT_EQ(remover.Remove(drive.Win("sub\\inner.txt")), DeleteOutcome::Missing);
+    EXPECT_TRUE(std::filesystem::is_symlink(drive.Host("dirlink")));
+    EXPECT_EQ(ReadHostFile(outside / "precious.txt"), "precious");
+    EXPECT_EQ(ReadHostFile(drive.Host("ro.txt")), "keep");
+  }
+}
+
 TEST_F(FileSystemTest, WriterRefusesLinksReadOnlyHardLinkedAndSpecialFiles) {
   ASSERT_EQ(::link(drive.Host("a.txt").c_str(), drive.Host("hard.txt").c_str()), 0);
   WriteHostFile(drive.Host("b.txt"), "abc");

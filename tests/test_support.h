@@ -20,6 +20,7 @@
 #include "platform/drives.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 
 namespace vorlisk::test {
 
@@ -168,5 +169,104 @@ inline std::vector<std::string> LogRows(const std::string& log) {
   }
   return rows;
 }
+
+// Item files in the item-file layout, for catalogues that tests make. Tests name only the fields
+// they need with designated initializers; the others keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+struct TestFolderEntry {
+  std::string Name;
+  bool Active = true;
+  int Kind = 1;  // 0 RegistryFolder, 1 FolderMask, 2 SingleFile
+  std::string DeletePath;
+  bool Subfolders = false;
+  std::string DeleteFileName;
+  std::string RegisterName;
+  std::string RegisterValue;
+};
+struct TestRegistryEntry {
+  std::string Name;
+  bool Active = true;
+  int Type = 0;  // 0 WholeKey, 1 AllValues, 2 SingleValue
+  std::string Key;
+  std::string Value;
+};
+struct TestItem {
+  std::string Name;
+  bool Active = true;
+  bool Special = false;
+  std::vector<TestFolderEntry> Folders;
+  std::vector<TestRegistryEntry> Registers;
+};
+
+inline std::string ItemFileText(const std::vector<TestItem>& items) {
+  std::string t = "[Common]\r\nTotal=" + std::to_string(items.size()) + "\r\n";
+  for (std::size_t i = 0; i < items.size(); ++i)
+    t += "Item" + std::to_string(i) + "=" + items[i].Name + "\r\n";
+  auto key = [&t](const std::string& k, const std::string& v) { t += k + "=" + v + "\r\n"; };
+  for (const auto& item : items) {
+    t += "[" + item.Name + "]\r\n";
+    key("IsActive", item.Active ? "1" : "0");
+    key("IsSpecial", item.Special ? "1" : "0");
+    key("tFolder.Total", std::to_string(item.Folders.size()));
+    for (std::size_t i = 0; i < item.Folders.size(); ++i) {
+      const auto& f = item.Folders[i];
+      const std::string p = "tFolder" + std::to_string(i) + ".";
+      key(p + "ChildItemName", f.Name);
+      key(p + "isactive", f.Active ? "1" : "0");
+      key(p + "deletepath", f.DeletePath);
+      key(p + "RegisterName", f.RegisterName);
+      key(p + "RegisterValueofName", f.RegisterValue);
+      key(p + "deletefilename", f.DeleteFileName);
+      key(p + "bycategory", std::to_string(f.Kind));
+      key(p + "IsIncludeSubfolder", f.Subfolders ? "1" : "0");
+    }
+    key("tRegister.Total", std::to_string(item.Registers.size()));
+    for (std::size_t i = 0; i < item.Registers.size(); ++i) {
+      const auto& r = item.Registers[i];
+      const std::string p = "tRegister" + std::to_string(i) + ".";
+      key(p + "ChildItemName", r.Name);
+      key(p + "RegisterKeyName", r.Key);
+      key(p + "RegisterSingleValue", r.Value);
+      key(p + "isactive", r.Active ? "1" : "0");
+      key(p + "CleanRegisterType", std::to_string(r.Type));
+    }
+  }
+  return t;
+}
+
+// A program folder on drive P: ("P:\") with its own registry store, data on drive D:, a home
+// (HOME and XDG_*) in a temporary folder, and no mounted volume whose trash a wash could reach.
+class TestProgram {
+ public:
+  TestProgram()
+      : home_("HOME", Home.Path()),
+        data_("XDG_DATA_HOME", Home / "data"),
+        cache_("XDG_CACHE_HOME", Home / "cache"),
+        config_("XDG_CONFIG_HOME", Home / "config"),
+        state_("XDG_STATE_HOME", Home / "state") {
+    WriteHostFile(Home / "mounts", "");
+    platform::SetMountTableForTesting(Home / "mounts");
+    platform::SetRegistryFile("P:\\registry.reg");
+  }
+  ~TestProgram() {
+    platform::SetRegistryFile("");
+    platform::SetMountTableForTesting("");
+  }
+  TestProgram(const TestProgram&) = delete;
+  TestProgram& operator=(const TestProgram&) = delete;
+
+  static std::string Folder() { return "P:\\"; }
+  // Writes an item file of the program folder ("const/system.txt", "plugin/x.txt", ...).
+  void WriteItems(const std::string& rel, const std::vector<TestItem>& items) const {
+    WriteHostFile(Program.Host(rel), ItemFileText(items));
+  }
+
+  TempDrive Program{'P'};
+  TempDrive Data{'D'};
+  TempFolder Home;
+
+ private:
+  ScopedEnv home_, data_, cache_, config_, state_;
+};
 
 }  // namespace vorlisk::test

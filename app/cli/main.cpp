@@ -10,6 +10,7 @@
 #include "app/plugins.h"
 #include "app/user_folders.h"
 #include "platform/error.h"
+#include "platform/filesystem.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 
@@ -73,10 +74,12 @@ void SelectEntry(vorlisk::CheckList& list, int32_t row, const char* kind) {
   list.Select(row);
 }
 
-void RequireNotSpecial(MainSession& session, const char* what) {
-  if (session.Current && session.Current->Item.IsSpecial)
-    throw UsageError{std::string("A special item cannot be ") + what + " alone: " +
-                     session.Current->Item.Name};
+// The command is refused where the window has its button disabled: a special item can be
+// neither previewed nor washed entry by entry.
+void RequireEnabled(MainSession& session, const char* control) {
+  if (!session.IsEnabled(control))
+    throw UsageError{std::string("Not available for the special item ") +
+                     session.ChListBoxItem.Text(session.ChListBoxItem.Selected())};
 }
 
 void PrintPreview(vorlisk::PreviewDialog& dialog) {
@@ -122,15 +125,15 @@ void RunCommand(MainSession& session, const Options& o, bool previewOnly) {
   }
   session.SelectItem(ItemRow(session, o.item));
   if (o.folder) {
-    RequireNotSpecial(session, previewOnly ? "previewed" : "washed by entry");
+    RequireEnabled(session, previewOnly ? "btnPreviewCurrentFolder" : "btnWashFolder");
     SelectEntry(session.ChListBoxFolder, *o.folder, "folder");
     session.WashFolderEntry(previewOnly);
   } else if (o.registry) {
-    RequireNotSpecial(session, previewOnly ? "previewed" : "washed by entry");
+    RequireEnabled(session, previewOnly ? "btnPreviewCurrentRegister" : "btnWashRegister");
     SelectEntry(session.ChListBoxRegister, *o.registry, "registry");
     session.WashRegistryEntry(previewOnly);
   } else if (previewOnly) {
-    RequireNotSpecial(session, "previewed");
+    RequireEnabled(session, "btnPreviewCurrentItem");
     session.WashCurrentItem(true);
   } else {
     session.btnWashSingleClick();
@@ -185,9 +188,10 @@ std::string HostFileArgument(const std::string& hostPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Vorlisk: preview and wash the traces applications leave behind.\n"
-               "Paths inside wash items are Windows text; VORLISK_DRIVES maps drive letters to "
-               "host folders (default C: is /)."};
+  CLI::App app{
+      "Vorlisk: preview and wash the traces applications leave behind.\n"
+      "Paths inside wash items are Windows text; VORLISK_DRIVES maps drive letters to "
+      "host folders (default C: is /)."};
   app.require_subcommand(1);
   Options o;
   app.add_option("--home", o.home,
@@ -196,21 +200,26 @@ int main(int argc, char** argv) {
 
   auto addEntryOptions = [&o](CLI::App* cmd) {
     auto* f = cmd->add_option("--folder", o.folder, "Folder entry index, as 'entries' prints it");
-    auto* r = cmd->add_option("--registry", o.registry, "Registry entry index, as 'entries' prints it");
+    auto* r =
+        cmd->add_option("--registry", o.registry, "Registry entry index, as 'entries' prints it");
     f->excludes(r);
     r->excludes(f);
     return f;
   };
 
-  auto* list = app.add_subcommand("list", "Print the wash items: index, mark, special, name, item file");
+  auto* list =
+      app.add_subcommand("list", "Print the wash items: index, mark, special, name, item file");
   auto* entries = app.add_subcommand("entries", "Print the entries of a wash item");
   entries->add_option("ITEM", o.item, "Item index or name")->required();
   auto* preview = app.add_subcommand(
       "preview", "Print what a wash would remove: list, mark, line (nothing is removed)");
-  auto* previewItem = preview->add_option("ITEM", o.item, "Item index or name (default: all checked items)");
+  auto* previewItem =
+      preview->add_option("ITEM", o.item, "Item index or name (default: all checked items)");
   addEntryOptions(preview)->needs(previewItem);
-  auto* wash = app.add_subcommand("wash", "Wash all checked items, one item, or one entry of an item");
-  auto* washItem = wash->add_option("ITEM", o.item, "Item index or name (default: all checked items)");
+  auto* wash =
+      app.add_subcommand("wash", "Wash all checked items, one item, or one entry of an item");
+  auto* washItem =
+      wash->add_option("ITEM", o.item, "Item index or name (default: all checked items)");
   addEntryOptions(wash)->needs(washItem);
   wash->add_flag("--yes,-y", o.yes, "Answer Yes to the question asked before washing");
   auto* check = app.add_subcommand("check", "Tick an item, or one of its entries");
@@ -222,13 +231,16 @@ int main(int argc, char** argv) {
   auto* import = app.add_subcommand("import", "Import a plug-in file into the catalogue");
   import->add_option("FILE", o.file, "Plug-in file (host path)")->required();
   import->add_flag("--yes,-y", o.yes, "Answer Yes to the overwrite question");
-  auto* exportCmd = app.add_subcommand("export", "Export the checked items that did not ship with the program");
+  auto* exportCmd =
+      app.add_subcommand("export", "Export the checked items that did not ship with the program");
   exportCmd->add_option("FILE", o.file, "Plug-in file to write (host path)")->required();
+  exportCmd->add_flag("--yes,-y", o.yes, "Answer Yes to the overwrite question");
   auto* reg = app.add_subcommand("reg", "The registry");
   reg->require_subcommand(1);
   auto* regImport = reg->add_subcommand("import", "Load a .reg file into the registry");
   regImport->add_option("FILE", o.file, ".reg file (host path)")->required();
-  auto* regExport = reg->add_subcommand("export", "Print a key's subtree in .reg form (all by default)");
+  auto* regExport =
+      reg->add_subcommand("export", "Print a key's subtree in .reg form (all by default)");
   regExport->add_option("KEY", o.key, "Full key path such as HKEY_CURRENT_USER\\Software");
 
   try {
@@ -238,49 +250,64 @@ int main(int argc, char** argv) {
     return code == 0 ? kExitDone : kExitUsage;
   }
 
-  try {
-    const std::string programFolder = ProgramFolder(o);
-    vorlisk::PrepareRegistry(programFolder);
-    if (reg->parsed()) {
-      if (regImport->parsed()) {
-        vorlisk::platform::ImportRegistryFile(HostFileArgument(o.file));
-      } else {
-        std::cout << vorlisk::platform::ExportRegistryText(o.key);
+  const int status = [&]() -> int {
+    try {
+      const std::string programFolder = ProgramFolder(o);
+      vorlisk::PrepareRegistry(programFolder);
+      if (reg->parsed()) {
+        if (regImport->parsed()) {
+          vorlisk::platform::ImportRegistryFile(HostFileArgument(o.file));
+        } else {
+          std::cout << vorlisk::platform::ExportRegistryText(o.key);
+        }
+        return kExitDone;
       }
-      return kExitDone;
-    }
 
-    vorlisk::UiCallbacks ui;
-    ui.Ask = [&o](const std::string& q) { return AskOnTerminal(q, o.yes); };
-    ui.Inform = [](const std::string& note) { std::cerr << note << '\n'; };
-    ui.ShowPreview = PrintPreview;
-    MainSession session(ui);
-    session.Startup(programFolder);
+      vorlisk::UiCallbacks ui;
+      ui.Ask = [&o](const std::string& q) { return AskOnTerminal(q, o.yes); };
+      ui.Inform = [](const std::string& note) { std::cerr << note << '\n'; };
+      ui.ShowPreview = PrintPreview;
+      ui.ShowError = [](const std::string& message) { std::cerr << message << '\n'; };
+      MainSession session(ui);
+      session.Startup(programFolder);
 
-    if (list->parsed()) return RunList(session);
-    if (entries->parsed()) return RunEntries(session, o);
-    if (preview->parsed()) {
-      RunCommand(session, o, true);
-      return kExitDone;
+      if (list->parsed()) return RunList(session);
+      if (entries->parsed()) return RunEntries(session, o);
+      if (preview->parsed()) {
+        RunCommand(session, o, true);
+        return kExitDone;
+      }
+      if (wash->parsed()) return RunWash(session, o);
+      if (check->parsed()) return RunCheck(session, o, true);
+      if (uncheck->parsed()) return RunCheck(session, o, false);
+      if (import->parsed()) {
+        const auto result = vorlisk::ImportPlugin(session, HostFileArgument(o.file));
+        return result == vorlisk::ImportResult::Imported ? kExitDone : kExitUsage;
+      }
+      if (exportCmd->parsed()) {
+        // As the save dialog does, an existing file is replaced only when the user agrees.
+        const std::string target = HostFileArgument(o.file);
+        if (vorlisk::platform::GetFileAttributes(target) &&
+            !AskOnTerminal("The file '" + target + "' already exists. Do you want to replace it?",
+                           o.yes))
+          return kExitUsage;
+        const int n = vorlisk::ExportPlugin(session, target);
+        std::cerr << n << " wash item(s) exported\n";
+        return kExitDone;
+      }
+    } catch (const UsageError& e) {
+      std::cerr << e.message << '\n';
+      return kExitUsage;
+    } catch (const std::exception& e) {
+      std::cerr << e.what() << '\n';
+      return kExitError;
     }
-    if (wash->parsed()) return RunWash(session, o);
-    if (check->parsed()) return RunCheck(session, o, true);
-    if (uncheck->parsed()) return RunCheck(session, o, false);
-    if (import->parsed()) {
-      const auto result = vorlisk::ImportPlugin(session, HostFileArgument(o.file));
-      return result == vorlisk::ImportResult::Imported ? kExitDone : kExitUsage;
-    }
-    if (exportCmd->parsed()) {
-      const int n = vorlisk::ExportPlugin(session, HostFileArgument(o.file));
-      std::cerr << n << " wash item(s) exported\n";
-      return kExitDone;
-    }
-  } catch (const UsageError& e) {
-    std::cerr << e.message << '\n';
     return kExitUsage;
-  } catch (const std::exception& e) {
-    std::cerr << e.what() << '\n';
+  }();
+  // Output that could not be written (a full disk, a closed pipe) is an error, not a success.
+  if (!std::cout.flush()) {
+    std::cerr << "The output could not be written.\n";
     return kExitError;
   }
-  return kExitUsage;
+  return status;
 }

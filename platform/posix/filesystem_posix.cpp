@@ -223,6 +223,53 @@ bool DeleteFile(std::string_view path) {
   return ::unlink(host->c_str()) == 0;
 }
 
+namespace {
+
+// DeleteExistingFile of `name` in the folder `dirFd` (AT_FDCWD: name is a whole path).
+DeleteOutcome DeleteExistingAt(int dirFd, const char* name) {
+  struct stat st {};
+  if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return DeleteOutcome::Missing;
+  if (S_ISLNK(st.st_mode)) {
+    struct stat target {};
+    if (::fstatat(dirFd, name, &target, 0) == 0 && S_ISDIR(target.st_mode))
+      return DeleteOutcome::Missing;
+  } else if (!S_ISREG(st.st_mode)) {
+    return DeleteOutcome::Missing;
+  } else if (!(st.st_mode & S_IWUSR)) {
+    return DeleteOutcome::ReadOnly;
+  }
+  // unlinkat without AT_REMOVEDIR never removes a folder and removes a link itself.
+  return ::unlinkat(dirFd, name, 0) == 0 ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
+}
+
+}  // namespace
+
+DeleteOutcome DeleteExistingFile(std::string_view path) {
+  const auto host = HostOf(path);
+  return host ? DeleteExistingAt(AT_FDCWD, host->c_str()) : DeleteOutcome::Missing;
+}
+
+FileRemover::~FileRemover() {
+  if (folderFd_ >= 0) ::close(folderFd_);
+}
+
+DeleteOutcome FileRemover::Remove(std::string_view path) {
+  const auto host = HostOf(path);
+  if (!host) return DeleteOutcome::Missing;
+  const auto slash = host->rfind('/');
+  if (slash == std::string::npos || slash + 1 == host->size()) return DeleteOutcome::Missing;
+  const std::string folder = slash == 0 ? "/" : host->substr(0, slash);
+  if (folderFd_ < 0 || folder != folder_) {
+    if (folderFd_ >= 0) ::close(folderFd_);
+    // The folder is reached as lstat of the whole path would reach it; the file itself is then
+    // examined and removed without following a link.
+    folderFd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    folder_ = folder;
+    if (folderFd_ < 0) return DeleteOutcome::Missing;
+  }
+  return DeleteExistingAt(folderFd_, host->c_str() + slash + 1);
+}
+
 bool CreateDirectory(std::string_view path) {
   const auto host = HostOf(path);
   return host && ::mkdir(host->c_str(), 0777) == 0;

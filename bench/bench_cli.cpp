@@ -1,0 +1,140 @@
+// The command-line front end end to end against find(1), on a tree of 100,000 files in 1,000
+// folders of which 25,000 are named *.tmp. A program folder holds one user item whose folder
+// entry "X:\tree\*.tmp" (with subfolders) walks the tree; X: is mapped for the child process
+// through VORLISK_DRIVES.
+//
+//   preview: `vorlisk-cli --home P preview 0`  vs  `find TREE -type f -name '*.tmp'`
+//   wash:    `vorlisk-cli --home P wash 0 --yes` (quick erase, log on)
+//            vs  `find TREE2 -type f -name '*.tmp' -delete`, on identical trees
+//
+// Output goes to /dev/null. Prints the median and best of each and their ratios.
+//
+//   build/bench/bench_cli [repetitions] [path of vorlisk-cli]
+// (default: ../vorlisk-cli beside this program's folder in the build tree)
+#include <climits>
+
+#include "bench/bench_support.h"
+
+namespace {
+
+using namespace vorlisk::bench;
+
+std::string DefaultCli() {
+  char exe[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return "vorlisk-cli";
+  return (fs::path(std::string(exe, static_cast<std::size_t>(n))).parent_path().parent_path() /
+          "vorlisk-cli")
+      .string();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The program folder: one checked user item with one checked FolderMask entry, quick erase,
+// logging on, no question before washing.
+void MakeProgramFolder(const fs::path& program) {
+  WriteFile(program / "const" / "user.txt",
+            "[Common]\r\nTotal=1\r\nItem0=Temporary files\r\n"
+            "[Temporary files]\r\nIsActive=1\r\nIsSpecial=0\r\ntFolder.Total=1\r\n"
+            "tFolder0.ChildItemName=tmp files\r\ntFolder0.isactive=1\r\n"
+            "tFolder0.deletepath=X:\\tree\\*.tmp\r\ntFolder0.RegisterName=\r\n"
+            "tFolder0.RegisterValueofName=\r\ntFolder0.deletefilename=\r\n"
+            "tFolder0.bycategory=1\r\ntFolder0.IsIncludeSubfolder=1\r\ntRegister.Total=0\r\n");
+  WriteFile(program / "wildcard.ini",
+            "[Delete Option]\r\nUse Quick=1\r\nprompt Before=0\r\n[Log]\r\nWrite to Log=1\r\n");
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Report(const char* what, const Stats& find, const Stats& cli, double aim) {
+  std::printf(
+      "%-7s find: median %8.2f ms, best %8.2f ms | vorlisk-cli: median %8.2f ms, best "
+      "%8.2f ms | ratio median %.2f, best %.2f (aim <= %.1f)\n",
+      what, find.median * 1e3, find.best * 1e3, cli.median * 1e3, cli.best * 1e3,
+      cli.median / find.median, cli.best / find.best, aim);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const std::string cli = argc > 2 ? argv[2] : DefaultCli();
+  if (::access(cli.c_str(), X_OK) != 0) {
+    std::fprintf(stderr, "vorlisk-cli not found at %s\n", cli.c_str());
+    return 1;
+  }
+  const fs::path root = MakeTempFolder("vorlisk-bench-cli");
+  const fs::path drive = root / "x", tree = drive / "tree", findTree = root / "find-tree";
+  const fs::path program = root / "program", home = root / "home";
+  const fs::path output = root / "out.txt", log = program / "log.htm";
+  int status = 0;
+  {
+    const int expected = BuildTree(tree);
+    BuildTree(findTree);
+    MakeProgramFolder(program);
+    fs::create_directories(home);
+    const std::vector<std::string> env = {"VORLISK_DRIVES=X=" + drive.string(),
+                                          "HOME=" + home.string(),
+                                          "XDG_CACHE_HOME=" + (home / "cache").string(),
+                                          "XDG_DATA_HOME=" + (home / "data").string(),
+                                          "XDG_CONFIG_HOME=" + (home / "config").string(),
+                                          "XDG_STATE_HOME=" + (home / "state").string()};
+    const std::vector<std::string> preview = {cli, "--home", program.string(), "preview", "0"};
+    const std::vector<std::string> wash = {cli, "--home", program.string(), "wash", "0", "--yes"};
+    auto find = [](const fs::path& dir, bool remove) {
+      std::vector<std::string> a = {"find", dir.string(), "-type", "f", "-name", "*.tmp"};
+      if (remove) a.push_back("-delete");
+      return a;
+    };
+
+    // Preview: the same lines as find, every one ticked.
+    TimeProgram(find(tree, false));  // warm the caches once for both
+    TimeProgram(preview, env, output.string());
+    std::size_t lines = 0;
+    {
+      std::ifstream in(output);
+      for (std::string line; std::getline(in, line);) lines += line.rfind("file\t1\t", 0) == 0;
+    }
+    if (lines != static_cast<std::size_t>(expected)) {
+      std::fprintf(stderr, "preview printed %zu ticked file lines, expected %d\n", lines, expected);
+      status = 1;
+    }
+    std::vector<double> findPreview, cliPreview, findWash, cliWash;
+    for (int r = 0; r < repetitions; ++r) {
+      findPreview.push_back(TimeProgram(find(tree, false)));
+      cliPreview.push_back(TimeProgram(preview, env));
+    }
+
+    // Wash: both trees are complete before each round; the log starts empty each time.
+    for (int r = 0; r < repetitions && status == 0; ++r) {
+      std::error_code ec;
+      fs::remove(log, ec);
+      findWash.push_back(TimeProgram(find(findTree, true)));
+      cliWash.push_back(TimeProgram(wash, env, output.string()));
+      const std::string counts = ReadFile(output);
+      const std::string want = "Clean Files\tSuccess: " + std::to_string(expected) + "\tFails: 0\n";
+      const int left = CountFiles(tree), leftFind = CountFiles(findTree);
+      if (counts.rfind(want, 0) != 0 || left != kTreeFiles - expected || left != leftFind) {
+        std::fprintf(stderr, "wash: printed \"%s\", %d files left (find left %d)\n", counts.c_str(),
+                     left, leftFind);
+        status = 1;
+      }
+      BuildTree(tree, true);
+      BuildTree(findTree, true);
+    }
+    std::printf("tree: %d files in %d folders, %d named *.tmp; %d repetitions; log %zu bytes\n",
+                kTreeFiles, kTreeFolders, expected, repetitions,
+                static_cast<std::size_t>(fs::exists(log) ? fs::file_size(log) : 0));
+    Report("preview", Summarise(findPreview), Summarise(cliPreview), 2.0);
+    if (!cliWash.empty()) Report("wash", Summarise(findWash), Summarise(cliWash), 1.5);
+  }
+  std::error_code ec;
+  fs::remove_all(root, ec);
+  return status;
+}

@@ -1,0 +1,218 @@
+// vorlisk-cli end to end: the built program run on a temporary program folder, with its drives,
+// home and XDG folders in temporary folders, standard input not a terminal.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "test_support.h"
+
+extern char** environ;
+
+namespace vorlisk {
+namespace {
+
+using test::ReadHostFile;
+using test::TestItem;
+using test::WriteHostFile;
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+class CliTest : public ::testing::Test {
+ protected:
+  CliTest() {
+    WriteHostFile(
+        Prog("const/system.txt"),
+        test::ItemFileText(
+            {{.Name = "Temp files",
+              .Folders =
+                  {{.Name = "tmp", .DeletePath = "C:\\tmp\\*.tmp"},
+                   {.Name = "one", .Active = false, .Kind = 2, .DeleteFileName = "D:\\one.log"}},
+              .Registers = {{.Name = "keys", .Key = "HKEY_CURRENT_USER\\Software\\T"}}},
+             {.Name = "Recycle Bin", .Active = false, .Special = true},
+             {.Name = "Locked",
+              .Active = false,
+              .Folders = {{.Name = "ro", .DeletePath = "C:\\ro\\*.*"}}}}));
+    WriteHostFile(Prog("const/user.txt"),
+                  test::ItemFileText(
+                      {{.Name = "Mine", .Folders = {{.Name = "m", .DeletePath = "D:\\m\\*.*"}}}}));
+    for (const char* f :
+         {"c/tmp/a.tmp", "c/tmp/b.tmp", "c/tmp/keep.txt", "d/one.log", "c/ro/locked.dat"})
+      WriteHostFile(root_ / f, "data");
+    ::chmod((root_ / "c/ro/locked.dat").c_str(), 0444);
+    WriteHostFile(root_ / "t.reg",
+                  "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\T\\Sub]\r\n\"v\"=\"1\"\r\n");
+  }
+
+  // Runs vorlisk-cli --home PROGRAM ARGS with standard input from /dev/null.
+  Result Run(std::vector<std::string> args, std::string out = "") const {
+    args.insert(args.begin(), {VORLISK_CLI_PATH, "--home", root_ / "c"});
+    std::vector<std::string> env = {"VORLISK_DRIVES=C=" + (root_ / "c") + ";D=" + (root_ / "d"),
+                                    "HOME=" + (root_ / "home"),
+                                    "XDG_DATA_HOME=" + (root_ / "home/data"),
+                                    "XDG_CACHE_HOME=" + (root_ / "home/cache"),
+                                    "XDG_CONFIG_HOME=" + (root_ / "home/config"),
+                                    "XDG_STATE_HOME=" + (root_ / "home/state")};
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string entry = *e;
+      if (entry.rfind("VORLISK_", 0) != 0 && entry.rfind("HOME=", 0) != 0 &&
+          entry.rfind("XDG_", 0) != 0)
+        env.push_back(entry);
+    }
+    std::vector<char*> argv, envp;
+    for (auto& a : args) argv.push_back(a.data());
+    for (auto& e : env) envp.push_back(e.data());
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    if (out.empty()) out = root_ / "out.txt";
+    const std::string err = root_ / "err.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    Result r;
+    pid_t pid = 0;
+    int status = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0 &&
+        waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+      r.status = WEXITSTATUS(status);
+    posix_spawn_file_actions_destroy(&actions);
+    if (out.rfind(root_.Path(), 0) == 0) r.out = ReadHostFile(out);  // never /dev/full
+    r.err = ReadHostFile(err);
+    return r;
+  }
+  bool Exists(const std::string& rel) const { return std::filesystem::exists(root_ / rel); }
+  void Settings(const std::string& text) const { WriteHostFile(Prog("wildcard.ini"), text); }
+
+  // The program folder is drive C:'s root, so its item files are "C:\const\...".
+  std::string Prog(const std::string& rel) const { return root_ / ("c/" + rel); }
+
+  test::TempFolder root_;
+};
+
+// Catches a front end whose help or bad-usage exits are wrong.
+TEST_F(CliTest, HelpAndBadUsage) {
+  const Result help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* cmd :
+       {"list", "entries", "preview", "wash", "check", "uncheck", "import", "export", "reg"})
+    EXPECT_NE(help.out.find(cmd), std::string::npos) << cmd;
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"bogus"},
+                                             {"wash", "--folder", "0"},
+                                             {"entries", "Nope"},
+                                             {"preview", "Recycle Bin"},
+                                             {"preview", "0", "--folder", "5"},
+                                             {"wash", "1", "--registry", "0", "--yes"},
+                                             {"check", "9"}})
+    EXPECT_EQ(Run(args).status, 2) << args[0] << ' ' << (args.size() > 1 ? args[1] : "");
+}
+
+// Catches columns out of order or missing in list, entries and preview.
+TEST_F(CliTest, ListEntriesAndPreviewPrintTheirColumns) {
+  const Result list = Run({"list"});
+  EXPECT_EQ(list.status, 0);
+  EXPECT_EQ(
+      list.out,
+      "0\t1\t0\tTemp files\tC:\\const\\system.txt\n1\t0\t1\tRecycle Bin\tC:\\const\\system.txt\n"
+      "2\t0\t0\tLocked\tC:\\const\\system.txt\n3\t1\t0\tMine\tC:\\const\\user.txt\n");
+  EXPECT_EQ(
+      Run({"entries", "Temp files"}).out,
+      "folder\t0\t1\t1\ttmp\t\t\tC:\\tmp\\*.tmp\t\t0\nfolder\t1\t0\t2\tone\t\t\t\tD:\\one.log\t0\n"
+      "registry\t0\t1\t0\tkeys\tHKEY_CURRENT_USER\\Software\\T\t\n");
+  ASSERT_EQ(Run({"reg", "import", root_ / "t.reg"}).status, 0);
+  ASSERT_EQ(Run({"check", "Recycle Bin"}).status, 0);
+  const Result preview = Run({"preview"});
+  EXPECT_EQ(preview.status, 0);
+  EXPECT_EQ(preview.out,
+            "special\t1\tRecycle Bin\nfile\t1\tC:\\tmp\\a.tmp\nfile\t1\tC:\\tmp\\b.tmp\n"
+            "registry\t1\tHKEY_CURRENT_USER\\Software\\T\\Sub<|>DeleteKey\n"
+            "registry\t1\tHKEY_CURRENT_USER\\Software\\T\\<|>DeleteKey\n");
+  EXPECT_EQ(Run({"preview", "0", "--folder", "1"}).out, "file\t0\tD:\\one.log\n");
+  EXPECT_EQ(Run({"preview"}, "/dev/full").status, 1);  // output that cannot be written
+  EXPECT_TRUE(Exists("c/tmp/a.tmp"));
+}
+
+// Catches a wash that goes on without an answer, or prints and exits wrongly.
+TEST_F(CliTest, WashAsksFirstPrintsCountersAndSaysWhatFailed) {
+  Settings("[Delete Option]\r\nprompt Before=1\r\nUse Quick=0\r\n");
+  ASSERT_EQ(Run({"reg", "import", root_ / "t.reg"}).status, 0);
+  const Result refused = Run({"wash", "0"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("Do you want to clean 'Temp files'?"), std::string::npos);
+  EXPECT_TRUE(Exists("c/tmp/a.tmp"));
+  EXPECT_EQ(Run({"wash"}).status, 2);
+
+  const Result washed = Run({"wash", "0", "--yes"});
+  EXPECT_EQ(washed.status, 0);
+  EXPECT_EQ(washed.out,
+            "Clean Files\tSuccess: 2\tFails: 0\nClean Registry\tSuccess: 2\tFails: 0\n");
+  EXPECT_FALSE(Exists("c/tmp/a.tmp") || Exists("c/tmp/b.tmp"));
+  EXPECT_TRUE(Exists("c/tmp/keep.txt") && Exists("d/one.log"));
+  EXPECT_NE(ReadHostFile(Prog("log.htm")).find("C:\\tmp\\a.tmp"), std::string::npos);
+
+  // A read-only file cannot be overwritten by the secure erase: counted as a failure, exit 3.
+  ASSERT_EQ(Run({"check", "Locked"}).status, 0);
+  const Result failed = Run({"wash", "Locked", "--folder", "0", "--yes"});
+  EXPECT_EQ(failed.status, 3);
+  EXPECT_EQ(failed.out, "Clean Files\tSuccess: 0\tFails: 1\n");
+  EXPECT_TRUE(Exists("c/ro/locked.dat"));
+
+  std::filesystem::remove(Prog("log.htm"));
+  std::filesystem::create_directory(Prog("log.htm"));  // an error ends the wash: exit 1
+  const Result broken = Run({"wash", "--yes"});
+  EXPECT_EQ(broken.status, 1);
+  EXPECT_FALSE(broken.err.empty());
+}
+
+// Catches marks that are not stored where a later run reads them.
+TEST_F(CliTest, CheckAndUncheckStoreItemAndEntryMarks) {
+  EXPECT_EQ(Run({"uncheck", "0"}).status, 0);
+  EXPECT_EQ(Run({"check", "2"}).status, 0);
+  EXPECT_EQ(Run({"list"}).out.substr(0, 30), "0\t0\t0\tTemp files\tC:\\const\\syst");
+  EXPECT_NE(Run({"list"}).out.find("2\t1\t0\tLocked"), std::string::npos);
+  EXPECT_NE(ReadHostFile(Prog("order.ini")).find("[Locked<|>C:\\const\\system.txt]"),
+            std::string::npos);
+
+  EXPECT_EQ(Run({"check", "0", "--folder", "1"}).status, 0);
+  EXPECT_EQ(Run({"uncheck", "0", "--registry", "0"}).status, 0);
+  const std::string items = ReadHostFile(Prog("const/system.txt"));
+  EXPECT_NE(items.find("tFolder1.isactive=1\r\n"), std::string::npos);
+  EXPECT_NE(items.find("tRegister0.isactive=0\r\n"), std::string::npos);
+  EXPECT_EQ(Run({"check", "0", "--folder", "2"}).status, 2);
+}
+
+// Catches imports and exports that replace a file without an answer, or lose items on the way.
+TEST_F(CliTest, ExportAndImportAskBeforeReplacing) {
+  const std::string e = root_ / "d/e.txt";
+  EXPECT_EQ(Run({"export", e}).status, 0);
+  EXPECT_NE(ReadHostFile(e).find("Item0=Mine\r\n"), std::string::npos);
+  EXPECT_EQ(Run({"export", e}).status, 2);
+  EXPECT_EQ(Run({"export", e, "--yes"}).status, 0);
+  EXPECT_EQ(Run({"export", Prog("const/user.txt"), "--yes"}).status, 1);
+  EXPECT_NE(ReadHostFile(Prog("const/user.txt")).find("Item0=Mine"), std::string::npos);
+
+  EXPECT_EQ(Run({"import", e}).status, 0);
+  EXPECT_EQ(Run({"import", e}).status, 2);
+  EXPECT_EQ(Run({"import", e, "--yes"}).status, 0);
+  EXPECT_NE(Run({"list"}).out.find("4\t1\t0\tMine\tC:\\plugin\\e.txt\n"), std::string::npos);
+  EXPECT_EQ(Run({"import", root_ / "d/missing.txt"}).status, 1);
+}
+
+// Catches a registry import or export that drops keys, or a bad file taken as good.
+TEST_F(CliTest, RegistryImportAndExport) {
+  EXPECT_EQ(Run({"reg", "import", root_ / "t.reg"}).status, 0);
+  const Result exported = Run({"reg", "export", "HKEY_CURRENT_USER\\Software\\T"});
+  EXPECT_EQ(exported.status, 0);
+  EXPECT_NE(exported.out.find("[HKEY_CURRENT_USER\\Software\\T\\Sub]"), std::string::npos);
+  EXPECT_NE(exported.out.find("\"v\"=\"1\""), std::string::npos);
+  WriteHostFile(root_ / "bad.reg", "not a registry file\r\n");
+  EXPECT_EQ(Run({"reg", "import", root_ / "bad.reg"}).status, 1);
+}
+
+}  // namespace
+}  // namespace vorlisk

@@ -1,0 +1,153 @@
+// Plug-in import and export through the main session, as the two toolbar buttons run them.
+#include "app/plugins.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace vorlisk {
+namespace {
+
+using test::ItemFileText;
+using test::TestItem;
+using test::WriteHostFile;
+
+class PluginsTest : public ::testing::Test, public test::TestProgram {
+ protected:
+  PluginsTest() {
+    WriteItems("const/system.txt", {{.Name = "Shipped"}, {.Name = "Same"}});
+    WriteItems(
+        "const/user.txt",
+        {{.Name = "Mine",
+          .Active = false,
+          .Folders = {{.Name = "f", .DeletePath = "D:\\x\\*.tmp", .Subfolders = true}},
+          .Registers = {{.Name = "r", .Type = 2, .Key = "HKEY_CURRENT_USER\\A", .Value = "v"}}},
+         {.Name = "Same", .Folders = {{.Name = "user's", .DeletePath = "D:\\u\\*.*"}}}});
+    WriteItems("plugin/p.txt",
+               {{.Name = "Same", .Folders = {{.Name = "plugin's", .DeletePath = "D:\\p\\*.*"}}}});
+    session.Ui().Ask = [this](const std::string& q) {
+      questions.push_back(q);
+      return answer;
+    };
+    session.Ui().Inform = [this](const std::string& n) { notes.push_back(n); };
+    session.Startup(Folder());
+  }
+  std::vector<std::string> Names(const MainSession& s) const {
+    std::vector<std::string> out;
+    for (const auto& item : s.Items.Items) out.push_back(item.Name);
+    return out;
+  }
+
+  MainSession session;
+  std::vector<std::string> questions, notes;
+  bool answer = true;
+};
+
+// Catches an import that replaces a plug-in file without asking, or after a No.
+TEST_F(PluginsTest, ImportAsksBeforeReplacingAPluginFile) {
+  const std::string replacement = ItemFileText({{.Name = "Replacement"}});
+  for (bool yes : {false, true}) {
+    SCOPED_TRACE(yes);
+    const std::string old = Program.Read("plugin/p.txt");
+    WriteHostFile(Data.Host("in/p.txt"), replacement);
+    answer = yes;
+    questions.clear();
+    EXPECT_EQ(ImportPlugin(session, "D:\\in\\p.txt"),
+              yes ? ImportResult::Imported : ImportResult::Declined);
+    EXPECT_EQ(questions,
+              std::vector<std::string>{"The file 'P:\\plugin\\p.txt' already exists! OverWrite?"});
+    EXPECT_EQ(Program.Read("plugin/p.txt"), yes ? replacement : old);
+    EXPECT_EQ(Names(session).back(), yes ? "Replacement" : "Same");
+  }
+}
+
+// Catches an import that fails without a plugin folder, loads files that are not "*.txt",
+// loses check marks made since the last order file, reports a failed copy as success, or leaves
+// the selection where it was.
+TEST_F(PluginsTest, ImportCopiesReloadsAndSelectsTheFirstItem) {
+  std::filesystem::remove_all(Program.Host("plugin"));
+  WriteHostFile(Data.Host("new.txt"), ItemFileText({{.Name = "New", .Active = false}}));
+  WriteHostFile(Data.Host("new.dat"), ItemFileText({{.Name = "Not loaded"}}));
+  session.CheckItem(0, false);
+  session.SelectItem(2);
+  EXPECT_EQ(ImportPlugin(session, "D:\\new.txt"), ImportResult::Imported);
+  EXPECT_EQ(ImportPlugin(session, "D:\\new.dat"), ImportResult::Imported);
+  EXPECT_TRUE(Program.Exists("plugin/new.dat"));
+  EXPECT_EQ(Names(session), (std::vector<std::string>{"Shipped", "Same", "Mine", "Same", "New"}));
+  EXPECT_FALSE(session.Items.Items[0].IsActive);
+  EXPECT_FALSE(session.Items.Items[4].IsActive);
+  EXPECT_EQ(session.ChListBoxItem.Selected(), 0);
+  EXPECT_EQ(session.Current->Item.Name, "Shipped");
+  EXPECT_TRUE(questions.empty());
+
+  EXPECT_THROW(ImportPlugin(session, "D:\\missing.txt"), Error);
+  EXPECT_FALSE(Program.Exists("plugin/missing.txt"));
+}
+
+// Catches shipped items in an export, two items of one name merged into one section, an export
+// of nothing that leaves the old file, and the wrong marks or entries in the exported items.
+TEST_F(PluginsTest, ExportWritesTheCheckedItemsThatDidNotShip) {
+  const std::string target = "D:\\out\\e.txt";
+  WriteHostFile(Data.Host("out/e.txt"), "old export");
+  for (int row = 0; row < session.ChListBoxItem.Count(); ++row) session.CheckItem(row, false);
+  EXPECT_EQ(ExportPlugin(session, target), 0);
+  EXPECT_FALSE(Data.Exists("out/e.txt"));
+  EXPECT_EQ(
+      notes,
+      std::vector<std::string>{
+          "Note: The Wash Items created by software author will not be include when export!"});
+
+  for (int row = 0; row < session.ChListBoxItem.Count(); ++row) session.CheckItem(row, true);
+  EXPECT_EQ(ExportPlugin(session, target), 3);
+  const std::string exported = Data.Read("out/e.txt");
+  EXPECT_EQ(exported.substr(0, exported.find("[Mine]")),
+            test::Crlf({"[Common]", "Total=3", "Item0=Mine", "Item1=Same", "Item2=Same (2)"}));
+  EXPECT_NE(exported.find(test::Crlf({"[Mine]", "IsActive=0", "IsSpecial=0", "tFolder.Total=1",
+                                      "tFolder0.ChildItemName=f"})),
+            std::string::npos);
+  EXPECT_NE(exported.find("[Same]\r\nIsActive=1\r\nIsSpecial=0\r\ntFolder.Total=1\r\n"
+                          "tFolder0.ChildItemName=user's"),
+            std::string::npos);
+  EXPECT_NE(exported.find("[Same (2)]\r\nIsActive=1\r\nIsSpecial=0\r\ntFolder.Total=1\r\n"
+                          "tFolder0.ChildItemName=plugin's"),
+            std::string::npos);
+  EXPECT_EQ(exported.find("Shipped"), std::string::npos);
+  EXPECT_EQ(session.ChListBoxItem.Selected(), 4);  // the last checked row
+}
+
+// Catches an export that deletes an item file (or another file of the program) it then reads.
+TEST_F(PluginsTest, ExportRefusesTheProgramsOwnFilesAndLosesNothing) {
+  platform::Registry().OpenKey("\\Software\\Kept", true);
+  const std::string user = Program.Read("const/user.txt"), plugin = Program.Read("plugin/p.txt"),
+                    store = Program.Read("registry.reg");
+  for (const char* file :
+       {"P:\\const\\user.txt", "P:\\PLUGIN\\p.txt", "P:\\const\\..\\plugin\\p.txt",
+        "P:\\const\\system.txt", "P:\\registry.reg", "P:\\wildcard.ini"}) {
+    EXPECT_THROW(ExportPlugin(session, file), Error) << file;
+  }
+  EXPECT_EQ(Program.Read("const/user.txt"), user);
+  EXPECT_EQ(Program.Read("plugin/p.txt"), plugin);
+  EXPECT_EQ(Program.Read("registry.reg"), store);
+}
+
+// Catches an exported file that another installation does not load as a plug-in at the end of
+// its list with the exported marks.
+TEST_F(PluginsTest, AnExportedFileImportedElsewhereAppendsItsItems) {
+  session.CheckItem(2, true);
+  session.CheckItem(4, false);
+  ASSERT_EQ(ExportPlugin(session, "D:\\e.txt"), 2);
+
+  test::TempFolder other;
+  platform::ScopedDriveMapping drive('Q', other.Path());
+  WriteHostFile(other / "const/system.txt", ItemFileText({{.Name = "Theirs"}, {.Name = "Mine"}}));
+  MainSession elsewhere;
+  elsewhere.Startup("Q:\\");
+  EXPECT_EQ(ImportPlugin(elsewhere, "D:\\e.txt"), ImportResult::Imported);
+  EXPECT_EQ(Names(elsewhere), (std::vector<std::string>{"Theirs", "Mine", "Mine", "Same"}));
+  EXPECT_EQ(elsewhere.Items.Items[2].ItemFile, "Q:\\plugin\\e.txt");
+  EXPECT_FALSE(elsewhere.Items.Items[2].IsActive);
+  EXPECT_TRUE(elsewhere.Items.Items[3].IsActive);
+}
+
+}  // namespace
+}  // namespace vorlisk

@@ -23,16 +23,16 @@ namespace {
 namespace fs = std::filesystem;
 using namespace vorlisk::bench;
 
-constexpr int kTopFolders = 10;
+constexpr int kWashTopFolders = 10;
 constexpr int kSubfoldersPerTop = 9;  // 10 + 10 * 9 = 100 folders
 constexpr int kFilesPerFolder = 500;  // 50,000 files
-constexpr int kFiles = kTopFolders * (kSubfoldersPerTop + 1) * kFilesPerFolder;
+constexpr int kFiles = kWashTopFolders * (kSubfoldersPerTop + 1) * kFilesPerFolder;
 
 // Files of a few bytes with the names a cleaner meets: with and without an extension.
-void BuildTree(const fs::path& root) {
+void BuildWashTree(const fs::path& root) {
   static const char* const kSuffixes[] = {".tmp", ".log", "", ".dat", ".txt.bak"};
   std::vector<fs::path> folders;
-  for (int t = 0; t < kTopFolders; ++t) {
+  for (int t = 0; t < kWashTopFolders; ++t) {
     const fs::path top = root / ("top" + std::to_string(t));
     folders.push_back(top);
     for (int s = 0; s < kSubfoldersPerTop; ++s)
@@ -50,12 +50,6 @@ void BuildTree(const fs::path& root) {
     }
   }
   ::sync();  // both contenders start with nothing left to write back
-}
-
-std::size_t FilesLeft(const fs::path& root) {
-  std::size_t n = 0;
-  for (const auto& e : fs::recursive_directory_iterator(root)) n += e.is_regular_file();
-  return n;
 }
 
 Timing TimeWash(vorlisk::WashCounts& counts, std::size_t& lines) {
@@ -89,8 +83,8 @@ int main(int argc, char** argv) {
     vorlisk::platform::ScopedDriveMapping drive('X', root.string());
     std::vector<double> findTimes, washTimes, findCpu, washCpu;
     for (int r = 0; r < repetitions && status == 0; ++r) {
-      BuildTree(root / "find");
-      BuildTree(root / "quick");
+      BuildWashTree(root / "find");
+      BuildWashTree(root / "quick");
       // Alternate who goes first, so that neither always meets a busier file system.
       vorlisk::WashCounts counts;
       std::size_t lines = 0;
@@ -104,7 +98,7 @@ int main(int argc, char** argv) {
       findCpu.push_back(f.cpu);
       washTimes.push_back(w.wall);
       washCpu.push_back(w.cpu);
-      const std::size_t left = FilesLeft(root);
+      const std::size_t left = static_cast<std::size_t>(CountFiles(root));
       if (lines != kFiles || counts.Success != kFiles || counts.Fails != 0 || left != 0) {
         std::fprintf(stderr, "lines %zu, removed %d, failed %d, files left %zu (expected %d)\n",
                      lines, counts.Success, counts.Fails, left, kFiles);
@@ -117,7 +111,7 @@ int main(int argc, char** argv) {
       const double fm = Median(findTimes), fb = Best(findTimes);
       const double wm = Median(washTimes), wb = Best(washTimes);
       std::printf("tree: %d files in %d folders, built anew for each of %d repetitions\n", kFiles,
-                  kTopFolders * (kSubfoldersPerTop + 1), repetitions);
+                  kWashTopFolders * (kSubfoldersPerTop + 1), repetitions);
       std::printf("find DIR -type f -delete        : median %8.2f ms, best %8.2f ms\n", fm * 1e3,
                   fb * 1e3);
       std::printf("expand X:\\quick\\*.* + quick wash: median %8.2f ms, best %8.2f ms\n", wm * 1e3,

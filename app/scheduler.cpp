@@ -29,7 +29,9 @@ bool TimedWashDue(int32_t minutes, Clock::time_point last, Clock::time_point now
 }
 
 bool TimerTick(MainSession& session, const std::function<Clock::time_point()>& now) {
-  if (session.RunInProgress()) return false;
+  // The timer runs only while byEveryHour is in the schedule: a tick without it (a timer left
+  // running, LastScheduledWash never set) must not wash what the user never asked to.
+  if (!session.Settings.Schedule.Has(byEveryHour) || session.RunInProgress()) return false;
   if (!TimedWashDue(session.Settings.Minutes, session.Settings.LastScheduledWash, now()))
     return false;
   // A wash that fails still moves the due time, so a lasting fault (an unwritable log, say) is

@@ -25,8 +25,9 @@ std::optional<std::chrono::minutes> TimedWashInterval(int32_t minutes);
 // Whether a timer tick at `now` is due: at or after last + interval.
 bool TimedWashDue(int32_t minutes, Clock::time_point last, Clock::time_point now);
 
-// One timer tick: nothing while a run is in progress (the due time stays); when due, the
-// automatic wash, then LastScheduledWash = the time after the run. Returns whether it washed.
+// One timer tick: nothing without byEveryHour in the schedule, nothing while a run is in
+// progress (the due time stays); when due, the automatic wash, then LastScheduledWash = the time
+// after the run. Returns whether it washed.
 bool TimerTick(MainSession& session, const std::function<Clock::time_point()>& now = Clock::now);
 
 // First activation of the main window: with "Auto Run" on and byStart in the schedule, the

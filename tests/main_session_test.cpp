@@ -359,6 +359,7 @@ TEST_F(SessionTest, ASpecialItemAloneRunsWithoutQuestionLogOrCounters) {
 // Catches runs that nest: an automatic wash or a timer tick that starts inside an open preview.
 TEST_F(SessionTest, NoAutomaticWashStartsWhileAPreviewIsOpen) {
   Start();
+  session->Settings.Schedule.Include(byEveryHour);
   session->Settings.Minutes = 0;
   const auto due = session->Settings.LastScheduledWash;
   onPreview = [&](PreviewDialog&) {
@@ -378,6 +379,15 @@ TEST_F(SessionTest, NoAutomaticWashStartsWhileAPreviewIsOpen) {
   EXPECT_TRUE(TimerTick(*session, [now] { return now; }));
   EXPECT_FALSE(DataExists("tmp/a.tmp"));
   EXPECT_EQ(session->Settings.LastScheduledWash, now);
+}
+
+// Catches a timer tick that washes although the timed wash is off (the due time never set).
+TEST_F(SessionTest, ATimerTickWithoutTheTimedWashWashesNothing) {
+  Start();
+  session->Settings.Minutes = 0;
+  EXPECT_FALSE(TimerTick(*session));
+  EXPECT_TRUE(DataExists("tmp/a.tmp"));
+  EXPECT_FALSE(session->Counters.Files);
 }
 
 // Catches an error that leaves the controls disabled, the hourglass on or the selection stale.
@@ -481,6 +491,7 @@ TEST_F(SessionTest, StartAndShutdownTriggersFollowTheirSettings) {
 TEST_F(SessionTest, ATimedWashThatFailsStillMovesTheDueTime) {
   Start(false, true);
   std::filesystem::create_directories(Program.Host("log.htm"));
+  session->Settings.Schedule.Include(byEveryHour);
   session->Settings.Minutes = 10;
   const auto start = Clock::now();
   session->Settings.LastScheduledWash = start;

@@ -98,6 +98,8 @@ class FileRemover {
 bool CreateDirectory(std::string_view path);
 bool CopyFile(std::string_view source, std::string_view target, bool failIfExists);
 
+// The whole contents of a regular file (a link to one is read through); nullopt when it is
+// missing, unreadable, a folder or a special file (a pipe would never end).
 std::optional<std::string> ReadFileBytes(std::string_view path);
 // Replaces the file atomically (temporary file in the same folder, flushed, renamed over it).
 // Throws WriteError. Never writes through a link: a link at `path` is replaced by the file.

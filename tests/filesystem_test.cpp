@@ -177,6 +177,14 @@ TEST_F(FileSystemTest, WriterRefusesLinksReadOnlyHardLinkedAndSpecialFiles) {
   EXPECT_EQ(ReadHostFile(drive.Host("b.txt")), "abXYZ");
 }
 
+// Catches a read that hangs on a pipe planted where an item or settings file is expected.
+TEST_F(FileSystemTest, OnlyRegularFilesAreRead) {
+  EXPECT_EQ(ReadFileBytes(drive.Win("a.txt")), "12345");
+  EXPECT_EQ(ReadFileBytes(drive.Win("filelink")), "precious");
+  for (const char* rel : {"pipe", "sub", "dirlink", "dangling", "missing"})
+    EXPECT_EQ(ReadFileBytes(drive.Win(rel)), std::nullopt) << rel;
+}
+
 TEST_F(FileSystemTest, CopyReplacesTargetsWholeAndNeverWritesThroughALink) {
   EXPECT_TRUE(CopyFile(drive.Win("a.txt"), drive.Win("copy.txt"), true));
   EXPECT_EQ(ReadHostFile(drive.Host("copy.txt")), "12345");

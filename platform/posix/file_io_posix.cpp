@@ -88,16 +88,17 @@ void SetWriteFaultForTesting(std::string_view fault) { posix::FaultStorage() = s
 std::optional<std::string> ReadFileBytes(std::string_view path) {
   const auto host = posix::HostPathOf(path);
   if (!host) return std::nullopt;
-  const int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a pipe planted at the path must not hang the open; only a regular file is read
+  // (a pipe or device would hang the read or never end).
+  const int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   struct stat st {};
-  std::string out;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-    out.reserve(static_cast<std::size_t>(st.st_size));
-  else if (S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return std::nullopt;
   }
+  std::string out;
+  out.reserve(static_cast<std::size_t>(st.st_size));
   char buf[65536];
   for (;;) {
     const ssize_t n = ::read(fd, buf, sizeof buf);

@@ -25,22 +25,6 @@ const char* const kWashControls[8] = {"btnWashAll",
 
 namespace {
 
-// Brackets an operation with the hourglass; the cursor is set back on every exit.
-class Hourglass {
- public:
-  explicit Hourglass(const CursorCallback& cursor) : cursor_(cursor) {
-    if (cursor_) cursor_(true);
-  }
-  ~Hourglass() {
-    if (cursor_) cursor_(false);
-  }
-  Hourglass(const Hourglass&) = delete;
-  Hourglass& operator=(const Hourglass&) = delete;
-
- private:
-  const CursorCallback& cursor_;
-};
-
 // Runs a clean-up on every exit of a scope, also when an error breaks the operation off.
 template <class F>
 class Finally {

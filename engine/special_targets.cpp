@@ -7,13 +7,7 @@
 namespace vorlisk {
 
 void WashSpecialItem(std::string_view name, const CursorCallback& cursor) {
-  if (cursor) cursor(true);
-  struct Restore {
-    const CursorCallback& cursor;
-    ~Restore() {
-      if (cursor) cursor(false);
-    }
-  } restore{cursor};
+  const Hourglass hourglass(cursor);
   if (name == kRecycleBinItem) EmptyRecycleBin();
   if (name == kUrlHistoryItem) ClearUrlHistory();
 }

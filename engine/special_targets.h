@@ -14,6 +14,23 @@ inline constexpr std::string_view kUrlHistoryItem = "The history of Internet Exp
 // Shows or hides the hourglass; the window supplies it, the terminal needs none.
 using CursorCallback = std::function<void(bool busy)>;
 
+// Brackets an operation with the hourglass; the cursor is set back on every exit, also when an
+// error breaks the operation off.
+class Hourglass {
+ public:
+  explicit Hourglass(const CursorCallback& cursor) : cursor_(cursor) {
+    if (cursor_) cursor_(true);
+  }
+  ~Hourglass() {
+    if (cursor_) cursor_(false);
+  }
+  Hourglass(const Hourglass&) = delete;
+  Hourglass& operator=(const Hourglass&) = delete;
+
+ private:
+  const CursorCallback& cursor_;
+};
+
 // Runs the special target the name stands for (exact comparison); any other name does nothing.
 // The cursor is set back also when an error breaks the operation off.
 void WashSpecialItem(std::string_view name, const CursorCallback& cursor = {});

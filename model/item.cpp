@@ -65,15 +65,21 @@ class Transfer {
   PersistDirection direction_;
 };
 
+// Binds an entry to (itemFile, section, index) and reads it.
+template <class Entry>
+void BindAndRead(Entry& entry, std::string itemFile, int32_t index, std::string section) {
+  entry.ItemFile = std::move(itemFile);
+  entry.Index = index;
+  entry.Section = std::move(section);
+  entry.Persist(PersistDirection::Read);
+}
+
 }  // namespace
 
 // ---- entries ---------------------------------------------------------------------------------
 
 void tChildFolder::Create(std::string itemFile, int32_t index, std::string section) {
-  ItemFile = std::move(itemFile);
-  Index = index;
-  Section = std::move(section);
-  Persist(PersistDirection::Read);
+  BindAndRead(*this, std::move(itemFile), index, std::move(section));
 }
 
 void tChildFolder::Persist(PersistDirection direction) {
@@ -91,10 +97,7 @@ void tChildFolder::Persist(PersistDirection direction) {
 }
 
 void tChildRegister::Create(std::string itemFile, int32_t index, std::string section) {
-  ItemFile = std::move(itemFile);
-  Index = index;
-  Section = std::move(section);
-  Persist(PersistDirection::Read);
+  BindAndRead(*this, std::move(itemFile), index, std::move(section));
 }
 
 void tChildRegister::Persist(PersistDirection direction) {
@@ -132,7 +135,8 @@ void tEntryContainer<Entry>::CreateEntries(int32_t count) {
   count = std::min(count, kMaxEntries);
   if (count <= 0) return;
   Entries.resize(static_cast<std::size_t>(count));
-  for (int32_t i = 0; i < count; ++i) Entries[static_cast<std::size_t>(i)].Create(ItemFile, i, Section);
+  for (int32_t i = 0; i < count; ++i)
+    Entries[static_cast<std::size_t>(i)].Create(ItemFile, i, Section);
 }
 
 template <class Entry>

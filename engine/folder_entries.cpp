@@ -66,30 +66,24 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
   entry.FoundFiles.clear();
 }
 
-bool QuickErase(std::string_view path) {
-  // The read-only bit is cleared (never through a link, whose target is not ours), all other
-  // bits stay, then the file is deleted.
-  if (const auto attributes = platform::GetFileAttributes(path);
-      attributes && (*attributes & platform::kAttrReadOnly) &&
-      !(*attributes & platform::kAttrReparsePoint))
-    platform::SetFileAttributes(path, *attributes & ~platform::kAttrReadOnly);
-  return platform::DeleteFile(path);
-}
+namespace {
 
-bool SecureErase(std::string_view path) {
+// SecureErase with the folders reached through the remover.
+bool SecureErase(platform::FileRemover& remover, std::string_view path) {
   static const std::array<char, kSecureEraseBlock> kPattern = [] {
     std::array<char, kSecureEraseBlock> a{};
     a.fill('A');
     return a;
   }();
-  const auto status = platform::GetFileStatus(path);
+  const auto status = remover.Status(path);
   if (!status || !status->isFile) return false;
   // A link is only removed: its target is not ours to overwrite. A file with more hard links keeps
   // its data under the other names, so overwriting it would destroy those: only this name goes.
-  if (status->isLink || status->linkCount > 1) return platform::DeleteFile(path);
+  if (status->isLink || status->linkCount > 1)
+    return remover.Remove(path) == platform::DeleteOutcome::Deleted;
 
   {
-    auto writer = platform::FileWriter::OpenExisting(path);
+    auto writer = remover.OpenForOverwrite(path);
     if (!writer) return false;  // read-only, locked, or changed into a link meanwhile
     const uint64_t size = writer->Size();
     for (uint64_t at = 0; size >= 1 && at < size; at += kSecureEraseBlock) {
@@ -98,7 +92,20 @@ bool SecureErase(std::string_view path) {
       if (!writer->WriteAt(at, kPattern.data(), kPattern.size())) return false;
     }
   }
-  return platform::DeleteFile(path);
+  return remover.Remove(path) == platform::DeleteOutcome::Deleted;
+}
+
+}  // namespace
+
+bool QuickErase(std::string_view path) {
+  // The read-only bit is cleared (never through a link, whose target is not ours), all other
+  // bits stay, then the file is deleted.
+  return platform::FileRemover().Remove(path, true) == platform::DeleteOutcome::Deleted;
+}
+
+bool SecureErase(std::string_view path) {
+  platform::FileRemover remover;
+  return SecureErase(remover, path);
 }
 
 bool EraseFile(std::string_view path, bool quick) {
@@ -121,14 +128,15 @@ WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
           success = true;
           break;
         case platform::DeleteOutcome::ReadOnly:
-          success = QuickErase(line.Text);
+          success = remover.Remove(line.Text, true) == platform::DeleteOutcome::Deleted;
           break;
         case platform::DeleteOutcome::Failed:
           break;
       }
     } else {
-      if (!platform::FileExists(line.Text)) continue;
-      success = SecureErase(line.Text);
+      const auto status = remover.Status(line.Text);
+      if (!status || !status->isFile) continue;
+      success = SecureErase(remover, line.Text);
     }
     const char* note = "";
     if (success) {

@@ -80,18 +80,29 @@ bool DeleteFile(std::string_view path);
 // when there is no file as FileExists sees it (nothing there, a folder, a link to a folder, a
 // special file); ReadOnly for a read-only regular file (kept, as DeleteFile keeps it).
 enum class DeleteOutcome { Deleted, Missing, ReadOnly, Failed };
+class FileWriter;
 DeleteOutcome DeleteExistingFile(std::string_view path);
-// DeleteExistingFile for many files in a row: the folder of the last file stays open, so the
-// files of one folder are reached without resolving their whole path again (POSIX).
+// The file operations of a wash, for many files in a row: the folder of the last file stays open,
+// so the files of one folder are reached without resolving their whole path again (POSIX).
+// The folder of a file is reached through links that the user or the system (root) made, never
+// through one that another user owns: a folder of theirs swapped for a link between the preview
+// and the wash must not lead the wash into the user's own files. Such a file counts as Missing.
 class FileRemover {
  public:
   FileRemover() = default;
   ~FileRemover();
   FileRemover(const FileRemover&) = delete;
   FileRemover& operator=(const FileRemover&) = delete;
-  DeleteOutcome Remove(std::string_view path);
+  // DeleteExistingFile; with clearReadOnly a read-only file is made writable and removed.
+  DeleteOutcome Remove(std::string_view path, bool clearReadOnly = false);
+  // GetFileStatus.
+  std::optional<FileStatus> Status(std::string_view path);
+  // FileWriter::OpenExisting.
+  std::unique_ptr<FileWriter> OpenForOverwrite(std::string_view path);
 
  private:
+  // The open folder of `path` (-1 when it cannot be reached) and the file's name in it.
+  int FolderOf(std::string_view path, std::string& name);
   std::string folder_;  // host path of the open folder
   int folderFd_ = -1;
 };

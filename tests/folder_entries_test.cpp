@@ -207,6 +207,41 @@ TEST_F(FolderEntriesTest, ErasingNeverWritesThroughLinksAndHonoursReadOnly) {
   }
 }
 
+// Another user's folder on the way to a previewed file was swapped for a link to the user's own
+// files before the wash: the wash must not follow it. A link the user made is followed.
+TEST_F(FolderEntriesTest, AWashNeverPassesThroughAnotherUsersLink) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+  constexpr uid_t kOther = 65534;
+  test::TempFolder own;
+  fs::create_directories(drive_.Host("theirs"));
+  ASSERT_EQ(::chown(drive_.Host("theirs").c_str(), kOther, kOther), 0);
+  fs::create_directory_symlink(own.Path(), drive_.Host("theirs/sub"));
+  ASSERT_EQ(::lchown(drive_.Host("theirs/sub").c_str(), kOther, kOther), 0);
+  fs::create_directory_symlink(own.Path(), drive_.Host("mine"));
+  struct Case {
+    const char* line;
+    bool quick, readOnly, erased;
+  } cases[] = {
+      {"theirs\\sub\\a.tmp", true, false, false},  {"theirs\\sub\\a.tmp", true, true, false},
+      {"theirs\\sub\\a.tmp", false, false, false}, {"mine\\a.tmp", true, false, true},
+      {"mine\\a.tmp", true, true, true},           {"mine\\a.tmp", false, false, true}};
+  for (const auto& c : cases) {
+    const std::string trace =
+        std::string(c.line) + (c.quick ? " quick" : " secure") + (c.readOnly ? " read-only" : "");
+    WriteHostFile(own / "a.tmp", "own bytes");
+    if (c.readOnly) fs::permissions(own / "a.tmp", fs::perms::owner_read);
+    const WashCounts counts = WashFileLines({{drive_.Win(c.line), true}}, c.quick, nullptr, {});
+    EXPECT_EQ(counts.Success, c.erased ? 1 : 0) << trace;
+    EXPECT_EQ(counts.Fails, 0) << trace;
+    EXPECT_EQ(fs::exists(own / "a.tmp"), !c.erased) << trace;
+    if (!c.erased) {
+      EXPECT_EQ(ReadHostFile(own / "a.tmp"), "own bytes") << trace;
+      EXPECT_FALSE(EraseFile(drive_.Win(c.line), c.quick)) << trace;
+      EXPECT_TRUE(fs::exists(own / "a.tmp")) << trace;
+    }
+  }
+}
+
 TEST_F(FolderEntriesTest, WashCountsAndLogsEachTickedExistingFile) {
   const SpecificFileList specific{"t:\\COOKIES\\index.DAT"};
   for (const bool logging : {true, false}) {

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "platform/filesystem.h"
 #include "platform/posix/posix_util.h"
@@ -161,15 +162,17 @@ bool FindFilesAndSubfolders(std::string_view pattern,
   return ReadFolder(pattern, onEntry, &subfolders);
 }
 
-std::optional<FileStatus> GetFileStatus(std::string_view path) {
-  const auto host = HostOf(path);
+namespace {
+
+// GetFileStatus of `name` in the folder `dirFd` (AT_FDCWD: name is a whole path).
+std::optional<FileStatus> StatusAt(int dirFd, const char* name) {
   struct stat st {};
-  if (!host || ::lstat(host->c_str(), &st) != 0) return std::nullopt;
+  if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
   FileStatus s;
   s.isLink = S_ISLNK(st.st_mode);
   if (s.isLink) {
     struct stat target {};
-    s.isDirectory = ::stat(host->c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    s.isDirectory = ::fstatat(dirFd, name, &target, 0) == 0 && S_ISDIR(target.st_mode);
     s.isFile = !s.isDirectory;
   } else {
     s.isDirectory = S_ISDIR(st.st_mode);
@@ -182,6 +185,13 @@ std::optional<FileStatus> GetFileStatus(std::string_view path) {
   // A special file (pipe, socket, device) exists but is neither a file nor a folder.
   s.attributes = AttributesOf(st.st_mode, s.isLink && s.isDirectory).value_or(0);
   return s;
+}
+
+}  // namespace
+
+std::optional<FileStatus> GetFileStatus(std::string_view path) {
+  const auto host = HostOf(path);
+  return host ? StatusAt(AT_FDCWD, host->c_str()) : std::nullopt;
 }
 
 std::optional<uint32_t> GetFileAttributes(std::string_view path) {
@@ -226,7 +236,7 @@ bool DeleteFile(std::string_view path) {
 namespace {
 
 // DeleteExistingFile of `name` in the folder `dirFd` (AT_FDCWD: name is a whole path).
-DeleteOutcome DeleteExistingAt(int dirFd, const char* name) {
+DeleteOutcome DeleteExistingAt(int dirFd, const char* name, bool clearReadOnly) {
   struct stat st {};
   if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return DeleteOutcome::Missing;
   if (S_ISLNK(st.st_mode)) {
@@ -236,38 +246,128 @@ DeleteOutcome DeleteExistingAt(int dirFd, const char* name) {
   } else if (!S_ISREG(st.st_mode)) {
     return DeleteOutcome::Missing;
   } else if (!(st.st_mode & S_IWUSR)) {
-    return DeleteOutcome::ReadOnly;
+    if (!clearReadOnly) return DeleteOutcome::ReadOnly;
+    // AT_SYMLINK_NOFOLLOW: should a link have taken the file's place meanwhile, nothing changes.
+    if (::fchmodat(dirFd, name, (st.st_mode | S_IWUSR) & 07777, AT_SYMLINK_NOFOLLOW) != 0)
+      return DeleteOutcome::Failed;
   }
   // unlinkat without AT_REMOVEDIR never removes a folder and removes a link itself.
   return ::unlinkat(dirFd, name, 0) == 0 ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
 }
 
+// More links than this on the way to one folder are a loop, as the system counts them.
+constexpr int kMaxLinkHops = 40;
+
+// Opens a host folder (absolute) level by level, never following a link in passing: a link is
+// followed only when it belongs to the process's user or to root, and its target is then walked
+// the same way. -1 when the folder cannot be reached so.
+int OpenWashFolder(const std::string& hostFolder) {
+  std::vector<std::string> pending;  // levels still to walk, the next one last
+  auto push = [&pending](std::string_view path) {
+    std::vector<std::string> levels;
+    for (std::size_t at = 0; at <= path.size();) {
+      const std::size_t slash = std::min(path.find('/', at), path.size());
+      if (slash > at) levels.emplace_back(path.substr(at, slash - at));
+      at = slash + 1;
+    }
+    pending.insert(pending.end(), levels.rbegin(), levels.rend());
+  };
+  push(hostFolder);
+  int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  int hops = 0;
+  while (fd >= 0 && !pending.empty()) {
+    const std::string level = std::move(pending.back());
+    pending.pop_back();
+    if (level == ".") continue;
+    const int next = ::openat(fd, level.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (next >= 0 && ::fstat(next, &st) == 0 && S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      fd = next;
+      continue;
+    }
+    const bool trusted = next >= 0 && S_ISLNK(st.st_mode) &&
+                         (st.st_uid == ::geteuid() || st.st_uid == 0) && ++hops <= kMaxLinkHops;
+    char target[4096];
+    const ssize_t n = trusted ? ::readlinkat(next, "", target, sizeof target) : -1;
+    if (next >= 0) ::close(next);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof target) {
+      ::close(fd);
+      return -1;
+    }
+    const std::string_view link(target, static_cast<std::size_t>(n));
+    push(link);
+    if (link.front() == '/') {
+      ::close(fd);
+      fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+  }
+  if (fd < 0) return -1;
+  const int folder = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ::close(fd);
+  return folder;
+}
+
+// FileWriter::OpenExisting of `name` in the folder `dirFd` (AT_FDCWD: name is a whole path).
+std::unique_ptr<FileWriter> OpenExistingAt(int dirFd, const char* name) {
+  struct stat before {};
+  // Look before opening, so that a device or pipe is never opened at all.
+  if (::fstatat(dirFd, name, &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode))
+    return nullptr;
+  const int fd = ::openat(dirFd, name, O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  // Re-check on the open file: the same regular file, writable by its owner, with no other name.
+  const bool refused = ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+                       st.st_ino != before.st_ino || st.st_dev != before.st_dev ||
+                       !(st.st_mode & S_IWUSR) || st.st_nlink != 1 ||
+                       ::flock(fd, LOCK_EX | LOCK_NB) != 0;  // shared with no other locker
+  if (refused) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<PosixFileWriter>(fd, static_cast<uint64_t>(st.st_size));
+}
+
 }  // namespace
 
-DeleteOutcome DeleteExistingFile(std::string_view path) {
-  const auto host = HostOf(path);
-  return host ? DeleteExistingAt(AT_FDCWD, host->c_str()) : DeleteOutcome::Missing;
-}
+DeleteOutcome DeleteExistingFile(std::string_view path) { return FileRemover().Remove(path); }
 
 FileRemover::~FileRemover() {
   if (folderFd_ >= 0) ::close(folderFd_);
 }
 
-DeleteOutcome FileRemover::Remove(std::string_view path) {
+int FileRemover::FolderOf(std::string_view path, std::string& name) {
   const auto host = HostOf(path);
-  if (!host) return DeleteOutcome::Missing;
+  if (!host) return -1;
   const auto slash = host->rfind('/');
-  if (slash == std::string::npos || slash + 1 == host->size()) return DeleteOutcome::Missing;
+  if (slash == std::string::npos || slash + 1 == host->size()) return -1;
   const std::string folder = slash == 0 ? "/" : host->substr(0, slash);
   if (folderFd_ < 0 || folder != folder_) {
     if (folderFd_ >= 0) ::close(folderFd_);
-    // The folder is reached as lstat of the whole path would reach it; the file itself is then
-    // examined and removed without following a link.
-    folderFd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    folderFd_ = OpenWashFolder(folder);
     folder_ = folder;
-    if (folderFd_ < 0) return DeleteOutcome::Missing;
   }
-  return DeleteExistingAt(folderFd_, host->c_str() + slash + 1);
+  name = host->substr(slash + 1);
+  return folderFd_;
+}
+
+DeleteOutcome FileRemover::Remove(std::string_view path, bool clearReadOnly) {
+  std::string name;
+  const int dirFd = FolderOf(path, name);
+  return dirFd < 0 ? DeleteOutcome::Missing : DeleteExistingAt(dirFd, name.c_str(), clearReadOnly);
+}
+
+std::optional<FileStatus> FileRemover::Status(std::string_view path) {
+  std::string name;
+  const int dirFd = FolderOf(path, name);
+  return dirFd < 0 ? std::nullopt : StatusAt(dirFd, name.c_str());
+}
+
+std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(std::string_view path) {
+  std::string name;
+  const int dirFd = FolderOf(path, name);
+  return dirFd < 0 ? nullptr : OpenExistingAt(dirFd, name.c_str());
 }
 
 bool CreateDirectory(std::string_view path) {
@@ -315,22 +415,7 @@ bool CopyFile(std::string_view source, std::string_view target, bool failIfExist
 
 std::unique_ptr<FileWriter> FileWriter::OpenExisting(std::string_view path) {
   const auto host = HostOf(path);
-  struct stat before {};
-  // Look before opening, so that a device or pipe is never opened at all.
-  if (!host || ::lstat(host->c_str(), &before) != 0 || !S_ISREG(before.st_mode)) return nullptr;
-  const int fd = ::open(host->c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat st {};
-  // Re-check on the open file: the same regular file, writable by its owner, with no other name.
-  const bool refused = ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-                       st.st_ino != before.st_ino || st.st_dev != before.st_dev ||
-                       !(st.st_mode & S_IWUSR) || st.st_nlink != 1 ||
-                       ::flock(fd, LOCK_EX | LOCK_NB) != 0;  // shared with no other locker
-  if (refused) {
-    ::close(fd);
-    return nullptr;
-  }
-  return std::make_unique<PosixFileWriter>(fd, static_cast<uint64_t>(st.st_size));
+  return host ? OpenExistingAt(AT_FDCWD, host->c_str()) : nullptr;
 }
 
 }  // namespace vorlisk::platform

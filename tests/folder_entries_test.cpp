@@ -218,6 +218,13 @@ TEST_F(FolderEntriesTest, AWashNeverPassesThroughAnotherUsersLink) {
   fs::create_directory_symlink(own.Path(), drive_.Host("theirs/sub"));
   ASSERT_EQ(::lchown(drive_.Host("theirs/sub").c_str(), kOther, kOther), 0);
   fs::create_directory_symlink(own.Path(), drive_.Host("mine"));
+  WriteHostFile(own / "a.tmp", "own bytes");
+  for (const char* folder : {"theirs\\sub\\*.*", "theirs\\*.*"}) {
+    auto entry = Entry(FolderKind::FolderMask, drive_.Win(folder), true);
+    std::vector<std::string> lines;
+    ExpandFolderEntry(entry, {}, lines);
+    EXPECT_TRUE(lines.empty()) << folder;  // nor previewed
+  }
   struct Case {
     const char* line;
     bool quick, readOnly, erased;

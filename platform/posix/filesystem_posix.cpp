@@ -10,8 +10,10 @@
 // A name with a "\" in it cannot be written as Windows text and is never reported.
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -62,6 +64,66 @@ struct DirCloser {
   void operator()(DIR* d) const { ::closedir(d); }
 };
 
+// More links than this on the way to one folder are a loop, as the system counts them.
+constexpr int kMaxLinkHops = 40;
+
+// Opens a host folder (absolute) level by level, never following a link in passing: a link is
+// followed only when it belongs to the process's user or to root, and its target is then walked
+// the same way. -1 when the folder cannot be reached so.
+int OpenWashFolder(const std::string& hostFolder) {
+  // Most folders have no link on their way: one call opens them, refusing any link. Any failure
+  // (a link, a missing folder, a system without openat2) is left to the walk below.
+  open_how how{};
+  how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+  how.resolve = RESOLVE_NO_SYMLINKS;
+  const long direct = ::syscall(SYS_openat2, AT_FDCWD, hostFolder.c_str(), &how, sizeof how);
+  if (direct >= 0) return static_cast<int>(direct);
+  std::vector<std::string> pending;  // levels still to walk, the next one last
+  auto push = [&pending](std::string_view path) {
+    std::vector<std::string> levels;
+    for (std::size_t at = 0; at <= path.size();) {
+      const std::size_t slash = std::min(path.find('/', at), path.size());
+      if (slash > at) levels.emplace_back(path.substr(at, slash - at));
+      at = slash + 1;
+    }
+    pending.insert(pending.end(), levels.rbegin(), levels.rend());
+  };
+  push(hostFolder);
+  int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  int hops = 0;
+  while (fd >= 0 && !pending.empty()) {
+    const std::string level = std::move(pending.back());
+    pending.pop_back();
+    if (level == ".") continue;
+    const int next = ::openat(fd, level.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (next >= 0 && ::fstat(next, &st) == 0 && S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      fd = next;
+      continue;
+    }
+    const bool trusted = next >= 0 && S_ISLNK(st.st_mode) &&
+                         (st.st_uid == ::geteuid() || st.st_uid == 0) && ++hops <= kMaxLinkHops;
+    char target[4096];
+    const ssize_t n = trusted ? ::readlinkat(next, "", target, sizeof target) : -1;
+    if (next >= 0) ::close(next);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof target) {
+      ::close(fd);
+      return -1;
+    }
+    const std::string_view link(target, static_cast<std::size_t>(n));
+    push(link);
+    if (link.front() == '/') {
+      ::close(fd);
+      fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+  }
+  if (fd < 0) return -1;
+  const int folder = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ::close(fd);
+  return folder;
+}
+
 // One pass over the folder of `pattern`. Only entries that match the mask are examined further
 // (one fstatat each); subfolders are recognised from the entry type where the file system gives it.
 bool ReadFolder(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry,
@@ -69,7 +131,8 @@ bool ReadFolder(std::string_view pattern, const std::function<bool(const FindDat
   const WildcardMask mask(ExtractFileName(pattern));
   const auto host = posix::HostPathOf(ExtractFilePath(pattern));
   if (!host) return false;
-  const int fd = ::open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // Reached as a wash reaches it, so that a search lists no folder that a wash would not enter.
+  const int fd = OpenWashFolder(*host);
   if (fd < 0) return false;
   std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
   if (!dir) {
@@ -253,59 +316,6 @@ DeleteOutcome DeleteExistingAt(int dirFd, const char* name, bool clearReadOnly) 
   }
   // unlinkat without AT_REMOVEDIR never removes a folder and removes a link itself.
   return ::unlinkat(dirFd, name, 0) == 0 ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
-}
-
-// More links than this on the way to one folder are a loop, as the system counts them.
-constexpr int kMaxLinkHops = 40;
-
-// Opens a host folder (absolute) level by level, never following a link in passing: a link is
-// followed only when it belongs to the process's user or to root, and its target is then walked
-// the same way. -1 when the folder cannot be reached so.
-int OpenWashFolder(const std::string& hostFolder) {
-  std::vector<std::string> pending;  // levels still to walk, the next one last
-  auto push = [&pending](std::string_view path) {
-    std::vector<std::string> levels;
-    for (std::size_t at = 0; at <= path.size();) {
-      const std::size_t slash = std::min(path.find('/', at), path.size());
-      if (slash > at) levels.emplace_back(path.substr(at, slash - at));
-      at = slash + 1;
-    }
-    pending.insert(pending.end(), levels.rbegin(), levels.rend());
-  };
-  push(hostFolder);
-  int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  int hops = 0;
-  while (fd >= 0 && !pending.empty()) {
-    const std::string level = std::move(pending.back());
-    pending.pop_back();
-    if (level == ".") continue;
-    const int next = ::openat(fd, level.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    struct stat st {};
-    if (next >= 0 && ::fstat(next, &st) == 0 && S_ISDIR(st.st_mode)) {
-      ::close(fd);
-      fd = next;
-      continue;
-    }
-    const bool trusted = next >= 0 && S_ISLNK(st.st_mode) &&
-                         (st.st_uid == ::geteuid() || st.st_uid == 0) && ++hops <= kMaxLinkHops;
-    char target[4096];
-    const ssize_t n = trusted ? ::readlinkat(next, "", target, sizeof target) : -1;
-    if (next >= 0) ::close(next);
-    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof target) {
-      ::close(fd);
-      return -1;
-    }
-    const std::string_view link(target, static_cast<std::size_t>(n));
-    push(link);
-    if (link.front() == '/') {
-      ::close(fd);
-      fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    }
-  }
-  if (fd < 0) return -1;
-  const int folder = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  ::close(fd);
-  return folder;
 }
 
 // FileWriter::OpenExisting of `name` in the folder `dirFd` (AT_FDCWD: name is a whole path).

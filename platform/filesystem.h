@@ -79,10 +79,11 @@ bool DirectoryExists(std::string_view path);
 bool DeleteFile(std::string_view path);
 // DeleteFile for a wash, telling why nothing was removed, with one look at the entry: Missing
 // when there is no file as FileExists sees it (nothing there, a folder, a link to a folder, a
-// special file); ReadOnly for a read-only regular file (kept, as DeleteFile keeps it).
+// special file, a folder reached only through another user's link, see FileRemover); ReadOnly
+// for a read-only regular file (kept, as DeleteFile keeps it).
 enum class DeleteOutcome { Deleted, Missing, ReadOnly, Failed };
-class FileWriter;
 DeleteOutcome DeleteExistingFile(std::string_view path);
+class FileWriter;
 // The file operations of a wash, for many files in a row: the folder of the last file stays open,
 // so the files of one folder are reached without resolving their whole path again (POSIX).
 // The folder of a file is reached through links that the user or the system (root) made, never

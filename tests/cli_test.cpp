@@ -104,6 +104,7 @@ TEST_F(CliTest, HelpAndBadUsage) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"bogus"},
                                              {"wash", "--folder", "0"},
+                                             {"wash", "--registry", "0", "--yes"},
                                              {"entries", "Nope"},
                                              {"preview", "Recycle Bin"},
                                              {"preview", "0", "--folder", "5"},

@@ -198,13 +198,13 @@ int main(int argc, char** argv) {
                  "Program folder holding the item files, settings, registry and log (host path; "
                  "default: the folder of the executable)");
 
-  auto addEntryOptions = [&o](CLI::App* cmd) {
+  // --folder and --registry name an entry of ITEM: one or the other, and never without ITEM.
+  auto addEntryOptions = [&o](CLI::App* cmd, CLI::Option* item) {
     auto* f = cmd->add_option("--folder", o.folder, "Folder entry index, as 'entries' prints it");
     auto* r =
         cmd->add_option("--registry", o.registry, "Registry entry index, as 'entries' prints it");
-    f->excludes(r);
-    r->excludes(f);
-    return f;
+    f->excludes(r)->needs(item);
+    r->excludes(f)->needs(item);
   };
 
   auto* list =
@@ -215,19 +215,17 @@ int main(int argc, char** argv) {
       "preview", "Print what a wash would remove: list, mark, line (nothing is removed)");
   auto* previewItem =
       preview->add_option("ITEM", o.item, "Item index or name (default: all checked items)");
-  addEntryOptions(preview)->needs(previewItem);
+  addEntryOptions(preview, previewItem);
   auto* wash =
       app.add_subcommand("wash", "Wash all checked items, one item, or one entry of an item");
   auto* washItem =
       wash->add_option("ITEM", o.item, "Item index or name (default: all checked items)");
-  addEntryOptions(wash)->needs(washItem);
+  addEntryOptions(wash, washItem);
   wash->add_flag("--yes,-y", o.yes, "Answer Yes to the question asked before washing");
   auto* check = app.add_subcommand("check", "Tick an item, or one of its entries");
-  check->add_option("ITEM", o.item, "Item index or name")->required();
-  addEntryOptions(check);
+  addEntryOptions(check, check->add_option("ITEM", o.item, "Item index or name")->required());
   auto* uncheck = app.add_subcommand("uncheck", "Untick an item, or one of its entries");
-  uncheck->add_option("ITEM", o.item, "Item index or name")->required();
-  addEntryOptions(uncheck);
+  addEntryOptions(uncheck, uncheck->add_option("ITEM", o.item, "Item index or name")->required());
   auto* import = app.add_subcommand("import", "Import a plug-in file into the catalogue");
   import->add_option("FILE", o.file, "Plug-in file (host path)")->required();
   import->add_flag("--yes,-y", o.yes, "Answer Yes to the overwrite question");

@@ -10,12 +10,6 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 char UpperAZChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 }  // namespace
 
-std::string TrimLeft(std::string_view s) {
-  std::size_t b = 0;
-  while (b < s.size() && IsBlank(s[b])) ++b;
-  return std::string(s.substr(b));
-}
-
 std::string TrimRight(std::string_view s) {
   std::size_t e = s.size();
   while (e > 0 && IsBlank(s[e - 1])) --e;

@@ -9,7 +9,6 @@ namespace vorlisk {
 
 // Removes leading and trailing blanks and control characters (every character up to ' ').
 std::string Trim(std::string_view s);
-std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
 
 // Upper-cases the letters a to z only; every other byte is kept.

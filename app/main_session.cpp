@@ -139,20 +139,25 @@ void MainSession::ChListBoxItemClickCheck() {
     Items.Items[static_cast<std::size_t>(i)].IsActive = ChListBoxItem.Checked(i);
 }
 
-void MainSession::ChListBoxFolderClickCheck() {
-  const int32_t row = ChListBoxFolder.Selected();
-  if (row < 0 || !Current || row >= Current->Folders.Count()) return;
-  auto& entry = Current->Folders.Entries[static_cast<std::size_t>(row)];
-  entry.IsActive = ChListBoxFolder.Checked(row);
+namespace {
+// Stores the mark of the selected row in its entry and writes that entry at once.
+template <class Container>
+void StoreEntryMark(const CheckList& list, std::optional<tItemContent>& current,
+                    Container tItemContent::*container) {
+  const int32_t row = list.Selected();
+  if (row < 0 || !current || row >= ((*current).*container).Count()) return;
+  auto& entry = ((*current).*container).Entries[static_cast<std::size_t>(row)];
+  entry.IsActive = list.Checked(row);
   entry.Persist(PersistDirection::Write);
+}
+}  // namespace
+
+void MainSession::ChListBoxFolderClickCheck() {
+  StoreEntryMark(ChListBoxFolder, Current, &tItemContent::Folders);
 }
 
 void MainSession::ChListBoxRegisterClickCheck() {
-  const int32_t row = ChListBoxRegister.Selected();
-  if (row < 0 || !Current || row >= Current->Registers.Count()) return;
-  auto& entry = Current->Registers.Entries[static_cast<std::size_t>(row)];
-  entry.IsActive = ChListBoxRegister.Checked(row);
-  entry.Persist(PersistDirection::Write);
+  StoreEntryMark(ChListBoxRegister, Current, &tItemContent::Registers);
 }
 
 void MainSession::SelectItem(int32_t row) {

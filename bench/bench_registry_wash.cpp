@@ -5,7 +5,6 @@
 // and the ratio of expansion plus wash to the budget of half a second.
 //
 //   build/bench/bench_registry_wash [repetitions]
-#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,10 +15,12 @@
 #include "engine/registry_entries.h"
 #include "platform/drives.h"
 #include "platform/registry.h"
+#include "tests/save_counter.h"
 
 namespace {
 
 using namespace vorlisk::bench;
+using vorlisk::test::SaveCounter;
 
 constexpr int kSubkeys = 10000;
 constexpr double kBudgetSeconds = 0.5;
@@ -32,32 +33,6 @@ std::string BenchKeyText() {
   // A neighbour that must stay.
   return text + "\r\n[HKEY_CURRENT_USER\\Software\\Keep]\r\n\"Stay\"=dword:00000001\r\n";
 }
-
-// Saves of the store file: each is a rename onto its name. Renames away are watched as well, so
-// that the kernel never merges two saves into one event.
-class SaveCounter {
- public:
-  explicit SaveCounter(const std::string& folder) : fd_(::inotify_init1(IN_NONBLOCK)) {
-    ::inotify_add_watch(fd_, folder.c_str(), IN_MOVED_FROM | IN_MOVED_TO);
-  }
-  ~SaveCounter() { ::close(fd_); }
-  SaveCounter(const SaveCounter&) = delete;
-  SaveCounter& operator=(const SaveCounter&) = delete;
-  int Saves(const std::string& name) {
-    int saves = 0;
-    alignas(inotify_event) char buf[4096];
-    for (ssize_t n; (n = ::read(fd_, buf, sizeof buf)) > 0;)
-      for (ssize_t at = 0; at < n;) {
-        const auto* e = reinterpret_cast<const inotify_event*>(buf + at);
-        saves += (e->mask & IN_MOVED_TO) && e->len > 0 && name == e->name;
-        at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
-      }
-    return saves;
-  }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 

@@ -2,16 +2,18 @@
 // counts and log rows a user sees.
 #include "engine/registry_entries.h"
 
-#include <sys/inotify.h>
 #include <unistd.h>
 
 #include "engine/wash_log.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
+#include "save_counter.h"
 #include "test_support.h"
 
 namespace vorlisk {
 namespace {
+
+using test::SaveCounter;
 
 using platform::Registry;
 using platform::RootKey;
@@ -36,30 +38,6 @@ bool ValueExists(RootKey root, const char* key, const char* value) {
   r.SetRootKey(root);
   return r.OpenKey(key) && r.ValueExists(value);
 }
-
-// Counts the saves of one file in a folder: each atomic save renames a new file onto the name.
-// Renames away are watched too, so that the kernel cannot merge two saves into one event.
-class SaveCounter {
- public:
-  explicit SaveCounter(const std::string& hostFolder) : fd_(::inotify_init1(IN_NONBLOCK)) {
-    ::inotify_add_watch(fd_, hostFolder.c_str(), IN_MOVED_FROM | IN_MOVED_TO);
-  }
-  ~SaveCounter() { ::close(fd_); }
-  int Saves(const std::string& name) {
-    int saves = 0;
-    alignas(inotify_event) char buf[4096];
-    for (ssize_t n; (n = ::read(fd_, buf, sizeof buf)) > 0;)
-      for (ssize_t at = 0; at < n;) {
-        const auto* e = reinterpret_cast<const inotify_event*>(buf + at);
-        saves += (e->mask & IN_MOVED_TO) && e->len > 0 && name == e->name;
-        at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
-      }
-    return saves;
-  }
-
- private:
-  int fd_;
-};
 
 class RegistryEntriesTest : public ::testing::Test {
  protected:

@@ -2,6 +2,8 @@
 
 #include "engine/folder_entries.h"
 #include "engine/registry_entries.h"
+#include "platform/drives.h"
+#include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 
@@ -62,6 +64,7 @@ void MainSession::SetCursor(bool busy) {
 // ---- start and end ---------------------------------------------------------------------------
 
 void MainSession::Startup(const std::string& programFolder) {
+  if (const std::string bad = platform::DriveMappingError(); !bad.empty()) throw Error(bad);
   ProgramFolder = programFolder;
   Items = titem_list{};
   Current.reset();

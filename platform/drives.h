@@ -18,6 +18,9 @@ void MapDrive(char letter, std::string_view hostFolder);
 void UnmapDrive(char letter);
 // Back to the defaults: C: is "/", then VORLISK_DRIVES as the environment holds it now.
 void ResetDriveMappings();
+// Why VORLISK_DRIVES cannot be used (naming the variable, its value and the bad mapping), or ""
+// when it can. While it cannot, no drive is mapped: nothing can be searched or washed.
+std::string DriveMappingError();
 
 // "X:\a\b" (absolute Windows text on a mapped drive) to the host path; nullopt for anything else
 // (relative text, UNC names, unmapped letters). "." and ".." components are not resolved here.

@@ -50,12 +50,14 @@ class CliTest : public ::testing::Test {
   // Runs vorlisk-cli --home PROGRAM ARGS with standard input from /dev/null.
   Result Run(std::vector<std::string> args, std::string out = "") const {
     args.insert(args.begin(), {VORLISK_CLI_PATH, "--home", root_ / "c"});
-    std::vector<std::string> env = {"VORLISK_DRIVES=C=" + (root_ / "c") + ";D=" + (root_ / "d"),
-                                    "HOME=" + (root_ / "home"),
-                                    "XDG_DATA_HOME=" + (root_ / "home/data"),
-                                    "XDG_CACHE_HOME=" + (root_ / "home/cache"),
-                                    "XDG_CONFIG_HOME=" + (root_ / "home/config"),
-                                    "XDG_STATE_HOME=" + (root_ / "home/state")};
+    std::vector<std::string> env = {
+        "VORLISK_DRIVES=" +
+            (drives_.empty() ? "C=" + (root_ / "c") + ";D=" + (root_ / "d") : drives_),
+        "HOME=" + (root_ / "home"),
+        "XDG_DATA_HOME=" + (root_ / "home/data"),
+        "XDG_CACHE_HOME=" + (root_ / "home/cache"),
+        "XDG_CONFIG_HOME=" + (root_ / "home/config"),
+        "XDG_STATE_HOME=" + (root_ / "home/state")};
     for (char** e = environ; *e != nullptr; ++e) {
       const std::string entry = *e;
       if (entry.rfind("VORLISK_", 0) != 0 && entry.rfind("HOME=", 0) != 0 &&
@@ -92,6 +94,7 @@ class CliTest : public ::testing::Test {
   std::string Prog(const std::string& rel) const { return root_ / ("c/" + rel); }
 
   test::TempFolder root_;
+  std::string drives_;  // VORLISK_DRIVES when not the usual C: and D:
 };
 
 // Catches a front end whose help or bad-usage exits are wrong.
@@ -213,6 +216,33 @@ TEST_F(CliTest, RegistryImportAndExport) {
   EXPECT_NE(exported.out.find("\"v\"=\"1\""), std::string::npos);
   WriteHostFile(root_ / "bad.reg", "not a registry file\r\n");
   EXPECT_EQ(Run({"reg", "import", root_ / "bad.reg"}).status, 1);
+}
+
+}  // namespace
+}  // namespace vorlisk
+
+namespace vorlisk {
+namespace {
+
+// Catches a drive mapping that fails open: a bad VORLISK_DRIVES left C: as the host root.
+TEST_F(CliTest, AnUnusableDriveMappingEndsEveryCommandBeforeAnythingIsWashed) {
+  const std::string good = "D=" + (root_ / "d");
+  for (const std::string& bad : std::vector<std::string>{
+           "C=relative/path", "C=", "C=~/c", "C=" + (root_ / "missing"), "CC=" + (root_ / "c"), "C",
+           good + ";C=" + (root_ / "c/tmp/a.tmp")}) {
+    drives_ = bad;
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"wash", "--yes"}, {"preview"}, {"reg", "export"}}) {
+      const Result r = Run(args);
+      EXPECT_EQ(r.status, 1) << bad << ' ' << args[0];
+      EXPECT_NE(r.err.find("VORLISK_DRIVES=\"" + bad + "\""), std::string::npos) << r.err;
+      EXPECT_EQ(r.out, "") << bad;
+    }
+  }
+  EXPECT_TRUE(Exists("c/tmp/a.tmp"));
+  EXPECT_TRUE(Exists("d/one.log"));
+  drives_ = good + ";C=" + (root_ / "c") + ";;";  // empty pieces are fine
+  EXPECT_EQ(Run({"preview"}).status, 0);
 }
 
 }  // namespace

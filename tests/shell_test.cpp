@@ -3,11 +3,15 @@
 #include "platform/shell.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "platform/error.h"
@@ -155,6 +159,59 @@ TEST_F(ShellTest, EmptiesTheTrashFoldersOfMountedFileSystems) {
   EXPECT_EQ(Listing(spaced + "/.Trash"), spacedShared);
   EXPECT_EQ(Listing(tmp_ / "fake"), fake);
   ExpectCanaryIntact();
+}
+
+TEST_F(ShellTest, EmptiesATrashAtAnyDepth) {
+  const std::string trash = tmp_ / "home/.local/share/Trash";
+  FillTrash(trash);
+  std::string deep = trash + "/files/deep";
+  for (int level = 0; level < 400; ++level) deep += "/d";
+  WriteText(deep + "/bottom.txt", "bottom");
+  fs::create_directory_symlink(tmp_ / "canary", deep + "/linked");
+  EmptyRecycleBins();
+  EXPECT_TRUE(IsEmptied(trash));
+  ExpectCanaryIntact();
+}
+
+// Runs `body` in a child process with a mount namespace of its own, after bind-mounting `source`
+// at each target: the mounts never outlive the child. False when mounting is not allowed here.
+bool RunWithBindMounts(const std::string& source, const std::vector<std::string>& targets,
+                       const std::function<void()>& body) {
+  const pid_t child = ::fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    const bool root = uid == 0;
+    if (::unshare(root ? CLONE_NEWNS : (CLONE_NEWUSER | CLONE_NEWNS)) != 0) ::_exit(77);
+    if (!root) {
+      // Keep the user's own ids inside the new namespace, so the trash stays the user's.
+      std::ofstream("/proc/self/setgroups") << "deny";
+      std::ofstream("/proc/self/uid_map") << uid << ' ' << uid << " 1";
+      std::ofstream("/proc/self/gid_map") << gid << ' ' << gid << " 1";
+    }
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) ::_exit(77);
+    for (const auto& target : targets)
+      if (::mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) != 0) ::_exit(77);
+    body();
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(ShellTest, NeverEntersAFolderBindMountedIntoTheTrash) {
+  const std::string trash = tmp_ / "home/.local/share/Trash";
+  FillTrash(trash);
+  fs::create_directories(trash + "/files/deeper/mnt");
+  fs::create_directories(trash + "/files/mnt");
+  // The same file system mounted again: only the mount identity tells it apart.
+  if (!RunWithBindMounts(tmp_ / "canary", {trash + "/files/mnt", trash + "/files/deeper/mnt"},
+                         [] { EmptyRecycleBins(); }))
+    GTEST_SKIP() << "bind mounts are not allowed here";
+  ExpectCanaryIntact();
+  EXPECT_FALSE(fs::exists(trash + "/files/a.txt"));
 }
 
 constexpr const char* kEmptyStore =

@@ -9,6 +9,7 @@
 #include "app/main_session.h"
 #include "app/plugins.h"
 #include "app/user_folders.h"
+#include "platform/drives.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
@@ -250,6 +251,9 @@ int main(int argc, char** argv) {
 
   const int status = [&]() -> int {
     try {
+      // An unusable drive mapping ends every command before anything is searched or washed.
+      if (const std::string bad = vorlisk::platform::DriveMappingError(); !bad.empty())
+        throw vorlisk::Error(bad);
       const std::string programFolder = ProgramFolder(o);
       vorlisk::PrepareRegistry(programFolder);
       if (reg->parsed()) {

@@ -1,4 +1,6 @@
 // POSIX only: drive letters of Windows path text mapped to host folders.
+#include <sys/stat.h>
+
 #include <array>
 #include <cstdlib>
 #include <mutex>
@@ -13,6 +15,7 @@ namespace {
 struct DriveTable {
   std::array<std::optional<std::string>, 26> folders;
   bool initialised = false;
+  std::string error;  // why VORLISK_DRIVES cannot be used; no drive is mapped then
 };
 
 std::mutex& TableMutex() {
@@ -37,26 +40,47 @@ std::string NormaliseHostFolder(std::string_view folder) {
   return out;
 }
 
+bool IsFolder(const std::string& hostFolder) {
+  struct stat st {};
+  return ::stat(hostFolder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Reads VORLISK_DRIVES into the table. A mapping that cannot be used (no letter, a relative or
+// empty folder, "~", a folder that does not exist) is an error: a wash must never fall back to
+// the host root that C: would otherwise stand for, so the table then maps no drive at all.
 void LoadDefaults(DriveTable& t) {
   t.folders = {};
+  t.error.clear();
   t.folders['C' - 'A'] = "/";
-  if (const char* env = std::getenv("VORLISK_DRIVES")) {
-    std::string_view rest(env);
-    while (!rest.empty()) {
-      const auto semi = rest.find(';');
-      std::string_view piece = rest.substr(0, semi);
-      rest = semi == std::string_view::npos ? std::string_view() : rest.substr(semi + 1);
-      const auto eq = piece.find('=');
-      if (eq == std::string_view::npos) continue;
-      std::string letter = Trim(piece.substr(0, eq));
-      if (letter.size() == 2 && letter[1] == ':') letter.pop_back();
-      std::string folder = Trim(piece.substr(eq + 1));
-      if (letter.size() != 1 || folder.empty() || folder[0] != '/') continue;
-      const int idx = LetterIndex(letter[0]);
-      if (idx >= 0) t.folders[static_cast<std::size_t>(idx)] = NormaliseHostFolder(folder);
-    }
-  }
   t.initialised = true;
+  const char* env = std::getenv("VORLISK_DRIVES");
+  if (env == nullptr) return;
+  std::string_view rest(env);
+  while (!rest.empty()) {
+    const auto semi = rest.find(';');
+    std::string_view piece = rest.substr(0, semi);
+    rest = semi == std::string_view::npos ? std::string_view() : rest.substr(semi + 1);
+    if (Trim(piece).empty()) continue;
+    const auto eq = piece.find('=');
+    std::string letter = Trim(piece.substr(0, std::min(eq, piece.size())));
+    if (letter.size() == 2 && letter[1] == ':') letter.pop_back();
+    const std::string folder = eq == std::string_view::npos ? "" : Trim(piece.substr(eq + 1));
+    const int idx = letter.size() == 1 ? LetterIndex(letter[0]) : -1;
+    const char* problem = nullptr;
+    if (idx < 0)
+      problem = "names no drive letter";
+    else if (folder.empty() || folder[0] != '/')
+      problem = "needs an absolute host folder";
+    else if (!IsFolder(folder))
+      problem = "names a folder that does not exist";
+    if (problem != nullptr) {
+      t.folders = {};
+      t.error = "VORLISK_DRIVES=\"" + std::string(env) + "\" cannot be used: \"" +
+                std::string(piece) + "\" " + problem;
+      return;
+    }
+    t.folders[static_cast<std::size_t>(idx)] = NormaliseHostFolder(folder);
+  }
 }
 
 DriveTable& Ready() {
@@ -85,6 +109,11 @@ void ResetDriveMappings() {
   LoadDefaults(Table());
 }
 
+std::string DriveMappingError() {
+  std::lock_guard lock(TableMutex());
+  return Ready().error;
+}
+
 std::optional<std::string> DriveMapping(char letter) {
   std::lock_guard lock(TableMutex());
   const int idx = LetterIndex(letter);
@@ -94,7 +123,8 @@ std::optional<std::string> DriveMapping(char letter) {
 
 std::optional<std::string> ToHostPath(std::string_view windowsPath) {
   if (windowsPath.size() < 2 || windowsPath[1] != ':') return std::nullopt;
-  if (windowsPath.size() > 2 && windowsPath[2] != '\\' && windowsPath[2] != '/') return std::nullopt;
+  if (windowsPath.size() > 2 && windowsPath[2] != '\\' && windowsPath[2] != '/')
+    return std::nullopt;
   const auto folder = DriveMapping(windowsPath[0]);
   if (!folder) return std::nullopt;
   std::string rest(windowsPath.substr(std::min<std::size_t>(3, windowsPath.size())));

@@ -10,10 +10,12 @@
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,8 +29,6 @@ namespace vorlisk::platform {
 namespace {
 
 constexpr const char* kDefaultMountTable = "/proc/self/mounts";
-// Deeper folders in a trash are left in place rather than holding a descriptor per level.
-constexpr int kMaxTrashDepth = 256;
 
 // File systems that hold no trash; opening an automount point would mount it.
 constexpr const char* kPseudoFileSystems[] = {
@@ -50,6 +50,14 @@ class Fd {
   }
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
+  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Fd& operator=(Fd&& other) noexcept {
+    if (this != &other) {
+      if (fd_ >= 0) ::close(fd_);
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
   int get() const { return fd_; }
   explicit operator bool() const { return fd_ >= 0; }
 
@@ -92,38 +100,92 @@ std::vector<std::string> EntryNames(int dirFd) {
   return names;
 }
 
-void EmptyFolder(int dirFd, dev_t device, int depth);
+// Where a folder lies: its file system and the mount it was reached through. A bind mount of a
+// folder of the same file system has the device of its surroundings but a mount of its own, so
+// the mount identity tells it apart where the kernel gives one (statx STATX_MNT_ID).
+struct Place {
+  dev_t device = 0;
+  ino_t inode = 0;
+  uint64_t mount = 0;  // 0: unknown, the device alone decides
+  bool operator==(const Place&) const = default;
+};
 
-// Removes one entry of a trash folder: a folder with its contents, anything else (links
-// included) as itself. Failures are ignored.
-void RemoveEntry(int dirFd, const std::string& name, dev_t device, int depth) {
-  struct stat st {};
-  if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return;
-  if (!S_ISDIR(st.st_mode)) {
-    ::unlinkat(dirFd, name.c_str(), 0);
-    return;
-  }
-  if (st.st_dev != device || depth >= kMaxTrashDepth) return;
-  const Fd sub = OpenSubfolder(dirFd, name);
-  struct stat opened {};
-  if (!sub || !StatOf(sub.get(), opened) || opened.st_dev != device) return;
-  // A trashed read-only folder of ours must be writable to be emptied.
-  if (opened.st_uid == ::geteuid() && (opened.st_mode & S_IRWXU) != S_IRWXU)
-    ::fchmod(sub.get(), (opened.st_mode & 07777) | S_IRWXU);
-  EmptyFolder(sub.get(), device, depth + 1);
-  ::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR);
+std::optional<Place> PlaceOf(int dirFd, const char* name, int flags) {
+  struct statx sx {};
+  if (::statx(dirFd, name, flags | AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_MNT_ID, &sx) != 0)
+    return std::nullopt;
+  Place p;
+  p.device = ::makedev(sx.stx_dev_major, sx.stx_dev_minor);
+  p.inode = sx.stx_ino;
+  if (sx.stx_mask & STATX_MNT_ID) p.mount = sx.stx_mnt_id;
+  return p;
 }
 
-void EmptyFolder(int dirFd, dev_t device, int depth) {
-  for (const std::string& name : EntryNames(dirFd)) RemoveEntry(dirFd, name, device, depth);
+bool SameMount(const Place& a, const Place& b) {
+  return a.device == b.device && a.mount == b.mount;
+}
+
+// One folder on the way down from the folder being emptied: where it is, its name in its parent
+// and the entries still to look at.
+struct Level {
+  Place place;
+  std::string name;
+  std::vector<std::string> pending;
+};
+
+// Empties a folder of a trash, at any depth, holding one descriptor at a time: the walk goes down
+// by name (never through a link) and back up through "..", which must be the folder it came from.
+// Folders of another mount (a file system or a bind mount placed inside the trash) are never
+// entered; what cannot be removed stays. Failures are ignored.
+void EmptyFolder(int topFd) {
+  const auto top = PlaceOf(topFd, "", AT_EMPTY_PATH);
+  if (!top) return;
+  Fd current(::dup(topFd));
+  if (!current) return;
+  std::vector<Level> path;
+  path.push_back({*top, {}, EntryNames(current.get())});
+  while (!path.empty()) {
+    Level& level = path.back();
+    if (level.pending.empty()) {
+      // This folder is done: back to its parent, then remove it there (kept if not empty).
+      if (path.size() == 1) return;
+      const std::string name = level.name;
+      Fd parent(::openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      path.pop_back();
+      const auto up = parent ? PlaceOf(parent.get(), "", AT_EMPTY_PATH) : std::nullopt;
+      if (!up || !(*up == path.back().place)) return;  // moved meanwhile: stop here
+      ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR);
+      current = std::move(parent);
+      continue;
+    }
+    const std::string name = std::move(level.pending.back());
+    level.pending.pop_back();
+    struct stat st {};
+    if (::fstatat(current.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISDIR(st.st_mode)) {
+      ::unlinkat(current.get(), name.c_str(), 0);
+      continue;
+    }
+    if (::unlinkat(current.get(), name.c_str(), AT_REMOVEDIR) == 0) continue;  // was empty
+    const auto where = PlaceOf(current.get(), name.c_str(), 0);
+    if (!where || !SameMount(*where, *top)) continue;  // a mount inside the trash
+    Fd sub = OpenSubfolder(current.get(), name);
+    const auto opened = sub ? PlaceOf(sub.get(), "", AT_EMPTY_PATH) : std::nullopt;
+    if (!opened || !(*opened == *where)) continue;
+    // A trashed read-only folder of ours must be writable to be emptied.
+    struct stat own {};
+    if (StatOf(sub.get(), own) && own.st_uid == ::geteuid() && (own.st_mode & S_IRWXU) != S_IRWXU)
+      ::fchmod(sub.get(), (own.st_mode & 07777) | S_IRWXU);
+    path.push_back({*opened, name, EntryNames(sub.get())});
+    current = std::move(sub);
+  }
 }
 
 // Empties files/, info/ and expunged/ of one trash; the folders themselves stay.
 void EmptyTrash(int trashFd) {
   for (const char* part : {"files", "info", "expunged"}) {
     const Fd sub = OpenSubfolder(trashFd, part);
-    struct stat st {};
-    if (sub && StatOf(sub.get(), st)) EmptyFolder(sub.get(), st.st_dev, 0);
+    if (sub) EmptyFolder(sub.get());
   }
 }
 

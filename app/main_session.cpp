@@ -223,6 +223,7 @@ std::vector<std::string> MainSession::ExpandRegistry(int32_t row) {
 }
 
 void MainSession::WashOneEntry(bool previewOnly, bool registry) {
+  if (RunInProgress()) return;
   Hourglass hourglass(ui_.Cursor);
   CheckList& entries = registry ? ChListBoxRegister : ChListBoxFolder;
   const int32_t row = entries.Selected();
@@ -249,6 +250,7 @@ void MainSession::WashFolderEntry(bool previewOnly) { WashOneEntry(previewOnly, 
 void MainSession::WashRegistryEntry(bool previewOnly) { WashOneEntry(previewOnly, true); }
 
 void MainSession::WashCurrentItem(bool previewOnly) {
+  if (RunInProgress()) return;
   Hourglass hourglass(ui_.Cursor);
   const int32_t item = ChListBoxItem.Selected();
   if (item < 0 || !Current) return;
@@ -277,6 +279,7 @@ void MainSession::WashCurrentItem(bool previewOnly) {
 }
 
 void MainSession::WashCheckedItems(bool previewOnly) {
+  if (RunInProgress()) return;
   if (Settings.PromptBefore && !previewOnly && !Ask("Do you want to wash all the items selected?"))
     return;
   Hourglass hourglass(ui_.Cursor);
@@ -313,6 +316,8 @@ void MainSession::WashCheckedItems(bool previewOnly) {
 }
 
 void MainSession::MenuWashClick(int32_t tag) {
+  // The menu's entries are disabled while a run is in progress, and so is changing the selection.
+  if (RunInProgress()) return;
   if (tag < 100) {
     WashCheckedItems(false);
     return;
@@ -322,6 +327,7 @@ void MainSession::MenuWashClick(int32_t tag) {
 }
 
 void MainSession::btnWashSingleClick() {
+  if (RunInProgress()) return;
   const int32_t item = ChListBoxItem.Selected();
   if (item < 0) return;
   if (Current && Current->Item.IsSpecial) {

@@ -29,6 +29,8 @@ struct UiCallbacks {
   std::function<void(PreviewDialog& dialog)> ShowPreview;
   // The application's standard error box, for errors that cannot be passed on to the caller.
   std::function<void(const std::string& message)> ShowError;
+  // A passing note in the notification area, never a box: how a timed wash reports its error.
+  std::function<void(const std::string& message)> TrayNote;
 };
 
 // One entry of the tray's Wash submenu.
@@ -64,6 +66,8 @@ class MainSession {
   CheckList ChListBoxFolder;
   CheckList ChListBoxRegister;
   std::vector<TrayMenuEntry> MenuWash;
+  // The error of the last timed wash that failed, reported once; cleared by one that succeeds.
+  std::string TimedWashError;
 
   bool IsEnabled(const std::string& control) const;
   void SetEnabled(const std::string& control, bool enabled) { enabled_[control] = enabled; }
@@ -86,6 +90,9 @@ class MainSession {
   void SaveOrderFile();  // as at the end of a session: order file written anew
 
   // ---- wash runs ----
+  // Every command that starts a wash or a preview does nothing while a run is in progress (a
+  // preview dialog open, a wash running), exactly as its disabled control would: a tray entry or
+  // a hot key arriving then never washes what the user is still unticking.
   void EnableWashControls(bool enabled);
   bool ConfirmClean(const std::string& subject);
   void WashFolderEntry(bool previewOnly);

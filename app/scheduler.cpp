@@ -34,14 +34,23 @@ bool TimerTick(MainSession& session, const std::function<Clock::time_point()>& n
   if (!session.Settings.Schedule.Has(byEveryHour) || session.RunInProgress()) return false;
   if (!TimedWashDue(session.Settings.Minutes, session.Settings.LastScheduledWash, now()))
     return false;
-  // A wash that fails still moves the due time, so a lasting fault (an unwritable log, say) is
-  // reported once per interval rather than at every tick.
+  // An error of the timed wash is swallowed and the due time stays, so the next tick tries
+  // again. Nobody is at the screen to close a box: the error goes to the notification area,
+  // once until a timed wash succeeds or the error changes.
+  std::string error;
   try {
     AutomaticWash(session);
+  } catch (const std::exception& e) {
+    error = e.what();
   } catch (...) {
-    session.Settings.LastScheduledWash = now();
-    throw;
+    error = "The timed wash failed.";
   }
+  if (!error.empty()) {
+    if (error != session.TimedWashError && session.Ui().TrayNote) session.Ui().TrayNote(error);
+    session.TimedWashError = error;
+    return false;
+  }
+  session.TimedWashError.clear();
   session.Settings.LastScheduledWash = now();
   return true;
 }

@@ -27,7 +27,9 @@ bool TimedWashDue(int32_t minutes, Clock::time_point last, Clock::time_point now
 
 // One timer tick: nothing without byEveryHour in the schedule, nothing while a run is in
 // progress (the due time stays); when due, the automatic wash, then LastScheduledWash = the time
-// after the run. Returns whether it washed.
+// after the run. A wash that fails throws nothing and keeps the due time; its error goes to the
+// TrayNote callback once (until a timed wash succeeds or the error changes). Returns whether it
+// washed.
 bool TimerTick(MainSession& session, const std::function<Clock::time_point()>& now = Clock::now);
 
 // First activation of the main window: with "Auto Run" on and byStart in the schedule, the

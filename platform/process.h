@@ -8,14 +8,16 @@ namespace vorlisk::platform {
 
 // The program folder as Windows text with a trailing "\", from a host folder (made absolute, links
 // resolved). A folder outside every mapped drive gets a drive letter of its own (see drives.h).
-// Empty text when the folder does not exist.
+// Empty text when the folder does not exist, or when its path holds a "\" or a control character,
+// which Windows text cannot carry.
 std::string ProgramFolderFromHost(std::string_view hostFolder);
 
 // The folder of the running executable, as ProgramFolderFromHost gives it.
 std::string ExecutableProgramFolder();
 
 // A host path given by the user (absolute or relative to the working folder; the file itself need
-// not exist, its folder must) as Windows text. Empty text when its folder does not exist.
+// not exist, its folder must) as Windows text. Empty text when its folder does not exist, or when
+// the path holds a "\" or a control character: "a\b.txt" is one host file, never "a" then "b.txt".
 std::string WindowsPathFromHost(std::string_view hostPath);
 
 // Whether the standard input is a terminal a question can be asked on.

@@ -218,12 +218,6 @@ TEST_F(CliTest, RegistryImportAndExport) {
   EXPECT_EQ(Run({"reg", "import", root_ / "bad.reg"}).status, 1);
 }
 
-}  // namespace
-}  // namespace vorlisk
-
-namespace vorlisk {
-namespace {
-
 // Catches a drive mapping that fails open: a bad VORLISK_DRIVES left C: as the host root.
 TEST_F(CliTest, AnUnusableDriveMappingEndsEveryCommandBeforeAnythingIsWashed) {
   const std::string good = "D=" + (root_ / "d");
@@ -243,6 +237,35 @@ TEST_F(CliTest, AnUnusableDriveMappingEndsEveryCommandBeforeAnythingIsWashed) {
   EXPECT_TRUE(Exists("d/one.log"));
   drives_ = good + ";C=" + (root_ / "c") + ";;";  // empty pieces are fine
   EXPECT_EQ(Run({"preview"}).status, 0);
+}
+
+// Catches a host FILE whose "\" was read as a Windows separator: "a\plug.txt" imported a/plug.txt.
+TEST_F(CliTest, FileArgumentsAreHostPaths) {
+  WriteHostFile(root_ / "d/a\\plug.txt", test::ItemFileText({{.Name = "Wanted"}}));
+  WriteHostFile(root_ / "d/a/plug.txt", test::ItemFileText({{.Name = "Other"}}));
+  WriteHostFile(root_ / "d/a/t.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n");
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"import", root_ / "d/a\\plug.txt"},
+                                             {"reg", "import", root_ / "d/a\\t.reg"},
+                                             {"export", root_ / "d/a\\out.txt"}}) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_NE(r.err.find("host path"), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(Exists("c/plugin/plug.txt"));
+  EXPECT_FALSE(Exists("d/a/out.txt"));
+  EXPECT_EQ(Run({"list"}).out.find("Other"), std::string::npos);
+}
+
+// Catches a front end that skips the closing steps: "Delete Log On Exit" never applied.
+TEST_F(CliTest, AWashEndsWithTheClosingStepsOfTheWindow) {
+  Settings("[Log]\r\nWrite to Log=1\r\nDelete Log On Exit=1\r\n");
+  EXPECT_EQ(Run({"wash", "Temp files", "--folder", "0"}).status, 0);
+  EXPECT_FALSE(Exists("c/tmp/a.tmp"));
+  EXPECT_FALSE(Exists("c/log.htm"));
+  Settings("[Log]\r\nWrite to Log=1\r\nDelete Log On Exit=0\r\n");
+  EXPECT_EQ(Run({"wash", "Temp files", "--folder", "0"}).status, 0);
+  EXPECT_TRUE(Exists("c/log.htm"));
 }
 
 }  // namespace

@@ -366,7 +366,19 @@ TEST_F(SessionTest, NoAutomaticWashStartsWhileAPreviewIsOpen) {
     EXPECT_TRUE(AllWashControls(false));
     AutomaticWash(*session);
     EXPECT_FALSE(TimerTick(*session));
-    EXPECT_TRUE(DataExists("tmp/a.tmp"));
+    // Nor any command a tray entry, a hot key or a stray click could start meanwhile.
+    const int before = shown;
+    session->MenuWashClick(-1);
+    session->MenuWashClick(103);
+    session->WashCheckedItems(false);
+    session->WashCheckedItems(true);
+    session->btnWashSingleClick();
+    session->WashCurrentItem(false);
+    session->WashFolderEntry(false);
+    session->WashRegistryEntry(false);
+    EXPECT_EQ(shown, before);
+    EXPECT_TRUE(DataExists("tmp/a.tmp") && DataExists("logs/z.log"));
+    EXPECT_TRUE(platform::Registry().KeyExists("\\Software\\Test\\Keys"));
   };
   session->WashCheckedItems(true);
   EXPECT_EQ(shown, 1);
@@ -487,8 +499,12 @@ TEST_F(SessionTest, StartAndShutdownTriggersFollowTheirSettings) {
   EXPECT_EQ(errors.size(), 1u);
 }
 
-// Catches a failed timed wash that retries at every tick instead of at the next due time.
-TEST_F(SessionTest, ATimedWashThatFailsStillMovesTheDueTime) {
+// Catches a failed timed wash that escapes the timer as an error box, moves the due time, or
+// reports the same error at every tick.
+TEST_F(SessionTest, ATimedWashThatFailsIsReportedOnceInTheTrayAndKeepsItsDueTime) {
+  std::vector<std::string> notes;
+  ui.TrayNote = [&](const std::string& m) { notes.push_back(m); };
+  Restart();
   Start(false, true);
   std::filesystem::create_directories(Program.Host("log.htm"));
   session->Settings.Schedule.Include(byEveryHour);
@@ -496,10 +512,20 @@ TEST_F(SessionTest, ATimedWashThatFailsStillMovesTheDueTime) {
   const auto start = Clock::now();
   session->Settings.LastScheduledWash = start;
   EXPECT_FALSE(TimerTick(*session, [&] { return start + std::chrono::minutes(9); }));
-  const auto due = start + std::chrono::minutes(10);
-  EXPECT_THROW(TimerTick(*session, [&] { return due; }), Error);
-  EXPECT_EQ(session->Settings.LastScheduledWash, due);
+  for (int minute : {10, 11, 12})
+    EXPECT_FALSE(TimerTick(*session, [&] { return start + std::chrono::minutes(minute); }));
+  EXPECT_EQ(session->Settings.LastScheduledWash, start);
+  EXPECT_EQ(notes.size(), 1u);
+  EXPECT_TRUE(errors.empty());
   EXPECT_TRUE(AllWashControls(true));
+  EXPECT_TRUE(DataExists("tmp/a.tmp"));
+  // Once the log can be written again, the next tick washes and moves the due time.
+  std::filesystem::remove(Program.Host("log.htm"));
+  const auto later = start + std::chrono::minutes(13);
+  EXPECT_TRUE(TimerTick(*session, [&] { return later; }));
+  EXPECT_EQ(session->Settings.LastScheduledWash, later);
+  EXPECT_FALSE(DataExists("tmp/a.tmp"));
+  EXPECT_EQ(notes.size(), 1u);
 }
 
 // ---- the user's folders in the registry --------------------------------------------------------

@@ -181,6 +181,10 @@ int RunCheck(MainSession& session, const Options& o, bool checked) {
 }
 
 std::string HostFileArgument(const std::string& hostPath) {
+  // FILE is a host path: a "\" in it is part of a name, which Windows text cannot carry.
+  if (hostPath.find_first_of("\\") != std::string::npos)
+    throw UsageError{"FILE is a host path, and a host name holding \"\\\" cannot be used: " +
+                     hostPath};
   const std::string windows = vorlisk::platform::WindowsPathFromHost(hostPath);
   if (windows.empty()) throw UsageError{"No such folder for " + hostPath};
   return windows;
@@ -279,7 +283,18 @@ int main(int argc, char** argv) {
         RunCommand(session, o, true);
         return kExitDone;
       }
-      if (wash->parsed()) return RunWash(session, o);
+      if (wash->parsed()) {
+        // The closing steps of the window ("Delete Log On Exit"), also after a failed wash.
+        int washed = kExitError;
+        try {
+          washed = RunWash(session, o);
+        } catch (...) {
+          session.Close();
+          throw;
+        }
+        session.Close();
+        return washed;
+      }
       if (check->parsed()) return RunCheck(session, o, true);
       if (uncheck->parsed()) return RunCheck(session, o, false);
       if (import->parsed()) {

@@ -10,10 +10,20 @@
 
 namespace vorlisk::platform {
 
+namespace {
+// A host name that Windows text cannot carry: a "\" would be read as a separator, naming another
+// file altogether; a control character would break the lines the name is shown in.
+bool HoldsNoWindowsName(std::string_view hostPath) {
+  for (const char c : hostPath)
+    if (c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return true;
+  return false;
+}
+}  // namespace
+
 std::string ProgramFolderFromHost(std::string_view hostFolder) {
   char resolved[PATH_MAX];
   const std::string folder(hostFolder);
-  if (::realpath(folder.c_str(), resolved) == nullptr) return {};
+  if (::realpath(folder.c_str(), resolved) == nullptr || HoldsNoWindowsName(resolved)) return {};
   std::string windows = ToWindowsPathMappingIfNeeded(resolved);
   if (windows.empty()) return {};
   if (windows.back() != '\\') windows += '\\';
@@ -33,9 +43,11 @@ std::string WindowsPathFromHost(std::string_view hostPath) {
   std::string path(hostPath);
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   const auto slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  const std::string folder =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   const std::string windowsFolder = ProgramFolderFromHost(folder);
+  if (HoldsNoWindowsName(name)) return {};
   if (windowsFolder.empty() || name.empty() || name == "." || name == "..") return windowsFolder;
   return windowsFolder + name;
 }

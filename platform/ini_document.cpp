@@ -109,7 +109,7 @@ IniDocument IniDocument::Parse(std::string_view text) {
   while (pos < text.size()) {
     const auto end = text.find_first_of("\r\n", pos);
     std::string body(text.substr(pos, end == std::string_view::npos ? end : end - pos));
-    std::string eol;
+    std::string_view eol;
     if (end == std::string_view::npos) {
       pos = text.size();
     } else {
@@ -120,12 +120,12 @@ IniDocument IniDocument::Parse(std::string_view text) {
     if (auto name = SectionNameOf(body)) {
       Section section;
       section.header.text = std::move(body);
-      section.header.eol = std::move(eol);
+      section.header.eol = std::string(eol);
       section.name = std::move(*name);
       doc.sections_.push_back(std::move(section));
     } else {
       auto& lines = doc.sections_.empty() ? doc.preamble_ : doc.sections_.back().lines;
-      lines.push_back(MakeLine(std::move(body), std::move(eol)));
+      lines.push_back(MakeLine(std::move(body), std::string(eol)));
     }
   }
   doc.ReindexSections();

@@ -1,5 +1,6 @@
 #include "engine/folder_entries.h"
 
+#include <algorithm>
 #include <array>
 
 #include "engine/find_file.h"
@@ -68,13 +69,36 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
 
 namespace {
 
-// SecureErase with the folders reached through the remover.
-bool SecureErase(platform::FileRemover& remover, std::string_view path) {
+// One pass of the pattern over the data of the file, in blocks of kSecureEraseBlock from the start
+// of each run of data; the last block of data that ends the file is written in full, so the
+// file grows to the next whole block. Holes are left alone. The pass is flushed to the device:
+// data overwritten only in the system's cache would be dropped unwritten with the file.
+bool OverwriteData(platform::FileWriter& writer) {
   static const std::array<char, kSecureEraseBlock> kPattern = [] {
     std::array<char, kSecureEraseBlock> a{};
     a.fill('A');
     return a;
   }();
+  const uint64_t size = writer.Size();
+  for (auto data = writer.NextData(0); data && data->length > 0;
+       data = writer.NextData(data->offset + data->length)) {
+    const uint64_t end = data->offset + data->length;
+    const bool endsFile = end >= size;
+    for (uint64_t at = data->offset; at < end; at += kSecureEraseBlock) {
+      const std::size_t block =
+          endsFile ? kSecureEraseBlock
+                   : static_cast<std::size_t>(std::min<uint64_t>(kSecureEraseBlock, end - at));
+      // A block that cannot be written (a full disk) ends the overwrite; the file stays and the
+      // erase fails rather than reporting a success.
+      if (!writer.WriteAt(at, kPattern.data(), block)) return false;
+    }
+    if (endsFile) break;
+  }
+  return writer.Flush();
+}
+
+// SecureErase with the folders reached through the remover.
+bool SecureErase(platform::FileRemover& remover, std::string_view path) {
   const auto status = remover.Status(path);
   if (!status || !status->isFile) return false;
   // A link is only removed: its target is not ours to overwrite. A file with more hard links keeps
@@ -83,14 +107,10 @@ bool SecureErase(platform::FileRemover& remover, std::string_view path) {
     return remover.Remove(path) == platform::DeleteOutcome::Deleted;
 
   {
+    // Not opened when the file could not be deleted afterwards: a failed erase keeps the file
+    // as it was. A failed flush fails the erase, and the file stays.
     auto writer = remover.OpenForOverwrite(path);
-    if (!writer) return false;  // read-only, locked, or changed into a link meanwhile
-    const uint64_t size = writer->Size();
-    for (uint64_t at = 0; size >= 1 && at < size; at += kSecureEraseBlock) {
-      // A block that cannot be written (a full disk) ends the overwrite; the file stays and the
-      // erase fails rather than reporting a success.
-      if (!writer->WriteAt(at, kPattern.data(), kPattern.size())) return false;
-    }
+    if (!writer || !OverwriteData(*writer)) return false;
   }
   return remover.Remove(path) == platform::DeleteOutcome::Deleted;
 }

@@ -97,22 +97,53 @@ bool OverwriteData(platform::FileWriter& writer) {
   return writer.Flush();
 }
 
+std::function<void(std::string_view)>& SecureEraseHook() {
+  static std::function<void(std::string_view)> hook;
+  return hook;
+}
+
+// What erasing one file came to. Missing: there was no file to erase (it vanished since the
+// preview, or between the looks taken here); such a line is neither counted nor logged.
+enum class EraseOutcome { Erased, Missing, Failed };
+
+EraseOutcome OutcomeOf(platform::DeleteOutcome removed) {
+  switch (removed) {
+    case platform::DeleteOutcome::Deleted:
+      return EraseOutcome::Erased;
+    case platform::DeleteOutcome::Missing:
+      return EraseOutcome::Missing;
+    default:
+      return EraseOutcome::Failed;
+  }
+}
+
+// QuickErase with the folders reached through the remover. The deletion itself tells a file that
+// vanished apart from one that could not be deleted.
+EraseOutcome QuickErase(platform::FileRemover& remover, std::string_view path) {
+  return OutcomeOf(remover.Remove(path, true));
+}
+
 // SecureErase with the folders reached through the remover.
-bool SecureErase(platform::FileRemover& remover, std::string_view path) {
+EraseOutcome SecureErase(platform::FileRemover& remover, std::string_view path) {
   const auto status = remover.Status(path);
-  if (!status || !status->isFile) return false;
+  if (!status || !status->isFile) return EraseOutcome::Missing;
   // A link is only removed: its target is not ours to overwrite. A file with more hard links keeps
   // its data under the other names, so overwriting it would destroy those: only this name goes.
-  if (status->isLink || status->linkCount > 1)
-    return remover.Remove(path) == platform::DeleteOutcome::Deleted;
+  if (status->isLink || status->linkCount > 1) return OutcomeOf(remover.Remove(path));
 
+  if (SecureEraseHook()) SecureEraseHook()(path);
   {
     // Not opened when the file could not be deleted afterwards: a failed erase keeps the file
     // as it was. A failed flush fails the erase, and the file stays.
     auto writer = remover.OpenForOverwrite(path);
-    if (!writer || !OverwriteData(*writer)) return false;
+    if (!writer) {
+      // Why it did not open: a file gone since the look above is missing, not locked.
+      const auto now = remover.Status(path);
+      return now && now->isFile ? EraseOutcome::Failed : EraseOutcome::Missing;
+    }
+    if (!OverwriteData(*writer)) return EraseOutcome::Failed;
   }
-  return remover.Remove(path) == platform::DeleteOutcome::Deleted;
+  return OutcomeOf(remover.Remove(path));
 }
 
 }  // namespace
@@ -120,16 +151,21 @@ bool SecureErase(platform::FileRemover& remover, std::string_view path) {
 bool QuickErase(std::string_view path) {
   // The read-only bit is cleared (never through a link, whose target is not ours), all other
   // bits stay, then the file is deleted.
-  return platform::FileRemover().Remove(path, true) == platform::DeleteOutcome::Deleted;
+  platform::FileRemover remover;
+  return QuickErase(remover, path) == EraseOutcome::Erased;
 }
 
 bool SecureErase(std::string_view path) {
   platform::FileRemover remover;
-  return SecureErase(remover, path);
+  return SecureErase(remover, path) == EraseOutcome::Erased;
 }
 
 bool EraseFile(std::string_view path, bool quick) {
   return quick ? QuickErase(path) : SecureErase(path);
+}
+
+void SetSecureEraseHookForTesting(std::function<void(std::string_view)> hook) {
+  SecureEraseHook() = std::move(hook);
 }
 
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
@@ -138,26 +174,10 @@ WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
   platform::FileRemover remover;
   for (const auto& line : lines) {
     if (!line.Checked) continue;
-    bool success = false;
-    if (quick) {
-      // The quick erase looks at the file once: the deletion itself tells a vanished file apart.
-      switch (remover.Remove(line.Text)) {
-        case platform::DeleteOutcome::Missing:
-          continue;
-        case platform::DeleteOutcome::Deleted:
-          success = true;
-          break;
-        case platform::DeleteOutcome::ReadOnly:
-          success = remover.Remove(line.Text, true) == platform::DeleteOutcome::Deleted;
-          break;
-        case platform::DeleteOutcome::Failed:
-          break;
-      }
-    } else {
-      const auto status = remover.Status(line.Text);
-      if (!status || !status->isFile) continue;
-      success = SecureErase(remover, line.Text);
-    }
+    const EraseOutcome outcome =
+        quick ? QuickErase(remover, line.Text) : SecureErase(remover, line.Text);
+    if (outcome == EraseOutcome::Missing) continue;
+    bool success = outcome == EraseOutcome::Erased;
     const char* note = "";
     if (success) {
       ++counts.Success;

@@ -457,5 +457,31 @@ TEST_F(FolderEntriesTest, WashCountsAndLogsEachTickedExistingFile) {
   }
 }
 
+// A file that vanishes between the wash's first look and its erasure (another program removed it,
+// or put a folder in its place) is skipped like one that vanished before the wash.
+TEST_F(FolderEntriesTest, AFileThatVanishesWhileBeingErasedIsSkipped) {
+  for (const char* f : {"gone.tmp", "folder.tmp", "kept.tmp"}) WriteHostFile(drive_.Host(f), "x");
+  SetSecureEraseHookForTesting([this](std::string_view path) {
+    if (path == drive_.Win("gone.tmp")) fs::remove(drive_.Host("gone.tmp"));
+    if (path == drive_.Win("folder.tmp")) {
+      fs::remove(drive_.Host("folder.tmp"));
+      fs::create_directory(drive_.Host("folder.tmp"));
+    }
+  });
+  tWashLog log(drive_.Root());
+  log.BeginLogRun({2004, 3, 7, 13, 5, 9});
+  const WashCounts counts = WashFileLines({{drive_.Win("gone.tmp"), true},
+                                           {drive_.Win("folder.tmp"), true},
+                                           {drive_.Win("kept.tmp"), true}},
+                                          false, &log, {});
+  log.EndLogRun();
+  SetSecureEraseHookForTesting(nullptr);
+  EXPECT_EQ(counts.Success, 1);
+  EXPECT_EQ(counts.Fails, 0) << "a vanished file counted as locked";
+  EXPECT_EQ(test::LogRows(drive_.Read("log.htm")),
+            (std::vector<std::string>{"Secure|Success|T:\\kept.tmp|&nbsp;"}));
+  EXPECT_TRUE(fs::is_directory(drive_.Host("folder.tmp")));
+}
+
 }  // namespace
 }  // namespace vorlisk

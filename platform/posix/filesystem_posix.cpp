@@ -336,10 +336,12 @@ DeleteOutcome DeleteExistingAt(int dirFd, const char* name, bool clearReadOnly) 
     if (!clearReadOnly) return DeleteOutcome::ReadOnly;
     // AT_SYMLINK_NOFOLLOW: should a link have taken the file's place meanwhile, nothing changes.
     if (::fchmodat(dirFd, name, (st.st_mode | S_IWUSR) & 07777, AT_SYMLINK_NOFOLLOW) != 0)
-      return DeleteOutcome::Failed;
+      return errno == ENOENT ? DeleteOutcome::Missing : DeleteOutcome::Failed;
   }
-  // unlinkat without AT_REMOVEDIR never removes a folder and removes a link itself.
-  return ::unlinkat(dirFd, name, 0) == 0 ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
+  // unlinkat without AT_REMOVEDIR never removes a folder and removes a link itself. A file gone
+  // since the look above is missing, not a failure.
+  if (::unlinkat(dirFd, name, 0) == 0) return DeleteOutcome::Deleted;
+  return errno == ENOENT ? DeleteOutcome::Missing : DeleteOutcome::Failed;
 }
 
 // Would unlinkat(dirFd, <file>) be allowed for this process? The folder must be writable and

@@ -102,9 +102,11 @@ std::function<void(std::string_view)>& SecureEraseHook() {
   return hook;
 }
 
-// What erasing one file came to. Missing: there was no file to erase (it vanished since the
-// preview, or between the looks taken here); such a line is neither counted nor logged.
-enum class EraseOutcome { Erased, Missing, Failed };
+// What erasing one file came to. NameRemoved: a secure erase of a file with other hard links
+// removed this name only; the data stays under the others. Missing: there was no file to erase
+// (it vanished since the preview, or between the looks taken here); such a line is neither
+// counted nor logged.
+enum class EraseOutcome { Erased, NameRemoved, Missing, Failed };
 
 EraseOutcome OutcomeOf(platform::DeleteOutcome removed) {
   switch (removed) {
@@ -129,7 +131,11 @@ EraseOutcome SecureErase(platform::FileRemover& remover, std::string_view path) 
   if (!status || !status->isFile) return EraseOutcome::Missing;
   // A link is only removed: its target is not ours to overwrite. A file with more hard links keeps
   // its data under the other names, so overwriting it would destroy those: only this name goes.
-  if (status->isLink || status->linkCount > 1) return OutcomeOf(remover.Remove(path));
+  if (status->isLink) return OutcomeOf(remover.Remove(path));
+  if (status->linkCount > 1) {
+    const EraseOutcome removed = OutcomeOf(remover.Remove(path));
+    return removed == EraseOutcome::Erased ? EraseOutcome::NameRemoved : removed;
+  }
 
   if (SecureEraseHook()) SecureEraseHook()(path);
   {
@@ -157,7 +163,8 @@ bool QuickErase(std::string_view path) {
 
 bool SecureErase(std::string_view path) {
   platform::FileRemover remover;
-  return SecureErase(remover, path) == EraseOutcome::Erased;
+  const EraseOutcome outcome = SecureErase(remover, path);
+  return outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
 }
 
 bool EraseFile(std::string_view path, bool quick) {
@@ -177,9 +184,11 @@ WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
     const EraseOutcome outcome =
         quick ? QuickErase(remover, line.Text) : SecureErase(remover, line.Text);
     if (outcome == EraseOutcome::Missing) continue;
-    bool success = outcome == EraseOutcome::Erased;
+    bool success = outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
     const char* note = "";
     if (success) {
+      // The row must not claim the data overwritten: it stays under the file's other names.
+      if (outcome == EraseOutcome::NameRemoved) note = "Hard Link: name removed";
       ++counts.Success;
     } else if (IndexOfSpecificFile(specificFiles, line.Text) >= 0) {
       success = true;

@@ -483,5 +483,29 @@ TEST_F(FolderEntriesTest, AFileThatVanishesWhileBeingErasedIsSkipped) {
   EXPECT_TRUE(fs::is_directory(drive_.Host("folder.tmp")));
 }
 
+// A secure erase of a file with other hard links removes only this name and leaves the data to
+// the others: its row says so, rather than passing for an overwrite. A quick erase removes a name
+// whatever the links, and its row needs no note.
+TEST_F(FolderEntriesTest, ASecureEraseThatRemovedOnlyAHardLinkSaysSoInItsRow) {
+  const std::string other = drive_.Host("other.txt");
+  for (const bool quick : {false, true}) {
+    WriteHostFile(other, "shared bytes");
+    fs::create_hard_link(other, drive_.Host("line.txt"));
+    tWashLog log(drive_.Root());
+    log.BeginLogRun({2004, 3, 7, 13, 5, 9});
+    const WashCounts counts = WashFileLines({{drive_.Win("line.txt"), true}}, quick, &log, {});
+    log.EndLogRun();
+    EXPECT_EQ(counts.Success, 1) << quick;
+    EXPECT_FALSE(drive_.Exists("line.txt")) << quick;
+    EXPECT_EQ(ReadHostFile(other), "shared bytes") << quick;
+    EXPECT_EQ(test::LogRows(drive_.Read("log.htm")),
+              (std::vector<std::string>{quick ? "Quick|Success|T:\\line.txt|&nbsp;"
+                                              : "Secure|Success|T:\\line.txt|Hard Link: name "
+                                                "removed"}))
+        << quick;
+    fs::remove(drive_.Host("log.htm"));
+  }
+}
+
 }  // namespace
 }  // namespace vorlisk

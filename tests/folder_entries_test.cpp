@@ -278,6 +278,19 @@ TEST_F(FolderEntriesTest, SecureEraseLeavesAFileItCouldNotDeleteAsItWas) {
   }
 }
 
+// The same without root, for the user's own folder made read-only.
+TEST_F(FolderEntriesTest, SecureEraseInAFolderTheUserMayNotWriteLeavesTheFileAsItWas) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write any folder (covered above)";
+  WriteHostFile(drive_.Host("box/kept.bin"), "kept bytes");
+  ASSERT_EQ(::chmod(drive_.Host("box").c_str(), 0555), 0);
+  const WashCounts counts =
+      WashFileLines({{drive_.Win("box\\kept.bin"), true}}, false, nullptr, {});
+  ::chmod(drive_.Host("box").c_str(), 0755);
+  EXPECT_EQ(counts.Fails, 1);
+  EXPECT_TRUE(ReadHostFile(drive_.Host("box/kept.bin")) == "kept bytes")
+      << "overwritten, then kept";
+}
+
 // The same as root: an immutable or append-only folder keeps its files from everyone.
 TEST_F(FolderEntriesTest, SecureEraseLeavesAFileOfAnImmutableFolderAsItWas) {
   for (const int flag : {FS_IMMUTABLE_FL, FS_APPEND_FL}) {

@@ -226,10 +226,10 @@ class PosixFileWriter final : public FileWriter {
 
   bool Flush() override {
     if (posix::WriteFault() == "flush") return false;
-    int rc;
-    while ((rc = ::fdatasync(fd_)) != 0 && errno == EINTR) {
+    for (;;) {
+      if (::fdatasync(fd_) == 0) return true;
+      if (errno != EINTR) return false;
     }
-    return rc == 0;
   }
 
  private:

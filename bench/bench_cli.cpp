@@ -4,10 +4,11 @@
 // through VORLISK_DRIVES.
 //
 //   preview: `vorlisk-cli --home P preview 0`  vs  `find TREE -type f -name '*.tmp'`
-//   wash:    `vorlisk-cli --home P wash 0 --yes` (quick erase, log on)
+//   wash:    `vorlisk-cli --home P wash 0 --yes` (quick erase, log off: find writes none)
 //            vs  `find TREE2 -type f -name '*.tmp' -delete`, on identical trees
 //
-// Output goes to /dev/null. Prints the median and best of each and their ratios.
+// Who goes first alternates from one repetition to the next. Output goes to /dev/null. Prints
+// the median and best of each and their ratios.
 //
 //   build/bench/bench_cli [repetitions] [path of vorlisk-cli]
 // (default: ../vorlisk-cli beside this program's folder in the build tree)
@@ -34,7 +35,7 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
 }
 
 // The program folder: one checked user item with one checked FolderMask entry, quick erase,
-// logging on, no question before washing.
+// logging off, no question before washing.
 void MakeProgramFolder(const fs::path& program) {
   WriteFile(program / "const" / "user.txt",
             "[Common]\r\nTotal=1\r\nItem0=Temporary files\r\n"
@@ -44,7 +45,7 @@ void MakeProgramFolder(const fs::path& program) {
             "tFolder0.RegisterValueofName=\r\ntFolder0.deletefilename=\r\n"
             "tFolder0.bycategory=1\r\ntFolder0.IsIncludeSubfolder=1\r\ntRegister.Total=0\r\n");
   WriteFile(program / "wildcard.ini",
-            "[Delete Option]\r\nUse Quick=1\r\nprompt Before=0\r\n[Log]\r\nWrite to Log=1\r\n");
+            "[Delete Option]\r\nUse Quick=1\r\nprompt Before=0\r\n[Log]\r\nWrite to Log=0\r\n");
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -107,16 +108,16 @@ int main(int argc, char** argv) {
     }
     std::vector<double> findPreview, cliPreview, findWash, cliWash;
     for (int r = 0; r < repetitions; ++r) {
-      findPreview.push_back(TimeProgram(find(tree, false)));
+      if (r % 2 == 0) findPreview.push_back(TimeProgram(find(tree, false)));
       cliPreview.push_back(TimeProgram(preview, env));
+      if (r % 2 == 1) findPreview.push_back(TimeProgram(find(tree, false)));
     }
 
-    // Wash: both trees are complete before each round; the log starts empty each time.
+    // Wash: both trees are complete before each round.
     for (int r = 0; r < repetitions && status == 0; ++r) {
-      std::error_code ec;
-      fs::remove(log, ec);
-      findWash.push_back(TimeProgram(find(findTree, true)));
+      if (r % 2 == 0) findWash.push_back(TimeProgram(find(findTree, true)));
       cliWash.push_back(TimeProgram(wash, env, output.string()));
+      if (r % 2 == 1) findWash.push_back(TimeProgram(find(findTree, true)));
       const std::string counts = ReadFile(output);
       const std::string want = "Clean Files\tSuccess: " + std::to_string(expected) + "\tFails: 0\n";
       const int left = CountFiles(tree), leftFind = CountFiles(findTree);
@@ -128,9 +129,12 @@ int main(int argc, char** argv) {
       BuildTree(tree, true);
       BuildTree(findTree, true);
     }
-    std::printf("tree: %d files in %d folders, %d named *.tmp; %d repetitions; log %zu bytes\n",
-                kTreeFiles, kTreeFolders, expected, repetitions,
-                static_cast<std::size_t>(fs::exists(log) ? fs::file_size(log) : 0));
+    if (fs::exists(log)) {
+      std::fprintf(stderr, "a log was written with logging off\n");
+      status = 1;
+    }
+    std::printf("tree: %d files in %d folders, %d named *.tmp; %d repetitions\n", kTreeFiles,
+                kTreeFolders, expected, repetitions);
     Report("preview", Summarise(findPreview), Summarise(cliPreview), 2.0);
     if (!cliWash.empty()) Report("wash", Summarise(findWash), Summarise(cliWash), 1.5);
   }

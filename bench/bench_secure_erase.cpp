@@ -1,9 +1,11 @@
-// Secure erase against dd(1): two identical sets of files of mixed sizes, 200 MB in all. The
-// engine's SecureErase overwrites each file of one set in blocks of 102400 bytes and deletes it;
-// for the other set one shell script runs, per file, `dd if=/dev/zero of=FILE bs=102400 count=N
-// conv=notrunc` with the same number of blocks, then removes all files with one rm. Neither
-// flushes. The start-up cost of the dd processes is measured by the same dd commands with count=0
-// (and no rm) and shown apart. Prints the median of each, the throughput of each and their ratio.
+// Secure erase against shred(1) and dd(1), each flushing to the device as the erase does: three
+// identical sets of files of mixed sizes, 200 MB each. The engine's SecureErase overwrites each
+// file of one set in blocks of 102400 bytes, flushes it and deletes it; `shred -n 0 -z -u FILES`
+// writes zeros once over each file of another (shred flushes each pass, and before deleting renames
+// each file a few times, syncing the folder); for the third one shell script runs, per file,
+// `dd if=/dev/zero of=FILE bs=102400 count=N conv=notrunc,fsync` with the same number of blocks as
+// the engine, then removes all files with one rm. Who goes first rotates from one repetition to
+// the next. Prints the median of each, the throughput of each and the ratios.
 //
 //   build/bench/bench_secure_erase [repetitions]
 #include <unistd.h>
@@ -58,20 +60,23 @@ void WriteFiles(const fs::path& folder, const std::vector<uint64_t>& sizes) {
   }
 }
 
-// The dd script for a set: one dd per file with the file's number of blocks, then rm. With
-// startUpOnly, every dd copies no block and nothing is removed: what is left is the cost of
-// starting the processes.
-std::string DdScript(const fs::path& folder, const std::vector<uint64_t>& sizes, bool startUpOnly) {
+// The dd script for a set: one dd per file with the file's number of blocks, flushed, then rm.
+std::string DdScript(const fs::path& folder, const std::vector<uint64_t>& sizes) {
   std::string script = "set -e\n";
   for (std::size_t i = 0; i < sizes.size(); ++i) {
-    const uint64_t blocks = startUpOnly ? 0 : Blocks(sizes[i]);
     script += "dd if=/dev/zero of='" + (folder / ("f" + std::to_string(i))).string() +
-              "' bs=102400 count=" + std::to_string(blocks) + " conv=notrunc status=none\n";
+              "' bs=102400 count=" + std::to_string(Blocks(sizes[i])) +
+              " conv=notrunc,fsync status=none\n";
   }
-  return startUpOnly ? script : script + "rm -f '" + folder.string() + "'/f*\n";
+  return script + "rm -f '" + folder.string() + "'/f*\n";
 }
 
-double TimeScript(const std::string& script) { return RunTool({"sh", "-c", script}).wall; }
+std::vector<std::string> ShredCommand(const fs::path& folder, const std::vector<uint64_t>& sizes) {
+  std::vector<std::string> command = {"shred", "-n", "0", "-z", "-u"};
+  for (std::size_t i = 0; i < sizes.size(); ++i)
+    command.push_back((folder / ("f" + std::to_string(i))).string());
+  return command;
+}
 
 double TimeSecureErase(const std::vector<uint64_t>& sizes, int& erased) {
   erased = 0;
@@ -96,37 +101,47 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     vorlisk::platform::ScopedDriveMapping drive('X', root.string());
-    std::vector<double> ddTimes, startTimes, eraseTimes;
+    std::vector<double> shredTimes, ddTimes, eraseTimes;
+    const std::string ddScript = DdScript(root / "dd", sizes);
+    const std::vector<std::string> shred = ShredCommand(root / "shred", sizes);
     for (int r = 0; r < repetitions && status == 0; ++r) {
+      WriteFiles(root / "shred", sizes);
       WriteFiles(root / "dd", sizes);
       WriteFiles(root / "secure", sizes);
-      WriteFiles(root / "start", sizes);
-      ::sync();  // nothing left to write back before either starts
+      ::sync();  // nothing left to write back before any starts
       int erased = 0;
-      if (r % 2 == 0) ddTimes.push_back(TimeScript(DdScript(root / "dd", sizes, false)));
-      eraseTimes.push_back(TimeSecureErase(sizes, erased));
-      if (r % 2 == 1) ddTimes.push_back(TimeScript(DdScript(root / "dd", sizes, false)));
-      startTimes.push_back(TimeScript(DdScript(root / "start", sizes, true)));
-      fs::remove_all(root / "start");
+      for (int turn = 0; turn < 3; ++turn) {
+        switch ((r + turn) % 3) {
+          case 0:
+            eraseTimes.push_back(TimeSecureErase(sizes, erased));
+            break;
+          case 1:
+            shredTimes.push_back(RunTool(shred).wall);
+            break;
+          default:
+            ddTimes.push_back(RunTool({"sh", "-c", ddScript}).wall);
+        }
+      }
       if (erased != static_cast<int>(sizes.size()) || !fs::is_empty(root / "secure") ||
-          !fs::is_empty(root / "dd")) {
+          !fs::is_empty(root / "shred") || !fs::is_empty(root / "dd")) {
         std::fprintf(stderr, "%d of %zu files erased\n", erased, sizes.size());
         status = 1;
       }
     }
     if (status == 0) {
-      const double dd = Median(ddTimes), start = Median(startTimes), erase = Median(eraseTimes);
+      const double shredTime = Median(shredTimes), dd = Median(ddTimes);
+      const double erase = Median(eraseTimes);
       const double mb = static_cast<double>(written) / 1e6;
       std::printf(
-          "%zu files of mixed sizes, %.1f MB, %.1f MB written in 102400-byte blocks; %d "
-          "repetitions\n",
+          "%zu files of mixed sizes, %.1f MB, %.1f MB written by SecureErase and dd in "
+          "102400-byte blocks; %d repetitions\n",
           sizes.size(), static_cast<double>(original) / 1e6, mb, repetitions);
-      std::printf("dd conv=notrunc + rm : median %8.2f ms, %7.1f MB/s\n", dd * 1e3, mb / dd);
-      std::printf("  of which dd start-up (count=0): %.2f ms; without it %.1f MB/s\n", start * 1e3,
-                  mb / (dd - start));
-      std::printf("SecureErase          : median %8.2f ms, %7.1f MB/s\n", erase * 1e3, mb / erase);
-      std::printf("throughput SecureErase / dd: %.2f (against dd without start-up: %.2f)\n",
-                  dd / erase, (dd - start) / erase);
+      std::printf("shred -n 0 -z -u           : median %8.2f ms\n", shredTime * 1e3);
+      std::printf("dd conv=notrunc,fsync + rm : median %8.2f ms, %7.1f MB/s\n", dd * 1e3, mb / dd);
+      std::printf("SecureErase                : median %8.2f ms, %7.1f MB/s\n", erase * 1e3,
+                  mb / erase);
+      std::printf("time SecureErase / shred: %.2f (aim <= 1.3); SecureErase / dd: %.2f\n",
+                  erase / shredTime, erase / dd);
     }
   }
   return status;

@@ -1,5 +1,6 @@
 #include "engine/folder_entries.h"
 
+#include <algorithm>
 #include <array>
 
 #include "engine/find_file.h"
@@ -68,31 +69,87 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
 
 namespace {
 
-// SecureErase with the folders reached through the remover.
-bool SecureErase(platform::FileRemover& remover, std::string_view path) {
+// One pass of the pattern over the data of the file, in blocks of kSecureEraseBlock from the start
+// of each run of data; the last block of data that ends the file is written in full, so the
+// file grows to the next whole block. Holes are left alone. The pass is flushed to the device:
+// data overwritten only in the system's cache would be dropped unwritten with the file.
+bool OverwriteData(platform::FileWriter& writer) {
   static const std::array<char, kSecureEraseBlock> kPattern = [] {
     std::array<char, kSecureEraseBlock> a{};
     a.fill('A');
     return a;
   }();
-  const auto status = remover.Status(path);
-  if (!status || !status->isFile) return false;
-  // A link is only removed: its target is not ours to overwrite. A file with more hard links keeps
-  // its data under the other names, so overwriting it would destroy those: only this name goes.
-  if (status->isLink || status->linkCount > 1)
-    return remover.Remove(path) == platform::DeleteOutcome::Deleted;
-
-  {
-    auto writer = remover.OpenForOverwrite(path);
-    if (!writer) return false;  // read-only, locked, or changed into a link meanwhile
-    const uint64_t size = writer->Size();
-    for (uint64_t at = 0; size >= 1 && at < size; at += kSecureEraseBlock) {
+  const uint64_t size = writer.Size();
+  for (auto data = writer.NextData(0); data && data->length > 0;
+       data = writer.NextData(data->offset + data->length)) {
+    const uint64_t end = data->offset + data->length;
+    const bool endsFile = end >= size;
+    for (uint64_t at = data->offset; at < end; at += kSecureEraseBlock) {
+      const std::size_t block =
+          endsFile ? kSecureEraseBlock
+                   : static_cast<std::size_t>(std::min<uint64_t>(kSecureEraseBlock, end - at));
       // A block that cannot be written (a full disk) ends the overwrite; the file stays and the
       // erase fails rather than reporting a success.
-      if (!writer->WriteAt(at, kPattern.data(), kPattern.size())) return false;
+      if (!writer.WriteAt(at, kPattern.data(), block)) return false;
     }
+    if (endsFile) break;
   }
-  return remover.Remove(path) == platform::DeleteOutcome::Deleted;
+  return writer.Flush();
+}
+
+std::function<void(std::string_view)>& SecureEraseHook() {
+  static std::function<void(std::string_view)> hook;
+  return hook;
+}
+
+// What erasing one file came to. NameRemoved: a secure erase of a file with other hard links
+// removed this name only; the data stays under the others. Missing: there was no file to erase
+// (it vanished since the preview, or between the looks taken here); such a line is neither
+// counted nor logged.
+enum class EraseOutcome { Erased, NameRemoved, Missing, Failed };
+
+EraseOutcome OutcomeOf(platform::DeleteOutcome removed) {
+  switch (removed) {
+    case platform::DeleteOutcome::Deleted:
+      return EraseOutcome::Erased;
+    case platform::DeleteOutcome::Missing:
+      return EraseOutcome::Missing;
+    default:
+      return EraseOutcome::Failed;
+  }
+}
+
+// QuickErase with the folders reached through the remover. The deletion itself tells a file that
+// vanished apart from one that could not be deleted.
+EraseOutcome QuickErase(platform::FileRemover& remover, std::string_view path) {
+  return OutcomeOf(remover.Remove(path, true));
+}
+
+// SecureErase with the folders reached through the remover.
+EraseOutcome SecureErase(platform::FileRemover& remover, std::string_view path) {
+  const auto status = remover.Status(path);
+  if (!status || !status->isFile) return EraseOutcome::Missing;
+  // A link is only removed: its target is not ours to overwrite. A file with more hard links keeps
+  // its data under the other names, so overwriting it would destroy those: only this name goes.
+  if (status->isLink) return OutcomeOf(remover.Remove(path));
+  if (status->linkCount > 1) {
+    const EraseOutcome removed = OutcomeOf(remover.Remove(path));
+    return removed == EraseOutcome::Erased ? EraseOutcome::NameRemoved : removed;
+  }
+
+  if (SecureEraseHook()) SecureEraseHook()(path);
+  {
+    // Not opened when the file could not be deleted afterwards: a failed erase keeps the file
+    // as it was. A failed flush fails the erase, and the file stays.
+    auto writer = remover.OpenForOverwrite(path);
+    if (!writer) {
+      // Why it did not open: a file gone since the look above is missing, not locked.
+      const auto now = remover.Status(path);
+      return now && now->isFile ? EraseOutcome::Failed : EraseOutcome::Missing;
+    }
+    if (!OverwriteData(*writer)) return EraseOutcome::Failed;
+  }
+  return OutcomeOf(remover.Remove(path));
 }
 
 }  // namespace
@@ -100,16 +157,22 @@ bool SecureErase(platform::FileRemover& remover, std::string_view path) {
 bool QuickErase(std::string_view path) {
   // The read-only bit is cleared (never through a link, whose target is not ours), all other
   // bits stay, then the file is deleted.
-  return platform::FileRemover().Remove(path, true) == platform::DeleteOutcome::Deleted;
+  platform::FileRemover remover;
+  return QuickErase(remover, path) == EraseOutcome::Erased;
 }
 
 bool SecureErase(std::string_view path) {
   platform::FileRemover remover;
-  return SecureErase(remover, path);
+  const EraseOutcome outcome = SecureErase(remover, path);
+  return outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
 }
 
 bool EraseFile(std::string_view path, bool quick) {
   return quick ? QuickErase(path) : SecureErase(path);
+}
+
+void SetSecureEraseHookForTesting(std::function<void(std::string_view)> hook) {
+  SecureEraseHook() = std::move(hook);
 }
 
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
@@ -118,28 +181,14 @@ WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
   platform::FileRemover remover;
   for (const auto& line : lines) {
     if (!line.Checked) continue;
-    bool success = false;
-    if (quick) {
-      // The quick erase looks at the file once: the deletion itself tells a vanished file apart.
-      switch (remover.Remove(line.Text)) {
-        case platform::DeleteOutcome::Missing:
-          continue;
-        case platform::DeleteOutcome::Deleted:
-          success = true;
-          break;
-        case platform::DeleteOutcome::ReadOnly:
-          success = remover.Remove(line.Text, true) == platform::DeleteOutcome::Deleted;
-          break;
-        case platform::DeleteOutcome::Failed:
-          break;
-      }
-    } else {
-      const auto status = remover.Status(line.Text);
-      if (!status || !status->isFile) continue;
-      success = SecureErase(remover, line.Text);
-    }
+    const EraseOutcome outcome =
+        quick ? QuickErase(remover, line.Text) : SecureErase(remover, line.Text);
+    if (outcome == EraseOutcome::Missing) continue;
+    bool success = outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
     const char* note = "";
     if (success) {
+      // The row must not claim the data overwritten: it stays under the file's other names.
+      if (outcome == EraseOutcome::NameRemoved) note = "Hard Link: name removed";
       ++counts.Success;
     } else if (IndexOfSpecificFile(specificFiles, line.Text) >= 0) {
       success = true;

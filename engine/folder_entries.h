@@ -1,6 +1,7 @@
 // Folder and file entries: the files an entry stands for, and erasing the ticked ones.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,13 +27,20 @@ std::string ReadRegistryFolder(const tChildFolder& entry);
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
                        std::vector<std::string>& lines);
 
+// Each true when the file is gone. A secure erase overwrites the file's data in one pass, flushed
+// to the device, and then deletes it; a file with other hard links or a link only loses this name.
 bool QuickErase(std::string_view path);
 bool SecureErase(std::string_view path);
 bool EraseFile(std::string_view path, bool quick);
 
 // Erases the ticked files that exist, in order; counts, and when a log is given (logging on)
 // writes a row per file to its open run. A failed erase of a specific file counts as a success.
+// A file that vanished before it was erased, however late, is neither counted nor logged.
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
                          const SpecificFileList& specificFiles);
+
+// Test seam: called with the path between a secure erase's first look at a file and its opening
+// (a file may vanish there); an empty function clears it.
+void SetSecureEraseHookForTesting(std::function<void(std::string_view)> hook);
 
 }  // namespace vorlisk

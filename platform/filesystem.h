@@ -126,6 +126,11 @@ struct FileStamp {
 };
 std::optional<FileStamp> GetFileStamp(std::string_view path);
 
+// Bytes of a file: `length` bytes from `offset`.
+struct ByteRange {
+  uint64_t offset = 0, length = 0;
+};
+
 // A file opened for writing only, without sharing, for overwriting in place.
 class FileWriter {
  public:
@@ -133,9 +138,21 @@ class FileWriter {
   virtual uint64_t Size() const = 0;
   // Writes all bytes at the offset; false when not all could be written (e.g. a full disk).
   virtual bool WriteAt(uint64_t offset, const void* data, std::size_t size) = 0;
+  // The first bytes at or after `from`, below the size, that hold data, up to the next hole of a
+  // sparse file; nullopt when only holes (or nothing) follow. A hole holds no data to overwrite,
+  // and writing it would take real disk space. A file system that keeps no holes reports
+  // everything up to the size as data.
+  virtual std::optional<ByteRange> NextData(uint64_t from) = 0;
+  // Writes what was written through to the device, past every cache of the system; false when
+  // that fails. Without it, the data of a file deleted next may never reach the device at all.
+  virtual bool Flush() = 0;
   // Opens an existing regular file; nullptr when it is missing, is a link (never followed), is
   // read-only by its attributes (whatever the process's privileges), has other hard links (their
-  // contents would change too) or cannot be opened.
+  // contents would change too), cannot be opened, or could not be deleted afterwards: a folder
+  // the process may not write (its permissions, an immutable or append-only folder), or a sticky
+  // folder where neither the file nor the folder is the user's. An overwrite is the first step of
+  // a deletion, and a file that is to be kept must keep its contents. The folder is reached as
+  // FileRemover reaches it.
   static std::unique_ptr<FileWriter> OpenExisting(std::string_view path);
 };
 
@@ -151,7 +168,8 @@ class LineWriter {
 };
 
 // Test seam: makes the next atomic writes fail as a full disk would ("write") or as a failed
-// rename ("rename"); empty text clears it.
+// rename ("rename"), or FileWriter::Flush fail as a failing device would ("flush"); empty text
+// clears it.
 void SetWriteFaultForTesting(std::string_view fault);
 
 }  // namespace vorlisk::platform

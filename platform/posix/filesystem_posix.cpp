@@ -10,8 +10,10 @@
 // A name with a "\" in it cannot be written as Windows text and is never reported.
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <linux/openat2.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -208,6 +210,28 @@ class PosixFileWriter final : public FileWriter {
     return done == size;
   }
 
+  std::optional<ByteRange> NextData(uint64_t from) override {
+    if (from >= size_) return std::nullopt;
+    const off_t start = ::lseek(fd_, static_cast<off_t>(from), SEEK_DATA);
+    // ENXIO: nothing but holes from here. Any other failure (a file system that cannot tell)
+    // counts the rest as data: overwriting too much is safe, too little is not.
+    if (start < 0)
+      return errno == ENXIO ? std::nullopt : std::optional<ByteRange>({from, size_ - from});
+    const auto begin = static_cast<uint64_t>(start);
+    if (begin >= size_) return std::nullopt;
+    const off_t hole = ::lseek(fd_, start, SEEK_HOLE);
+    const uint64_t end = hole < 0 ? size_ : std::min<uint64_t>(static_cast<uint64_t>(hole), size_);
+    return ByteRange{begin, end - begin};
+  }
+
+  bool Flush() override {
+    if (posix::WriteFault() == "flush") return false;
+    for (;;) {
+      if (::fdatasync(fd_) == 0) return true;
+      if (errno != EINTR) return false;
+    }
+  }
+
  private:
   int fd_;
   uint64_t size_;
@@ -312,13 +336,31 @@ DeleteOutcome DeleteExistingAt(int dirFd, const char* name, bool clearReadOnly) 
     if (!clearReadOnly) return DeleteOutcome::ReadOnly;
     // AT_SYMLINK_NOFOLLOW: should a link have taken the file's place meanwhile, nothing changes.
     if (::fchmodat(dirFd, name, (st.st_mode | S_IWUSR) & 07777, AT_SYMLINK_NOFOLLOW) != 0)
-      return DeleteOutcome::Failed;
+      return errno == ENOENT ? DeleteOutcome::Missing : DeleteOutcome::Failed;
   }
-  // unlinkat without AT_REMOVEDIR never removes a folder and removes a link itself.
-  return ::unlinkat(dirFd, name, 0) == 0 ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
+  // unlinkat without AT_REMOVEDIR never removes a folder and removes a link itself. A file gone
+  // since the look above is missing, not a failure.
+  if (::unlinkat(dirFd, name, 0) == 0) return DeleteOutcome::Deleted;
+  return errno == ENOENT ? DeleteOutcome::Missing : DeleteOutcome::Failed;
 }
 
-// FileWriter::OpenExisting of `name` in the folder `dirFd` (AT_FDCWD: name is a whole path).
+// Would unlinkat(dirFd, <file>) be allowed for this process? The folder must be writable and
+// searchable for the effective user (root passes, as the unlink would), neither immutable nor
+// append-only, and in a sticky folder the file or the folder must be the user's (or the user
+// root).
+bool NameRemovableAt(int dirFd, const struct stat& file) {
+  if (::faccessat(dirFd, ".", W_OK | X_OK, AT_EACCESS) != 0) return false;
+  struct stat folder {};
+  if (::fstat(dirFd, &folder) != 0) return false;
+  const uid_t user = ::geteuid();
+  if ((folder.st_mode & S_ISVTX) && user != 0 && user != file.st_uid && user != folder.st_uid)
+    return false;
+  int flags = 0;  // a file system without these flags fails the call: nothing stops the unlink
+  return ::ioctl(dirFd, FS_IOC_GETFLAGS, &flags) != 0 ||
+         (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) == 0;
+}
+
+// FileWriter::OpenExisting of `name` in the folder `dirFd`.
 std::unique_ptr<FileWriter> OpenExistingAt(int dirFd, const char* name) {
   struct stat before {};
   // Look before opening, so that a device or pipe is never opened at all.
@@ -330,7 +372,7 @@ std::unique_ptr<FileWriter> OpenExistingAt(int dirFd, const char* name) {
   // Re-check on the open file: the same regular file, writable by its owner, with no other name.
   const bool refused = ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
                        st.st_ino != before.st_ino || st.st_dev != before.st_dev ||
-                       !(st.st_mode & S_IWUSR) || st.st_nlink != 1 ||
+                       !(st.st_mode & S_IWUSR) || st.st_nlink != 1 || !NameRemovableAt(dirFd, st) ||
                        ::flock(fd, LOCK_EX | LOCK_NB) != 0;  // shared with no other locker
   if (refused) {
     ::close(fd);
@@ -424,8 +466,7 @@ bool CopyFile(std::string_view source, std::string_view target, bool failIfExist
 }
 
 std::unique_ptr<FileWriter> FileWriter::OpenExisting(std::string_view path) {
-  const auto host = HostOf(path);
-  return host ? OpenExistingAt(AT_FDCWD, host->c_str()) : nullptr;
+  return FileRemover().OpenForOverwrite(path);
 }
 
 }  // namespace vorlisk::platform

@@ -40,9 +40,10 @@ bool MatchesWildcardMask(std::string_view mask, std::string_view name);
 
 // Enumerates the folder of `pattern` ("C:\Temp\*.tmp": folder part, then mask) and calls onEntry
 // for each entry whose name matches the mask, in the file system's order. The entries "." and ".."
-// are never reported, nor (on POSIX) a name holding a "\", which Windows text would read as a
-// path. onEntry returns false to stop. Returns false when the folder cannot be read, or can be
-// reached only through another user's link (see FileRemover).
+// are never reported, nor (on POSIX) a name that cannot be Windows text: one holding a "\", which
+// Windows text would read as a path, or a control character (0x01-0x1F, 0x7F), which would break a
+// line of a list or a log. onEntry returns false to stop. Returns false when the folder cannot be
+// read, or can be reached only through another user's link (see FileRemover).
 bool FindFiles(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry);
 // A walker's single reading of one folder: as FindFiles, and in the same pass the name of every
 // real subfolder (never a link to one), whatever the mask, is appended to `subfolders` in the

@@ -126,9 +126,13 @@ TEST_F(FolderEntriesTest, ExpansionFollowsTheWalkOrderAndLeavesOutExcludedFilesA
 }
 
 // On POSIX "x\..\..\Data\readme" is one name; read as Windows text it names a file elsewhere.
-TEST_F(FolderEntriesTest, NamesHoldingABackslashNeverLeadOutOfTheFolder) {
+// A name with a control character would be two lines of the preview's output and of the log.
+TEST_F(FolderEntriesTest, NamesThatCannotBeWindowsTextAreNeverListedNorEntered) {
   WriteHostFile(drive_.Host("Temp/x\\..\\..\\Data\\readme"), "bait");
   fs::create_directories(drive_.Host("Temp/y\\..\\..\\Data"));
+  for (const char* name : {"Temp/two\nlines.tmp", "Temp/cr\r.tmp", "Temp/tab\t.tmp",
+                           "Temp/bell\x01.tmp", "Temp/del\x7f.tmp", "Temp/folder\n/in.tmp"})
+    WriteHostFile(drive_.Host(name), "bait");
   tChildFolder entry = Entry(FolderKind::FolderMask, "T:\\Temp\\*.*", true);
   std::vector<std::string> lines;
   ExpandFolderEntry(entry, {}, lines);

@@ -7,7 +7,7 @@
 // As on Windows, a read-only file is not deleted, a folder keeps no read-only bit, and a copy
 // reads its source through a link (only the target is never written through).
 // POSIX keeps no creation time: the earlier of the change and modification times stands in.
-// A name with a "\" in it cannot be written as Windows text and is never reported.
+// A name that cannot be Windows text (a "\", a control character) is never reported.
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/openat2.h>
@@ -58,6 +58,15 @@ void FillTimes(const struct stat& st, FindData& data) {
   data.lastWriteTime = st.st_mtim.tv_sec;
   data.lastAccessTime = st.st_atim.tv_sec;
   data.creationTime = std::min<int64_t>(st.st_mtim.tv_sec, st.st_ctim.tv_sec);
+}
+
+// Can the host name be Windows text? A "\" is a separator there: "a\..\..\x" would name another
+// file or folder altogether (one outside this folder). A control character (a newline, say) is no
+// part of a Windows name, and would split a path over two lines of any list or log.
+bool IsWindowsName(const char* name) {
+  for (const unsigned char* c = reinterpret_cast<const unsigned char*>(name); *c != 0; ++c)
+    if (*c < 0x20 || *c == 0x7F || *c == '\\') return false;
+  return true;
 }
 
 struct DirCloser {
@@ -145,9 +154,7 @@ bool ReadFolder(std::string_view pattern, const std::function<bool(const FindDat
   while (const dirent* e = ::readdir(dir.get())) {
     const char* name = e->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    // A "\" is a separator in Windows text: "a\..\..\x" would name another file or folder
-    // altogether (and one outside this folder), so such a name is never reported or entered.
-    if (std::strchr(name, '\\') != nullptr) continue;
+    if (!IsWindowsName(name)) continue;  // never reported or entered
     const bool matches = mask.Matches(name);
     const bool typeKnown = e->d_type != DT_UNKNOWN;
     if (subfolders && typeKnown && e->d_type == DT_DIR) subfolders->emplace_back(name);

@@ -22,7 +22,7 @@ char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - '
 bool IsAbsoluteDrivePath(std::string_view path) {
   return path.size() >= 3 &&
          ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
-         path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+         path[1] == ':' && path[2] == '\\';
 }
 
 // The name walk of an exclude pattern. `patternName` is upper case already; the name is folded
@@ -97,7 +97,9 @@ constexpr uint32_t kLinkToFolder = platform::kAttrDirectory | platform::kAttrRep
 }  // namespace
 
 bool MatchesExcludePattern(std::string_view path, std::string_view pattern) {
-  return MatchesUpper(UpperAZ(ExtractFilePath(path)), ExtractFileName(path), UpperAZ(pattern));
+  const std::string p = WithBackslashes(path);
+  return MatchesUpper(UpperAZ(ExtractFilePath(p)), ExtractFileName(p),
+                      UpperAZ(WithBackslashes(pattern)));
 }
 
 TFindFile::TFindFile() = default;
@@ -143,8 +145,11 @@ void TFindFile::StartSearch() {
   aborted_ = false;
   try {
     excludeCopy_.clear();
-    for (const auto& pattern : ExcludeFiles) excludeCopy_.push_back(UpperAZ(pattern));
-    for (const auto& target : BuildTargets()) {
+    // Windows reads "/" as "\" in a path: "c:/data/*.tmp" is c:\data\*.tmp.
+    for (const auto& pattern : ExcludeFiles)
+      excludeCopy_.push_back(UpperAZ(WithBackslashes(pattern)));
+    for (const auto& given : BuildTargets()) {
+      const std::string target = WithBackslashes(given);
       const std::string folder = ExtractFilePath(target);
       if (IsAbsoluteDrivePath(folder)) {
         SearchFolder(IncludeTrailingBackslash(platform::GetFullPathName(folder)),

@@ -46,7 +46,8 @@ std::string ReadRegistryFolder(const tChildFolder& entry) {
 
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
                        std::vector<std::string>& lines) {
-  const std::string target = FolderEntryTarget(entry);
+  // Windows reads "/" as "\": "c:/data/*.tmp" is c:\data\*.tmp.
+  const std::string target = WithBackslashes(FolderEntryTarget(entry));
   lines.clear();
   // A target without a folder of its own (an unset registry folder gives "*.*") yields nothing.
   if (!IsAbsoluteTarget(target)) return;

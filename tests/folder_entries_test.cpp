@@ -88,6 +88,8 @@ TEST_F(FolderEntriesTest, ExpansionFollowsTheWalkOrderAndLeavesOutExcludedFilesA
        Entry(FolderKind::FolderMask, "T:\\Temp\\*.tmp", true),
        "T:\\Temp:{a.tmp} T:\\Temp\\Sub:{e.tmp} ",
        {"t:\\temp\\B.TMP", "\\DEEP\\"}},
+      {"a target written with \"/\" not read as Windows reads it",
+       Entry(FolderKind::FolderMask, "t:/Temp/*.tmp", false), "T:\\Temp:{a.tmp,b.tmp} "},
       {"a single file not found in subfolders",
        Entry(FolderKind::SingleFile, "T:\\Temp\\e.tmp", true), "T:\\Temp\\Sub:{e.tmp} "},
       {"a missing folder not yielding nothing",

@@ -147,6 +147,31 @@ TEST_F(FolderEntriesTest, NamesThatCannotBeWindowsTextAreNeverListedNorEntered) 
   EXPECT_EQ(ReadHostFile(drive_.Host("Data/readme")), "Data/readme");
 }
 
+// An entry whose path still holds a NUL (made in memory; item files end a value at its first NUL)
+// names nothing: nothing above the drive's folder, no endless walk of one folder.
+TEST(FolderEntriesNul, APathHoldingANulYieldsNothingAndWashesNothing) {
+  using namespace std::string_literals;
+  test::TempFolder outer;
+  WriteHostFile(outer / "canary.tmp", "canary");
+  WriteHostFile(outer / "c/Temp/Sub/in.tmp", "inside");
+  platform::ScopedDriveMapping drive('N', outer / "c");
+  for (const std::string& target : {"N:\\..\0\\*.tmp"s, "N:\\Temp\0X\\*.tmp"s}) {
+    for (const bool subfolders : {false, true}) {
+      tChildFolder entry = Entry(FolderKind::FolderMask, target, subfolders);
+      std::vector<std::string> lines;
+      ExpandFolderEntry(entry, {}, lines);
+      EXPECT_TRUE(lines.empty()) << target.substr(0, target.find('\0')) << " " << subfolders;
+    }
+  }
+  const MarkedLines lines{{"N:\\..\0\\canary.tmp"s, true}, {"N:\\Temp\0X\\Sub\\in.tmp"s, true}};
+  for (const bool quick : {true, false}) {
+    const WashCounts counts = WashFileLines(lines, quick, nullptr, {});
+    EXPECT_EQ(counts.Success + counts.Fails, 0) << quick;
+  }
+  EXPECT_EQ(ReadHostFile(outer / "canary.tmp"), "canary");
+  EXPECT_EQ(ReadHostFile(outer / "c/Temp/Sub/in.tmp"), "inside");
+}
+
 // The test holds the file open, so after the erase it still sees the bytes that were on disk
 // just before the deletion.
 TEST_F(FolderEntriesTest, SecureEraseOverwritesWholeBlocksBeforeDeleting) {

@@ -172,6 +172,34 @@ TEST(FolderEntriesNul, APathHoldingANulYieldsNothingAndWashesNothing) {
   EXPECT_EQ(ReadHostFile(outer / "c/Temp/Sub/in.tmp"), "inside");
 }
 
+// An item file's reading returns at most 2047 characters: a longer "...\*.log" would come back
+// as "...\*" and name every file of the folder.
+TEST_F(FolderEntriesTest, AnEntryCutAtTheReadLimitYieldsNothing) {
+  std::string folder = drive_.Root();
+  while (folder.size() < 2046)
+    folder += std::string(std::min<std::size_t>(200, 2046 - folder.size() - 1), 'f') + "\\";
+  ASSERT_EQ(folder.size(), 2046u);
+  std::string host = drive_.Host(folder.substr(3));
+  std::replace(host.begin(), host.end(), '\\', '/');
+  for (const char* name : {"a.log", "b.txt", "b"}) WriteHostFile(host + name, name);
+  const std::vector<test::TestFolderEntry> entries = {
+      {.Name = "mask", .Kind = 1, .DeletePath = folder + "*.log"},
+      {.Name = "file", .Kind = 2, .DeleteFileName = folder + "b.txt.log"},
+      {.Name = "registry", .Kind = 0, .RegisterName = std::string(2100, 'k')},
+      {.Name = "short", .Kind = 1, .DeletePath = drive_.Win("Temp\\a.tmp")}};
+  WriteHostFile(drive_.Host("items.txt"), test::ItemFileText({{.Name = "I", .Folders = entries}}));
+  std::vector<std::string> found;
+  for (int32_t i = 0; i < static_cast<int32_t>(entries.size()); ++i) {
+    tChildFolder entry;
+    entry.Create(drive_.Win("items.txt"), i, "I");
+    std::vector<std::string> lines;
+    ExpandFolderEntry(entry, {}, lines);
+    found.insert(found.end(), lines.begin(), lines.end());
+  }
+  EXPECT_EQ(found.size(), 1u) << "a cut value named other files, the first: " << found[0].back();
+  EXPECT_EQ(found.back(), drive_.Win("Temp\\a.tmp"));
+}
+
 // The test holds the file open, so after the erase it still sees the bytes that were on disk
 // just before the deletion.
 TEST_F(FolderEntriesTest, SecureEraseOverwritesWholeBlocksBeforeDeleting) {

@@ -183,12 +183,17 @@ void TFindFile::SearchFolder(const std::string& folder, const std::string& mask)
     if (Passes(upperFolder, rec) && OnFound && !destroying_) OnFound(*this, shownFolder, rec);
     return !aborted_;
   };
+  // Without details a regular file carries the archive bit alone, which passes the filter exactly
+  // when the filter takes every file that has the archive bit, read-only or not.
+  const auto detail = !Details && !ExactAttribute && Attributes.Has(ffArchive)
+                          ? platform::FindDetail::KindOnly
+                          : platform::FindDetail::Full;
   if (!Subfolders) {
-    platform::FindFiles(folder + mask, onEntry);
+    platform::FindFiles(folder + mask, onEntry, detail);
     return;
   }
   std::vector<std::string> subfolders;
-  platform::FindFilesAndSubfolders(folder + mask, onEntry, subfolders);
+  platform::FindFilesAndSubfolders(folder + mask, onEntry, subfolders, detail);
   for (const auto& sub : subfolders) {
     if (aborted_) return;
     if (sub[0] != '.') SearchFolder(folder + sub + "\\", mask);

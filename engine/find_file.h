@@ -68,6 +68,10 @@ class TFindFile {
   bool Subfolders = true;
   TFileAttributes Attributes{ffArchive, ffReadonly, ffHidden, ffSystem};
   bool ExactAttribute = false;
+  // false: a caller that needs no size, times or read-only bit of a file says so, and the search
+  // may then report a regular file with its archive bit alone (Size 0, times 0), which saves a
+  // look at every file on POSIX. Ignored when the attribute filter depends on the read-only bit.
+  bool Details = true;
   TFoundEvent OnFound;
 
   // Runs one complete search; returns at once when a search of this object is running.

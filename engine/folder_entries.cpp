@@ -76,6 +76,7 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
   search.IncludeFiles.push_back(target);
   search.ExcludeFiles = excludeList;
   search.Subfolders = entry.IncludeSubfolders;
+  search.Details = false;  // a file line is its path alone
   entry.FoundFiles.clear();
   search.OnFound = [&entry](TFindFile&, const std::string& folder, const TSearchRec& rec) {
     // Regular files only: the enumeration's own attributes tell a folder from a file.

@@ -63,6 +63,31 @@ TEST_F(FileSystemTest, EnumerationReportsAttributesAndNeverSpecialFiles) {
   EXPECT_FALSE(FindFiles(drive.Win("nosuch\\*.*"), [](const FindData&) { return true; }));
 }
 
+// Without details only a regular file loses its read-only bit, size and times; links and folders
+// are told apart as ever, and every entry carries the identity the system gives it.
+TEST_F(FileSystemTest, EnumerationWithoutDetailsKeepsKindsAndIdentities) {
+  std::map<std::string, uint32_t> seen;
+  for (const FindDetail detail : {FindDetail::Full, FindDetail::KindOnly}) {
+    seen.clear();
+    EXPECT_TRUE(FindFiles(
+        drive.Win("*.*"),
+        [&](const FindData& d) {
+          struct stat st {};
+          ::lstat(drive.Host(d.name).c_str(), &st);
+          EXPECT_EQ(d.identity, (FileIdentity{st.st_dev, st.st_ino})) << d.name;
+          seen[d.name] = d.attributes;
+          return true;
+        },
+        detail));
+    const bool full = detail == FindDetail::Full;
+    const std::map<std::string, uint32_t> expected = {
+        {"a.txt", kAttrArchive},   {"ro.txt", full ? kAttrArchive | kAttrReadOnly : kAttrArchive},
+        {"sub", kAttrDirectory},   {"dirlink", kLinkToFolder},
+        {"filelink", kLinkToFile}, {"dangling", kLinkToFile}};
+    EXPECT_EQ(seen, expected) << full;
+  }
+}
+
 TEST_F(FileSystemTest, OneReadingListsRealSubfoldersWhateverTheMask) {
   std::vector<std::string> names, subfolders;
   FindFilesAndSubfolders(

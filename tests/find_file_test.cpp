@@ -149,6 +149,8 @@ TEST_F(FindFileTest, AttributeFilterDecidesAboutFolders) {
   f.Attributes = {ffArchive, ffReadonly};
   f.ExactAttribute = true;
   EXPECT_EQ(Run(f), std::vector<std::string>{"T:\\|top1.tmp"});
+  f.Details = false;  // the filter needs the read-only bit, so the search looks at it all the same
+  EXPECT_EQ(Run(f), std::vector<std::string>{"T:\\|top1.tmp"});
 }
 
 // Runs with the process's current folder at the drive's root, so that a search of the current

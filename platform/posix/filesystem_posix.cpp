@@ -134,9 +134,11 @@ int OpenWashFolder(const std::string& hostFolder) {
 }
 
 // One pass over the folder of `pattern`. Only entries that match the mask are examined further
-// (one fstatat each); subfolders are recognised from the entry type where the file system gives it.
+// (one fstatat each, none for a regular file with FindDetail::KindOnly); subfolders are recognised
+// from the entry type where the file system gives it. An entry's identity is the folder's device
+// and the entry's inode number (a file mounted over an entry is never deleted through it).
 bool ReadFolder(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry,
-                std::vector<std::string>* subfolders) {
+                std::vector<std::string>* subfolders, FindDetail detail) {
   const WildcardMask mask(ExtractFileName(pattern));
   const auto host = posix::HostPathOf(ExtractFilePath(pattern));
   if (!host) return false;
@@ -149,6 +151,9 @@ bool ReadFolder(std::string_view pattern, const std::function<bool(const FindDat
     return false;
   }
   const int dirFd = ::dirfd(dir.get());
+  struct stat folder {};
+  if (::fstat(dirFd, &folder) != 0) return false;
+  const bool kindOnly = detail == FindDetail::KindOnly;
 
   FindData data;
   while (const dirent* e = ::readdir(dir.get())) {
@@ -159,6 +164,15 @@ bool ReadFolder(std::string_view pattern, const std::function<bool(const FindDat
     const bool typeKnown = e->d_type != DT_UNKNOWN;
     if (subfolders && typeKnown && e->d_type == DT_DIR) subfolders->emplace_back(name);
     if (!matches && (typeKnown || !subfolders)) continue;
+    if (kindOnly && e->d_type == DT_REG) {
+      data.name = name;
+      data.attributes = kAttrArchive;
+      data.size = 0;
+      data.creationTime = data.lastAccessTime = data.lastWriteTime = 0;
+      data.identity = {static_cast<uint64_t>(folder.st_dev), static_cast<uint64_t>(e->d_ino)};
+      if (!onEntry(data)) break;
+      continue;
+    }
 
     struct stat st {};
     if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
@@ -172,6 +186,7 @@ bool ReadFolder(std::string_view pattern, const std::function<bool(const FindDat
     data.attributes = *attributes;
     data.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
     FillTimes(st, data);
+    data.identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
     if (!onEntry(data)) break;
   }
   return true;
@@ -222,14 +237,15 @@ class PosixFileWriter final : public FileWriter {
 
 }  // namespace
 
-bool FindFiles(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry) {
-  return ReadFolder(pattern, onEntry, nullptr);
+bool FindFiles(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry,
+               FindDetail detail) {
+  return ReadFolder(pattern, onEntry, nullptr, detail);
 }
 
 bool FindFilesAndSubfolders(std::string_view pattern,
                             const std::function<bool(const FindData&)>& onEntry,
-                            std::vector<std::string>& subfolders) {
-  return ReadFolder(pattern, onEntry, &subfolders);
+                            std::vector<std::string>& subfolders, FindDetail detail) {
+  return ReadFolder(pattern, onEntry, &subfolders, detail);
 }
 
 namespace {

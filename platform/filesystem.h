@@ -5,6 +5,10 @@
 // is reported like a file. Deleting a link removes the link, never its target. Special files
 // (pipes, sockets, devices) are never reported and never count as files.
 //
+// Case: Windows paths ignore case. Enumeration and FileRemover reach a folder whose name in the
+// path has no exact match through the one entry that matches it ignoring the case of a to z (none
+// or several: the folder cannot be reached).
+//
 // Attributes on POSIX: a regular file carries kAttrArchive, and kAttrReadOnly when its owner may
 // not write it; a folder carries only kAttrDirectory.
 #pragma once

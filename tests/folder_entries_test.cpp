@@ -172,6 +172,45 @@ TEST(FolderEntriesNul, APathHoldingANulYieldsNothingAndWashesNothing) {
   EXPECT_EQ(ReadHostFile(outer / "c/Temp/Sub/in.tmp"), "inside");
 }
 
+// Windows ignores case in paths: T:\TEMP\ is T:\Temp\, for the preview and the wash alike. With
+// two candidates (Twin, TWIN) there is no telling which, and a drive's own host folder is a host
+// path, matched exactly.
+TEST_F(FolderEntriesTest, FoldersMatchIgnoringCaseWhenOnlyOneEntryFits) {
+  for (const char* f : {"Twin/a.tmp", "TWIN/b.tmp"}) WriteHostFile(drive_.Host(f), f);
+  struct Case {
+    const char* target;
+    bool subfolders;
+    std::string runs;
+  } cases[] = {
+      {"T:\\TEMP\\*.tmp", true,
+       "T:\\TEMP:{a.tmp,b.tmp} T:\\TEMP\\Sub:{e.tmp} T:\\TEMP\\Sub\\Deep:{f.tmp} "},
+      {"t:\\temp\\sub\\DEEP\\G.LOG", false, "T:\\temp\\sub\\DEEP:{g.log} "},
+      {"T:\\twin\\*.tmp", false, ""},
+      {"T:\\Twin\\*.tmp", false, "T:\\Twin:{a.tmp} "},
+  };
+  for (auto& c : cases) {
+    tChildFolder entry = Entry(FolderKind::FolderMask, c.target, c.subfolders);
+    std::vector<std::string> lines;
+    ExpandFolderEntry(entry, {}, lines);
+    EXPECT_EQ(Runs(lines), c.runs) << c.target;
+  }
+  tChildFolder entry = Entry(FolderKind::FolderMask, "T:\\TEMP\\SUB\\*.*", true);
+  std::vector<std::string> lines;
+  ExpandFolderEntry(entry, {}, lines);
+  MarkedLines marked;
+  for (const auto& line : lines) marked.push_back({line, true});
+  EXPECT_EQ(WashFileLines(marked, true, nullptr, {}).Success, 3);
+  EXPECT_FALSE(drive_.Exists("Temp/Sub/Deep/g.log"));
+  EXPECT_TRUE(drive_.Exists("Temp/a.tmp"));
+
+  test::TempFolder outer;
+  WriteHostFile(outer / "mapped/x.tmp", "x");
+  platform::ScopedDriveMapping other('N', outer / "MAPPED");
+  entry = Entry(FolderKind::FolderMask, "N:\\*.tmp", false);
+  ExpandFolderEntry(entry, {}, lines);
+  EXPECT_TRUE(lines.empty()) << "the host folder of a drive matched ignoring case";
+}
+
 // An item file's reading returns at most 2047 characters: a longer "...\*.log" would come back
 // as "...\*" and name every file of the folder.
 TEST_F(FolderEntriesTest, AnEntryCutAtTheReadLimitYieldsNothing) {

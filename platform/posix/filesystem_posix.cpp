@@ -33,8 +33,8 @@ namespace {
 
 // Host path of Windows text without a trailing "/" (which would make the system follow a final
 // link), the root excepted.
-std::optional<std::string> HostOf(std::string_view path) {
-  auto host = posix::HostPathOf(path);
+std::optional<std::string> HostOf(std::string_view path, std::size_t* driveFolderLength = nullptr) {
+  auto host = posix::HostPathOf(path, driveFolderLength);
   if (host)
     while (host->size() > 1 && host->back() == '/') host->pop_back();
   return host;
@@ -76,10 +76,30 @@ struct DirCloser {
 // More links than this on the way to one folder are a loop, as the system counts them.
 constexpr int kMaxLinkHops = 40;
 
+// The one entry of the folder `fd` whose name equals `name` when the letters a to z are folded,
+// as Windows compares names; "" when there is none or more than one (no way to tell which).
+std::string OnlyEntryIgnoringCase(int fd, const std::string& name) {
+  const int listing = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing < 0) return {};
+  std::unique_ptr<DIR, DirCloser> dir(::fdopendir(listing));
+  if (!dir) {
+    ::close(listing);
+    return {};
+  }
+  std::string found;
+  int count = 0;
+  while (const dirent* e = ::readdir(dir.get()))
+    if (SameTextAZ(e->d_name, name) && ++count == 1) found = e->d_name;
+  return count == 1 ? found : std::string();
+}
+
 // Opens a host folder (absolute) level by level, never following a link in passing: a link is
 // followed only when it belongs to the process's user or to root, and its target is then walked
 // the same way. -1 when the folder cannot be reached so.
-int OpenWashFolder(const std::string& hostFolder) {
+// The levels after the first `foldFrom` characters came from Windows text, which ignores case: a
+// level with no entry of exactly its name is the one entry that matches it ignoring case. The
+// drive's own folder and the targets of links are host paths and match exactly.
+int OpenWashFolder(const std::string& hostFolder, std::size_t foldFrom) {
   // Most folders have no link on their way: one call opens them, refusing any link. Any failure
   // (a link, a missing folder, a system without openat2) is left to the walk below.
   open_how how{};
@@ -87,24 +107,32 @@ int OpenWashFolder(const std::string& hostFolder) {
   how.resolve = RESOLVE_NO_SYMLINKS;
   const long direct = ::syscall(SYS_openat2, AT_FDCWD, hostFolder.c_str(), &how, sizeof how);
   if (direct >= 0) return static_cast<int>(direct);
-  std::vector<std::string> pending;  // levels still to walk, the next one last
-  auto push = [&pending](std::string_view path) {
-    std::vector<std::string> levels;
+  struct Level {
+    std::string name;
+    bool anyCase;
+  };
+  std::vector<Level> pending;  // levels still to walk, the next one last
+  auto push = [&pending](std::string_view path, std::size_t foldAt) {
+    std::vector<Level> levels;
     for (std::size_t at = 0; at <= path.size();) {
       const std::size_t slash = std::min(path.find('/', at), path.size());
-      if (slash > at) levels.emplace_back(path.substr(at, slash - at));
+      if (slash > at) levels.push_back({std::string(path.substr(at, slash - at)), at >= foldAt});
       at = slash + 1;
     }
     pending.insert(pending.end(), levels.rbegin(), levels.rend());
   };
-  push(hostFolder);
+  push(hostFolder, foldFrom);
   int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
   int hops = 0;
   while (fd >= 0 && !pending.empty()) {
-    const std::string level = std::move(pending.back());
+    const Level level = std::move(pending.back());
     pending.pop_back();
-    if (level == ".") continue;
-    const int next = ::openat(fd, level.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (level.name == ".") continue;
+    int next = ::openat(fd, level.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (next < 0 && errno == ENOENT && level.anyCase) {
+      const std::string other = OnlyEntryIgnoringCase(fd, level.name);
+      if (!other.empty()) next = ::openat(fd, other.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    }
     struct stat st {};
     if (next >= 0 && ::fstat(next, &st) == 0 && S_ISDIR(st.st_mode)) {
       ::close(fd);
@@ -121,7 +149,7 @@ int OpenWashFolder(const std::string& hostFolder) {
       return -1;
     }
     const std::string_view link(target, static_cast<std::size_t>(n));
-    push(link);
+    push(link, std::string_view::npos);
     if (link.front() == '/') {
       ::close(fd);
       fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -140,10 +168,11 @@ int OpenWashFolder(const std::string& hostFolder) {
 bool ReadFolder(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry,
                 std::vector<std::string>* subfolders, FindDetail detail) {
   const WildcardMask mask(ExtractFileName(pattern));
-  const auto host = posix::HostPathOf(ExtractFilePath(pattern));
+  std::size_t driveFolderLength = 0;
+  const auto host = posix::HostPathOf(ExtractFilePath(pattern), &driveFolderLength);
   if (!host) return false;
   // Reached as a wash reaches it, so that a search lists no folder that a wash would not enter.
-  const int fd = OpenWashFolder(*host);
+  const int fd = OpenWashFolder(*host, driveFolderLength);
   if (fd < 0) return false;
   std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
   if (!dir) {
@@ -371,14 +400,15 @@ FileRemover::~FileRemover() {
 }
 
 int FileRemover::FolderOf(std::string_view path, std::string& name) {
-  const auto host = HostOf(path);
+  std::size_t driveFolderLength = 0;
+  const auto host = HostOf(path, &driveFolderLength);
   if (!host) return -1;
   const auto slash = host->rfind('/');
   if (slash == std::string::npos || slash + 1 == host->size()) return -1;
   const std::string folder = slash == 0 ? "/" : host->substr(0, slash);
   if (folderFd_ < 0 || folder != folder_) {
     if (folderFd_ >= 0) ::close(folderFd_);
-    folderFd_ = OpenWashFolder(folder);
+    folderFd_ = OpenWashFolder(folder, driveFolderLength);
     folder_ = folder;
   }
   name = host->substr(slash + 1);

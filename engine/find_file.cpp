@@ -146,8 +146,11 @@ void TFindFile::StartSearch() {
   try {
     excludeCopy_.clear();
     // Windows reads "/" as "\" in a path: "c:/data/*.tmp" is c:\data\*.tmp.
-    for (const auto& pattern : ExcludeFiles)
+    excludeIds_.clear();
+    for (const auto& pattern : ExcludeFiles) {
       excludeCopy_.push_back(UpperAZ(WithBackslashes(pattern)));
+      CollectExcludedIdentities(WithBackslashes(pattern));
+    }
     for (const auto& given : BuildTargets()) {
       const std::string target = WithBackslashes(given);
       const std::string folder = ExtractFilePath(target);
@@ -162,7 +165,30 @@ void TFindFile::StartSearch() {
     aborted_ = true;
   }
   excludeCopy_.clear();
+  excludeIds_.clear();
   busy_ = false;
+}
+
+// The files that an exclude pattern with an absolute folder names there now, and the targets of
+// the links among them. The folder is read once, without looking at each file.
+void TFindFile::CollectExcludedIdentities(const std::string& pattern) {
+  const std::string folder = ExtractFilePath(pattern);
+  if (!IsAbsoluteDrivePath(folder)) return;
+  const std::string upperName = UpperAZ(ExtractFileName(pattern));
+  const auto add = [this](const platform::FileIdentity& id) {
+    excludeIds_.emplace(id.device, id.inode);
+  };
+  platform::FindFiles(
+      folder + "*",
+      [&](const platform::FindData& data) {
+        if ((data.attributes & platform::kAttrDirectory) || !NameMatches(data.name, upperName))
+          return true;
+        add(data.identity);
+        if (data.attributes & platform::kAttrReparsePoint)
+          if (const auto target = platform::GetFileIdentity(folder + data.name)) add(*target);
+        return true;
+      },
+      platform::FindDetail::KindOnly);
 }
 
 // `folder` ends with "\". One reading of the folder gives both its matching entries and its
@@ -174,6 +200,8 @@ void TFindFile::SearchFolder(const std::string& folder, const std::string& mask)
   const auto onEntry = [&](const platform::FindData& data) {
     if (data.name.empty() || data.name[0] == '.') return true;
     if ((data.attributes & kLinkToFolder) == kLinkToFolder) return true;
+    if (!excludeIds_.empty() && excludeIds_.count({data.identity.device, data.identity.inode}) != 0)
+      return true;
     rec.Name = data.name;
     rec.Size = static_cast<uint32_t>(data.size);  // 32 bits, as the record has always carried
     rec.Attr = data.attributes;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,10 @@ class TFindFile {
   void SetLocation(const std::string& value);
 
   std::vector<std::string> IncludeFiles;
+  // Exclude patterns, matched by text (MatchesExcludePattern) and by identity: a pattern with an
+  // absolute folder ("C:\Keep\a.txt", "C:\Keep\*.log") also rejects the files it names in that
+  // folder however the search reaches them (a link to the folder, another hard link), and, for an
+  // excluded link, the file it points to.
   std::vector<std::string> ExcludeFiles;
   bool Subfolders = true;
   TFileAttributes Attributes{ffArchive, ffReadonly, ffHidden, ffSystem};
@@ -86,6 +91,9 @@ class TFindFile {
   bool aborted_ = false;
   bool destroying_ = false;
   std::vector<std::string> excludeCopy_;
+  std::set<std::pair<uint64_t, uint64_t>> excludeIds_;  // device and inode of excluded files
+
+  void CollectExcludedIdentities(const std::string& pattern);
 
   std::vector<std::string> BuildTargets() const;
   void SearchFolder(const std::string& folder, const std::string& mask);

@@ -82,6 +82,10 @@ std::optional<uint32_t> GetFileAttributes(std::string_view path);
 // Sets the read-only bit (the only bit POSIX keeps); false on failure or for a link.
 bool SetFileAttributes(std::string_view path, uint32_t attributes);
 
+// Identity of the file that a path names, a final link followed (it is only looked at); nullopt
+// when there is none.
+std::optional<FileIdentity> GetFileIdentity(std::string_view path);
+
 struct FileStatus {
   bool isLink = false;       // the entry itself is a symbolic link (or junction)
   bool isDirectory = false;  // a folder, or a link to one

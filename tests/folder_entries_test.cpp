@@ -172,6 +172,33 @@ TEST(FolderEntriesNul, APathHoldingANulYieldsNothingAndWashesNothing) {
   EXPECT_EQ(ReadHostFile(outer / "c/Temp/Sub/in.tmp"), "inside");
 }
 
+// An excluded file is kept however the entry reaches it: through the user's own link to its
+// folder, through another hard link, or as the file an excluded link points to.
+TEST_F(FolderEntriesTest, ExcludedFilesAreKeptWhateverNameReachesThem) {
+  for (const char* f :
+       {"keep/secret.txt", "keep2/a.log", "keep2/b.txt", "other/plain.txt", "other/real.txt"})
+    WriteHostFile(drive_.Host(f), f);
+  fs::create_hard_link(drive_.Host("keep/secret.txt"), drive_.Host("other/hard.txt"));
+  fs::create_hard_link(drive_.Host("keep2/a.log"), drive_.Host("other/hard.log"));
+  fs::create_symlink(drive_.Host("other/real.txt"), drive_.Host("other/alias.txt"));
+  fs::create_directory_symlink(drive_.Host("keep2"), drive_.Host("mylink"));
+  const std::vector<std::string> exclude = {"T:\\keep\\secret.txt", "t:/KEEP2/*.log",
+                                            "T:\\other\\alias.txt"};
+  std::vector<std::string> all;
+  for (const char* target : {"T:\\other\\*.*", "T:\\mylink\\*.*"}) {
+    tChildFolder entry = Entry(FolderKind::FolderMask, target, false);
+    std::vector<std::string> lines;
+    ExpandFolderEntry(entry, exclude, lines);
+    all.insert(all.end(), lines.begin(), lines.end());
+  }
+  EXPECT_EQ(Runs(all), "T:\\other:{plain.txt} T:\\mylink:{b.txt} ");
+  MarkedLines marked;
+  for (const auto& line : all) marked.push_back({line, true});
+  EXPECT_EQ(WashFileLines(marked, true, nullptr, {}).Success, 2);
+  for (const char* f : {"keep/secret.txt", "keep2/a.log", "other/real.txt"})
+    EXPECT_EQ(ReadHostFile(drive_.Host(f)), f);
+}
+
 // Windows ignores case in paths: T:\TEMP\ is T:\Temp\, for the preview and the wash alike. With
 // two candidates (Twin, TWIN) there is no telling which, and a drive's own host folder is a host
 // path, matched exactly.

@@ -309,6 +309,13 @@ std::optional<FileStatus> GetFileStatus(std::string_view path) {
   return host ? StatusAt(AT_FDCWD, host->c_str()) : std::nullopt;
 }
 
+std::optional<FileIdentity> GetFileIdentity(std::string_view path) {
+  const auto host = HostOf(path);
+  struct stat st {};
+  if (!host || ::stat(host->c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
 std::optional<uint32_t> GetFileAttributes(std::string_view path) {
   const auto status = GetFileStatus(path);
   if (!status || status->attributes == 0) return std::nullopt;

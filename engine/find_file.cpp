@@ -10,6 +10,8 @@
 // happens to be in.
 #include "engine/find_file.h"
 
+#include <map>
+
 #include "platform/filesystem.h"
 #include "platform/text.h"
 
@@ -146,11 +148,14 @@ void TFindFile::StartSearch() {
   try {
     excludeCopy_.clear();
     // Windows reads "/" as "\" in a path: "c:/data/*.tmp" is c:\data\*.tmp.
-    excludeIds_.clear();
-    for (const auto& pattern : ExcludeFiles) {
+    for (const auto& pattern : ExcludeFiles)
       excludeCopy_.push_back(UpperAZ(WithBackslashes(pattern)));
-      CollectExcludedIdentities(WithBackslashes(pattern));
+    protectedCopy_.clear();
+    for (const auto& pattern : ProtectedFiles) {
+      const std::string upper = UpperAZ(WithBackslashes(pattern));
+      protectedCopy_.emplace_back(ExtractFilePath(upper), ExtractFileName(upper));
     }
+    CollectExcludedIdentities();
     for (const auto& given : BuildTargets()) {
       const std::string target = WithBackslashes(given);
       const std::string folder = ExtractFilePath(target);
@@ -165,30 +170,48 @@ void TFindFile::StartSearch() {
     aborted_ = true;
   }
   excludeCopy_.clear();
+  protectedCopy_.clear();
   excludeIds_.clear();
   busy_ = false;
 }
 
-// The files that an exclude pattern with an absolute folder names there now, and the targets of
-// the links among them. The folder is read once, without looking at each file.
-void TFindFile::CollectExcludedIdentities(const std::string& pattern) {
-  const std::string folder = ExtractFilePath(pattern);
-  if (!IsAbsoluteDrivePath(folder)) return;
-  const std::string upperName = UpperAZ(ExtractFileName(pattern));
+// The files that the exclude and protected patterns with an absolute folder name there now, and
+// the targets of the links among them. Each folder is read once, without looking at each file.
+void TFindFile::CollectExcludedIdentities() {
+  excludeIds_.clear();
+  // Upper folder to the folder as first given and the upper name masks.
+  std::map<std::string, std::pair<std::string, std::vector<std::string>>> names;
+  for (const auto* list : {&ExcludeFiles, &ProtectedFiles}) {
+    for (const auto& given : *list) {
+      const std::string pattern = WithBackslashes(given);
+      const std::string folder = ExtractFilePath(pattern);
+      if (IsAbsoluteDrivePath(folder)) {
+        const auto entry = names.try_emplace(UpperAZ(folder), folder, std::vector<std::string>());
+        entry.first->second.second.push_back(UpperAZ(ExtractFileName(pattern)));
+      }
+    }
+  }
   const auto add = [this](const platform::FileIdentity& id) {
     excludeIds_.emplace(id.device, id.inode);
   };
-  platform::FindFiles(
-      folder + "*",
-      [&](const platform::FindData& data) {
-        if ((data.attributes & platform::kAttrDirectory) || !NameMatches(data.name, upperName))
+  for (const auto& named : names) {
+    const std::string& folder = named.second.first;
+    const std::vector<std::string>& masks = named.second.second;
+    platform::FindFiles(
+        folder + "*",
+        [&](const platform::FindData& data) {
+          if (data.attributes & platform::kAttrDirectory) return true;
+          for (const auto& mask : masks) {
+            if (!NameMatches(data.name, mask)) continue;
+            add(data.identity);
+            if (data.attributes & platform::kAttrReparsePoint)
+              if (const auto target = platform::GetFileIdentity(folder + data.name)) add(*target);
+            break;
+          }
           return true;
-        add(data.identity);
-        if (data.attributes & platform::kAttrReparsePoint)
-          if (const auto target = platform::GetFileIdentity(folder + data.name)) add(*target);
-        return true;
-      },
-      platform::FindDetail::KindOnly);
+        },
+        platform::FindDetail::KindOnly);
+  }
 }
 
 // `folder` ends with "\". One reading of the folder gives both its matching entries and its
@@ -235,6 +258,8 @@ bool TFindFile::Passes(const std::string& upperFolder, const TSearchRec& rec) co
     return false;
   for (const auto& pattern : excludeCopy_)
     if (MatchesUpper(upperFolder, rec.Name, pattern)) return false;
+  for (const auto& [folder, name] : protectedCopy_)
+    if (folder == upperFolder && NameMatches(rec.Name, name)) return false;
   return true;
 }
 

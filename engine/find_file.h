@@ -70,6 +70,10 @@ class TFindFile {
   // folder however the search reaches them (a link to the folder, another hard link), and, for an
   // excluded link, the file it points to.
   std::vector<std::string> ExcludeFiles;
+  // Files the search never reports, as ExcludeFiles but with the whole folder matched rather than
+  // its tail: "C:\Prog\order.ini" is that one file, "C:\Prog\plugin\" every file directly in
+  // that folder. Matched by text and by identity alike.
+  std::vector<std::string> ProtectedFiles;
   bool Subfolders = true;
   TFileAttributes Attributes{ffArchive, ffReadonly, ffHidden, ffSystem};
   bool ExactAttribute = false;
@@ -91,9 +95,10 @@ class TFindFile {
   bool aborted_ = false;
   bool destroying_ = false;
   std::vector<std::string> excludeCopy_;
+  std::vector<std::pair<std::string, std::string>> protectedCopy_;  // upper folder, upper name
   std::set<std::pair<uint64_t, uint64_t>> excludeIds_;  // device and inode of excluded files
 
-  void CollectExcludedIdentities(const std::string& pattern);
+  void CollectExcludedIdentities();
 
   std::vector<std::string> BuildTargets() const;
   void SearchFolder(const std::string& folder, const std::string& mask);

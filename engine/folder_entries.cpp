@@ -64,7 +64,8 @@ std::string ReadRegistryFolder(const tChildFolder& entry) {
 }
 
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
-                       std::vector<std::string>& lines) {
+                       std::vector<std::string>& lines,
+                       const std::vector<std::string>& protectedFiles) {
   lines.clear();
   if (TargetMayBeCut(entry)) return;
   // Windows reads "/" as "\": "c:/data/*.tmp" is c:\data\*.tmp.
@@ -75,6 +76,7 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
   TFindFile search;
   search.IncludeFiles.push_back(target);
   search.ExcludeFiles = excludeList;
+  search.ProtectedFiles = protectedFiles;
   search.Subfolders = entry.IncludeSubfolders;
   search.Details = false;  // a file line is its path alone
   entry.FoundFiles.clear();

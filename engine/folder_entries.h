@@ -25,8 +25,10 @@ std::string ReadRegistryFolder(const tChildFolder& entry);
 // entry). A target that is not absolute Windows text yields nothing, and so does an entry whose
 // path (or registry key or value name) is as long as an item file's reading returns at most: it
 // may have been cut, and a cut path can name more than the entry meant.
+// `protectedFiles` (TFindFile::ProtectedFiles) name the program's own files, never listed either.
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
-                       std::vector<std::string>& lines);
+                       std::vector<std::string>& lines,
+                       const std::vector<std::string>& protectedFiles = {});
 
 bool QuickErase(std::string_view path);
 bool SecureErase(std::string_view path);

@@ -191,6 +191,16 @@ TEST_F(FindFileTest, ExcludePatternsRejectByFolderTail) {
             (std::vector<std::string>{"T:\\a\\deep|d.tmp", "T:\\b|b1.tmp", "T:\\|top1.tmp"}));
 }
 
+// A protected pattern names its own folder, not every folder that ends like it.
+TEST_F(FindFileTest, ProtectedFilesMatchTheWholeFolder) {
+  WriteHostFile(drive.Host("b/top1.tmp"), "x");
+  TFindFile f;
+  f.IncludeFiles = {drive.Win("*.tmp")};
+  f.ProtectedFiles = {"t:\\TOP1.tmp", "T:\\a\\"};
+  EXPECT_EQ(RunSorted(f), (std::vector<std::string>{"T:\\a\\deep|d.tmp", "T:\\b|b1.tmp",
+                                                    "T:\\b|top1.tmp", "T:\\|top2.tmp"}));
+}
+
 // Windows reads "/" as "\" in targets and exclude patterns alike.
 TEST_F(FindFileTest, SlashesReadAsBackslashes) {
   TFindFile f;

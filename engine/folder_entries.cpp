@@ -22,8 +22,7 @@ bool IsAbsoluteTarget(const std::string& target) {
 }
 
 // Did a value of the entry's target reach the length at which an item file's reading cuts it?
-// A cut value names something else: "...\\*.log" cut to "...\\*" would name every file of the
-// folder.
+// A cut value names something else: "...\*.log" cut to "...\*" would name every file of the folder.
 bool TargetMayBeCut(const tChildFolder& entry) {
   const auto reached = [](const std::string& value) {
     return value.size() >= platform::kProfileValueMax;

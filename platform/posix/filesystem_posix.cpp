@@ -163,8 +163,8 @@ int OpenWashFolder(const std::string& hostFolder, std::size_t foldFrom) {
 
 // One pass over the folder of `pattern`. Only entries that match the mask are examined further
 // (one fstatat each, none for a regular file with FindDetail::KindOnly); subfolders are recognised
-// from the entry type where the file system gives it. An entry's identity is the folder's device
-// and the entry's inode number (a file mounted over an entry is never deleted through it).
+// from the entry type where the file system gives it. Without a look at the file, its identity is
+// the folder's device and the inode number that the listing gives.
 bool ReadFolder(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry,
                 std::vector<std::string>* subfolders, FindDetail detail) {
   const WildcardMask mask(ExtractFileName(pattern));

@@ -6,6 +6,7 @@
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
+#include "platform/registry.h"
 
 namespace vorlisk {
 
@@ -208,11 +209,23 @@ WashContext MainSession::MakeWashContext() {
   return c;
 }
 
+std::vector<std::string> ProgramOwnFiles(const std::string& programFolder) {
+  std::vector<std::string> own;
+  for (const char* name :
+       {"const\\", "plugin\\", "order.ini", "wildcard.ini", "registry.reg", "log.htm",
+        "vorlisk.lock", "help.chm", "vorlisk", "vorlisk-cli", "vorlisk.exe", "vorlisk-cli.exe"})
+    own.push_back(programFolder + name);
+  // The registry store may have been placed elsewhere.
+  if (const std::string store = platform::RegistryFile(); !store.empty()) own.push_back(store);
+  return own;
+}
+
 std::vector<std::string> MainSession::ExpandFolder(int32_t row) {
   std::vector<std::string> lines;
   // The exclude list is read afresh for every entry, so an edit shows at the next expansion.
   ExpandFolderEntry(Current->Folders.Entries[static_cast<std::size_t>(row)],
-                    TSettingsFile(ProgramFolder).ReadExcludeList(), lines);
+                    TSettingsFile(ProgramFolder).ReadExcludeList(), lines,
+                    ProgramOwnFiles(ProgramFolder));
   return lines;
 }
 

@@ -121,6 +121,13 @@ class MainSession {
   std::map<std::string, bool> enabled_;
 };
 
+// The program's own files in its folder (Windows text ending in "\"), as protected patterns of the
+// file search (TFindFile::ProtectedFiles): the item files and plug-in files (every file of "const"
+// and "plugin"), the order, settings, registry and log files, the folder's lock file, the help file
+// and the executables. No preview lists them and no wash erases them. (The program's temporary
+// files begin with "." and are never listed anyway.)
+std::vector<std::string> ProgramOwnFiles(const std::string& programFolder);
+
 // The control names that the item buttons and wash controls use.
 extern const char* const kItemButtons[12];
 extern const char* const kWashControls[8];

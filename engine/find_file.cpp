@@ -10,6 +10,8 @@
 // happens to be in.
 #include "engine/find_file.h"
 
+#include <map>
+
 #include "platform/filesystem.h"
 #include "platform/text.h"
 
@@ -22,7 +24,7 @@ char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - '
 bool IsAbsoluteDrivePath(std::string_view path) {
   return path.size() >= 3 &&
          ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
-         path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+         path[1] == ':' && path[2] == '\\';
 }
 
 // The name walk of an exclude pattern. `patternName` is upper case already; the name is folded
@@ -97,7 +99,9 @@ constexpr uint32_t kLinkToFolder = platform::kAttrDirectory | platform::kAttrRep
 }  // namespace
 
 bool MatchesExcludePattern(std::string_view path, std::string_view pattern) {
-  return MatchesUpper(UpperAZ(ExtractFilePath(path)), ExtractFileName(path), UpperAZ(pattern));
+  const std::string p = WithBackslashes(path);
+  return MatchesUpper(UpperAZ(ExtractFilePath(p)), ExtractFileName(p),
+                      UpperAZ(WithBackslashes(pattern)));
 }
 
 TFindFile::TFindFile() = default;
@@ -143,8 +147,17 @@ void TFindFile::StartSearch() {
   aborted_ = false;
   try {
     excludeCopy_.clear();
-    for (const auto& pattern : ExcludeFiles) excludeCopy_.push_back(UpperAZ(pattern));
-    for (const auto& target : BuildTargets()) {
+    // Windows reads "/" as "\" in a path: "c:/data/*.tmp" is c:\data\*.tmp.
+    for (const auto& pattern : ExcludeFiles)
+      excludeCopy_.push_back(UpperAZ(WithBackslashes(pattern)));
+    protectedCopy_.clear();
+    for (const auto& pattern : ProtectedFiles) {
+      const std::string upper = UpperAZ(WithBackslashes(pattern));
+      protectedCopy_.emplace_back(ExtractFilePath(upper), ExtractFileName(upper));
+    }
+    CollectExcludedIdentities();
+    for (const auto& given : BuildTargets()) {
+      const std::string target = WithBackslashes(given);
       const std::string folder = ExtractFilePath(target);
       if (IsAbsoluteDrivePath(folder)) {
         SearchFolder(IncludeTrailingBackslash(platform::GetFullPathName(folder)),
@@ -157,7 +170,48 @@ void TFindFile::StartSearch() {
     aborted_ = true;
   }
   excludeCopy_.clear();
+  protectedCopy_.clear();
+  excludeIds_.clear();
   busy_ = false;
+}
+
+// The files that the exclude and protected patterns with an absolute folder name there now, and
+// the targets of the links among them. Each folder is read once, without looking at each file.
+void TFindFile::CollectExcludedIdentities() {
+  excludeIds_.clear();
+  // Upper folder to the folder as first given and the upper name masks.
+  std::map<std::string, std::pair<std::string, std::vector<std::string>>> names;
+  for (const auto* list : {&ExcludeFiles, &ProtectedFiles}) {
+    for (const auto& given : *list) {
+      const std::string pattern = WithBackslashes(given);
+      const std::string folder = ExtractFilePath(pattern);
+      if (IsAbsoluteDrivePath(folder)) {
+        const auto entry = names.try_emplace(UpperAZ(folder), folder, std::vector<std::string>());
+        entry.first->second.second.push_back(UpperAZ(ExtractFileName(pattern)));
+      }
+    }
+  }
+  const auto add = [this](const platform::FileIdentity& id) {
+    excludeIds_.emplace(id.device, id.inode);
+  };
+  for (const auto& named : names) {
+    const std::string& folder = named.second.first;
+    const std::vector<std::string>& masks = named.second.second;
+    platform::FindFiles(
+        folder + "*",
+        [&](const platform::FindData& data) {
+          if (data.attributes & platform::kAttrDirectory) return true;
+          for (const auto& mask : masks) {
+            if (!NameMatches(data.name, mask)) continue;
+            add(data.identity);
+            if (data.attributes & platform::kAttrReparsePoint)
+              if (const auto target = platform::GetFileIdentity(folder + data.name)) add(*target);
+            break;
+          }
+          return true;
+        },
+        platform::FindDetail::KindOnly);
+  }
 }
 
 // `folder` ends with "\". One reading of the folder gives both its matching entries and its
@@ -169,6 +223,8 @@ void TFindFile::SearchFolder(const std::string& folder, const std::string& mask)
   const auto onEntry = [&](const platform::FindData& data) {
     if (data.name.empty() || data.name[0] == '.') return true;
     if ((data.attributes & kLinkToFolder) == kLinkToFolder) return true;
+    if (!excludeIds_.empty() && excludeIds_.count({data.identity.device, data.identity.inode}) != 0)
+      return true;
     rec.Name = data.name;
     rec.Size = static_cast<uint32_t>(data.size);  // 32 bits, as the record has always carried
     rec.Attr = data.attributes;
@@ -178,12 +234,17 @@ void TFindFile::SearchFolder(const std::string& folder, const std::string& mask)
     if (Passes(upperFolder, rec) && OnFound && !destroying_) OnFound(*this, shownFolder, rec);
     return !aborted_;
   };
+  // Without details a regular file carries the archive bit alone, which passes the filter exactly
+  // when the filter takes every file that has the archive bit, read-only or not.
+  const auto detail = !Details && !ExactAttribute && Attributes.Has(ffArchive)
+                          ? platform::FindDetail::KindOnly
+                          : platform::FindDetail::Full;
   if (!Subfolders) {
-    platform::FindFiles(folder + mask, onEntry);
+    platform::FindFiles(folder + mask, onEntry, detail);
     return;
   }
   std::vector<std::string> subfolders;
-  platform::FindFilesAndSubfolders(folder + mask, onEntry, subfolders);
+  platform::FindFilesAndSubfolders(folder + mask, onEntry, subfolders, detail);
   for (const auto& sub : subfolders) {
     if (aborted_) return;
     if (sub[0] != '.') SearchFolder(folder + sub + "\\", mask);
@@ -197,6 +258,8 @@ bool TFindFile::Passes(const std::string& upperFolder, const TSearchRec& rec) co
     return false;
   for (const auto& pattern : excludeCopy_)
     if (MatchesUpper(upperFolder, rec.Name, pattern)) return false;
+  for (const auto& [folder, name] : protectedCopy_)
+    if (folder == upperFolder && NameMatches(rec.Name, name)) return false;
   return true;
 }
 

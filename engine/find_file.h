@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,10 +65,22 @@ class TFindFile {
   void SetLocation(const std::string& value);
 
   std::vector<std::string> IncludeFiles;
+  // Exclude patterns, matched by text (MatchesExcludePattern) and by identity: a pattern with an
+  // absolute folder ("C:\Keep\a.txt", "C:\Keep\*.log") also rejects the files it names in that
+  // folder however the search reaches them (a link to the folder, another hard link), and, for an
+  // excluded link, the file it points to.
   std::vector<std::string> ExcludeFiles;
+  // Files the search never reports, as ExcludeFiles but with the whole folder matched rather than
+  // its tail: "C:\Prog\order.ini" is that one file, "C:\Prog\plugin\" every file directly in
+  // that folder. Matched by text and by identity alike.
+  std::vector<std::string> ProtectedFiles;
   bool Subfolders = true;
   TFileAttributes Attributes{ffArchive, ffReadonly, ffHidden, ffSystem};
   bool ExactAttribute = false;
+  // false: a caller that needs no size, times or read-only bit of a file says so, and the search
+  // may then report a regular file with its archive bit alone (Size 0, times 0), which saves a
+  // look at every file on POSIX. Ignored when the attribute filter depends on the read-only bit.
+  bool Details = true;
   TFoundEvent OnFound;
 
   // Runs one complete search; returns at once when a search of this object is running.
@@ -82,6 +95,10 @@ class TFindFile {
   bool aborted_ = false;
   bool destroying_ = false;
   std::vector<std::string> excludeCopy_;
+  std::vector<std::pair<std::string, std::string>> protectedCopy_;  // upper folder, upper name
+  std::set<std::pair<uint64_t, uint64_t>> excludeIds_;  // device and inode of excluded files
+
+  void CollectExcludedIdentities();
 
   std::vector<std::string> BuildTargets() const;
   void SearchFolder(const std::string& folder, const std::string& mask);

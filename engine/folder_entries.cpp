@@ -7,6 +7,7 @@
 #include "engine/registry_entries.h"
 #include "engine/wash_log.h"
 #include "platform/filesystem.h"
+#include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 
@@ -19,6 +20,23 @@ namespace {
 bool IsAbsoluteTarget(const std::string& target) {
   if (target.size() >= 3 && target[1] == ':' && target[2] == '\\') return true;
   return target.size() >= 2 && target[0] == '\\' && target[1] == '\\';
+}
+
+// Did a value of the entry's target reach the length at which an item file's reading cuts it?
+// A cut value names something else: "...\*.log" cut to "...\*" would name every file of the folder.
+bool TargetMayBeCut(const tChildFolder& entry) {
+  const auto reached = [](const std::string& value) {
+    return value.size() >= platform::kProfileValueMax;
+  };
+  switch (entry.Kind) {
+    case FolderKind::RegistryFolder:
+      return reached(entry.RegisterName) || reached(entry.RegisterValueofName);
+    case FolderKind::FolderMask:
+      return reached(entry.DeletePath);
+    case FolderKind::SingleFile:
+      return reached(entry.DeleteFileName);
+  }
+  return true;
 }
 
 }  // namespace
@@ -46,16 +64,21 @@ std::string ReadRegistryFolder(const tChildFolder& entry) {
 }
 
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
-                       std::vector<std::string>& lines) {
-  const std::string target = FolderEntryTarget(entry);
+                       std::vector<std::string>& lines,
+                       const std::vector<std::string>& protectedFiles) {
   lines.clear();
+  if (TargetMayBeCut(entry)) return;
+  // Windows reads "/" as "\": "c:/data/*.tmp" is c:\data\*.tmp.
+  const std::string target = WithBackslashes(FolderEntryTarget(entry));
   // A target without a folder of its own (an unset registry folder gives "*.*") yields nothing.
   if (!IsAbsoluteTarget(target)) return;
 
   TFindFile search;
   search.IncludeFiles.push_back(target);
   search.ExcludeFiles = excludeList;
+  search.ProtectedFiles = protectedFiles;
   search.Subfolders = entry.IncludeSubfolders;
+  search.Details = false;  // a file line is its path alone
   entry.FoundFiles.clear();
   search.OnFound = [&entry](TFindFile&, const std::string& folder, const TSearchRec& rec) {
     // Regular files only: the enumeration's own attributes tell a folder from a file.

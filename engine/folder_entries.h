@@ -23,9 +23,13 @@ std::string FolderEntryTarget(const tChildFolder& entry);
 std::string ReadRegistryFolder(const tChildFolder& entry);
 // Replaces `lines` with the existing regular files the entry names, in search order, leaving out
 // what the exclude patterns name (callers read the settings file's exclude list afresh for every
-// entry). A target that is not absolute Windows text yields nothing.
+// entry). A target that is not absolute Windows text yields nothing, and so does an entry whose
+// path (or registry key or value name) is as long as an item file's reading returns at most: it
+// may have been cut, and a cut path can name more than the entry meant.
+// `protectedFiles` (TFindFile::ProtectedFiles) name the program's own files, never listed either.
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
-                       std::vector<std::string>& lines);
+                       std::vector<std::string>& lines,
+                       const std::vector<std::string>& protectedFiles = {});
 
 // Each true when the file is gone. A secure erase overwrites the file's data in one pass, flushed
 // to the device, and then deletes it; a file with other hard links or a link only loses this name.

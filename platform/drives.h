@@ -23,7 +23,8 @@ void ResetDriveMappings();
 std::string DriveMappingError();
 
 // "X:\a\b" (absolute Windows text on a mapped drive) to the host path; nullopt for anything else
-// (relative text, UNC names, unmapped letters). "." and ".." components are not resolved here.
+// (relative text, UNC names, unmapped letters, text holding a NUL, which the system would read as
+// the end of the path). "." and ".." components are not resolved here.
 std::optional<std::string> ToHostPath(std::string_view windowsPath);
 
 // An absolute host path to Windows text on the drive whose folder holds it (the longest match);

@@ -5,6 +5,10 @@
 // is reported like a file. Deleting a link removes the link, never its target. Special files
 // (pipes, sockets, devices) are never reported and never count as files.
 //
+// Case: Windows paths ignore case. Enumeration and FileRemover reach a folder whose name in the
+// path has no exact match through the one entry that matches it ignoring the case of a to z (none
+// or several: the folder cannot be reached).
+//
 // Attributes on POSIX: a regular file carries kAttrArchive, and kAttrReadOnly when its owner may
 // not write it; a folder carries only kAttrDirectory.
 #pragma once
@@ -26,6 +30,12 @@ inline constexpr uint32_t kAttrDirectory = 0x10;
 inline constexpr uint32_t kAttrArchive = 0x20;
 inline constexpr uint32_t kAttrReparsePoint = 0x400;
 
+// Which file an entry is, whatever name reaches it (another hard link, a link to its folder).
+struct FileIdentity {
+  uint64_t device = 0, inode = 0;
+  auto operator<=>(const FileIdentity&) const = default;
+};
+
 struct FindData {
   std::string name;         // without folder
   uint32_t attributes = 0;  // kAttr* bits
@@ -33,23 +43,32 @@ struct FindData {
   int64_t creationTime = 0;  // seconds since 1970-01-01 UTC
   int64_t lastAccessTime = 0;
   int64_t lastWriteTime = 0;
+  FileIdentity identity;  // of the entry itself (a link's own, not its target's)
 };
+
+// What an enumeration tells of each entry. Full: everything above. KindOnly: a regular file may be
+// reported with kAttrArchive alone, without its read-only bit, size or times (on POSIX the folder's
+// listing tells a regular file apart without looking at each file); every other entry as Full.
+enum class FindDetail { Full, KindOnly };
 
 // Does `name` match the wildcard mask under FindFirstFile's rules? Pure text; rules in the .cpp.
 bool MatchesWildcardMask(std::string_view mask, std::string_view name);
 
 // Enumerates the folder of `pattern` ("C:\Temp\*.tmp": folder part, then mask) and calls onEntry
 // for each entry whose name matches the mask, in the file system's order. The entries "." and ".."
-// are never reported, nor (on POSIX) a name holding a "\", which Windows text would read as a
-// path. onEntry returns false to stop. Returns false when the folder cannot be read, or can be
-// reached only through another user's link (see FileRemover).
-bool FindFiles(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry);
+// are never reported, nor (on POSIX) a name that cannot be Windows text: one holding a "\", which
+// Windows text would read as a path, or a control character (0x01-0x1F, 0x7F), which would break a
+// line of a list or a log. onEntry returns false to stop. Returns false when the folder cannot be
+// read, or can be reached only through another user's link (see FileRemover).
+bool FindFiles(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry,
+               FindDetail detail = FindDetail::Full);
 // A walker's single reading of one folder: as FindFiles, and in the same pass the name of every
 // real subfolder (never a link to one), whatever the mask, is appended to `subfolders` in the
 // file system's order.
 bool FindFilesAndSubfolders(std::string_view pattern,
                             const std::function<bool(const FindData&)>& onEntry,
-                            std::vector<std::string>& subfolders);
+                            std::vector<std::string>& subfolders,
+                            FindDetail detail = FindDetail::Full);
 
 // As GetFullPathName: relative text is taken from the current folder, "." and ".." are resolved,
 // "/" counts as "\". A trailing "\" is kept.
@@ -62,6 +81,10 @@ std::string GetCurrentDirectory();  // Windows text, no trailing "\" unless a dr
 std::optional<uint32_t> GetFileAttributes(std::string_view path);
 // Sets the read-only bit (the only bit POSIX keeps); false on failure or for a link.
 bool SetFileAttributes(std::string_view path, uint32_t attributes);
+
+// Identity of the file that a path names, a final link followed (it is only looked at); nullopt
+// when there is none.
+std::optional<FileIdentity> GetFileIdentity(std::string_view path);
 
 struct FileStatus {
   bool isLink = false;       // the entry itself is a symbolic link (or junction)

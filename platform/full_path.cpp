@@ -10,14 +10,10 @@ namespace vorlisk::platform {
 // runs of separators collapse, "." and ".." are resolved (".." never climbs above the drive root),
 // and a trailing separator is kept. UNC names ("\\server\share") are returned with "/" replaced.
 std::string ResolveFullPath(std::string_view current, std::string_view path) {
-  std::string p(path);
-  for (char& c : p)
-    if (c == '/') c = '\\';
+  const std::string p = WithBackslashes(path);
   if (p.size() >= 2 && p[0] == '\\' && p[1] == '\\') return p;
 
-  std::string cur(current);
-  for (char& c : cur)
-    if (c == '/') c = '\\';
+  const std::string cur = WithBackslashes(current);
   std::string drive = cur.size() >= 2 && cur[1] == ':' ? cur.substr(0, 2) : std::string("C:");
   std::string rest;
   if (p.size() >= 2 && p[1] == ':') {

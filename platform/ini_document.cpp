@@ -42,7 +42,8 @@ std::string UnquoteProfileValue(std::string_view stored, std::size_t limit) {
   if (stored.size() >= 2 && (stored.front() == '"' || stored.front() == '\'') &&
       stored.back() == stored.front())
     stored = stored.substr(1, stored.size() - 2);
-  return std::string(stored.substr(0, limit));
+  stored = stored.substr(0, limit);
+  return std::string(stored.substr(0, stored.find('\0')));
 }
 
 IniDocument::Line IniDocument::MakeLine(std::string text, std::string eol) {

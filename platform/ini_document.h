@@ -29,7 +29,7 @@ std::string TrimProfileBlanks(std::string_view s);
 
 // A stored value as GetPrivateProfileString returns it: one pair of matching quotes (double or
 // single) around a value of two or more characters is removed, then at most `limit` characters
-// are kept.
+// are kept, and of those the text before the first NUL (the API returns NUL-terminated text).
 std::string UnquoteProfileValue(std::string_view stored, std::size_t limit);
 
 class IniDocument {

@@ -46,6 +46,13 @@ std::string ExtractFileName(std::string_view path) {
   return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
 }
 
+std::string WithBackslashes(std::string_view path) {
+  std::string out(path);
+  for (char& c : out)
+    if (c == '/') c = '\\';
+  return out;
+}
+
 std::string IncludeTrailingBackslash(std::string_view path) {
   std::string out(path);
   if (!out.empty() && out.back() != '\\') out += '\\';

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/error.h"
 #include "test_support.h"
 
 namespace vorlisk::platform {
@@ -60,6 +61,31 @@ TEST_F(FileSystemTest, EnumerationReportsAttributesAndNeverSpecialFiles) {
   EXPECT_EQ(seen, expected);
   EXPECT_EQ(sizeOfA, 5u);
   EXPECT_FALSE(FindFiles(drive.Win("nosuch\\*.*"), [](const FindData&) { return true; }));
+}
+
+// Without details only a regular file loses its read-only bit, size and times; links and folders
+// are told apart as ever, and every entry carries the identity the system gives it.
+TEST_F(FileSystemTest, EnumerationWithoutDetailsKeepsKindsAndIdentities) {
+  std::map<std::string, uint32_t> seen;
+  for (const FindDetail detail : {FindDetail::Full, FindDetail::KindOnly}) {
+    seen.clear();
+    EXPECT_TRUE(FindFiles(
+        drive.Win("*.*"),
+        [&](const FindData& d) {
+          struct stat st {};
+          ::lstat(drive.Host(d.name).c_str(), &st);
+          EXPECT_EQ(d.identity, (FileIdentity{st.st_dev, st.st_ino})) << d.name;
+          seen[d.name] = d.attributes;
+          return true;
+        },
+        detail));
+    const bool full = detail == FindDetail::Full;
+    const std::map<std::string, uint32_t> expected = {
+        {"a.txt", kAttrArchive},   {"ro.txt", full ? kAttrArchive | kAttrReadOnly : kAttrArchive},
+        {"sub", kAttrDirectory},   {"dirlink", kLinkToFolder},
+        {"filelink", kLinkToFile}, {"dangling", kLinkToFile}};
+    EXPECT_EQ(seen, expected) << full;
+  }
 }
 
 TEST_F(FileSystemTest, OneReadingListsRealSubfoldersWhateverTheMask) {
@@ -209,6 +235,37 @@ TEST_F(FileSystemTest, CopyReplacesTargetsWholeAndNeverWritesThroughALink) {
   // No temporary file is left behind by the failed copies.
   for (const auto& e : std::filesystem::directory_iterator(drive.Host()))
     EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+}
+
+// A NUL ends the host path early: "N:\..<NUL>\canary.tmp" would be the canary above the drive's
+// folder, and "N:\sub<NUL>X\" would be N:\sub. Every operation refuses such a path.
+TEST(FileSystemNul, PathsHoldingANulAreRefused) {
+  using namespace std::string_literals;
+  TempFolder outer;
+  WriteHostFile(outer / "canary.tmp", "canary");
+  WriteHostFile(outer / "c/sub/in.tmp", "inside");
+  ScopedDriveMapping drive('N', outer / "c");
+  for (const std::string& path : {"N:\\..\0\\canary.tmp"s, "N:\\sub\0X\\in.tmp"s}) {
+    const std::string trace = path.substr(0, path.find('\0'));
+    const std::string folder = path.substr(0, path.rfind('\\') + 1);
+    EXPECT_EQ(ToHostPath(path), std::nullopt) << trace;
+    EXPECT_FALSE(FindFiles(folder + "*.tmp", [](const FindData&) { return true; })) << trace;
+    std::vector<std::string> subfolders;
+    EXPECT_FALSE(FindFilesAndSubfolders(
+        folder + "*.*", [](const FindData&) { return true; }, subfolders))
+        << trace;
+    EXPECT_EQ(GetFileStatus(path), std::nullopt) << trace;
+    EXPECT_EQ(ReadFileBytes(path), std::nullopt) << trace;
+    EXPECT_EQ(FileWriter::OpenExisting(path), nullptr) << trace;
+    EXPECT_FALSE(DeleteFile(path)) << trace;
+    EXPECT_EQ(DeleteExistingFile(path), DeleteOutcome::Missing) << trace;
+    FileRemover remover;
+    EXPECT_EQ(remover.Remove(path, true), DeleteOutcome::Missing) << trace;
+    EXPECT_EQ(remover.OpenForOverwrite(path), nullptr) << trace;
+    EXPECT_THROW(WriteFileAtomically(path, "x"), Error) << trace;
+  }
+  EXPECT_EQ(ReadHostFile(outer / "canary.tmp"), "canary");
+  EXPECT_EQ(ReadHostFile(outer / "c/sub/in.tmp"), "inside");
 }
 
 }  // namespace

@@ -45,7 +45,9 @@ TEST(MatchesExcludePattern, FolderTailAndNameWalk) {
       {"A?.TXT", "C:\\X\\AB.TXT", true},
       {"A?.TXT", "C:\\X\\A.TXT", true},
       {"A?.TXT", "C:\\X\\ABC.TXT", false},
-      {"C:\\*\\A.TXT", "C:\\X\\A.TXT", false},  // "*" in the folder part is a plain character
+      {"C:\\*\\A.TXT", "C:\\X\\A.TXT", false},     // "*" in the folder part is a plain character
+      {"c:/temp/a.log", "C:\\TEMP\\A.LOG", true},  // "/" reads as "\"
+      {"C:\\TEMP\\", "C:/OLD/TEMP/X", true},
   };
   for (const auto& c : cases)
     EXPECT_EQ(MatchesExcludePattern(c.path, c.pattern), c.match) << c.pattern << " vs " << c.path;
@@ -147,6 +149,8 @@ TEST_F(FindFileTest, AttributeFilterDecidesAboutFolders) {
   f.Attributes = {ffArchive, ffReadonly};
   f.ExactAttribute = true;
   EXPECT_EQ(Run(f), std::vector<std::string>{"T:\\|top1.tmp"});
+  f.Details = false;  // the filter needs the read-only bit, so the search looks at it all the same
+  EXPECT_EQ(Run(f), std::vector<std::string>{"T:\\|top1.tmp"});
 }
 
 // Runs with the process's current folder at the drive's root, so that a search of the current
@@ -185,6 +189,24 @@ TEST_F(FindFileTest, ExcludePatternsRejectByFolderTail) {
   f.ExcludeFiles = {"?:\\A\\", "top2.TMP"};
   EXPECT_EQ(RunSorted(f),
             (std::vector<std::string>{"T:\\a\\deep|d.tmp", "T:\\b|b1.tmp", "T:\\|top1.tmp"}));
+}
+
+// A protected pattern names its own folder, not every folder that ends like it.
+TEST_F(FindFileTest, ProtectedFilesMatchTheWholeFolder) {
+  WriteHostFile(drive.Host("b/top1.tmp"), "x");
+  TFindFile f;
+  f.IncludeFiles = {drive.Win("*.tmp")};
+  f.ProtectedFiles = {"t:\\TOP1.tmp", "T:\\a\\"};
+  EXPECT_EQ(RunSorted(f), (std::vector<std::string>{"T:\\a\\deep|d.tmp", "T:\\b|b1.tmp",
+                                                    "T:\\b|top1.tmp", "T:\\|top2.tmp"}));
+}
+
+// Windows reads "/" as "\" in targets and exclude patterns alike.
+TEST_F(FindFileTest, SlashesReadAsBackslashes) {
+  TFindFile f;
+  f.IncludeFiles = {"t:/a/*.tmp", "T:\\b/*.tmp"};
+  f.ExcludeFiles = {"t:/a/deep/"};
+  EXPECT_EQ(RunSorted(f), (std::vector<std::string>{"T:\\a|a1.tmp", "T:\\b|b1.tmp"}));
 }
 
 TEST_F(FindFileTest, ReentryDoesNothingAndErrorsEndTheSearchQuietly) {

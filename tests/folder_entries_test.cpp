@@ -93,6 +93,8 @@ TEST_F(FolderEntriesTest, ExpansionFollowsTheWalkOrderAndLeavesOutExcludedFilesA
        Entry(FolderKind::FolderMask, "T:\\Temp\\*.tmp", true),
        "T:\\Temp:{a.tmp} T:\\Temp\\Sub:{e.tmp} ",
        {"t:\\temp\\B.TMP", "\\DEEP\\"}},
+      {"a target written with \"/\" not read as Windows reads it",
+       Entry(FolderKind::FolderMask, "t:/Temp/*.tmp", false), "T:\\Temp:{a.tmp,b.tmp} "},
       {"a single file not found in subfolders",
        Entry(FolderKind::SingleFile, "T:\\Temp\\e.tmp", true), "T:\\Temp\\Sub:{e.tmp} "},
       {"a missing folder not yielding nothing",
@@ -131,9 +133,13 @@ TEST_F(FolderEntriesTest, ExpansionFollowsTheWalkOrderAndLeavesOutExcludedFilesA
 }
 
 // On POSIX "x\..\..\Data\readme" is one name; read as Windows text it names a file elsewhere.
-TEST_F(FolderEntriesTest, NamesHoldingABackslashNeverLeadOutOfTheFolder) {
+// A name with a control character would be two lines of the preview's output and of the log.
+TEST_F(FolderEntriesTest, NamesThatCannotBeWindowsTextAreNeverListedNorEntered) {
   WriteHostFile(drive_.Host("Temp/x\\..\\..\\Data\\readme"), "bait");
   fs::create_directories(drive_.Host("Temp/y\\..\\..\\Data"));
+  for (const char* name : {"Temp/two\nlines.tmp", "Temp/cr\r.tmp", "Temp/tab\t.tmp",
+                           "Temp/bell\x01.tmp", "Temp/del\x7f.tmp", "Temp/folder\n/in.tmp"})
+    WriteHostFile(drive_.Host(name), "bait");
   tChildFolder entry = Entry(FolderKind::FolderMask, "T:\\Temp\\*.*", true);
   std::vector<std::string> lines;
   ExpandFolderEntry(entry, {}, lines);
@@ -144,6 +150,125 @@ TEST_F(FolderEntriesTest, NamesHoldingABackslashNeverLeadOutOfTheFolder) {
   for (const auto& line : lines) marked.push_back({line, true});
   EXPECT_EQ(WashFileLines(marked, true, nullptr, {}).Success, 6);
   EXPECT_EQ(ReadHostFile(drive_.Host("Data/readme")), "Data/readme");
+}
+
+// An entry whose path still holds a NUL (made in memory; item files end a value at its first NUL)
+// names nothing: nothing above the drive's folder, no endless walk of one folder.
+TEST(FolderEntriesNul, APathHoldingANulYieldsNothingAndWashesNothing) {
+  using namespace std::string_literals;
+  test::TempFolder outer;
+  WriteHostFile(outer / "canary.tmp", "canary");
+  WriteHostFile(outer / "c/Temp/Sub/in.tmp", "inside");
+  platform::ScopedDriveMapping drive('N', outer / "c");
+  for (const std::string& target : {"N:\\..\0\\*.tmp"s, "N:\\Temp\0X\\*.tmp"s}) {
+    for (const bool subfolders : {false, true}) {
+      tChildFolder entry = Entry(FolderKind::FolderMask, target, subfolders);
+      std::vector<std::string> lines;
+      ExpandFolderEntry(entry, {}, lines);
+      EXPECT_TRUE(lines.empty()) << target.substr(0, target.find('\0')) << " " << subfolders;
+    }
+  }
+  const MarkedLines lines{{"N:\\..\0\\canary.tmp"s, true}, {"N:\\Temp\0X\\Sub\\in.tmp"s, true}};
+  for (const bool quick : {true, false}) {
+    const WashCounts counts = WashFileLines(lines, quick, nullptr, {});
+    EXPECT_EQ(counts.Success + counts.Fails, 0) << quick;
+  }
+  EXPECT_EQ(ReadHostFile(outer / "canary.tmp"), "canary");
+  EXPECT_EQ(ReadHostFile(outer / "c/Temp/Sub/in.tmp"), "inside");
+}
+
+// An excluded file is kept however the entry reaches it: through the user's own link to its
+// folder, through another hard link, or as the file an excluded link points to.
+TEST_F(FolderEntriesTest, ExcludedFilesAreKeptWhateverNameReachesThem) {
+  for (const char* f :
+       {"keep/secret.txt", "keep2/a.log", "keep2/b.txt", "other/plain.txt", "other/real.txt"})
+    WriteHostFile(drive_.Host(f), f);
+  fs::create_hard_link(drive_.Host("keep/secret.txt"), drive_.Host("other/hard.txt"));
+  fs::create_hard_link(drive_.Host("keep2/a.log"), drive_.Host("other/hard.log"));
+  fs::create_symlink(drive_.Host("other/real.txt"), drive_.Host("other/alias.txt"));
+  fs::create_directory_symlink(drive_.Host("keep2"), drive_.Host("mylink"));
+  const std::vector<std::string> exclude = {"T:\\keep\\secret.txt", "t:/KEEP2/*.log",
+                                            "T:\\other\\alias.txt"};
+  std::vector<std::string> all;
+  for (const char* target : {"T:\\other\\*.*", "T:\\mylink\\*.*"}) {
+    tChildFolder entry = Entry(FolderKind::FolderMask, target, false);
+    std::vector<std::string> lines;
+    ExpandFolderEntry(entry, exclude, lines);
+    all.insert(all.end(), lines.begin(), lines.end());
+  }
+  EXPECT_EQ(Runs(all), "T:\\other:{plain.txt} T:\\mylink:{b.txt} ");
+  MarkedLines marked;
+  for (const auto& line : all) marked.push_back({line, true});
+  EXPECT_EQ(WashFileLines(marked, true, nullptr, {}).Success, 2);
+  for (const char* f : {"keep/secret.txt", "keep2/a.log", "other/real.txt"})
+    EXPECT_EQ(ReadHostFile(drive_.Host(f)), f);
+}
+
+// Windows ignores case in paths: T:\TEMP\ is T:\Temp\, for the preview and the wash alike. With
+// two candidates (Twin, TWIN) there is no telling which, and a drive's own host folder is a host
+// path, matched exactly.
+TEST_F(FolderEntriesTest, FoldersMatchIgnoringCaseWhenOnlyOneEntryFits) {
+  for (const char* f : {"Twin/a.tmp", "TWIN/b.tmp"}) WriteHostFile(drive_.Host(f), f);
+  struct Case {
+    const char* target;
+    bool subfolders;
+    std::string runs;
+  } cases[] = {
+      {"T:\\TEMP\\*.tmp", true,
+       "T:\\TEMP:{a.tmp,b.tmp} T:\\TEMP\\Sub:{e.tmp} T:\\TEMP\\Sub\\Deep:{f.tmp} "},
+      {"t:\\temp\\sub\\DEEP\\G.LOG", false, "T:\\temp\\sub\\DEEP:{g.log} "},
+      {"T:\\twin\\*.tmp", false, ""},
+      {"T:\\Twin\\*.tmp", false, "T:\\Twin:{a.tmp} "},
+  };
+  for (auto& c : cases) {
+    tChildFolder entry = Entry(FolderKind::FolderMask, c.target, c.subfolders);
+    std::vector<std::string> lines;
+    ExpandFolderEntry(entry, {}, lines);
+    EXPECT_EQ(Runs(lines), c.runs) << c.target;
+  }
+  tChildFolder entry = Entry(FolderKind::FolderMask, "T:\\TEMP\\SUB\\*.*", true);
+  std::vector<std::string> lines;
+  ExpandFolderEntry(entry, {}, lines);
+  MarkedLines marked;
+  for (const auto& line : lines) marked.push_back({line, true});
+  EXPECT_EQ(WashFileLines(marked, true, nullptr, {}).Success, 3);
+  EXPECT_FALSE(drive_.Exists("Temp/Sub/Deep/g.log"));
+  EXPECT_TRUE(drive_.Exists("Temp/a.tmp"));
+
+  test::TempFolder outer;
+  WriteHostFile(outer / "mapped/x.tmp", "x");
+  platform::ScopedDriveMapping other('N', outer / "MAPPED");
+  entry = Entry(FolderKind::FolderMask, "N:\\*.tmp", false);
+  ExpandFolderEntry(entry, {}, lines);
+  EXPECT_TRUE(lines.empty()) << "the host folder of a drive matched ignoring case";
+}
+
+// An item file's reading returns at most 2047 characters: a longer "...\*.log" would come back
+// as "...\*" and name every file of the folder.
+TEST_F(FolderEntriesTest, AnEntryCutAtTheReadLimitYieldsNothing) {
+  std::string folder = drive_.Root();
+  while (folder.size() < 2046)
+    folder += std::string(std::min<std::size_t>(200, 2046 - folder.size() - 1), 'f') + "\\";
+  ASSERT_EQ(folder.size(), 2046u);
+  std::string host = drive_.Host(folder.substr(3));
+  std::replace(host.begin(), host.end(), '\\', '/');
+  for (const char* name : {"a.log", "b.txt", "b"}) WriteHostFile(host + name, name);
+  const std::vector<test::TestFolderEntry> entries = {
+      {.Name = "mask", .Kind = 1, .DeletePath = folder + "*.log"},
+      {.Name = "file", .Kind = 2, .DeleteFileName = folder + "b.txt.log"},
+      {.Name = "registry", .Kind = 0, .RegisterName = std::string(2100, 'k')},
+      {.Name = "short", .Kind = 1, .DeletePath = drive_.Win("Temp\\a.tmp")}};
+  WriteHostFile(drive_.Host("items.txt"), test::ItemFileText({{.Name = "I", .Folders = entries}}));
+  std::vector<std::string> found;
+  for (int32_t i = 0; i < static_cast<int32_t>(entries.size()); ++i) {
+    tChildFolder entry;
+    entry.Create(drive_.Win("items.txt"), i, "I");
+    std::vector<std::string> lines;
+    ExpandFolderEntry(entry, {}, lines);
+    found.insert(found.end(), lines.begin(), lines.end());
+  }
+  EXPECT_EQ(found.size(), 1u) << "a cut value named other files, the first: " << found[0].back();
+  EXPECT_EQ(found.back(), drive_.Win("Temp\\a.tmp"));
 }
 
 // The test holds the file open, so after the erase it still sees the bytes that were on disk

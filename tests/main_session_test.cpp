@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/scheduler.h"
 #include "app/user_folders.h"
@@ -276,6 +277,49 @@ TEST_F(SessionTest, CleanAllWashesFilesThenRegistryThenSpecialInsideOneLogRun) {
   EXPECT_EQ(session->ChListBoxItem.Selected(), 4);  // the last checked item
   EXPECT_EQ(session->Current->Item.Name, "Trash");
   EXPECT_TRUE(AllWashControls(true));
+}
+
+// A wash of the whole drive that holds the program folder (and of a link to that folder, and of a
+// second hard link of the settings file) lists and erases nothing of the program's own.
+TEST_F(SessionTest, TheProgramsOwnFilesAreNeverListedNorWashed) {
+  WriteItems("const/system.txt",
+             {{.Name = "Everything",
+               .Folders = {{.Name = "program drive", .DeletePath = "P:\\*", .Subfolders = true},
+                           {.Name = "linked", .DeletePath = "D:\\prog\\*", .Subfolders = true},
+                           {.Name = "ini", .DeletePath = "d:/*.ini"}}}});
+  // The registry store and the settings file are written by the program itself.
+  const std::vector<const char*> own = {
+      "order.ini", "log.htm",  "vorlisk.lock",    "vorlisk-cli",
+      "vorlisk",   "help.chm", ".order.ini.tmp42"};  // a temporary file left behind
+  for (const char* f : own) WriteHostFile(Program.Host(f), f);
+  WriteItems("plugin/extra.txt", {{.Name = "Extra"}});
+  for (const char* f : {"junk.tmp", "sub/a.tmp", "const/sub/s.tmp"})
+    WriteHostFile(Program.Host(f), f);
+  std::filesystem::create_directory_symlink(Program.Host(), Data.Host("prog"));
+  Start(false, true);
+  std::filesystem::create_hard_link(Program.Host("wildcard.ini"), Data.Host("hard.ini"));
+  WriteHostFile(Data.Host("other.ini"), "other");
+
+  std::vector<std::string> listed;
+  onPreview = [&listed](PreviewDialog& d) { listed = Texts(d.Files()); };
+  session->WashCheckedItems(true);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed,
+            (std::vector<std::string>{"D:\\other.ini", "D:\\prog\\const\\sub\\s.tmp",
+                                      "D:\\prog\\junk.tmp", "D:\\prog\\sub\\a.tmp",
+                                      "P:\\const\\sub\\s.tmp", "P:\\junk.tmp", "P:\\sub\\a.tmp"}));
+
+  session->WashCheckedItems(false);
+  for (const char* f : own) EXPECT_EQ(Program.Read(f).substr(0, std::strlen(f)), f);  // log: rows
+  for (const auto& row : test::LogRows(Program.Read("log.htm")))  // "Quick|Success|path|note"
+    EXPECT_NE(std::find(listed.begin(), listed.end(), row.substr(14, row.rfind('|') - 14)),
+              listed.end())
+        << row;
+  for (const char* f : {"const/system.txt", "plugin/extra.txt", "registry.reg", "wildcard.ini"})
+    EXPECT_TRUE(Program.Exists(f)) << f;
+  EXPECT_TRUE(DataExists("hard.ini"));
+  EXPECT_FALSE(Program.Exists("junk.tmp") || Program.Exists("sub/a.tmp") ||
+               DataExists("other.ini"));
 }
 
 // Catches counters that keep old values, or are touched by a dialog without the list.

@@ -33,6 +33,7 @@ class ProfileTest : public ::testing::Test {
 };
 
 TEST_F(ProfileTest, ReadsAsWindowsDoes) {
+  using namespace std::string_literals;
   const std::string longValue(3000, 'v');
   struct Case {
     const char* what;
@@ -58,6 +59,8 @@ TEST_F(ProfileTest, ReadsAsWindowsDoes) {
       {"blanks inside quotes kept", "[S]\r\nk=\"  x  \"\r\n", "S", "k", "  x  "},
       {"at most 2047 characters", "[S]\r\nk=" + longValue + "\r\n", "S", "k",
        longValue.substr(0, 2047)},
+      {"a value ends at its first NUL", "[S]\r\nk=C:\\..\0\\*.tmp\r\n"s, "S", "k", "C:\\.."},
+      {"quotes go before the NUL cut", "[S]\r\nk=\"ab\0c\"\r\n"s, "S", "k", "ab"},
       {"missing section", "[S]\r\nk=1\r\n", "T", "k", "(def)"},
       {"empty value is not missing", "[S]\r\nk=\r\n", "S", "k", ""},
   };

@@ -122,6 +122,8 @@ std::optional<std::string> DriveMapping(char letter) {
 }
 
 std::optional<std::string> ToHostPath(std::string_view windowsPath) {
+  // A NUL would end the host path early: "C:\..<NUL>\x" would name a file above the drive.
+  if (windowsPath.find('\0') != std::string_view::npos) return std::nullopt;
   if (windowsPath.size() < 2 || windowsPath[1] != ':') return std::nullopt;
   if (windowsPath.size() > 2 && windowsPath[2] != '\\' && windowsPath[2] != '/')
     return std::nullopt;

@@ -40,8 +40,12 @@ std::string FileErrorText(int err) {
   }
 }
 
-std::optional<std::string> HostPathOf(std::string_view windowsPath) {
-  return ToHostPath(GetFullPathName(windowsPath));
+std::optional<std::string> HostPathOf(std::string_view windowsPath,
+                                      std::size_t* driveFolderLength) {
+  const std::string full = GetFullPathName(windowsPath);
+  auto host = ToHostPath(full);
+  if (host && driveFolderLength) *driveFolderLength = DriveMapping(full[0]).value_or("").size();
+  return host;
 }
 
 namespace {

@@ -7,7 +7,7 @@
 // As on Windows, a read-only file is not deleted, a folder keeps no read-only bit, and a copy
 // reads its source through a link (only the target is never written through).
 // POSIX keeps no creation time: the earlier of the change and modification times stands in.
-// A name with a "\" in it cannot be written as Windows text and is never reported.
+// A name that cannot be Windows text (a "\", a control character) is never reported.
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -35,8 +35,8 @@ namespace {
 
 // Host path of Windows text without a trailing "/" (which would make the system follow a final
 // link), the root excepted.
-std::optional<std::string> HostOf(std::string_view path) {
-  auto host = posix::HostPathOf(path);
+std::optional<std::string> HostOf(std::string_view path, std::size_t* driveFolderLength = nullptr) {
+  auto host = posix::HostPathOf(path, driveFolderLength);
   if (host)
     while (host->size() > 1 && host->back() == '/') host->pop_back();
   return host;
@@ -62,6 +62,15 @@ void FillTimes(const struct stat& st, FindData& data) {
   data.creationTime = std::min<int64_t>(st.st_mtim.tv_sec, st.st_ctim.tv_sec);
 }
 
+// Can the host name be Windows text? A "\" is a separator there: "a\..\..\x" would name another
+// file or folder altogether (one outside this folder). A control character (a newline, say) is no
+// part of a Windows name, and would split a path over two lines of any list or log.
+bool IsWindowsName(const char* name) {
+  for (const unsigned char* c = reinterpret_cast<const unsigned char*>(name); *c != 0; ++c)
+    if (*c < 0x20 || *c == 0x7F || *c == '\\') return false;
+  return true;
+}
+
 struct DirCloser {
   void operator()(DIR* d) const { ::closedir(d); }
 };
@@ -69,10 +78,30 @@ struct DirCloser {
 // More links than this on the way to one folder are a loop, as the system counts them.
 constexpr int kMaxLinkHops = 40;
 
+// The one entry of the folder `fd` whose name equals `name` when the letters a to z are folded,
+// as Windows compares names; "" when there is none or more than one (no way to tell which).
+std::string OnlyEntryIgnoringCase(int fd, const std::string& name) {
+  const int listing = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing < 0) return {};
+  std::unique_ptr<DIR, DirCloser> dir(::fdopendir(listing));
+  if (!dir) {
+    ::close(listing);
+    return {};
+  }
+  std::string found;
+  int count = 0;
+  while (const dirent* e = ::readdir(dir.get()))
+    if (SameTextAZ(e->d_name, name) && ++count == 1) found = e->d_name;
+  return count == 1 ? found : std::string();
+}
+
 // Opens a host folder (absolute) level by level, never following a link in passing: a link is
 // followed only when it belongs to the process's user or to root, and its target is then walked
 // the same way. -1 when the folder cannot be reached so.
-int OpenWashFolder(const std::string& hostFolder) {
+// The levels after the first `foldFrom` characters came from Windows text, which ignores case: a
+// level with no entry of exactly its name is the one entry that matches it ignoring case. The
+// drive's own folder and the targets of links are host paths and match exactly.
+int OpenWashFolder(const std::string& hostFolder, std::size_t foldFrom) {
   // Most folders have no link on their way: one call opens them, refusing any link. Any failure
   // (a link, a missing folder, a system without openat2) is left to the walk below.
   open_how how{};
@@ -80,24 +109,32 @@ int OpenWashFolder(const std::string& hostFolder) {
   how.resolve = RESOLVE_NO_SYMLINKS;
   const long direct = ::syscall(SYS_openat2, AT_FDCWD, hostFolder.c_str(), &how, sizeof how);
   if (direct >= 0) return static_cast<int>(direct);
-  std::vector<std::string> pending;  // levels still to walk, the next one last
-  auto push = [&pending](std::string_view path) {
-    std::vector<std::string> levels;
+  struct Level {
+    std::string name;
+    bool anyCase;
+  };
+  std::vector<Level> pending;  // levels still to walk, the next one last
+  auto push = [&pending](std::string_view path, std::size_t foldAt) {
+    std::vector<Level> levels;
     for (std::size_t at = 0; at <= path.size();) {
       const std::size_t slash = std::min(path.find('/', at), path.size());
-      if (slash > at) levels.emplace_back(path.substr(at, slash - at));
+      if (slash > at) levels.push_back({std::string(path.substr(at, slash - at)), at >= foldAt});
       at = slash + 1;
     }
     pending.insert(pending.end(), levels.rbegin(), levels.rend());
   };
-  push(hostFolder);
+  push(hostFolder, foldFrom);
   int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
   int hops = 0;
   while (fd >= 0 && !pending.empty()) {
-    const std::string level = std::move(pending.back());
+    const Level level = std::move(pending.back());
     pending.pop_back();
-    if (level == ".") continue;
-    const int next = ::openat(fd, level.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (level.name == ".") continue;
+    int next = ::openat(fd, level.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (next < 0 && errno == ENOENT && level.anyCase) {
+      const std::string other = OnlyEntryIgnoringCase(fd, level.name);
+      if (!other.empty()) next = ::openat(fd, other.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    }
     struct stat st {};
     if (next >= 0 && ::fstat(next, &st) == 0 && S_ISDIR(st.st_mode)) {
       ::close(fd);
@@ -114,7 +151,7 @@ int OpenWashFolder(const std::string& hostFolder) {
       return -1;
     }
     const std::string_view link(target, static_cast<std::size_t>(n));
-    push(link);
+    push(link, std::string_view::npos);
     if (link.front() == '/') {
       ::close(fd);
       fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -127,14 +164,17 @@ int OpenWashFolder(const std::string& hostFolder) {
 }
 
 // One pass over the folder of `pattern`. Only entries that match the mask are examined further
-// (one fstatat each); subfolders are recognised from the entry type where the file system gives it.
+// (one fstatat each, none for a regular file with FindDetail::KindOnly); subfolders are recognised
+// from the entry type where the file system gives it. Without a look at the file, its identity is
+// the folder's device and the inode number that the listing gives.
 bool ReadFolder(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry,
-                std::vector<std::string>* subfolders) {
+                std::vector<std::string>* subfolders, FindDetail detail) {
   const WildcardMask mask(ExtractFileName(pattern));
-  const auto host = posix::HostPathOf(ExtractFilePath(pattern));
+  std::size_t driveFolderLength = 0;
+  const auto host = posix::HostPathOf(ExtractFilePath(pattern), &driveFolderLength);
   if (!host) return false;
   // Reached as a wash reaches it, so that a search lists no folder that a wash would not enter.
-  const int fd = OpenWashFolder(*host);
+  const int fd = OpenWashFolder(*host, driveFolderLength);
   if (fd < 0) return false;
   std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
   if (!dir) {
@@ -142,18 +182,28 @@ bool ReadFolder(std::string_view pattern, const std::function<bool(const FindDat
     return false;
   }
   const int dirFd = ::dirfd(dir.get());
+  struct stat folder {};
+  if (::fstat(dirFd, &folder) != 0) return false;
+  const bool kindOnly = detail == FindDetail::KindOnly;
 
   FindData data;
   while (const dirent* e = ::readdir(dir.get())) {
     const char* name = e->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    // A "\" is a separator in Windows text: "a\..\..\x" would name another file or folder
-    // altogether (and one outside this folder), so such a name is never reported or entered.
-    if (std::strchr(name, '\\') != nullptr) continue;
+    if (!IsWindowsName(name)) continue;  // never reported or entered
     const bool matches = mask.Matches(name);
     const bool typeKnown = e->d_type != DT_UNKNOWN;
     if (subfolders && typeKnown && e->d_type == DT_DIR) subfolders->emplace_back(name);
     if (!matches && (typeKnown || !subfolders)) continue;
+    if (kindOnly && e->d_type == DT_REG) {
+      data.name = name;
+      data.attributes = kAttrArchive;
+      data.size = 0;
+      data.creationTime = data.lastAccessTime = data.lastWriteTime = 0;
+      data.identity = {static_cast<uint64_t>(folder.st_dev), static_cast<uint64_t>(e->d_ino)};
+      if (!onEntry(data)) break;
+      continue;
+    }
 
     struct stat st {};
     if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
@@ -167,6 +217,7 @@ bool ReadFolder(std::string_view pattern, const std::function<bool(const FindDat
     data.attributes = *attributes;
     data.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
     FillTimes(st, data);
+    data.identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
     if (!onEntry(data)) break;
   }
   return true;
@@ -239,14 +290,15 @@ class PosixFileWriter final : public FileWriter {
 
 }  // namespace
 
-bool FindFiles(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry) {
-  return ReadFolder(pattern, onEntry, nullptr);
+bool FindFiles(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry,
+               FindDetail detail) {
+  return ReadFolder(pattern, onEntry, nullptr, detail);
 }
 
 bool FindFilesAndSubfolders(std::string_view pattern,
                             const std::function<bool(const FindData&)>& onEntry,
-                            std::vector<std::string>& subfolders) {
-  return ReadFolder(pattern, onEntry, &subfolders);
+                            std::vector<std::string>& subfolders, FindDetail detail) {
+  return ReadFolder(pattern, onEntry, &subfolders, detail);
 }
 
 namespace {
@@ -279,6 +331,13 @@ std::optional<FileStatus> StatusAt(int dirFd, const char* name) {
 std::optional<FileStatus> GetFileStatus(std::string_view path) {
   const auto host = HostOf(path);
   return host ? StatusAt(AT_FDCWD, host->c_str()) : std::nullopt;
+}
+
+std::optional<FileIdentity> GetFileIdentity(std::string_view path) {
+  const auto host = HostOf(path);
+  struct stat st {};
+  if (!host || ::stat(host->c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
 std::optional<uint32_t> GetFileAttributes(std::string_view path) {
@@ -390,14 +449,15 @@ FileRemover::~FileRemover() {
 }
 
 int FileRemover::FolderOf(std::string_view path, std::string& name) {
-  const auto host = HostOf(path);
+  std::size_t driveFolderLength = 0;
+  const auto host = HostOf(path, &driveFolderLength);
   if (!host) return -1;
   const auto slash = host->rfind('/');
   if (slash == std::string::npos || slash + 1 == host->size()) return -1;
   const std::string folder = slash == 0 ? "/" : host->substr(0, slash);
   if (folderFd_ < 0 || folder != folder_) {
     if (folderFd_ >= 0) ::close(folderFd_);
-    folderFd_ = OpenWashFolder(folder);
+    folderFd_ = OpenWashFolder(folder, driveFolderLength);
     folder_ = folder;
   }
   name = host->substr(slash + 1);

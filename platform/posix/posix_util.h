@@ -12,7 +12,10 @@ namespace vorlisk::platform::posix {
 std::string FileErrorText(int err);
 
 // Windows path text to host path, with "." and ".." resolved first; nullopt when unmapped.
-std::optional<std::string> HostPathOf(std::string_view windowsPath);
+// `driveFolderLength`, when given, receives the length of the host folder that the drive letter
+// stands for, which the host path begins with: what follows it came from the Windows text.
+std::optional<std::string> HostPathOf(std::string_view windowsPath,
+                                      std::size_t* driveFolderLength = nullptr);
 
 // Creates a new empty file, mode 0644, beside `hostPath` (same folder, hidden name) for a write
 // that ends in a rename over `hostPath`; never opens through a link. Sets `tmpPath` and returns the

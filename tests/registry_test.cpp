@@ -242,6 +242,59 @@ TEST_F(RegistryTest, ImportIsAllOrNothingAndNamesTheBadLine) {
   EXPECT_EQ(StoreBytes(), before);
 }
 
+// A key path of `depth` levels below HKEY_CURRENT_USER, each level named `level`.
+std::string DeepPath(std::size_t depth, const std::string& level = "k") {
+  std::string path;
+  for (std::size_t i = 0; i < depth; ++i) path += (i ? "\\" : "") + level;
+  return path;
+}
+
+TEST_F(RegistryTest, KeysDeeperOrLongerThanTheRegistryAllowsAreRefused) {
+  ImportRegistryText(RegFile("[HKEY_CURRENT_USER\\Keep]\r\n"));
+  struct Case {
+    std::string path;   // below HKEY_CURRENT_USER
+    std::string error;  // "" when the import works
+  } cases[] = {
+      {DeepPath(512), ""},
+      {DeepPath(513), "Line 4: the key lies more than 512 levels deep"},
+      {"A\\" + std::string(255, 'n'), ""},
+      {"A\\" + std::string(256, 'n'), "Line 4: a key name is longer than 255 characters"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.size());
+    const std::string text = RegFile("[HKEY_CURRENT_USER\\First]\r\n[HKEY_CURRENT_USER\\" + c.path +
+                                     "]\r\n\"v\"=\"1\"\r\n");
+    if (c.error.empty()) {
+      ImportRegistryText(text);
+      ASSERT_TRUE(reg_.OpenKey("\\" + c.path));
+      EXPECT_EQ(reg_.ReadString("v"), "1");
+      ASSERT_TRUE(reg_.OpenKey("\\", false));
+      ASSERT_TRUE(reg_.DeleteKey("First"));
+      continue;
+    }
+    const std::string was = StoreBytes();
+    try {
+      ImportRegistryText(text);
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.what(), c.error);
+    }
+    EXPECT_EQ(StoreBytes(), was);
+    // Nor can the accessor make such a key.
+    EXPECT_FALSE(reg_.OpenKey("\\" + c.path, true));
+    EXPECT_EQ(StoreBytes(), was);
+  }
+  EXPECT_TRUE(reg_.KeyExists("\\Keep"));
+  EXPECT_FALSE(reg_.KeyExists("\\First"));
+}
+
+TEST_F(RegistryTest, AStoreFileHoldingATooDeepKeyIsNotLoaded) {
+  const std::string deep = RegFile("[HKEY_CURRENT_USER\\" + DeepPath(513) + "]\r\n");
+  WriteFileAtomically(kStore, deep);
+  EXPECT_FALSE(reg_.OpenKey("\\Created", true));
+  EXPECT_EQ(StoreBytes(), deep);
+}
+
 TEST_F(RegistryTest, ExportsASubtreeWithItsStoredNames) {
   ImportRegistryText(
       RegFile("[HKEY_CURRENT_USER\\Software\\Demo\\B]\r\n"

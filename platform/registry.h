@@ -58,6 +58,14 @@ class RegistryError : public Error {
   using Error::Error;
 };
 
+// The store file of the emulated registry cannot be understood (POSIX): raised by every read and
+// every change, with the file's name and the line that stops the parse, so that a damaged store
+// never reads as an empty registry nor gets overwritten.
+class RegistryStoreError : public Error {
+ public:
+  using Error::Error;
+};
+
 class Registry {
  public:
   Registry();

@@ -5,6 +5,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+
 #include "test_support.h"
 
 extern char** environ;
@@ -213,6 +215,28 @@ TEST_F(CliTest, RegistryImportAndExport) {
   EXPECT_NE(exported.out.find("\"v\"=\"1\""), std::string::npos);
   WriteHostFile(root_ / "bad.reg", "not a registry file\r\n");
   EXPECT_EQ(Run({"reg", "import", root_ / "bad.reg"}).status, 1);
+}
+
+// Catches a damaged registry store read as an empty registry.
+TEST_F(CliTest, ADamagedRegistryStoreIsReportedWithItsLine) {
+  ASSERT_EQ(Run({"reg", "import", root_ / "t.reg"}).status, 0);
+  std::string store = ReadHostFile(Prog("registry.reg"));
+  store.resize(store.rfind("\"1\"") + 2);  // the last line cut in the middle of its value
+  WriteHostFile(Prog("registry.reg"), store);
+  const std::string line =
+      "Line " + std::to_string(std::count(store.begin(), store.end(), '\n') + 1);
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"reg", "export"},
+                                               {"preview", "0", "--registry", "0"},
+                                               {"preview", "0"},
+                                               {"reg", "import", root_ / "t.reg"}}) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 1) << args[0] << ' ' << args[1];
+    EXPECT_NE(r.err.find("registry.reg: " + line + ": missing closing quote"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(ReadHostFile(Prog("registry.reg")), store);
+  EXPECT_EQ(Run({"list"}).status, 0);  // what does not read the registry still works
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -212,13 +213,45 @@ TEST_F(RegistryTest, AStoreChangedOnDiskIsReadAgain) {
   reg_.SetRootKey(RootKey::CurrentUser);
   EXPECT_FALSE(reg_.KeyExists("\\Old"));
 
-  // A file that does not parse reads as empty and is never overwritten.
+  // A file that does not parse is never read as empty nor overwritten.
   const std::string broken = RegFile("[HKCU\\Software]\r\n");
   WriteFileAtomically(kStore, broken);
-  EXPECT_FALSE(reg_.OpenKey("\\", true) && reg_.HasSubKeys());
-  EXPECT_FALSE(reg_.OpenKey("\\Created", true));
+  EXPECT_THROW(reg_.OpenKey("\\"), RegistryStoreError);
+  EXPECT_THROW(reg_.OpenKey("\\Created", true), RegistryStoreError);
   EXPECT_THROW(ImportRegistryText(RegFile("[HKEY_USERS\\A]\r\n")), Error);
   EXPECT_EQ(StoreBytes(), broken);
+}
+
+TEST_F(RegistryTest, ADamagedStoreIsReportedByEveryReadAndWrite) {
+  ImportRegistryText(RegFile("[HKEY_CURRENT_USER\\K]\r\n\"a\"=\"1\"\r\n\"b\"=\"two\"\r\n"));
+  ASSERT_TRUE(reg_.OpenKey("\\K"));
+  // The last line cut in the middle of its value, as a crash or a full disk may leave it.
+  std::string cut = StoreBytes();
+  cut.resize(cut.rfind("two") + 1);
+  WriteFileAtomically(kStore, cut);
+  const std::string expected = std::string(kStore) + ": Line 5: missing closing quote";
+  const std::function<void()> uses[] = {
+      [&] { reg_.OpenKey("\\K"); },
+      [&] { reg_.GetValueNames(); },
+      [&] { reg_.ReadString("a"); },
+      [&] { reg_.KeyExists("\\K"); },
+      [&] { ExportRegistryText(""); },
+      [&] { ExportRegistryText("HKEY_CURRENT_USER\\K"); },
+      [&] { reg_.WriteString("c", "3"); },
+      [&] { reg_.DeleteValue("a"); },
+      [&] { reg_.OpenKey("\\New", true); },
+      [&] { ImportRegistryText(RegFile("[HKEY_USERS\\A]\r\n")); },
+  };
+  for (std::size_t i = 0; i < std::size(uses); ++i) {
+    SCOPED_TRACE(i);
+    try {
+      uses[i]();
+      ADD_FAILURE() << "no error";
+    } catch (const RegistryStoreError& e) {
+      EXPECT_EQ(e.what(), expected);
+    }
+  }
+  EXPECT_EQ(StoreBytes(), cut);
 }
 
 TEST_F(RegistryTest, ImportIsAllOrNothingAndNamesTheBadLine) {
@@ -291,7 +324,7 @@ TEST_F(RegistryTest, KeysDeeperOrLongerThanTheRegistryAllowsAreRefused) {
 TEST_F(RegistryTest, AStoreFileHoldingATooDeepKeyIsNotLoaded) {
   const std::string deep = RegFile("[HKEY_CURRENT_USER\\" + DeepPath(513) + "]\r\n");
   WriteFileAtomically(kStore, deep);
-  EXPECT_FALSE(reg_.OpenKey("\\Created", true));
+  EXPECT_THROW(reg_.OpenKey("\\Created", true), RegistryStoreError);
   EXPECT_EQ(StoreBytes(), deep);
 }
 

@@ -69,7 +69,10 @@ int ExportPlugin(MainSession& session, const std::string& target) {
   if (session.Ui().Inform)
     session.Ui().Inform(
         "Note: The Wash Items created by software author will not be include when export!");
-  platform::DeleteFile(target);
+  // The export starts from an empty file: a target that cannot be deleted (read-only, a folder)
+  // would have its old items merged with the new ones.
+  if (platform::GetFileAttributes(target) && !platform::DeleteFile(target))
+    throw WriteError(target);
 
   const std::string shipped = pf + std::string(kSystemItemFile);
   int exported = 0;

@@ -115,7 +115,9 @@ bool CopyFile(std::string_view source, std::string_view target, bool failIfExist
 // missing, unreadable, a folder or a special file (a pipe would never end).
 std::optional<std::string> ReadFileBytes(std::string_view path);
 // Replaces the file atomically (temporary file in the same folder, flushed, renamed over it).
-// Throws WriteError. Never writes through a link: a link at `path` is replaced by the file.
+// Throws WriteError, also for a file that is read-only by its attributes (whatever the process's
+// privileges), which stays as it was. Never writes through a link: a link at `path` is replaced
+// by the file.
 void WriteFileAtomically(std::string_view path, std::string_view bytes);
 
 // Identity of a file's contents on disk, for caches: equal stamps mean the file did not change.

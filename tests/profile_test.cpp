@@ -3,6 +3,7 @@
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
@@ -224,6 +225,29 @@ TEST_F(ProfileTest, FailedWriteLeavesOldFileAndCacheAsOnDisk) {
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(drive.Host()))
     ++entries;
   EXPECT_EQ(entries, 1);
+}
+
+// Runs as root too: the read-only attribute decides, not the process's right to write.
+TEST_F(ProfileTest, AReadOnlyFileIsNeverWritten) {
+  const std::string old = "[S]\r\nk=1\r\n";
+  drive.Put("a.ini", old);
+  ::chmod(drive.Host("a.ini").c_str(), 0444);
+  const std::function<void()> writes[] = {[&] { file.WriteString("S", "k", "2"); },
+                                          [&] { file.WriteString("T", "new", "1"); },
+                                          [&] { file.Clear(); }};
+  for (const auto& write : writes) {
+    try {
+      write();
+      ADD_FAILURE() << "no error";
+    } catch (const WriteError& e) {
+      EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    }
+    EXPECT_EQ(drive.Read("a.ini"), old);
+    EXPECT_EQ(file.ReadString("S", "k", ""), "1");
+  }
+  ::chmod(drive.Host("a.ini").c_str(), 0640);
+  file.WriteString("S", "k", "2");
+  EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nk=2\r\n");
 }
 
 TEST_F(ProfileTest, AFileThatCannotBeReadIsNeverOverwritten) {

@@ -118,13 +118,16 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes) {
   const std::string shown(path);
   const auto host = posix::HostPathOf(path);
   if (!host) throw WriteError(shown);
+  // A read-only file is not written, whatever the process's privileges (as Windows refuses it).
+  struct stat old {};
+  const bool replacing = ::lstat(host->c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  if (replacing && (old.st_mode & S_IWUSR) == 0) throw WriteError(shown);
   std::string tmp;
   const int fd = posix::CreateTempBeside(*host, tmp);
   if (fd < 0) throw WriteError(shown);
 
   // Keep the permissions of the file being replaced (never those of a link's target).
-  struct stat old {};
-  if (::lstat(host->c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+  if (replacing) ::fchmod(fd, old.st_mode & 07777);
 
   bool ok = posix::WriteFault() != "write";
   std::size_t done = 0;

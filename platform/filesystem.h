@@ -148,7 +148,9 @@ class LineWriter {
   virtual ~LineWriter() = default;
   virtual void WriteLine(std::string_view line) = 0;
   virtual void Close() = 0;  // throws on a failed flush
-  // Opens for appending at the end, creating the file when missing.
+  // Opens for appending at the end, creating the file when missing. Refused, as a link is: a
+  // special file, a read-only file (whatever the process's privileges) and a file with other hard
+  // links.
   static std::unique_ptr<LineWriter> OpenAppend(std::string_view path);
 };
 

@@ -32,11 +32,13 @@ TEST(LineWriter, RefusesWhatIsNoPlainFileWithTheFileErrorText) {
   ::chmod(drive.Host("ro.htm").c_str(), 0444);  // refused even as root
   std::filesystem::create_symlink(drive.Host("canary"), drive.Host("link.htm"));
   std::filesystem::create_directory(drive.Host("dir.htm"));
+  std::filesystem::create_hard_link(drive.Host("canary"), drive.Host("hard.htm"));
   struct Case {
     const char* name;
     const char* error;
   } cases[] = {{"link.htm", "File access denied"},
                {"ro.htm", "File access denied"},
+               {"hard.htm", "File access denied"},
                {"dir.htm", "File access denied"},
                {"missing\\log.htm", "File not found"}};
   for (const auto& c : cases) {

@@ -65,10 +65,12 @@ std::unique_ptr<LineWriter> LineWriter::OpenAppend(std::string_view path) {
     created = fd >= 0;
   }
   if (fd < 0) throw Error(posix::FileErrorText(errno == ELOOP ? EACCES : errno));
-  // Refused as a link is: a special file; and a read-only file, whatever the process's
-  // privileges (as Windows refuses to open it for writing).
+  // Refused as a link is: a special file; a file with a second hard link, which may lie outside
+  // the program folder; and a read-only file, whatever the process's privileges (as Windows
+  // refuses to open it for writing).
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (!created && (st.st_mode & S_IWUSR) == 0)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink > 1 ||
+      (!created && (st.st_mode & S_IWUSR) == 0)) {
     ::close(fd);
     throw Error(posix::FileErrorText(EACCES));
   }

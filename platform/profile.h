@@ -13,7 +13,8 @@
 //   the file as needed. Every other line is kept byte for byte, its own line ending included.
 //   Leading blanks of a written value are dropped. Writing the value already stored leaves the file
 //   alone. A name or value holding CR or LF is refused with an Error (it would create keys of its
-//   own).
+//   own), as is a key name beginning with "[" (its line could read as a section) or holding "="
+//   (it would read back split there).
 // - Deleting a key removes its line; erasing a section removes its header and lines. Both succeed
 //   silently when the file, section or key is missing.
 // - Encodings: booleans written "1"/"0" and read as integers (non-zero is true); integers in
@@ -56,7 +57,8 @@ class ProfileFile {
   // Key names of a section, in file order (first occurrence of each name).
   std::vector<std::string> ReadSectionKeys(std::string_view section) const;
 
-  // Throw WriteError when the file cannot be written, Error for a name or value with CR or LF.
+  // Throw WriteError when the file cannot be written, Error for a name or value that would not
+  // read back as written (see above).
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);

@@ -183,16 +183,27 @@ TEST_F(ProfileTest, RoundTripsValuesAndListsKeys) {
   EXPECT_EQ(file.ReadSectionKeys("S"), (std::vector<std::string>{"b", "A"}));
 }
 
-TEST_F(ProfileTest, RefusesLineBreaksInNamesAndValues) {
+TEST_F(ProfileTest, RefusesNamesAndValuesThatWouldNotReadBackAsWritten) {
   drive.Put("a.ini", "[S]\r\nk=1\r\n");
   struct Case {
     const char *section, *key, *value;
-  } cases[] = {
-      {"S", "k", "x\r\ninjected=1"}, {"S", "k", "x\ny"}, {"S", "k\r", "1"}, {"S\n[T]", "k", "1"}};
+  } cases[] = {{"S", "k", "x\r\ninjected=1"},
+               {"S", "k", "x\ny"},
+               {"S", "k\r", "1"},
+               {"S\n[T]", "k", "1"},
+               // Keys that would read back as a section header, or split at their own "=".
+               {"S", "[T]", "1"},
+               {"S", " [T", "x]"},
+               {"S", "[k", "1"},
+               {"S", "a=b", "c"}};
   for (const auto& c : cases) {
-    EXPECT_THROW(file.WriteString(c.section, c.key, c.value), Error) << c.value;
+    EXPECT_THROW(file.WriteString(c.section, c.key, c.value), Error) << c.key << c.value;
     EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nk=1\r\n");
   }
+  // A section name holding "]" reads back whole; a key may hold "[" and "]" after its start.
+  file.WriteString("a]b", "k[1]", "v]");
+  EXPECT_EQ(file.ReadString("A]B", "k[1]", ""), "v]");
+  EXPECT_EQ(file.ReadSectionKeys("a]b"), std::vector<std::string>{"k[1]"});
 }
 
 TEST_F(ProfileTest, WritingTheSameValueLeavesTheFileAlone) {

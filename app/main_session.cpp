@@ -2,6 +2,7 @@
 
 #include "engine/folder_entries.h"
 #include "engine/registry_entries.h"
+#include "platform/file_lock.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 
@@ -63,6 +64,7 @@ void MainSession::SetCursor(bool busy) {
 
 void MainSession::Startup(const std::string& programFolder) {
   ProgramFolder = programFolder;
+  platform::SetProgramFolderLock(ProgramFolder);
   Items = titem_list{};
   Current.reset();
   Counters = WashCounters{};

@@ -81,6 +81,7 @@ void Save(CachedFile& entry, std::string_view path) {
 // Applies one change; writes the file unless the change is deferred by a batch or changed nothing.
 void Modify(std::string_view path, const std::string& key,
             const std::function<bool(IniDocument&)>& change) {
+  const ProgramFolderLock folderLock;  // always before the cache's mutex
   std::lock_guard lock(CacheMutex());
   CachedFile& entry = Cache()[key];
   Current(entry, path);

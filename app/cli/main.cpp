@@ -10,6 +10,7 @@
 #include "app/plugins.h"
 #include "app/user_folders.h"
 #include "platform/error.h"
+#include "platform/file_lock.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -173,7 +174,12 @@ int RunCheck(MainSession& session, const Options& o, bool checked) {
       throw UsageError{"Unknown registry entry: " + std::to_string(*o.registry)};
     session.CheckRegistryEntry(*o.registry, checked);
   } else {
-    session.CheckItem(row, checked);
+    // The order file is written whole from the list: the list is read again under the lock, so
+    // that a mark another process stored since the start is kept.
+    const vorlisk::platform::ProgramFolderLock lock;
+    vorlisk::LoadCatalogue(session.ProgramFolder, session.Items);
+    session.FillItemList();
+    session.CheckItem(ItemRow(session, o.item), checked);
     session.Destroy();
   }
   return kExitDone;

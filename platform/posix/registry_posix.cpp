@@ -105,6 +105,8 @@ void Registry::SetRootKey(RootKey root) {
 }
 
 bool Registry::OpenKey(std::string_view path, bool canCreate) {
+  std::optional<ProgramFolderLock> folderLock;
+  if (canCreate) folderLock.emplace();
   auto lock = Lock();
   Store& s = Fresh();
   const auto full = Resolve(path, open_, openPath_);
@@ -193,6 +195,7 @@ void Registry::WriteString(std::string_view name, std::string_view value) {
 }
 
 void Registry::WriteValue(std::string_view name, uint32_t type, const std::vector<uint8_t>& data) {
+  const ProgramFolderLock folderLock;  // always before the store's mutex
   auto lock = Lock();
   Store& s = Fresh();
   auto* key = OpenedKey(open_, root_, openPath_);
@@ -203,6 +206,7 @@ void Registry::WriteValue(std::string_view name, uint32_t type, const std::vecto
 }
 
 bool Registry::DeleteValue(std::string_view name) {
+  const ProgramFolderLock folderLock;  // always before the store's mutex
   auto lock = Lock();
   Store& s = Fresh();
   auto* key = OpenedKey(open_, root_, openPath_);
@@ -212,6 +216,7 @@ bool Registry::DeleteValue(std::string_view name) {
 }
 
 bool Registry::DeleteKey(std::string_view path) {
+  const ProgramFolderLock folderLock;  // always before the store's mutex
   auto lock = Lock();
   Store& s = Fresh();
   // An empty path would name the open key itself (or the root): refused, as RegDeleteKey does.
@@ -268,6 +273,7 @@ bool RegistryFileExists() {
 }
 
 void ImportRegistryText(std::string_view text) {
+  const ProgramFolderLock folderLock;  // always before the store's mutex
   auto lock = Lock();
   Store& s = Fresh();
   s.tree = Applied(s.tree, text);

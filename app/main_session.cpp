@@ -62,9 +62,16 @@ void MainSession::SetCursor(bool busy) {
 
 // ---- start and end ---------------------------------------------------------------------------
 
+void RemoveStaleTemporaryFiles(const std::string& programFolder) {
+  for (const std::string& folder :
+       {programFolder, programFolder + "const\\", programFolder + std::string(kPluginFolder)})
+    platform::RemoveStaleTempFiles(folder);
+}
+
 void MainSession::Startup(const std::string& programFolder) {
   ProgramFolder = programFolder;
   platform::SetProgramFolderLock(ProgramFolder);
+  RemoveStaleTemporaryFiles(ProgramFolder);
   Items = titem_list{};
   Current.reset();
   Counters = WashCounters{};

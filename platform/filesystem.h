@@ -120,6 +120,12 @@ std::optional<std::string> ReadFileBytes(std::string_view path);
 // by the file.
 void WriteFileAtomically(std::string_view path, std::string_view bytes);
 
+// Removes the temporary files that writes of this program (WriteFileAtomically, CopyFile) left
+// directly in `folder` when they were killed: hidden files named after the file they were to
+// replace (".NAME.tmp" and digits), regular and unlinked elsewhere, untouched for a minute and
+// no longer locked by their writer. Nothing else is touched; failures are ignored.
+void RemoveStaleTempFiles(std::string_view folder);
+
 // Identity of a file's contents on disk, for caches: equal stamps mean the file did not change.
 struct FileStamp {
   uint64_t device = 0, inode = 0, size = 0;
@@ -157,5 +163,8 @@ class LineWriter {
 // Test seam: makes the next atomic writes fail as a full disk would ("write") or as a failed
 // rename ("rename"); empty text clears it.
 void SetWriteFaultForTesting(std::string_view fault);
+// Test seam: how many seconds a temporary file must stay untouched before RemoveStaleTempFiles
+// takes it (a minute when negative).
+void SetStaleTempAgeForTesting(int seconds);
 
 }  // namespace vorlisk::platform

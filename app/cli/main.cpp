@@ -259,6 +259,7 @@ int main(int argc, char** argv) {
       const std::string programFolder = ProgramFolder(o);
       vorlisk::PrepareRegistry(programFolder);
       if (reg->parsed()) {
+        vorlisk::RemoveStaleTemporaryFiles(programFolder);  // as the session's start-up does
         if (regImport->parsed()) {
           vorlisk::platform::ImportRegistryFile(HostFileArgument(o.file));
         } else {

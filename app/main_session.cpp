@@ -4,6 +4,7 @@
 #include "engine/registry_entries.h"
 #include "platform/drives.h"
 #include "platform/error.h"
+#include "platform/file_lock.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
@@ -64,9 +65,17 @@ void MainSession::SetCursor(bool busy) {
 
 // ---- start and end ---------------------------------------------------------------------------
 
+void RemoveStaleTemporaryFiles(const std::string& programFolder) {
+  for (const std::string& folder :
+       {programFolder, programFolder + "const\\", programFolder + std::string(kPluginFolder)})
+    platform::RemoveStaleTempFiles(folder);
+}
+
 void MainSession::Startup(const std::string& programFolder) {
   if (const std::string bad = platform::DriveMappingError(); !bad.empty()) throw Error(bad);
   ProgramFolder = programFolder;
+  platform::SetProgramFolderLock(ProgramFolder);
+  RemoveStaleTemporaryFiles(ProgramFolder);
   Items = titem_list{};
   Current.reset();
   Counters = WashCounters{};

@@ -42,11 +42,16 @@ struct TrayMenuEntry {
   bool Separator = false;
 };
 
+// Removes the temporary files that writes killed midway left beside the program's files (the
+// program folder, "const\" and "plugin\"); Startup does it.
+void RemoveStaleTemporaryFiles(const std::string& programFolder);
+
 class MainSession {
  public:
   explicit MainSession(UiCallbacks ui = {});
 
-  // The non-visual steps of start-up: program folder, empty item list and counters, the
+  // The non-visual steps of start-up: program folder (its lock, its stale temporary files),
+  // empty item list and counters, the
   // specific-file list, LoadSettings, LoadCatalogue, FillItemList, the first item selected.
   void Startup(const std::string& programFolder);
   // Closing: releases the specific-file list and the current item, deletes the log when

@@ -2,6 +2,7 @@
 
 #include "model/item.h"
 #include "platform/error.h"
+#include "platform/file_lock.h"
 #include "platform/filesystem.h"
 #include "platform/registry.h"
 #include "platform/text.h"
@@ -41,6 +42,8 @@ ImportResult ImportPlugin(MainSession& session, const std::string& source) {
       !(session.Ui().Ask &&
         session.Ui().Ask("The file '" + target + "' already exists! OverWrite?")))
     return ImportResult::Declined;
+  // The copy, the order file and the reload form one change of the program's files.
+  const platform::ProgramFolderLock lock;
   if (!platform::DirectoryExists(folder)) platform::CreateDirectory(folder);
   const bool copied = !SameFile(source, target) && platform::CopyFile(source, target, false);
   // Marks and moves made since the order file was last written are kept over the reload.
@@ -69,7 +72,12 @@ int ExportPlugin(MainSession& session, const std::string& target) {
   if (session.Ui().Inform)
     session.Ui().Inform(
         "Note: The Wash Items created by software author will not be include when export!");
-  platform::DeleteFile(target);
+  // The export reads the item files and writes the target as one change (never across the note).
+  const platform::ProgramFolderLock lock;
+  // The export starts from an empty file: a target that cannot be deleted (read-only, a folder)
+  // would have its old items merged with the new ones.
+  if (platform::GetFileAttributes(target) && !platform::DeleteFile(target))
+    throw WriteError(target);
 
   const std::string shipped = pf + std::string(kSystemItemFile);
   int exported = 0;

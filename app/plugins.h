@@ -17,10 +17,11 @@ enum class ImportResult { Imported, Declined };
 ImportResult ImportPlugin(MainSession& session, const std::string& source);
 
 // Shows the note, deletes `target` and stores every checked item that is not a shipped item in
-// it, in list order. Refuses (Error) a target that is one of the catalogue's own files or another
-// file of the program (settings, log, registry store). Two items of the same name are kept apart:
-// the later one gets a suffix " (2)", " (3)", ...
-// Returns the number of items exported.
+// it, in list order. A target that exists and cannot be deleted (a read-only file, a folder)
+// raises WriteError and nothing is written. Refuses (Error) a target that is one of the catalogue's
+// own files or another file of the program (settings, log, registry store). Two items of the same
+// name are kept apart: the later one gets a suffix " (2)", " (3)", ... Returns the number of items
+// exported.
 int ExportPlugin(MainSession& session, const std::string& target);
 
 }  // namespace vorlisk

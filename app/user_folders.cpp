@@ -1,11 +1,13 @@
 #include "app/user_folders.h"
 
+#include "platform/file_lock.h"
 #include "platform/registry.h"
 #include "platform/user_folders.h"
 
 namespace vorlisk {
 
 void PrepareRegistry(const std::string& programFolder) {
+  platform::SetProgramFolderLock(programFolder);
   platform::SetRegistryFile(programFolder + "registry.reg");
   if (platform::RegistryFileExists()) return;
   const auto folders = platform::DisposableUserFolders();

@@ -19,8 +19,15 @@ void ClearUrlHistory() { platform::ClearUrlHistoryStore(); }
 void LoadSpecificFiles(SpecificFileList& list) {
   platform::Registry registry;
   registry.SetRootKey(platform::RootKey::CurrentUser);
-  if (!registry.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"))
+  // A damaged registry store is reported by the commands that read registry entries; it must not
+  // keep the program from starting.
+  try {
+    if (!registry.OpenKey(
+            "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"))
+      return;
+  } catch (const platform::RegistryStoreError&) {
     return;
+  }
   // A value that is not text is read as missing: the list is built at start-up, and one odd value
   // must not keep the program from starting.
   auto read = [&registry](const char* name) {

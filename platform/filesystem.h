@@ -138,8 +138,16 @@ bool CopyFile(std::string_view source, std::string_view target, bool failIfExist
 // missing, unreadable, a folder or a special file (a pipe would never end).
 std::optional<std::string> ReadFileBytes(std::string_view path);
 // Replaces the file atomically (temporary file in the same folder, flushed, renamed over it).
-// Throws WriteError. Never writes through a link: a link at `path` is replaced by the file.
+// Throws WriteError, also for a file that is read-only by its attributes (whatever the process's
+// privileges), which stays as it was. Never writes through a link: a link at `path` is replaced
+// by the file.
 void WriteFileAtomically(std::string_view path, std::string_view bytes);
+
+// Removes the temporary files that writes of this program (WriteFileAtomically, CopyFile) left
+// directly in `folder` when they were killed: hidden files named after the file they were to
+// replace (".NAME.tmp" and digits), regular and unlinked elsewhere, untouched for a minute and
+// no longer locked by their writer. Nothing else is touched; failures are ignored.
+void RemoveStaleTempFiles(std::string_view folder);
 
 // Identity of a file's contents on disk, for caches: equal stamps mean the file did not change.
 struct FileStamp {
@@ -186,7 +194,9 @@ class LineWriter {
   virtual ~LineWriter() = default;
   virtual void WriteLine(std::string_view line) = 0;
   virtual void Close() = 0;  // throws on a failed flush
-  // Opens for appending at the end, creating the file when missing.
+  // Opens for appending at the end, creating the file when missing. Refused, as a link is: a
+  // special file, a read-only file (whatever the process's privileges) and a file with other hard
+  // links.
   static std::unique_ptr<LineWriter> OpenAppend(std::string_view path);
 };
 
@@ -194,5 +204,8 @@ class LineWriter {
 // rename ("rename"), or FileWriter::Flush fail as a failing device would ("flush"); empty text
 // clears it.
 void SetWriteFaultForTesting(std::string_view fault);
+// Test seam: how many seconds a temporary file must stay untouched before RemoveStaleTempFiles
+// takes it (a minute when negative).
+void SetStaleTempAgeForTesting(int seconds);
 
 }  // namespace vorlisk::platform

@@ -47,7 +47,6 @@ std::string CacheKey(std::string_view path) {
   return full;
 }
 
-
 // The document as the file holds it now (plus the pending writes of an open batch).
 // Inside a batch the file is looked at once: later reads are served from the parsed copy without
 // asking the disk again, so loading a catalogue costs one parse and one stat per file.
@@ -82,6 +81,7 @@ void Save(CachedFile& entry, std::string_view path) {
 // Applies one change; writes the file unless the change is deferred by a batch or changed nothing.
 void Modify(std::string_view path, const std::string& key,
             const std::function<bool(IniDocument&)>& change) {
+  const ProgramFolderLock folderLock;  // always before the cache's mutex
   std::lock_guard lock(CacheMutex());
   CachedFile& entry = Cache()[key];
   Current(entry, path);
@@ -95,12 +95,19 @@ void Modify(std::string_view path, const std::string& key,
   Save(entry, path);
 }
 
-void RefuseLineBreaks(const std::string& path, std::string_view section, std::string_view key,
+// Refuses what would not read back as written: a line break would make keys of its own; a key
+// name beginning with "[" could make its line a section header, and one holding "=" would be
+// split there. (A section name reads back whole: its header ends at the last "]".)
+void RefuseUnreadable(const std::string& path, std::string_view section, std::string_view key,
                       std::string_view value) {
   auto hasBreak = [](std::string_view s) { return s.find_first_of("\r\n") != s.npos; };
   if (hasBreak(section) || hasBreak(key) || hasBreak(value))
     throw Error("Unable to write to " + path +
                 ": a section name, key name or value may not hold a line break");
+  const std::string name = TrimProfileBlanks(key);
+  if (name.starts_with('[') || name.find('=') != std::string::npos)
+    throw Error("Unable to write to " + path +
+                ": a key name may not begin with \"[\" nor hold \"=\"");
 }
 
 }  // namespace
@@ -158,7 +165,7 @@ void ProfileFile::Clear() {
 
 void ProfileFile::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
-  RefuseLineBreaks(path_, section, key, value);
+  RefuseUnreadable(path_, section, key, value);
   Modify(path_, key_, [&](IniDocument& doc) { return doc.Set(section, key, value); });
 }
 

@@ -13,7 +13,8 @@
 //   the file as needed. Every other line is kept byte for byte, its own line ending included.
 //   Leading blanks of a written value are dropped. Writing the value already stored leaves the file
 //   alone. A name or value holding CR or LF is refused with an Error (it would create keys of its
-//   own).
+//   own), as is a key name beginning with "[" (its line could read as a section) or holding "="
+//   (it would read back split there).
 // - Deleting a key removes its line; erasing a section removes its header and lines. Both succeed
 //   silently when the file, section or key is missing.
 // - Encodings: booleans written "1"/"0" and read as integers (non-zero is true); integers in
@@ -21,6 +22,8 @@
 //   read as decimal or hexadecimal after "0x"; anything that is no number gives the default.
 //
 // Beyond the Windows API:
+// - Every change is made under the program folder's lock (file_lock.h) on the file as it is on
+//   disk at that moment, so concurrent processes never lose each other's writes.
 // - Every write reaches the disk atomically: a temporary file in the same folder, flushed, renamed
 //   over the old file. A failed write raises WriteError ("Unable to write to %s") and leaves the
 //   old file as it was.
@@ -35,6 +38,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/file_lock.h"
 
 namespace vorlisk::platform {
 
@@ -56,7 +61,8 @@ class ProfileFile {
   // Key names of a section, in file order (first occurrence of each name).
   std::vector<std::string> ReadSectionKeys(std::string_view section) const;
 
-  // Throw WriteError when the file cannot be written, Error for a name or value with CR or LF.
+  // Throw WriteError when the file cannot be written, Error for a name or value that would not
+  // read back as written (see above).
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
@@ -73,6 +79,9 @@ class ProfileFile {
   std::string key_;  // the file's entry in the parsed-copy cache
 };
 
+// A batch holds the program folder's lock (file_lock.h) for its whole life, and looks at the disk
+// once after taking it: a read-modify-write made inside one batch is never interleaved with
+// another process's. Open a batch only around work that never waits for the user.
 // Inside a batch the file is parsed at most once: reads are served from the parsed copy without
 // looking at the disk again, so a batch also makes a run of many reads cheap.
 // Writes to one file made while a batch is open are kept in memory and written once, by Commit()
@@ -90,6 +99,7 @@ class ProfileBatch {
   void Commit();
 
  private:
+  ProgramFolderLock lock_;  // taken first, released after the final save
   std::string path_;
   std::string key_;  // the file's entry in the parsed-copy cache, fixed when the batch opens
 };

@@ -150,8 +150,12 @@ class Parser {
     const std::string_view sub = slash == std::string_view::npos ? "" : full.substr(slash + 1);
     const auto levels = SplitRegistryPath(sub);
     if (!levels) Fail("invalid key path \"" + std::string(full) + "\"");
+    if (levels->size() > kRegMaxKeyDepth)
+      Fail("the key lies more than " + std::to_string(kRegMaxKeyDepth) + " levels deep");
     std::string path;
     for (std::string_view level : *levels) {
+      if (level.size() > kRegMaxKeyNameLength)
+        Fail("a key name is longer than " + std::to_string(kRegMaxKeyNameLength) + " characters");
       if (!IsValidKeyName(level)) Fail("invalid key name \"" + std::string(level) + "\"");
       if (!path.empty()) path += '\\';
       path += level;
@@ -341,7 +345,7 @@ std::optional<std::vector<std::string_view>> SplitRegistryPath(std::string_view 
 }
 
 bool IsValidKeyName(std::string_view name) {
-  if (name.empty()) return false;
+  if (name.empty() || name.size() > kRegMaxKeyNameLength) return false;
   for (char c : name)
     if (static_cast<unsigned char>(c) < ' ' || c == '\\') return false;
   return true;

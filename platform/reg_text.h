@@ -7,6 +7,7 @@
 // 8-bit text is read and written as Latin-1; a character beyond Latin-1 is read as "?".
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,6 +21,11 @@ namespace vorlisk::platform {
 
 inline constexpr std::string_view kRegHeaderV4 = "REGEDIT4";
 inline constexpr std::string_view kRegHeaderV5 = "Windows Registry Editor Version 5.00";
+// The registry's own limits: a key lies at most this many levels below its root key, and one
+// level's name has at most this many characters. Nothing deeper or longer is ever stored, so every
+// walk of the stored tree is bounded.
+inline constexpr std::size_t kRegMaxKeyDepth = 512;
+inline constexpr std::size_t kRegMaxKeyNameLength = 255;
 
 struct RegValue {
   std::string name;  // "" is the default value, written "@"
@@ -57,8 +63,9 @@ std::vector<RegOperation> ParseRegText(std::string_view bytes);
 // Splits a subkey path at "\" after dropping trailing backslashes; nullopt when a level is
 // empty ("a\\b", "\a"). "" gives no levels.
 std::optional<std::vector<std::string_view>> SplitRegistryPath(std::string_view path);
-// May a key level or a value carry this name? Key levels: not empty, no control characters;
-// value names: no NUL, CR or LF (they could not be written back as one line).
+// May a key level or a value carry this name? Key levels: not empty, no control characters, at
+// most kRegMaxKeyNameLength characters; value names: no NUL, CR or LF (they could not be written
+// back as one line).
 bool IsValidKeyName(std::string_view name);
 bool IsValidValueName(std::string_view name);
 

@@ -10,8 +10,9 @@
 // - Subkeys enumerate sorted without regard to case; values enumerate in creation order.
 //
 // On POSIX the registry is an emulated store persisted in ".reg" export format (see
-// SetRegistryFile), saved atomically and parsed again when it changed on disk. RegistryBatch defers
-// its saves so that a wash deleting many keys saves it once.
+// SetRegistryFile), saved atomically and parsed again when it changed on disk; every change is
+// made under the program folder's lock (file_lock.h) on the store as it is on disk then.
+// RegistryBatch defers its saves so that a wash deleting many keys saves it once.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/file_lock.h"
 
 namespace vorlisk::platform {
 
@@ -54,6 +56,14 @@ enum RegType : uint32_t {
 
 // "Invalid data type for '%s'", raised when a text value is read from a value of another type.
 class RegistryError : public Error {
+ public:
+  using Error::Error;
+};
+
+// The store file of the emulated registry cannot be understood (POSIX): raised by every read and
+// every change, with the file's name and the line that stops the parse, so that a damaged store
+// never reads as an empty registry nor gets overwritten.
+class RegistryStoreError : public Error {
  public:
   using Error::Error;
 };
@@ -100,7 +110,8 @@ class Registry {
 };
 
 // Defers saving the emulated store until the outermost batch ends (no-op on Windows). The end of
-// a batch cannot report a failed save; Commit can.
+// a batch cannot report a failed save; Commit can. A batch holds the program folder's lock
+// (file_lock.h) for its whole life: open one only around work that never waits for the user.
 class RegistryBatch {
  public:
   RegistryBatch();
@@ -110,6 +121,9 @@ class RegistryBatch {
   void Commit();
   RegistryBatch(const RegistryBatch&) = delete;
   RegistryBatch& operator=(const RegistryBatch&) = delete;
+
+ private:
+  ProgramFolderLock lock_;
 };
 
 // POSIX: the file (Windows path text) that holds the emulated registry; set at start-up to the

@@ -104,7 +104,7 @@ const Key* RegistryTree::Find(RootKey root, std::string_view path) const {
 
 Key* RegistryTree::Create(RootKey root, std::string_view path) {
   const auto levels = SplitRegistryPath(path);
-  if (!levels) return nullptr;
+  if (!levels || levels->size() > kRegMaxKeyDepth) return nullptr;
   for (std::string_view level : *levels)
     if (!IsValidKeyName(level)) return nullptr;
   Key* key = &roots_[static_cast<std::size_t>(root)];

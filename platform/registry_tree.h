@@ -40,8 +40,10 @@ class RegistryTree {
   // nullptr when the key does not exist or the path is invalid.
   Key* Find(RootKey root, std::string_view path);
   const Key* Find(RootKey root, std::string_view path) const;
-  // Creates the missing levels; nullptr when the path is invalid or a level's name may not be a
-  // key name.
+  // Creates the missing levels; nullptr when the path is invalid, lies deeper than
+  // kRegMaxKeyDepth or a level's name may not be a key name. Every key is made here, so the tree
+  // is never deeper than that and the recursive walks below (copy, export, destruction) are
+  // bounded.
   Key* Create(RootKey root, std::string_view path);
   // Deletes a key without subkeys; false for a root, a missing key or a key with subkeys.
   bool DeleteEmptyKey(RootKey root, std::string_view path);

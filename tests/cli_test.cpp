@@ -5,6 +5,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+
 #include "test_support.h"
 
 extern char** environ;
@@ -49,6 +51,19 @@ class CliTest : public ::testing::Test {
 
   // Runs vorlisk-cli --home PROGRAM ARGS with standard input from /dev/null.
   Result Run(std::vector<std::string> args, std::string out = "") const {
+    if (out.empty()) out = root_ / "out.txt";
+    const std::string err = root_ / "err.txt";
+    Result r;
+    int status = 0;
+    const pid_t pid = Start(std::move(args), out, err);
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+      r.status = WEXITSTATUS(status);
+    if (out.rfind(root_.Path(), 0) == 0) r.out = ReadHostFile(out);  // never /dev/full
+    r.err = ReadHostFile(err);
+    return r;
+  }
+  // Starts it with its output and errors going to the given files; the process id, or -1.
+  pid_t Start(std::vector<std::string> args, const std::string& out, const std::string& err) const {
     args.insert(args.begin(), {VORLISK_CLI_PATH, "--home", root_ / "c"});
     std::vector<std::string> env = {
         "VORLISK_DRIVES=" +
@@ -69,23 +84,15 @@ class CliTest : public ::testing::Test {
     for (auto& e : env) envp.push_back(e.data());
     argv.push_back(nullptr);
     envp.push_back(nullptr);
-    if (out.empty()) out = root_ / "out.txt";
-    const std::string err = root_ / "err.txt";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    Result r;
     pid_t pid = 0;
-    int status = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0 &&
-        waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-      r.status = WEXITSTATUS(status);
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&actions);
-    if (out.rfind(root_.Path(), 0) == 0) r.out = ReadHostFile(out);  // never /dev/full
-    r.err = ReadHostFile(err);
-    return r;
+    return pid;
   }
   bool Exists(const std::string& rel) const { return std::filesystem::exists(root_ / rel); }
   void Settings(const std::string& text) const { WriteHostFile(Prog("wildcard.ini"), text); }
@@ -266,6 +273,63 @@ TEST_F(CliTest, AWashEndsWithTheClosingStepsOfTheWindow) {
   Settings("[Log]\r\nWrite to Log=1\r\nDelete Log On Exit=0\r\n");
   EXPECT_EQ(Run({"wash", "Temp files", "--folder", "0"}).status, 0);
   EXPECT_TRUE(Exists("c/log.htm"));
+}
+
+// Catches two front ends run side by side that lose each other's updates while reporting success.
+TEST_F(CliTest, TwoProcessesAtOnceLoseNoUpdate) {
+  constexpr int kRounds = 12;
+  for (int i = 0; i < kRounds; ++i) {
+    std::vector<pid_t> running;
+    for (const char* side : {"a", "b"}) {
+      const std::string name = std::string(side) + std::to_string(i);
+      WriteHostFile(root_ / (name + ".reg"),
+                    "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Both\\" + name + "]\r\n");
+      running.push_back(Start({"reg", "import", root_ / (name + ".reg")}, root_ / (name + ".out"),
+                              root_ / (name + ".err")));
+    }
+    // And the entry marks of one item file, each process its own entry.
+    running.push_back(Start({i % 2 ? "check" : "uncheck", "0", "--folder", "0"}, root_ / "c0.out",
+                            root_ / "c0.err"));
+    running.push_back(Start({i % 2 ? "uncheck" : "check", "0", "--folder", "1"}, root_ / "c1.out",
+                            root_ / "c1.err"));
+    for (const pid_t pid : running) {
+      int status = 0;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const std::string items = ReadHostFile(Prog("const/system.txt"));
+    EXPECT_NE(items.find(i % 2 ? "tFolder0.isactive=1" : "tFolder0.isactive=0"), std::string::npos);
+    EXPECT_NE(items.find(i % 2 ? "tFolder1.isactive=0" : "tFolder1.isactive=1"), std::string::npos);
+  }
+  const std::string exported = Run({"reg", "export", "HKEY_CURRENT_USER\\Both"}).out;
+  for (int i = 0; i < kRounds; ++i)
+    for (const char* side : {"a", "b"})
+      EXPECT_NE(
+          exported.find("[HKEY_CURRENT_USER\\Both\\" + std::string(side) + std::to_string(i) + "]"),
+          std::string::npos)
+          << side << i;
+}
+
+// Catches a damaged registry store read as an empty registry.
+TEST_F(CliTest, ADamagedRegistryStoreIsReportedWithItsLine) {
+  ASSERT_EQ(Run({"reg", "import", root_ / "t.reg"}).status, 0);
+  std::string store = ReadHostFile(Prog("registry.reg"));
+  store.resize(store.rfind("\"1\"") + 2);  // the last line cut in the middle of its value
+  WriteHostFile(Prog("registry.reg"), store);
+  const std::string line =
+      "Line " + std::to_string(std::count(store.begin(), store.end(), '\n') + 1);
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"reg", "export"},
+                                               {"preview", "0", "--registry", "0"},
+                                               {"preview", "0"},
+                                               {"reg", "import", root_ / "t.reg"}}) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 1) << args[0] << ' ' << args[1];
+    EXPECT_NE(r.err.find("registry.reg: " + line + ": missing closing quote"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(ReadHostFile(Prog("registry.reg")), store);
+  EXPECT_EQ(Run({"list"}).status, 0);  // what does not read the registry still works
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The line writer of the wash log: appends CRLF lines, creates the file, never writes through a
 // link, and reports failures with the file error text.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -27,12 +28,17 @@ TEST(LineWriter, CreatesThenAppendsLinesEndedByCrLf) {
 TEST(LineWriter, RefusesWhatIsNoPlainFileWithTheFileErrorText) {
   test::TempDrive drive;
   drive.Put("canary", "precious");
+  drive.Put("ro.htm", "old run\r\n");
+  ::chmod(drive.Host("ro.htm").c_str(), 0444);  // refused even as root
   std::filesystem::create_symlink(drive.Host("canary"), drive.Host("link.htm"));
   std::filesystem::create_directory(drive.Host("dir.htm"));
+  std::filesystem::create_hard_link(drive.Host("canary"), drive.Host("hard.htm"));
   struct Case {
     const char* name;
     const char* error;
   } cases[] = {{"link.htm", "File access denied"},
+               {"ro.htm", "File access denied"},
+               {"hard.htm", "File access denied"},
                {"dir.htm", "File access denied"},
                {"missing\\log.htm", "File not found"}};
   for (const auto& c : cases) {
@@ -44,6 +50,7 @@ TEST(LineWriter, RefusesWhatIsNoPlainFileWithTheFileErrorText) {
     }
   }
   EXPECT_EQ(drive.Read("canary"), "precious");
+  EXPECT_EQ(drive.Read("ro.htm"), "old run\r\n");
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 #include "app/plugins.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "test_support.h"
 
@@ -128,6 +131,25 @@ TEST_F(PluginsTest, ExportRefusesTheProgramsOwnFilesAndLosesNothing) {
   EXPECT_EQ(Program.Read("const/user.txt"), user);
   EXPECT_EQ(Program.Read("plugin/p.txt"), plugin);
   EXPECT_EQ(Program.Read("registry.reg"), store);
+}
+
+// Catches an export merged into a read-only file it could not delete first (also as root).
+TEST_F(PluginsTest, ExportOntoAFileThatCannotBeDeletedWritesNothing) {
+  const std::string old = ItemFileText({{.Name = "Old export"}});
+  WriteHostFile(Data.Host("out/ro.txt"), old);
+  ::chmod(Data.Host("out/ro.txt").c_str(), 0444);
+  std::filesystem::create_directories(Data.Host("out/dir.txt"));
+  for (int row = 0; row < session.ChListBoxItem.Count(); ++row) session.CheckItem(row, true);
+  for (const char* target : {"D:\\out\\ro.txt", "D:\\out\\dir.txt"}) {
+    try {
+      ExportPlugin(session, target);
+      ADD_FAILURE() << target << ": no error";
+    } catch (const WriteError& e) {
+      EXPECT_EQ(std::string(e.what()), std::string("Unable to write to ") + target);
+    }
+  }
+  EXPECT_EQ(Data.Read("out/ro.txt"), old);
+  EXPECT_TRUE(std::filesystem::is_empty(Data.Host("out/dir.txt")));
 }
 
 // Catches an exported file that another installation does not load as a plug-in at the end of

@@ -3,12 +3,15 @@
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
 #include <string>
 
 #include "platform/error.h"
+#include "platform/file_lock.h"
 #include "platform/filesystem.h"
 #include "platform/ini_document.h"
 #include "test_support.h"
@@ -185,16 +188,27 @@ TEST_F(ProfileTest, RoundTripsValuesAndListsKeys) {
   EXPECT_EQ(file.ReadSectionKeys("S"), (std::vector<std::string>{"b", "A"}));
 }
 
-TEST_F(ProfileTest, RefusesLineBreaksInNamesAndValues) {
+TEST_F(ProfileTest, RefusesNamesAndValuesThatWouldNotReadBackAsWritten) {
   drive.Put("a.ini", "[S]\r\nk=1\r\n");
   struct Case {
     const char *section, *key, *value;
-  } cases[] = {
-      {"S", "k", "x\r\ninjected=1"}, {"S", "k", "x\ny"}, {"S", "k\r", "1"}, {"S\n[T]", "k", "1"}};
+  } cases[] = {{"S", "k", "x\r\ninjected=1"},
+               {"S", "k", "x\ny"},
+               {"S", "k\r", "1"},
+               {"S\n[T]", "k", "1"},
+               // Keys that would read back as a section header, or split at their own "=".
+               {"S", "[T]", "1"},
+               {"S", " [T", "x]"},
+               {"S", "[k", "1"},
+               {"S", "a=b", "c"}};
   for (const auto& c : cases) {
-    EXPECT_THROW(file.WriteString(c.section, c.key, c.value), Error) << c.value;
+    EXPECT_THROW(file.WriteString(c.section, c.key, c.value), Error) << c.key << c.value;
     EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nk=1\r\n");
   }
+  // A section name holding "]" reads back whole; a key may hold "[" and "]" after its start.
+  file.WriteString("a]b", "k[1]", "v]");
+  EXPECT_EQ(file.ReadString("A]B", "k[1]", ""), "v]");
+  EXPECT_EQ(file.ReadSectionKeys("a]b"), std::vector<std::string>{"k[1]"});
 }
 
 TEST_F(ProfileTest, WritingTheSameValueLeavesTheFileAlone) {
@@ -227,6 +241,86 @@ TEST_F(ProfileTest, FailedWriteLeavesOldFileAndCacheAsOnDisk) {
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(drive.Host()))
     ++entries;
   EXPECT_EQ(entries, 1);
+}
+
+// Runs as root too: the read-only attribute decides, not the process's right to write.
+TEST_F(ProfileTest, AReadOnlyFileIsNeverWritten) {
+  const std::string old = "[S]\r\nk=1\r\n";
+  drive.Put("a.ini", old);
+  ::chmod(drive.Host("a.ini").c_str(), 0444);
+  const std::function<void()> writes[] = {[&] { file.WriteString("S", "k", "2"); },
+                                          [&] { file.WriteString("T", "new", "1"); },
+                                          [&] { file.Clear(); }};
+  for (const auto& write : writes) {
+    try {
+      write();
+      ADD_FAILURE() << "no error";
+    } catch (const WriteError& e) {
+      EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    }
+    EXPECT_EQ(drive.Read("a.ini"), old);
+    EXPECT_EQ(file.ReadString("S", "k", ""), "1");
+  }
+  ::chmod(drive.Host("a.ini").c_str(), 0640);
+  file.WriteString("S", "k", "2");
+  EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nk=2\r\n");
+}
+
+// Catches writes of two processes that overwrite each other's: every change is made under the
+// program folder's lock on the file as it is on disk then, and a batch's read-modify-write is one.
+TEST_F(ProfileTest, TwoProcessesWritingOneFileLoseNothing) {
+  platform::SetProgramFolderLock(drive.Root());
+  constexpr int kEach = 25;
+  const bool ok = test::RunInProcesses(2, [this](int child) {
+    for (int i = 0; i < kEach; ++i) {
+      file.WriteString("Keys", "c" + std::to_string(child) + "k" + std::to_string(i), "1");
+      ProfileBatch batch(path);
+      file.WriteInteger("Count", "n", file.ReadInteger("Count", "n", 0) + 1);
+    }
+    return true;
+  });
+  platform::SetProgramFolderLock("");
+  ASSERT_TRUE(ok);
+  platform::ClearProfileCache();
+  EXPECT_EQ(file.ReadInteger("Count", "n", 0), 2 * kEach);
+  EXPECT_EQ(file.ReadSectionKeys("Keys").size(), 2u * kEach);
+}
+
+// Catches a writer that hangs, or writes anyway, while another process keeps the lock.
+TEST_F(ProfileTest, AWriteWaitsForTheLockAndThenGivesUpWithAClearError) {
+  drive.Put("a.ini", "[S]\r\nk=1\r\n");
+  platform::SetProgramFolderLock(drive.Root());
+  platform::SetProgramFolderLockWaitForTesting(std::chrono::milliseconds(100));
+  int release[2], held[2];
+  ASSERT_EQ(::pipe(release), 0);
+  ASSERT_EQ(::pipe(held), 0);
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    ::close(release[1]);  // the read below ends when the test closes its end
+    const platform::ProgramFolderLock lock;
+    char byte = 1;
+    if (::write(held[1], &byte, 1) != 1) ::_exit(1);
+    while (::read(release[0], &byte, 1) < 0 && errno == EINTR) {
+    }
+    ::_exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(held[0], &byte, 1), 1);
+  try {
+    file.WriteString("S", "k", "2");
+    ADD_FAILURE() << "no error";
+  } catch (const platform::ProgramFolderLockedError& e) {
+    EXPECT_STREQ(e.what(), "The program folder is locked by another Vorlisk process");
+  }
+  EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nk=1\r\n");
+  ::close(release[1]);  // the holder ends and its lock with it
+  int status = 0;
+  ::waitpid(holder, &status, 0);
+  file.WriteString("S", "k", "2");
+  EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nk=2\r\n");
+  platform::SetProgramFolderLockWaitForTesting(std::chrono::milliseconds(0));
+  platform::SetProgramFolderLock("");
+  for (int fd : {release[0], held[0], held[1]}) ::close(fd);
 }
 
 TEST_F(ProfileTest, AFileThatCannotBeReadIsNeverOverwritten) {

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/drives.h"
+#include "platform/file_lock.h"
 #include "platform/filesystem.h"
 #include "test_support.h"
 
@@ -212,13 +214,45 @@ TEST_F(RegistryTest, AStoreChangedOnDiskIsReadAgain) {
   reg_.SetRootKey(RootKey::CurrentUser);
   EXPECT_FALSE(reg_.KeyExists("\\Old"));
 
-  // A file that does not parse reads as empty and is never overwritten.
+  // A file that does not parse is never read as empty nor overwritten.
   const std::string broken = RegFile("[HKCU\\Software]\r\n");
   WriteFileAtomically(kStore, broken);
-  EXPECT_FALSE(reg_.OpenKey("\\", true) && reg_.HasSubKeys());
-  EXPECT_FALSE(reg_.OpenKey("\\Created", true));
+  EXPECT_THROW(reg_.OpenKey("\\"), RegistryStoreError);
+  EXPECT_THROW(reg_.OpenKey("\\Created", true), RegistryStoreError);
   EXPECT_THROW(ImportRegistryText(RegFile("[HKEY_USERS\\A]\r\n")), Error);
   EXPECT_EQ(StoreBytes(), broken);
+}
+
+TEST_F(RegistryTest, ADamagedStoreIsReportedByEveryReadAndWrite) {
+  ImportRegistryText(RegFile("[HKEY_CURRENT_USER\\K]\r\n\"a\"=\"1\"\r\n\"b\"=\"two\"\r\n"));
+  ASSERT_TRUE(reg_.OpenKey("\\K"));
+  // The last line cut in the middle of its value, as a crash or a full disk may leave it.
+  std::string cut = StoreBytes();
+  cut.resize(cut.rfind("two") + 1);
+  WriteFileAtomically(kStore, cut);
+  const std::string expected = std::string(kStore) + ": Line 5: missing closing quote";
+  const std::function<void()> uses[] = {
+      [&] { reg_.OpenKey("\\K"); },
+      [&] { reg_.GetValueNames(); },
+      [&] { reg_.ReadString("a"); },
+      [&] { reg_.KeyExists("\\K"); },
+      [&] { ExportRegistryText(""); },
+      [&] { ExportRegistryText("HKEY_CURRENT_USER\\K"); },
+      [&] { reg_.WriteString("c", "3"); },
+      [&] { reg_.DeleteValue("a"); },
+      [&] { reg_.OpenKey("\\New", true); },
+      [&] { ImportRegistryText(RegFile("[HKEY_USERS\\A]\r\n")); },
+  };
+  for (std::size_t i = 0; i < std::size(uses); ++i) {
+    SCOPED_TRACE(i);
+    try {
+      uses[i]();
+      ADD_FAILURE() << "no error";
+    } catch (const RegistryStoreError& e) {
+      EXPECT_EQ(e.what(), expected);
+    }
+  }
+  EXPECT_EQ(StoreBytes(), cut);
 }
 
 TEST_F(RegistryTest, ImportIsAllOrNothingAndNamesTheBadLine) {
@@ -240,6 +274,88 @@ TEST_F(RegistryTest, ImportIsAllOrNothingAndNamesTheBadLine) {
   }
   EXPECT_FALSE(reg_.KeyExists("\\New"));
   EXPECT_EQ(StoreBytes(), before);
+}
+
+// A key path of `depth` levels below HKEY_CURRENT_USER, each level named `level`.
+std::string DeepPath(std::size_t depth, const std::string& level = "k") {
+  std::string path;
+  for (std::size_t i = 0; i < depth; ++i) path += (i ? "\\" : "") + level;
+  return path;
+}
+
+TEST_F(RegistryTest, KeysDeeperOrLongerThanTheRegistryAllowsAreRefused) {
+  ImportRegistryText(RegFile("[HKEY_CURRENT_USER\\Keep]\r\n"));
+  struct Case {
+    std::string path;   // below HKEY_CURRENT_USER
+    std::string error;  // "" when the import works
+  } cases[] = {
+      {DeepPath(512), ""},
+      {DeepPath(513), "Line 4: the key lies more than 512 levels deep"},
+      {"A\\" + std::string(255, 'n'), ""},
+      {"A\\" + std::string(256, 'n'), "Line 4: a key name is longer than 255 characters"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.size());
+    const std::string text = RegFile("[HKEY_CURRENT_USER\\First]\r\n[HKEY_CURRENT_USER\\" + c.path +
+                                     "]\r\n\"v\"=\"1\"\r\n");
+    if (c.error.empty()) {
+      ImportRegistryText(text);
+      ASSERT_TRUE(reg_.OpenKey("\\" + c.path));
+      EXPECT_EQ(reg_.ReadString("v"), "1");
+      ASSERT_TRUE(reg_.OpenKey("\\", false));
+      ASSERT_TRUE(reg_.DeleteKey("First"));
+      continue;
+    }
+    const std::string was = StoreBytes();
+    try {
+      ImportRegistryText(text);
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.what(), c.error);
+    }
+    EXPECT_EQ(StoreBytes(), was);
+    // Nor can the accessor make such a key.
+    EXPECT_FALSE(reg_.OpenKey("\\" + c.path, true));
+    EXPECT_EQ(StoreBytes(), was);
+  }
+  EXPECT_TRUE(reg_.KeyExists("\\Keep"));
+  EXPECT_FALSE(reg_.KeyExists("\\First"));
+}
+
+TEST_F(RegistryTest, AStoreFileHoldingATooDeepKeyIsNotLoaded) {
+  const std::string deep = RegFile("[HKEY_CURRENT_USER\\" + DeepPath(513) + "]\r\n");
+  WriteFileAtomically(kStore, deep);
+  EXPECT_THROW(reg_.OpenKey("\\Created", true), RegistryStoreError);
+  EXPECT_EQ(StoreBytes(), deep);
+}
+
+// Catches changes of two processes that overwrite each other's: each is made under the program
+// folder's lock on the store as it is on disk then.
+TEST_F(RegistryTest, TwoProcessesChangingTheStoreLoseNothing) {
+  SetProgramFolderLock("R:\\");
+  constexpr int kEach = 25;
+  const bool ok = test::RunInProcesses(2, [](int child) {
+    for (int i = 0; i < kEach; ++i) {
+      const std::string key = "C" + std::to_string(child) + "\\K" + std::to_string(i);
+      if (child == 0) {
+        ImportRegistryText(RegFile("[HKEY_CURRENT_USER\\" + key + "]\r\n\"v\"=\"1\"\r\n"));
+      } else {
+        RegistryBatch batch;  // a batch too takes the lock and reads the disk again
+        Registry reg;
+        if (!reg.OpenKey("\\" + key, true)) return false;
+        reg.WriteString("v", "1");
+      }
+    }
+    return true;
+  });
+  SetProgramFolderLock("");
+  ASSERT_TRUE(ok);
+  for (int child = 0; child < 2; ++child)
+    for (int i = 0; i < kEach; ++i) {
+      const std::string key = "\\C" + std::to_string(child) + "\\K" + std::to_string(i);
+      ASSERT_TRUE(reg_.OpenKey(key)) << key;
+      EXPECT_EQ(reg_.ReadString("v"), "1") << key;
+    }
 }
 
 TEST_F(RegistryTest, ExportsASubtreeWithItsStoredNames) {

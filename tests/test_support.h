@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <optional>
@@ -18,6 +21,7 @@
 #include <vector>
 
 #include "platform/drives.h"
+#include "platform/file_lock.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -236,6 +240,38 @@ inline std::string ItemFileText(const std::vector<TestItem>& items) {
 
 // A program folder on drive P: ("P:\") with its own registry store, data on drive D:, a home
 // (HOME and XDG_*) in a temporary folder, and no mounted volume whose trash a wash could reach.
+// Runs `work(child)` in `count` forked processes that start together, and tells whether every one
+// returned true (an exception counts as false). For tests of processes running side by side.
+inline bool RunInProcesses(int count, const std::function<bool(int)>& work) {
+  int gate[2];
+  if (::pipe(gate) != 0) return false;
+  std::vector<pid_t> children;
+  for (int child = 0; child < count; ++child) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::close(gate[1]);
+      char byte = 0;
+      while (::read(gate[0], &byte, 1) < 0 && errno == EINTR) {
+      }
+      bool ok = false;
+      try {
+        ok = work(child);
+      } catch (...) {
+      }
+      ::_exit(ok ? 0 : 1);
+    }
+    if (pid > 0) children.push_back(pid);
+  }
+  ::close(gate[0]);
+  ::close(gate[1]);  // every child goes on at once
+  bool ok = static_cast<int>(children.size()) == count;
+  for (const pid_t pid : children) {
+    int status = 0;
+    ok = ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && ok;
+  }
+  return ok;
+}
+
 class TestProgram {
  public:
   TestProgram()
@@ -249,6 +285,7 @@ class TestProgram {
     platform::SetRegistryFile("P:\\registry.reg");
   }
   ~TestProgram() {
+    platform::SetProgramFolderLock("");
     platform::SetRegistryFile("");
     platform::SetMountTableForTesting("");
   }

@@ -11,6 +11,7 @@
 #include "app/user_folders.h"
 #include "platform/drives.h"
 #include "platform/error.h"
+#include "platform/file_lock.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -174,7 +175,12 @@ int RunCheck(MainSession& session, const Options& o, bool checked) {
       throw UsageError{"Unknown registry entry: " + std::to_string(*o.registry)};
     session.CheckRegistryEntry(*o.registry, checked);
   } else {
-    session.CheckItem(row, checked);
+    // The order file is written whole from the list: the list is read again under the lock, so
+    // that a mark another process stored since the start is kept.
+    const vorlisk::platform::ProgramFolderLock lock;
+    vorlisk::LoadCatalogue(session.ProgramFolder, session.Items);
+    session.FillItemList();
+    session.CheckItem(ItemRow(session, o.item), checked);
     session.Destroy();
   }
   return kExitDone;
@@ -261,6 +267,7 @@ int main(int argc, char** argv) {
       const std::string programFolder = ProgramFolder(o);
       vorlisk::PrepareRegistry(programFolder);
       if (reg->parsed()) {
+        vorlisk::RemoveStaleTemporaryFiles(programFolder);  // as the session's start-up does
         if (regImport->parsed()) {
           vorlisk::platform::ImportRegistryFile(HostFileArgument(o.file));
         } else {

@@ -1,10 +1,13 @@
 // POSIX only: whole-file reads, atomic replacement and file stamps.
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <random>
 
 #include "platform/drives.h"
@@ -72,10 +75,31 @@ int CreateTempBeside(const std::string& hostPath, std::string& tmpPath) {
     tmpPath = dir + "/." + base + ".tmp" + std::to_string(rng() % 1000000000ULL);
     const int fd =
         ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd >= 0) ::flock(fd, LOCK_EX);  // a new file: nobody else holds it
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
 }
+
+namespace {
+
+// Is `name` one that CreateTempBeside makes: "." + a file's name + ".tmp" + 1 to 9 digits?
+bool IsTempName(std::string_view name) {
+  const auto tmp = name.rfind(".tmp");
+  if (name.size() < 2 || name.front() != '.' || tmp == std::string_view::npos || tmp < 2)
+    return false;
+  const std::string_view digits = name.substr(tmp + 4);
+  return !digits.empty() && digits.size() <= 9 &&
+         digits.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// How long a temporary file stays untouched before it may be taken for a dead writer's: it
+// covers the moments a writer does not hold its lock (between creating the file and locking it,
+// between closing it and renaming it).
+constexpr time_t kStaleTempAgeSeconds = 60;
+time_t staleTempAge = kStaleTempAgeSeconds;
+
+}  // namespace
 
 void SyncFolderOf(const std::string& hostPath) {
   const int dfd = ::open(FolderOf(hostPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -122,13 +146,16 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes) {
   const std::string shown(path);
   const auto host = posix::HostPathOf(path);
   if (!host) throw WriteError(shown);
+  // A read-only file is not written, whatever the process's privileges (as Windows refuses it).
+  struct stat old {};
+  const bool replacing = ::lstat(host->c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  if (replacing && (old.st_mode & S_IWUSR) == 0) throw WriteError(shown);
   std::string tmp;
   const int fd = posix::CreateTempBeside(*host, tmp);
   if (fd < 0) throw WriteError(shown);
 
   // Keep the permissions of the file being replaced (never those of a link's target).
-  struct stat old {};
-  if (::lstat(host->c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+  if (replacing) ::fchmod(fd, old.st_mode & 07777);
 
   bool ok = posix::WriteFault() != "write";
   std::size_t done = 0;
@@ -150,6 +177,47 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes) {
     throw WriteError(shown);
   }
   posix::SyncFolderOf(*host);  // make the rename itself durable
+}
+
+void SetStaleTempAgeForTesting(int seconds) {
+  posix::staleTempAge = seconds < 0 ? posix::kStaleTempAgeSeconds : seconds;
+}
+
+void RemoveStaleTempFiles(std::string_view folder) {
+  const auto host = posix::HostPathOf(folder);
+  if (!host) return;
+  const int dfd = ::open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd < 0) return;
+  DIR* dir = ::fdopendir(dfd);
+  if (!dir) {
+    ::close(dfd);
+    return;
+  }
+  const time_t now = ::time(nullptr);
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    if (!posix::IsTempName(name)) continue;
+    // A regular file of its own (never a link, never one with other hard links), unchanged for a
+    // while (the status change time, which a copy's kept times do not hide), and whose writer no
+    // longer holds it: a writer locks its temporary file until it is renamed or removed.
+    struct stat st {};
+    if (::fstatat(dfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_nlink != 1 || now - st.st_ctim.tv_sec < posix::staleTempAge)
+      continue;
+    const int fd =
+        ::openat(dfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) continue;
+    struct stat opened {};
+    if (::fstat(fd, &opened) == 0 && opened.st_dev == st.st_dev && opened.st_ino == st.st_ino &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      struct stat still {};
+      if (::fstatat(dfd, name.c_str(), &still, AT_SYMLINK_NOFOLLOW) == 0 &&
+          still.st_dev == st.st_dev && still.st_ino == st.st_ino)
+        ::unlinkat(dfd, name.c_str(), 0);
+    }
+    ::close(fd);
+  }
+  ::closedir(dir);  // closes dfd too
 }
 
 std::optional<FileStamp> GetFileStamp(std::string_view path) {

@@ -55,12 +55,22 @@ std::unique_ptr<LineWriter> LineWriter::OpenAppend(std::string_view path) {
   const auto host = posix::HostPathOf(path);
   if (!host) throw Error(posix::FileErrorText(ENOTDIR));  // "Path not found"
   // O_NOFOLLOW: never append through a link. O_NONBLOCK: a pipe planted at the path must not
-  // hang the open; only a regular file is accepted below.
-  const int fd = ::open(host->c_str(),
-                        O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  // hang the open; only a regular file is accepted below. An existing file is opened without
+  // O_CREAT, so that the checks below know whether it was there before.
+  constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  bool created = false;
+  int fd = ::open(host->c_str(), kFlags);
+  if (fd < 0 && errno == ENOENT) {
+    fd = ::open(host->c_str(), kFlags | O_CREAT | O_EXCL, 0644);
+    created = fd >= 0;
+  }
   if (fd < 0) throw Error(posix::FileErrorText(errno == ELOOP ? EACCES : errno));
+  // Refused as a link is: a special file; a file with a second hard link, which may lie outside
+  // the program folder; and a read-only file, whatever the process's privileges (as Windows
+  // refuses to open it for writing).
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink > 1 ||
+      (!created && (st.st_mode & S_IWUSR) == 0)) {
     ::close(fd);
     throw Error(posix::FileErrorText(EACCES));
   }

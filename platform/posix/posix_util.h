@@ -18,8 +18,9 @@ std::optional<std::string> HostPathOf(std::string_view windowsPath,
                                       std::size_t* driveFolderLength = nullptr);
 
 // Creates a new empty file, mode 0644, beside `hostPath` (same folder, hidden name) for a write
-// that ends in a rename over `hostPath`; never opens through a link. Sets `tmpPath` and returns the
-// descriptor, or -1.
+// that ends in a rename over `hostPath`; never opens through a link. The file is locked (flock)
+// while the descriptor stays open, which tells RemoveStaleTempFiles that its writer lives. Sets
+// `tmpPath` and returns the descriptor, or -1.
 int CreateTempBeside(const std::string& hostPath, std::string& tmpPath);
 // Flushes the folder that holds `hostPath`, so that a rename into it survives a crash.
 void SyncFolderOf(const std::string& hostPath);

@@ -17,8 +17,9 @@ struct Store {
   RegistryTree tree;
   std::string file;                // Windows path text; empty: kept in memory only
   std::optional<FileStamp> stamp;  // of the file as last read or written
-  // Why the file could not be read. The registry then reads as empty and refuses every change,
-  // so that a file we do not understand is never overwritten.
+  // Why the file could not be read ("FILE: Line N: ..."). Every read and every change then raises
+  // RegistryStoreError with it: a file we do not understand is neither taken for an empty registry
+  // nor overwritten.
   std::optional<std::string> broken;
   int batchDepth = 0;
   bool unsaved = false;  // the tree holds changes the file does not have yet
@@ -53,12 +54,15 @@ void Load(Store& s, std::optional<FileStamp> stamp) {
   }
 }
 
-// Reads the file again when it changed on disk, unless the tree holds changes of our own.
+// Reads the file again when it changed on disk, unless the tree holds changes of our own. Throws
+// RegistryStoreError when the file cannot be understood.
 Store& Fresh() {
   Store& s = TheStore();
-  if (s.file.empty() || s.unsaved) return s;
-  const auto now = GetFileStamp(s.file);
-  if (now != s.stamp) Load(s, now);
+  if (!s.file.empty() && !s.unsaved) {
+    const auto now = GetFileStamp(s.file);
+    if (now != s.stamp) Load(s, now);
+  }
+  if (s.broken) throw RegistryStoreError(*s.broken);
   return s;
 }
 
@@ -101,13 +105,15 @@ void Registry::SetRootKey(RootKey root) {
 }
 
 bool Registry::OpenKey(std::string_view path, bool canCreate) {
+  std::optional<ProgramFolderLock> folderLock;
+  if (canCreate) folderLock.emplace();
   auto lock = Lock();
   Store& s = Fresh();
   const auto full = Resolve(path, open_, openPath_);
   CloseKey();
   if (!full) return false;
   if (!s.tree.Find(root_, *full)) {
-    if (!canCreate || s.broken || !s.tree.Create(root_, *full)) return false;
+    if (!canCreate || !s.tree.Create(root_, *full)) return false;
     Changed(s);
   }
   open_ = true;
@@ -189,9 +195,9 @@ void Registry::WriteString(std::string_view name, std::string_view value) {
 }
 
 void Registry::WriteValue(std::string_view name, uint32_t type, const std::vector<uint8_t>& data) {
+  const ProgramFolderLock folderLock;  // always before the store's mutex
   auto lock = Lock();
   Store& s = Fresh();
-  if (s.broken) throw Error(*s.broken);
   auto* key = OpenedKey(open_, root_, openPath_);
   if (!key || !IsValidValueName(name))
     throw Error("Failed to set data for '" + std::string(name) + "'");
@@ -200,22 +206,23 @@ void Registry::WriteValue(std::string_view name, uint32_t type, const std::vecto
 }
 
 bool Registry::DeleteValue(std::string_view name) {
+  const ProgramFolderLock folderLock;  // always before the store's mutex
   auto lock = Lock();
   Store& s = Fresh();
   auto* key = OpenedKey(open_, root_, openPath_);
-  if (s.broken || !key || !key->DeleteValue(name)) return false;
+  if (!key || !key->DeleteValue(name)) return false;
   Changed(s);
   return true;
 }
 
 bool Registry::DeleteKey(std::string_view path) {
+  const ProgramFolderLock folderLock;  // always before the store's mutex
   auto lock = Lock();
   Store& s = Fresh();
   // An empty path would name the open key itself (or the root): refused, as RegDeleteKey does.
   const auto levels = SplitRegistryPath(path.starts_with('\\') ? path.substr(1) : path);
   const auto full = Resolve(path, open_, openPath_);
-  if (s.broken || !levels || levels->empty() || !full || !s.tree.DeleteEmptyKey(root_, *full))
-    return false;
+  if (!levels || levels->empty() || !full || !s.tree.DeleteEmptyKey(root_, *full)) return false;
   Changed(s);
   return true;
 }
@@ -266,9 +273,9 @@ bool RegistryFileExists() {
 }
 
 void ImportRegistryText(std::string_view text) {
+  const ProgramFolderLock folderLock;  // always before the store's mutex
   auto lock = Lock();
   Store& s = Fresh();
-  if (s.broken) throw Error(*s.broken);
   s.tree = Applied(s.tree, text);
   Changed(s);
 }
@@ -280,6 +287,8 @@ void ImportRegistryFile(std::string_view path) {
     ImportRegistryText(*bytes);
   } catch (const WriteError&) {
     throw;
+  } catch (const RegistryStoreError&) {
+    throw;  // the store's own fault, not the imported file's
   } catch (const Error& e) {
     throw Error(std::string(path) + ": " + e.what());
   }

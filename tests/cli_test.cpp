@@ -230,7 +230,7 @@ TEST_F(CliTest, AnUnusableDriveMappingEndsEveryCommandBeforeAnythingIsWashed) {
   const std::string good = "D=" + (root_ / "d");
   for (const std::string& bad : std::vector<std::string>{
            "C=relative/path", "C=", "C=~/c", "C=" + (root_ / "missing"), "CC=" + (root_ / "c"), "C",
-           good + ";C=" + (root_ / "c/tmp/a.tmp")}) {
+           good + ";C=" + (root_ / "c/tmp/a.tmp"), ";", " ", good + ";d=/"}) {
     drives_ = bad;
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{"wash", "--yes"}, {"preview"}, {"reg", "export"}}) {

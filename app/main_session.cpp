@@ -6,6 +6,7 @@
 #include "platform/error.h"
 #include "platform/file_lock.h"
 #include "platform/filesystem.h"
+#include "platform/process.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 
@@ -226,6 +227,8 @@ std::vector<std::string> ProgramOwnFiles(const std::string& programFolder) {
     own.push_back(programFolder + name);
   // The registry store may have been placed elsewhere.
   if (const std::string store = platform::RegistryFile(); !store.empty()) own.push_back(store);
+  // The running executable may live outside the program folder (vorlisk-cli --home).
+  if (const std::string exe = platform::ExecutableFile(); !exe.empty()) own.push_back(exe);
   return own;
 }
 

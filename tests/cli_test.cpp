@@ -248,7 +248,7 @@ TEST_F(CliTest, AnUnusableDriveMappingEndsEveryCommandBeforeAnythingIsWashed) {
 }
 
 // Catches a running executable outside the program folder (vorlisk-cli --home) that a wash of
-// its folder erased: it is one of the program's own files wherever it lives.
+// its folder erased, or an export replaced: it is one of the program's own files wherever it lives.
 TEST_F(CliTest, TheRunningExecutableIsNeverListedNorWashed) {
   std::filesystem::create_directories(root_ / "d/bin");
   std::filesystem::copy_file(VORLISK_CLI_PATH, root_ / "d/bin/cleaner");
@@ -261,6 +261,10 @@ TEST_F(CliTest, TheRunningExecutableIsNeverListedNorWashed) {
   EXPECT_EQ(Run({"wash", "Mine", "--yes"}).status, 0);
   EXPECT_TRUE(Exists("d/bin/cleaner"));
   EXPECT_FALSE(Exists("d/bin/other.txt"));
+  // Nor is it the target of an export, which deletes its target first.
+  EXPECT_EQ(Run({"export", root_ / "d/bin/cleaner", "--yes"}).status, 1);
+  EXPECT_EQ(std::filesystem::file_size(root_ / "d/bin/cleaner"),
+            std::filesystem::file_size(VORLISK_CLI_PATH));
 }
 
 // Catches a host FILE whose "\" was read as a Windows separator: "a\plug.txt" imported a/plug.txt.

@@ -67,8 +67,12 @@ void MainSession::SetCursor(bool busy) {
 // ---- start and end ---------------------------------------------------------------------------
 
 void RemoveStaleTemporaryFiles(const std::string& programFolder) {
+  // The program folder may be any folder the executable lies in: only the files the program
+  // replaces there are its own. The item and plug-in folders are the program's alone.
+  platform::RemoveStaleTempFiles(programFolder,
+                                 {std::string(kOrderFile), "wildcard.ini", "registry.reg"});
   for (const std::string& folder :
-       {programFolder, programFolder + "const\\", programFolder + std::string(kPluginFolder)})
+       {programFolder + "const\\", programFolder + std::string(kPluginFolder)})
     platform::RemoveStaleTempFiles(folder);
 }
 

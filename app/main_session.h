@@ -42,8 +42,9 @@ struct TrayMenuEntry {
   bool Separator = false;
 };
 
-// Removes the temporary files that writes killed midway left beside the program's files (the
-// program folder, "const\" and "plugin\"); Startup does it.
+// Removes the temporary files that writes killed midway left beside the program's files (in the
+// program folder those of its order, settings and registry files only; in "const\" and "plugin\"
+// any); Startup does it.
 void RemoveStaleTemporaryFiles(const std::string& programFolder);
 
 class MainSession {

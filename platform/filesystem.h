@@ -132,6 +132,8 @@ class FileRemover {
   int folderFd_ = -1;
 };
 bool CreateDirectory(std::string_view path);
+// Copies a regular file; false when it cannot, also onto a read-only file (whatever the process's
+// privileges), which stays as it was. A link at `target` is replaced, never written through.
 bool CopyFile(std::string_view source, std::string_view target, bool failIfExists);
 
 // The whole contents of a regular file (a link to one is read through); nullopt when it is

@@ -155,6 +155,15 @@ TEST_F(PluginsTest, ExportOntoAFileThatCannotBeDeletedWritesNothing) {
   EXPECT_TRUE(std::filesystem::is_empty(Data.Host("out/dir.txt")));
 }
 
+// Catches an import that replaced a read-only plug-in file (also as root) and reported success.
+TEST_F(PluginsTest, ImportOntoAReadOnlyPluginFileWritesNothing) {
+  const std::string old = Program.Read("plugin/p.txt");
+  ::chmod(Program.Host("plugin/p.txt").c_str(), 0444);
+  WriteHostFile(Data.Host("in/p.txt"), ItemFileText({{.Name = "Replacement"}}));
+  EXPECT_THROW(ImportPlugin(session, "D:\\in\\p.txt"), Error);
+  EXPECT_EQ(Program.Read("plugin/p.txt"), old);
+}
+
 // Catches an exported file that another installation does not load as a plug-in at the end of
 // its list with the exported marks.
 TEST_F(PluginsTest, AnExportedFileImportedElsewhereAppendsItsItems) {

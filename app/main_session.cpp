@@ -6,6 +6,7 @@
 #include "platform/error.h"
 #include "platform/file_lock.h"
 #include "platform/filesystem.h"
+#include "platform/process.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 
@@ -66,8 +67,12 @@ void MainSession::SetCursor(bool busy) {
 // ---- start and end ---------------------------------------------------------------------------
 
 void RemoveStaleTemporaryFiles(const std::string& programFolder) {
+  // The program folder may be any folder the executable lies in: only the files the program
+  // replaces there are its own. The item and plug-in folders are the program's alone.
+  platform::RemoveStaleTempFiles(programFolder,
+                                 {std::string(kOrderFile), "wildcard.ini", "registry.reg"});
   for (const std::string& folder :
-       {programFolder, programFolder + "const\\", programFolder + std::string(kPluginFolder)})
+       {programFolder + "const\\", programFolder + std::string(kPluginFolder)})
     platform::RemoveStaleTempFiles(folder);
 }
 
@@ -226,6 +231,8 @@ std::vector<std::string> ProgramOwnFiles(const std::string& programFolder) {
     own.push_back(programFolder + name);
   // The registry store may have been placed elsewhere.
   if (const std::string store = platform::RegistryFile(); !store.empty()) own.push_back(store);
+  // The running executable may live outside the program folder (vorlisk-cli --home).
+  if (const std::string exe = platform::ExecutableFile(); !exe.empty()) own.push_back(exe);
   return own;
 }
 

@@ -42,8 +42,9 @@ struct TrayMenuEntry {
   bool Separator = false;
 };
 
-// Removes the temporary files that writes killed midway left beside the program's files (the
-// program folder, "const\" and "plugin\"); Startup does it.
+// Removes the temporary files that writes killed midway left beside the program's files (in the
+// program folder those of its order, settings and registry files only; in "const\" and "plugin\"
+// any); Startup does it.
 void RemoveStaleTemporaryFiles(const std::string& programFolder);
 
 class MainSession {
@@ -129,7 +130,8 @@ class MainSession {
 // The program's own files in its folder (Windows text ending in "\"), as protected patterns of the
 // file search (TFindFile::ProtectedFiles): the item files and plug-in files (every file of "const"
 // and "plugin"), the order, settings, registry and log files, the folder's lock file, the help file
-// and the executables. No preview lists them and no wash erases them. (The program's temporary
+// and the executables, and the running executable wherever it lives. No preview lists them and no
+// wash erases them. (The program's temporary
 // files begin with "." and are never listed anyway.)
 std::vector<std::string> ProgramOwnFiles(const std::string& programFolder);
 

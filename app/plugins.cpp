@@ -56,18 +56,16 @@ ImportResult ImportPlugin(MainSession& session, const std::string& source) {
 
 int ExportPlugin(MainSession& session, const std::string& target) {
   const std::string& pf = session.ProgramFolder;
-  // The export deletes its target first: none of the program's own files may be that target.
-  std::vector<std::string> own = {pf + std::string(kSystemItemFile),
-                                  pf + std::string(kUserItemFile),
-                                  pf + std::string(kOrderFile),
-                                  pf + "wildcard.ini",
-                                  pf + "log.htm",
-                                  platform::RegistryFile()};
+  // The export deletes its target first: none of the program's own files may be that target
+  // (replacing the lock file would let two processes hold the folder's lock at once).
+  std::vector<std::string> own = ProgramOwnFiles(pf);
+  own.push_back(pf + std::string(kSystemItemFile));
+  own.push_back(pf + std::string(kUserItemFile));
   for (const auto& item : session.Items.Items) own.push_back(item.ItemFile);
   for (const auto& file : own)
-    if (!file.empty() && SameFile(target, file))
+    if (!file.empty() && file.back() != '\\' && SameFile(target, file))
       throw Error("The file '" + target +
-                  "' holds wash items of this catalogue; choose another file to export to.");
+                  "' is one of the program's own files; choose another file to export to.");
 
   if (session.Ui().Inform)
     session.Ui().Inform(

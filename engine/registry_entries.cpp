@@ -120,18 +120,27 @@ WashCounts WashRegistryLines(const MarkedLines& lines, tWashLog* log) {
   WashCounts counts;
   platform::RegistryBatch batch;  // the store is saved once, after the last line
   Registry registry;
+  std::vector<std::pair<bool, std::string>> rows;  // logged once the store is saved
   for (const auto& line : lines) {
     if (!line.Checked) continue;
     const auto parsed = ParseRegistryLine(line.Text);
     const bool ok = DeleteRegistryLine(registry, parsed.KeyPath, parsed.ValueName, parsed.IsKey);
     ++(ok ? counts.Success : counts.Fails);
-    if (log)
-      log->WriteLogRow(false, false, ok,
-                       parsed.IsKey ? parsed.KeyPath : parsed.KeyPath + parsed.ValueName, "");
+    rows.emplace_back(ok, parsed.IsKey ? parsed.KeyPath : parsed.KeyPath + parsed.ValueName);
   }
   // Deletions that never reach the store file are not successes: a failed save ends the wash with
-  // its error, as an unwritable settings file does.
-  batch.Commit();
+  // its error, as an unwritable settings file does, and the log shows every line as failed.
+  const auto writeRows = [&](bool saved) {
+    if (log)
+      for (const auto& [ok, text] : rows) log->WriteLogRow(false, false, ok && saved, text, "");
+  };
+  try {
+    batch.Commit();
+  } catch (...) {
+    writeRows(false);
+    throw;
+  }
+  writeRows(true);
   return counts;
 }
 

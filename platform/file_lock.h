@@ -4,9 +4,10 @@
 // that no update that reported success is lost.
 //
 // The lock is an exclusive lock of the file "vorlisk.lock" in the program folder (flock on POSIX),
-// created when missing and never written. Within a process it is re-entrant and shared by all the
-// process's scopes: the file is locked when the outermost ProgramFolderLock begins and unlocked
-// when it ends; other threads of the process wait for it as other processes do.
+// created when missing and never written (so a lock file that the user may only read, another
+// user's in a shared program folder, is locked all the same). Within a process it is re-entrant and
+// shared by all the process's scopes: the file is locked when the outermost ProgramFolderLock
+// begins and unlocked when it ends; other threads of the process wait for it as other processes do.
 //
 // Holders never wait for the user: a scope that holds the lock never spans a question or a dialog.
 // A lock that another process keeps longer than kProgramFolderLockWait raises

@@ -132,6 +132,8 @@ class FileRemover {
   int folderFd_ = -1;
 };
 bool CreateDirectory(std::string_view path);
+// Copies a regular file; false when it cannot, also onto a read-only file (whatever the process's
+// privileges), which stays as it was. A link at `target` is replaced, never written through.
 bool CopyFile(std::string_view source, std::string_view target, bool failIfExists);
 
 // The whole contents of a regular file (a link to one is read through); nullopt when it is
@@ -146,8 +148,11 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes);
 // Removes the temporary files that writes of this program (WriteFileAtomically, CopyFile) left
 // directly in `folder` when they were killed: hidden files named after the file they were to
 // replace (".NAME.tmp" and digits), regular and unlinked elsewhere, untouched for a minute and
-// no longer locked by their writer. Nothing else is touched; failures are ignored.
-void RemoveStaleTempFiles(std::string_view folder);
+// no longer locked by their writer. With `names`, only the temporary files of those names (host
+// names in the folder): a folder that is not the program's alone (the program folder may be any
+// folder the executable lies in) may hold another program's temporary files of that form. Nothing
+// else is touched; failures are ignored.
+void RemoveStaleTempFiles(std::string_view folder, const std::vector<std::string>& names = {});
 
 // Identity of a file's contents on disk, for caches: equal stamps mean the file did not change.
 struct FileStamp {

@@ -15,6 +15,10 @@ std::string ProgramFolderFromHost(std::string_view hostFolder);
 // The folder of the running executable, as ProgramFolderFromHost gives it.
 std::string ExecutableProgramFolder();
 
+// The running executable as Windows text on the drive that holds it; empty when no drive holds it
+// (then no entry can name it). Maps no drive letter of its own.
+std::string ExecutableFile();
+
 // A host path given by the user (absolute or relative to the working folder; the file itself need
 // not exist, its folder must) as Windows text. Empty text when its folder does not exist, or when
 // the path holds a "\" or a control character: "a\b.txt" is one host file, never "a" then "b.txt".

@@ -64,7 +64,7 @@ class CliTest : public ::testing::Test {
   }
   // Starts it with its output and errors going to the given files; the process id, or -1.
   pid_t Start(std::vector<std::string> args, const std::string& out, const std::string& err) const {
-    args.insert(args.begin(), {VORLISK_CLI_PATH, "--home", root_ / "c"});
+    args.insert(args.begin(), {cli_, "--home", root_ / "c"});
     std::vector<std::string> env = {
         "VORLISK_DRIVES=" +
             (drives_.empty() ? "C=" + (root_ / "c") + ";D=" + (root_ / "d") : drives_),
@@ -101,7 +101,8 @@ class CliTest : public ::testing::Test {
   std::string Prog(const std::string& rel) const { return root_ / ("c/" + rel); }
 
   test::TempFolder root_;
-  std::string drives_;  // VORLISK_DRIVES when not the usual C: and D:
+  std::string drives_;                  // VORLISK_DRIVES when not the usual C: and D:
+  std::string cli_ = VORLISK_CLI_PATH;  // the program run
 };
 
 // Catches a front end whose help or bad-usage exits are wrong.
@@ -230,7 +231,7 @@ TEST_F(CliTest, AnUnusableDriveMappingEndsEveryCommandBeforeAnythingIsWashed) {
   const std::string good = "D=" + (root_ / "d");
   for (const std::string& bad : std::vector<std::string>{
            "C=relative/path", "C=", "C=~/c", "C=" + (root_ / "missing"), "CC=" + (root_ / "c"), "C",
-           good + ";C=" + (root_ / "c/tmp/a.tmp")}) {
+           good + ";C=" + (root_ / "c/tmp/a.tmp"), ";", " ", good + ";d=/"}) {
     drives_ = bad;
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{"wash", "--yes"}, {"preview"}, {"reg", "export"}}) {
@@ -244,6 +245,26 @@ TEST_F(CliTest, AnUnusableDriveMappingEndsEveryCommandBeforeAnythingIsWashed) {
   EXPECT_TRUE(Exists("d/one.log"));
   drives_ = good + ";C=" + (root_ / "c") + ";;";  // empty pieces are fine
   EXPECT_EQ(Run({"preview"}).status, 0);
+}
+
+// Catches a running executable outside the program folder (vorlisk-cli --home) that a wash of
+// its folder erased, or an export replaced: it is one of the program's own files wherever it lives.
+TEST_F(CliTest, TheRunningExecutableIsNeverListedNorWashed) {
+  std::filesystem::create_directories(root_ / "d/bin");
+  std::filesystem::copy_file(VORLISK_CLI_PATH, root_ / "d/bin/cleaner");
+  WriteHostFile(root_ / "d/bin/other.txt", "data");
+  WriteHostFile(Prog("const/user.txt"),
+                test::ItemFileText(
+                    {{.Name = "Mine", .Folders = {{.Name = "bin", .DeletePath = "D:\\bin\\*"}}}}));
+  cli_ = root_ / "d/bin/cleaner";
+  EXPECT_EQ(Run({"preview", "Mine"}).out, "file\t1\tD:\\bin\\other.txt\n");
+  EXPECT_EQ(Run({"wash", "Mine", "--yes"}).status, 0);
+  EXPECT_TRUE(Exists("d/bin/cleaner"));
+  EXPECT_FALSE(Exists("d/bin/other.txt"));
+  // Nor is it the target of an export, which deletes its target first.
+  EXPECT_EQ(Run({"export", root_ / "d/bin/cleaner", "--yes"}).status, 1);
+  EXPECT_EQ(std::filesystem::file_size(root_ / "d/bin/cleaner"),
+            std::filesystem::file_size(VORLISK_CLI_PATH));
 }
 
 // Catches a host FILE whose "\" was read as a Windows separator: "a\plug.txt" imported a/plug.txt.

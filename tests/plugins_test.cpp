@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <map>
 
 #include "test_support.h"
 
@@ -121,16 +122,18 @@ TEST_F(PluginsTest, ExportWritesTheCheckedItemsThatDidNotShip) {
 // Catches an export that deletes an item file (or another file of the program) it then reads.
 TEST_F(PluginsTest, ExportRefusesTheProgramsOwnFilesAndLosesNothing) {
   platform::Registry().OpenKey("\\Software\\Kept", true);
-  const std::string user = Program.Read("const/user.txt"), plugin = Program.Read("plugin/p.txt"),
-                    store = Program.Read("registry.reg");
+  for (const char* f : {"log.htm", "vorlisk-cli", "vorlisk.exe"}) WriteHostFile(Program.Host(f), f);
+  std::map<std::string, std::string> kept;
+  for (const char* f : {"const/user.txt", "plugin/p.txt", "registry.reg", "vorlisk.lock", "log.htm",
+                        "vorlisk-cli", "vorlisk.exe"})
+    kept[f] = Program.Read(f);
   for (const char* file :
        {"P:\\const\\user.txt", "P:\\PLUGIN\\p.txt", "P:\\const\\..\\plugin\\p.txt",
-        "P:\\const\\system.txt", "P:\\registry.reg", "P:\\wildcard.ini"}) {
+        "P:\\const\\system.txt", "P:\\registry.reg", "P:\\wildcard.ini", "P:\\vorlisk.lock",
+        "P:\\log.htm", "P:\\vorlisk-cli", "P:\\VORLISK.EXE"}) {
     EXPECT_THROW(ExportPlugin(session, file), Error) << file;
   }
-  EXPECT_EQ(Program.Read("const/user.txt"), user);
-  EXPECT_EQ(Program.Read("plugin/p.txt"), plugin);
-  EXPECT_EQ(Program.Read("registry.reg"), store);
+  for (const auto& [file, text] : kept) EXPECT_EQ(Program.Read(file), text) << file;
 }
 
 // Catches an export merged into a read-only file it could not delete first (also as root).
@@ -150,6 +153,15 @@ TEST_F(PluginsTest, ExportOntoAFileThatCannotBeDeletedWritesNothing) {
   }
   EXPECT_EQ(Data.Read("out/ro.txt"), old);
   EXPECT_TRUE(std::filesystem::is_empty(Data.Host("out/dir.txt")));
+}
+
+// Catches an import that replaced a read-only plug-in file (also as root) and reported success.
+TEST_F(PluginsTest, ImportOntoAReadOnlyPluginFileWritesNothing) {
+  const std::string old = Program.Read("plugin/p.txt");
+  ::chmod(Program.Host("plugin/p.txt").c_str(), 0444);
+  WriteHostFile(Data.Host("in/p.txt"), ItemFileText({{.Name = "Replacement"}}));
+  EXPECT_THROW(ImportPlugin(session, "D:\\in\\p.txt"), Error);
+  EXPECT_EQ(Program.Read("plugin/p.txt"), old);
 }
 
 // Catches an exported file that another installation does not load as a plug-in at the end of

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <iostream>
 #include <string>
 
 #include "platform/error.h"
@@ -286,41 +287,54 @@ TEST_F(ProfileTest, TwoProcessesWritingOneFileLoseNothing) {
   EXPECT_EQ(file.ReadSectionKeys("Keys").size(), 2u * kEach);
 }
 
-// Catches a writer that hangs, or writes anyway, while another process keeps the lock.
+// Catches a writer that hangs, or writes anyway, while another process keeps the lock; also when
+// that process is another user's, who may only read the lock file (a shared program folder).
 TEST_F(ProfileTest, AWriteWaitsForTheLockAndThenGivesUpWithAClearError) {
-  drive.Put("a.ini", "[S]\r\nk=1\r\n");
   platform::SetProgramFolderLock(drive.Root());
   platform::SetProgramFolderLockWaitForTesting(std::chrono::milliseconds(100));
-  int release[2], held[2];
-  ASSERT_EQ(::pipe(release), 0);
-  ASSERT_EQ(::pipe(held), 0);
-  const pid_t holder = ::fork();
-  if (holder == 0) {
-    ::close(release[1]);  // the read below ends when the test closes its end
-    const platform::ProgramFolderLock lock;
-    char byte = 1;
-    if (::write(held[1], &byte, 1) != 1) ::_exit(1);
-    while (::read(release[0], &byte, 1) < 0 && errno == EINTR) {
+  { const platform::ProgramFolderLock create; }  // the lock file, this user's, mode 0644
+  ::chmod(drive.host().c_str(), 0755);
+  for (const bool otherUser : {false, true}) {
+    SCOPED_TRACE(otherUser);
+    if (otherUser && ::geteuid() != 0) {
+      std::cout << "only root can hold the lock as another user\n";
+      continue;
     }
-    ::_exit(0);
-  }
-  char byte = 0;
-  ASSERT_EQ(::read(held[0], &byte, 1), 1);
-  try {
+    drive.Put("a.ini", "[S]\r\nk=1\r\n");
+    int release[2], held[2];
+    ASSERT_EQ(::pipe(release), 0);
+    ASSERT_EQ(::pipe(held), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+      ::close(release[1]);  // the read below ends when the test closes its end
+      if (otherUser && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(1);
+      const platform::ProgramFolderLock lock;
+      char byte = 1;
+      if (::write(held[1], &byte, 1) != 1) ::_exit(1);
+      while (::read(release[0], &byte, 1) < 0 && errno == EINTR) {
+      }
+      ::_exit(0);
+    }
+    ::close(release[0]);
+    ::close(held[1]);
+    char byte = 0;
+    ASSERT_EQ(::read(held[0], &byte, 1), 1);
+    try {
+      file.WriteString("S", "k", "2");
+      ADD_FAILURE() << "no error";
+    } catch (const platform::ProgramFolderLockedError& e) {
+      EXPECT_STREQ(e.what(), "The program folder is locked by another Vorlisk process");
+    }
+    EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nk=1\r\n");
+    ::close(release[1]);  // the holder ends and its lock with it
+    int status = 0;
+    ::waitpid(holder, &status, 0);
     file.WriteString("S", "k", "2");
-    ADD_FAILURE() << "no error";
-  } catch (const platform::ProgramFolderLockedError& e) {
-    EXPECT_STREQ(e.what(), "The program folder is locked by another Vorlisk process");
+    EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nk=2\r\n");
+    ::close(held[0]);
   }
-  EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nk=1\r\n");
-  ::close(release[1]);  // the holder ends and its lock with it
-  int status = 0;
-  ::waitpid(holder, &status, 0);
-  file.WriteString("S", "k", "2");
-  EXPECT_EQ(drive.Read("a.ini"), "[S]\r\nk=2\r\n");
   platform::SetProgramFolderLockWaitForTesting(std::chrono::milliseconds(0));
   platform::SetProgramFolderLock("");
-  for (int fd : {release[0], held[0], held[1]}) ::close(fd);
 }
 
 TEST_F(ProfileTest, AFileThatCannotBeReadIsNeverOverwritten) {

@@ -172,10 +172,18 @@ TEST_F(RegistryEntriesTest, AStoreThatCannotBeSavedEndsTheWashWithItsError) {
   const auto lines = Expand("HKEY_CURRENT_USER\\Software\\Demo", CleanRegisterType::WholeKey);
   const std::string before = drive_.Read("registry.reg");
   platform::SetWriteFaultForTesting("rename");
-  EXPECT_THROW(WashRegistryLines(Marked(lines, {true, true, true}), nullptr), WriteError)
+  // The log does not call them successes either.
+  tWashLog log(drive_.Root());
+  log.BeginLogRun({2004, 3, 7, 13, 5, 9});
+  EXPECT_THROW(WashRegistryLines(Marked(lines, {true, false, true}), &log), WriteError)
       << "deletions that never reached the store counted as successes";
+  log.EndLogRun();
+  EXPECT_THROW(WashRegistryLines(Marked(lines, {true, true, true}), nullptr), WriteError);
   platform::SetWriteFaultForTesting("");
   EXPECT_EQ(drive_.Read("registry.reg"), before);
+  const std::vector<std::string> rows = Rows();
+  EXPECT_EQ(rows.size(), 2u);
+  for (const auto& row : rows) EXPECT_EQ(row.find("|Success|"), std::string::npos) << row;
 }
 
 TEST_F(RegistryEntriesTest, ValueLinesCountWhatIsStillThereAndResolveTheirOwnRoot) {

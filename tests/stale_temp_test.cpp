@@ -41,6 +41,8 @@ TEST_F(StaleTempTest, StartRemovesOnlyTheTemporaryFilesOfDeadWriters) {
       {".order.ini.tmp1234567890", false},  // more digits than the writer makes
       {".tmp5", false},                     // no file name
       {"sub/.deep.txt.tmp3", false},        // not a folder of the program's files
+      {".notes.txt.tmp12", false},          // a file the program never replaces there
+      {"plugin/.notes.ini.tmp12", true},    // the plug-in folder is the program's alone
       {".locked.ini.tmp9", false},          // its writer is alive (see below)
       {".hard.ini.tmp8", false},            // a second name of another file
   };

@@ -46,8 +46,9 @@ bool IsFolder(const std::string& hostFolder) {
 }
 
 // Reads VORLISK_DRIVES into the table. A mapping that cannot be used (no letter, a relative or
-// empty folder, "~", a folder that does not exist) is an error: a wash must never fall back to
-// the host root that C: would otherwise stand for, so the table then maps no drive at all.
+// empty folder, "~", a folder that does not exist, a letter mapped twice) is an error, and so is a
+// value that maps no letter at all (";"): a wash must never fall back to the host root that C:
+// would otherwise stand for, so the table then maps no drive at all.
 void LoadDefaults(DriveTable& t) {
   t.folders = {};
   t.error.clear();
@@ -56,6 +57,13 @@ void LoadDefaults(DriveTable& t) {
   const char* env = std::getenv("VORLISK_DRIVES");
   if (env == nullptr) return;
   std::string_view rest(env);
+  std::array<bool, 26> given{};
+  bool mapsAny = rest.empty();  // an empty value is no value
+  const auto fail = [&](std::string_view piece, const char* problem) {
+    t.folders = {};
+    t.error = "VORLISK_DRIVES=\"" + std::string(env) + "\" cannot be used: \"" +
+              std::string(piece) + "\" " + problem;
+  };
   while (!rest.empty()) {
     const auto semi = rest.find(';');
     std::string_view piece = rest.substr(0, semi);
@@ -73,14 +81,14 @@ void LoadDefaults(DriveTable& t) {
       problem = "needs an absolute host folder";
     else if (!IsFolder(folder))
       problem = "names a folder that does not exist";
-    if (problem != nullptr) {
-      t.folders = {};
-      t.error = "VORLISK_DRIVES=\"" + std::string(env) + "\" cannot be used: \"" +
-                std::string(piece) + "\" " + problem;
-      return;
-    }
+    else if (given[static_cast<std::size_t>(idx)])
+      problem = "maps a drive letter mapped before";
+    if (problem != nullptr) return fail(piece, problem);
+    given[static_cast<std::size_t>(idx)] = true;
+    mapsAny = true;
     t.folders[static_cast<std::size_t>(idx)] = NormaliseHostFolder(folder);
   }
+  if (!mapsAny) fail(env, "maps no drive letter");
 }
 
 DriveTable& Ready() {

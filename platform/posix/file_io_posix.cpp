@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -83,14 +84,17 @@ int CreateTempBeside(const std::string& hostPath, std::string& tmpPath) {
 
 namespace {
 
-// Is `name` one that CreateTempBeside makes: "." + a file's name + ".tmp" + 1 to 9 digits?
-bool IsTempName(std::string_view name) {
+// Is `name` one that CreateTempBeside makes: "." + a file's name + ".tmp" + 1 to 9 digits? Then
+// the name of the file it was to replace; otherwise nullopt.
+std::optional<std::string_view> TempNameFor(std::string_view name) {
   const auto tmp = name.rfind(".tmp");
   if (name.size() < 2 || name.front() != '.' || tmp == std::string_view::npos || tmp < 2)
-    return false;
+    return std::nullopt;
   const std::string_view digits = name.substr(tmp + 4);
-  return !digits.empty() && digits.size() <= 9 &&
-         digits.find_first_not_of("0123456789") == std::string_view::npos;
+  if (digits.empty() || digits.size() > 9 ||
+      digits.find_first_not_of("0123456789") != std::string_view::npos)
+    return std::nullopt;
+  return name.substr(1, tmp - 1);
 }
 
 // How long a temporary file stays untouched before it may be taken for a dead writer's: it
@@ -183,7 +187,7 @@ void SetStaleTempAgeForTesting(int seconds) {
   posix::staleTempAge = seconds < 0 ? posix::kStaleTempAgeSeconds : seconds;
 }
 
-void RemoveStaleTempFiles(std::string_view folder) {
+void RemoveStaleTempFiles(std::string_view folder, const std::vector<std::string>& names) {
   const auto host = posix::HostPathOf(folder);
   if (!host) return;
   const int dfd = ::open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -196,7 +200,10 @@ void RemoveStaleTempFiles(std::string_view folder) {
   const time_t now = ::time(nullptr);
   while (const dirent* e = ::readdir(dir)) {
     const std::string name = e->d_name;
-    if (!posix::IsTempName(name)) continue;
+    const auto replaced = posix::TempNameFor(name);
+    if (!replaced ||
+        (!names.empty() && std::find(names.begin(), names.end(), *replaced) == names.end()))
+      continue;
     // A regular file of its own (never a link, never one with other hard links), unchanged for a
     // while (the status change time, which a copy's kept times do not hide), and whose writer no
     // longer holds it: a writer locks its temporary file until it is renamed or removed.

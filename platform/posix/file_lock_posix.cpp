@@ -37,7 +37,11 @@ LockState& State() {
 // Opens the lock file (never through a link, never a special file) and locks it, waiting at most
 // `wait`. -1 when the file cannot be opened: the scopes then lock within the process only.
 int OpenAndLock(const std::string& file, std::chrono::milliseconds wait) {
-  const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  int fd = ::open(file.c_str(), O_RDWR | O_CREAT | kFlags, 0644);
+  // The file is never written, and a read-only descriptor locks it as well: another user's lock
+  // file in a shared program folder still makes this process take its turn.
+  if (fd < 0 && errno == EACCES) fd = ::open(file.c_str(), O_RDONLY | kFlags);
   if (fd < 0) return -1;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

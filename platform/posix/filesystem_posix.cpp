@@ -492,7 +492,10 @@ bool CopyFile(std::string_view source, std::string_view target, bool failIfExist
   const auto to = HostOf(target);
   if (!from || !to) return false;
   struct stat existing {};
-  if (failIfExists && ::lstat(to->c_str(), &existing) == 0) return false;
+  const bool exists = ::lstat(to->c_str(), &existing) == 0;
+  if (failIfExists && exists) return false;
+  // A read-only file is not replaced, whatever the process's privileges (as Windows refuses it).
+  if (exists && S_ISREG(existing.st_mode) && (existing.st_mode & S_IWUSR) == 0) return false;
 
   const int in = ::open(from->c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (in < 0) return false;

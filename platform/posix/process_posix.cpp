@@ -30,11 +30,24 @@ std::string ProgramFolderFromHost(std::string_view hostFolder) {
   return windows;
 }
 
-std::string ExecutableProgramFolder() {
+namespace {
+// The host path of the running executable, or "" when the system does not tell it.
+std::string ExecutableHostPath() {
   char exe[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n <= 0) return ProgramFolderFromHost(".");
-  std::string path(exe, static_cast<std::size_t>(n));
+  return n <= 0 ? std::string() : std::string(exe, static_cast<std::size_t>(n));
+}
+}  // namespace
+
+std::string ExecutableFile() {
+  const std::string path = ExecutableHostPath();
+  if (path.empty() || HoldsNoWindowsName(path)) return {};
+  return ToWindowsPath(path).value_or("");
+}
+
+std::string ExecutableProgramFolder() {
+  const std::string path = ExecutableHostPath();
+  if (path.empty()) return ProgramFolderFromHost(".");
   const auto slash = path.rfind('/');
   return ProgramFolderFromHost(slash == 0 ? "/" : path.substr(0, slash));
 }

@@ -199,8 +199,9 @@ class LineWriter {
   virtual ~LineWriter() = default;
   virtual void WriteLine(std::string_view line) = 0;
   virtual void Close() = 0;  // throws on a failed flush
-  // Opens for appending at the end, creating the file when missing. Refused, as a link is: a
-  // special file, a read-only file (whatever the process's privileges) and a file with other hard
+  // Opens for appending at the end, creating the file when missing. Writers take turns: while
+  // one has the file open, another process's open waits until it is closed. Refused, as a link is:
+  // a special file, a read-only file (whatever the process's privileges) and a file with other hard
   // links.
   static std::unique_ptr<LineWriter> OpenAppend(std::string_view path);
 };

@@ -1,5 +1,6 @@
 // POSIX only: the line-by-line text file of the wash log.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,6 +64,8 @@ std::unique_ptr<LineWriter> LineWriter::OpenAppend(std::string_view path) {
   if (fd < 0 && errno == ENOENT) {
     fd = ::open(host->c_str(), kFlags | O_CREAT | O_EXCL, 0644);
     created = fd >= 0;
+    // Another process created it meanwhile: open the file it made.
+    if (fd < 0 && errno == EEXIST) fd = ::open(host->c_str(), kFlags);
   }
   if (fd < 0) throw Error(posix::FileErrorText(errno == ELOOP ? EACCES : errno));
   // Refused as a link is: a special file; a file with a second hard link, which may lie outside
@@ -75,6 +78,15 @@ std::unique_ptr<LineWriter> LineWriter::OpenAppend(std::string_view path) {
     throw Error(posix::FileErrorText(EACCES));
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // One writer at a time: a run of another process appends after this one has closed the file,
+  // never into the middle of it.
+  while (::flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      const int err = errno;
+      ::close(fd);
+      throw Error(posix::FileErrorText(err));
+    }
+  }
   return std::make_unique<PosixLineWriter>(fd);
 }
 

@@ -30,6 +30,19 @@ const char* PreviewDialog::Caption() const {
   return "";
 }
 
+PreviewDialog::FileTotals PreviewDialog::TickedFileTotals() const {
+  FileTotals totals;
+  if (!HasFileList()) return totals;
+  for (const auto& line : files_->Rows()) {
+    if (!line.Checked) continue;
+    if (const auto size = FileLineSize(line.Text)) {
+      ++totals.Files;
+      totals.Bytes += *size;
+    }
+  }
+  return totals;
+}
+
 void PreviewDialog::Wash() {
   // A dialog washes once: a closed dialog (washed, or closed without washing) does nothing.
   if (closed_) return;

@@ -58,6 +58,14 @@ class PreviewDialog {
   // Order: log run begun, files, file counters, registry lines, registry counters, special lines,
   // log run ended. Counters are replaced; a list the dialog lacks leaves its counters alone.
   void Wash();
+  // The count and total size of the ticked file lines whose files are there now: what a wash would
+  // free. Computed only when asked, one look per line; the plain preview never pays for it.
+  struct FileTotals {
+    int32_t Files = 0;
+    uint64_t Bytes = 0;
+  };
+  FileTotals TickedFileTotals() const;
+
   // "Cl&ose": closes without washing.
   void Close() { closed_ = true; }
   bool Closed() const { return closed_; }

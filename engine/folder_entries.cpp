@@ -144,12 +144,14 @@ EraseOutcome OutcomeOf(platform::DeleteOutcome removed) {
 
 // QuickErase with the folders reached through the remover. The deletion itself tells a file that
 // vanished apart from one that could not be deleted.
-EraseOutcome QuickErase(platform::FileRemover& remover, std::string_view path) {
-  return OutcomeOf(remover.Remove(path, true));
+// `freed` receives the bytes of a file whose data went with it.
+EraseOutcome QuickErase(platform::FileRemover& remover, std::string_view path, uint64_t& freed) {
+  return OutcomeOf(remover.Remove(path, true, &freed));
 }
 
-// SecureErase with the folders reached through the remover.
-EraseOutcome SecureErase(platform::FileRemover& remover, std::string_view path) {
+// SecureErase with the folders reached through the remover; `freed` as QuickErase has it.
+EraseOutcome SecureErase(platform::FileRemover& remover, std::string_view path, uint64_t& freed) {
+  freed = 0;
   const auto status = remover.Status(path);
   if (!status || !status->isFile) return EraseOutcome::Missing;
   // A link is only removed: its target is not ours to overwrite. A file with more hard links keeps
@@ -172,21 +174,31 @@ EraseOutcome SecureErase(platform::FileRemover& remover, std::string_view path) 
     }
     if (!OverwriteData(*writer)) return EraseOutcome::Failed;
   }
-  return OutcomeOf(remover.Remove(path));
+  const EraseOutcome removed = OutcomeOf(remover.Remove(path));
+  if (removed == EraseOutcome::Erased) freed = status->size;  // the size before the overwrite
+  return removed;
 }
 
 }  // namespace
+
+std::optional<uint64_t> FileLineSize(std::string_view path) {
+  const auto status = platform::GetFileStatus(path);
+  if (!status || !status->isFile) return std::nullopt;
+  return status->isLink ? 0 : status->size;
+}
 
 bool QuickErase(std::string_view path) {
   // The read-only bit is cleared (never through a link, whose target is not ours), all other
   // bits stay, then the file is deleted.
   platform::FileRemover remover;
-  return QuickErase(remover, path) == EraseOutcome::Erased;
+  uint64_t freed = 0;
+  return QuickErase(remover, path, freed) == EraseOutcome::Erased;
 }
 
 bool SecureErase(std::string_view path) {
   platform::FileRemover remover;
-  const EraseOutcome outcome = SecureErase(remover, path);
+  uint64_t freed = 0;
+  const EraseOutcome outcome = SecureErase(remover, path, freed);
   return outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
 }
 
@@ -204,9 +216,11 @@ WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
   platform::FileRemover remover;
   for (const auto& line : lines) {
     if (!line.Checked) continue;
+    uint64_t freed = 0;
     const EraseOutcome outcome =
-        quick ? QuickErase(remover, line.Text) : SecureErase(remover, line.Text);
+        quick ? QuickErase(remover, line.Text, freed) : SecureErase(remover, line.Text, freed);
     if (outcome == EraseOutcome::Missing) continue;
+    counts.FreedBytes += freed;
     bool success = outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
     const char* note = "";
     if (success) {

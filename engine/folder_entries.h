@@ -1,7 +1,9 @@
 // Folder and file entries: the files an entry stands for, and erasing the ticked ones.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +35,11 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
 
 // Each true when the file is gone. A secure erase overwrites the file's data in one pass, flushed
 // to the device, and then deletes it; a file with other hard links or a link only loses this name.
+// The size of the file a file line names, as a wash would free it: a regular file's size, 0 for a
+// link (its target is never erased); nullopt when no file is there now. One look per call, made
+// only when asked: expanding an entry never pays for it.
+std::optional<uint64_t> FileLineSize(std::string_view path);
+
 bool QuickErase(std::string_view path);
 bool SecureErase(std::string_view path);
 bool EraseFile(std::string_view path, bool quick);

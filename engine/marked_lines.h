@@ -13,10 +13,13 @@ struct MarkedLine {
 };
 using MarkedLines = std::vector<MarkedLine>;
 
-// The outcome of washing one list: lines removed and lines that could not be removed.
+// The outcome of washing one list: lines removed and lines that could not be removed; for files,
+// the bytes of the files whose data went with them (a name that leaves other hard links frees
+// nothing).
 struct WashCounts {
   int32_t Success = 0;
   int32_t Fails = 0;
+  uint64_t FreedBytes = 0;
 };
 
 }  // namespace vorlisk

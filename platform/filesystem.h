@@ -118,8 +118,11 @@ class FileRemover {
   ~FileRemover();
   FileRemover(const FileRemover&) = delete;
   FileRemover& operator=(const FileRemover&) = delete;
-  // DeleteExistingFile; with clearReadOnly a read-only file is made writable and removed.
-  DeleteOutcome Remove(std::string_view path, bool clearReadOnly = false);
+  // DeleteExistingFile; with clearReadOnly a read-only file is made writable and removed. When
+  // given, `freedBytes` receives the size of a regular file whose last name was removed (0 for a
+  // link, or a file that keeps other hard links).
+  DeleteOutcome Remove(std::string_view path, bool clearReadOnly = false,
+                       uint64_t* freedBytes = nullptr);
   // GetFileStatus.
   std::optional<FileStatus> Status(std::string_view path);
   // FileWriter::OpenExisting.

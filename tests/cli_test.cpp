@@ -353,5 +353,17 @@ TEST_F(CliTest, ADamagedRegistryStoreIsReportedWithItsLine) {
   EXPECT_EQ(Run({"list"}).status, 0);  // what does not read the registry still works
 }
 
+// Catches sizes that do not add up to what the wash then frees.
+TEST_F(CliTest, PreviewSizesAndTheBytesAWashFreed) {
+  const Result preview = Run({"preview", "Temp files", "--folder", "0", "--sizes"});
+  EXPECT_EQ(preview.status, 0);
+  EXPECT_EQ(preview.out,
+            "file\t1\tC:\\tmp\\a.tmp\t4\nfile\t1\tC:\\tmp\\b.tmp\t4\ntotal\t2 files\t8 bytes\n");
+  EXPECT_EQ(Run({"preview", "Temp files", "--folder", "0"}).out.find("total"), std::string::npos);
+  const Result wash = Run({"wash", "Temp files", "--folder", "0"});
+  EXPECT_EQ(wash.status, 0);
+  EXPECT_NE(wash.out.find("Freed\t8 bytes\n"), std::string::npos) << wash.out;
+}
+
 }  // namespace
 }  // namespace vorlisk

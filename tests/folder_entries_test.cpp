@@ -634,6 +634,7 @@ TEST_F(FolderEntriesTest, ASecureEraseThatRemovedOnlyAHardLinkSaysSoInItsRow) {
     const WashCounts counts = WashFileLines({{drive_.Win("line.txt"), true}}, quick, &log, {});
     log.EndLogRun();
     EXPECT_EQ(counts.Success, 1) << quick;
+    EXPECT_EQ(counts.FreedBytes, 0u) << quick;  // the data stays under the other name
     EXPECT_FALSE(drive_.Exists("line.txt")) << quick;
     EXPECT_EQ(ReadHostFile(other), "shared bytes") << quick;
     EXPECT_EQ(test::LogRows(drive_.Read("log.htm")),
@@ -642,6 +643,31 @@ TEST_F(FolderEntriesTest, ASecureEraseThatRemovedOnlyAHardLinkSaysSoInItsRow) {
                                                 "removed"}))
         << quick;
     fs::remove(drive_.Host("log.htm"));
+  }
+}
+
+// Catches freed bytes that count what no wash freed: a link's target, a failed erase, a file that
+// kept other names, or the pattern's rounding of a secure erase.
+TEST_F(FolderEntriesTest, AWashCountsTheBytesOfTheFilesItRemoved) {
+  for (const bool quick : {true, false}) {
+    WriteHostFile(drive_.Host("a.dat"), std::string(150000, 'x'));
+    WriteHostFile(drive_.Host("b.dat"), "12345");
+    WriteHostFile(drive_.Host("target.dat"), "target bytes");
+    fs::create_symlink(drive_.Host("target.dat"), drive_.Host("link.dat"));
+    WriteHostFile(drive_.Host("kept.dat"), "unticked");
+    const MarkedLines lines = {{drive_.Win("a.dat"), true},
+                               {drive_.Win("b.dat"), true},
+                               {drive_.Win("link.dat"), true},
+                               {drive_.Win("kept.dat"), false},
+                               {drive_.Win("gone.dat"), true}};
+    EXPECT_EQ(FileLineSize(drive_.Win("a.dat")), 150000u);
+    EXPECT_EQ(FileLineSize(drive_.Win("link.dat")), 0u);
+    EXPECT_EQ(FileLineSize(drive_.Win("gone.dat")), std::nullopt);
+    const WashCounts counts = WashFileLines(lines, quick, nullptr, {});
+    EXPECT_EQ(counts.Success, 3) << quick;
+    EXPECT_EQ(counts.FreedBytes, 150005u) << quick;
+    EXPECT_EQ(ReadHostFile(drive_.Host("target.dat")), "target bytes");
+    fs::remove(drive_.Host("kept.dat"));
   }
 }
 

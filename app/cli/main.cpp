@@ -9,6 +9,7 @@
 #include "app/main_session.h"
 #include "app/plugins.h"
 #include "app/user_folders.h"
+#include "engine/folder_entries.h"
 #include "platform/drives.h"
 #include "platform/error.h"
 #include "platform/file_lock.h"
@@ -36,6 +37,7 @@ struct Options {
   std::optional<int32_t> folder;
   std::optional<int32_t> registry;
   bool yes = false;
+  bool sizes = false;
   std::string file;
   std::string key;
 };
@@ -84,14 +86,23 @@ void RequireEnabled(MainSession& session, const char* control) {
                      session.ChListBoxItem.Text(session.ChListBoxItem.Selected())};
 }
 
-void PrintPreview(vorlisk::PreviewDialog& dialog) {
-  auto print = [](const char* kind, vorlisk::CheckList& list) {
-    for (const auto& row : list.Rows())
-      std::cout << kind << '\t' << (row.Checked ? 1 : 0) << '\t' << row.Text << '\n';
+// One line per preview line; with sizes, a file line's size as a fourth column and the totals of
+// the ticked file lines at the end.
+void PrintPreview(vorlisk::PreviewDialog& dialog, bool sizes) {
+  auto print = [](const char* kind, vorlisk::CheckList& list, bool withSize) {
+    for (const auto& row : list.Rows()) {
+      std::cout << kind << '\t' << (row.Checked ? 1 : 0) << '\t' << row.Text;
+      if (withSize) std::cout << '\t' << vorlisk::FileLineSize(row.Text).value_or(0);
+      std::cout << '\n';
+    }
   };
-  if (dialog.HasSpecialList()) print("special", dialog.Special());
-  if (dialog.HasFileList()) print("file", dialog.Files());
-  if (dialog.HasRegistryList()) print("registry", dialog.Registry());
+  if (dialog.HasSpecialList()) print("special", dialog.Special(), false);
+  if (dialog.HasFileList()) print("file", dialog.Files(), sizes);
+  if (dialog.HasRegistryList()) print("registry", dialog.Registry(), false);
+  if (sizes) {
+    const auto totals = dialog.TickedFileTotals();
+    std::cout << "total\t" << totals.Files << " files\t" << totals.Bytes << " bytes\n";
+  }
 }
 
 int RunList(MainSession& session) {
@@ -160,6 +171,8 @@ int RunWash(MainSession& session, const Options& o) {
   };
   print("Clean Files", session.Counters.Files);
   print("Clean Registry", session.Counters.Registry);
+  if (session.Counters.Files)
+    std::cout << "Freed\t" << session.Counters.Files->FreedBytes << " bytes\n";
   return failures ? kExitFailures : kExitDone;
 }
 
@@ -227,6 +240,8 @@ int main(int argc, char** argv) {
   auto* previewItem =
       preview->add_option("ITEM", o.item, "Item index or name (default: all checked items)");
   addEntryOptions(preview, previewItem);
+  preview->add_flag("--sizes", o.sizes,
+                    "Add each file line's size in bytes, and the total of the ticked file lines");
   auto* wash =
       app.add_subcommand("wash", "Wash all checked items, one item, or one entry of an item");
   auto* washItem =
@@ -279,7 +294,7 @@ int main(int argc, char** argv) {
       vorlisk::UiCallbacks ui;
       ui.Ask = [&o](const std::string& q) { return AskOnTerminal(q, o.yes); };
       ui.Inform = [](const std::string& note) { std::cerr << note << '\n'; };
-      ui.ShowPreview = PrintPreview;
+      ui.ShowPreview = [&o](vorlisk::PreviewDialog& dialog) { PrintPreview(dialog, o.sizes); };
       ui.ShowError = [](const std::string& message) { std::cerr << message << '\n'; };
       MainSession session(ui);
       session.Startup(programFolder);

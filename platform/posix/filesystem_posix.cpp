@@ -382,7 +382,8 @@ bool DeleteFile(std::string_view path) {
 namespace {
 
 // DeleteExistingFile of `name` in the folder `dirFd` (AT_FDCWD: name is a whole path).
-DeleteOutcome DeleteExistingAt(int dirFd, const char* name, bool clearReadOnly) {
+DeleteOutcome DeleteExistingAt(int dirFd, const char* name, bool clearReadOnly,
+                               uint64_t* freedBytes = nullptr) {
   struct stat st {};
   if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return DeleteOutcome::Missing;
   if (S_ISLNK(st.st_mode)) {
@@ -399,7 +400,11 @@ DeleteOutcome DeleteExistingAt(int dirFd, const char* name, bool clearReadOnly) 
   }
   // unlinkat without AT_REMOVEDIR never removes a folder and removes a link itself. A file gone
   // since the look above is missing, not a failure.
-  if (::unlinkat(dirFd, name, 0) == 0) return DeleteOutcome::Deleted;
+  if (::unlinkat(dirFd, name, 0) == 0) {
+    if (freedBytes)
+      *freedBytes = S_ISREG(st.st_mode) && st.st_nlink == 1 ? static_cast<uint64_t>(st.st_size) : 0;
+    return DeleteOutcome::Deleted;
+  }
   return errno == ENOENT ? DeleteOutcome::Missing : DeleteOutcome::Failed;
 }
 
@@ -464,10 +469,11 @@ int FileRemover::FolderOf(std::string_view path, std::string& name) {
   return folderFd_;
 }
 
-DeleteOutcome FileRemover::Remove(std::string_view path, bool clearReadOnly) {
+DeleteOutcome FileRemover::Remove(std::string_view path, bool clearReadOnly, uint64_t* freedBytes) {
   std::string name;
   const int dirFd = FolderOf(path, name);
-  return dirFd < 0 ? DeleteOutcome::Missing : DeleteExistingAt(dirFd, name.c_str(), clearReadOnly);
+  return dirFd < 0 ? DeleteOutcome::Missing
+                   : DeleteExistingAt(dirFd, name.c_str(), clearReadOnly, freedBytes);
 }
 
 std::optional<FileStatus> FileRemover::Status(std::string_view path) {

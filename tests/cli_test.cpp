@@ -161,8 +161,9 @@ TEST_F(CliTest, WashAsksFirstPrintsCountersAndSaysWhatFailed) {
 
   const Result washed = Run({"wash", "0", "--yes"});
   EXPECT_EQ(washed.status, 0);
-  EXPECT_EQ(washed.out,
-            "Clean Files\tSuccess: 2\tFails: 0\nClean Registry\tSuccess: 2\tFails: 0\n");
+  EXPECT_EQ(
+      washed.out,
+      "Clean Files\tSuccess: 2\tFails: 0\nClean Registry\tSuccess: 2\tFails: 0\nFreed\t8 bytes\n");
   EXPECT_FALSE(Exists("c/tmp/a.tmp") || Exists("c/tmp/b.tmp"));
   EXPECT_TRUE(Exists("c/tmp/keep.txt") && Exists("d/one.log"));
   EXPECT_NE(ReadHostFile(Prog("log.htm")).find("C:\\tmp\\a.tmp"), std::string::npos);
@@ -171,7 +172,7 @@ TEST_F(CliTest, WashAsksFirstPrintsCountersAndSaysWhatFailed) {
   ASSERT_EQ(Run({"check", "Locked"}).status, 0);
   const Result failed = Run({"wash", "Locked", "--folder", "0", "--yes"});
   EXPECT_EQ(failed.status, 3);
-  EXPECT_EQ(failed.out, "Clean Files\tSuccess: 0\tFails: 1\n");
+  EXPECT_EQ(failed.out, "Clean Files\tSuccess: 0\tFails: 1\nFreed\t0 bytes\n");
   EXPECT_TRUE(Exists("c/ro/locked.dat"));
 
   std::filesystem::remove(Prog("log.htm"));

@@ -2,20 +2,19 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
+
 namespace vorlisk {
 
 namespace {
-unsigned char Fold(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
-
 // Lines of one search share long prefixes: equal bytes are passed over without folding.
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
     if (a[i] == b[i]) continue;
-    const unsigned char x = Fold(static_cast<unsigned char>(a[i]));
-    const unsigned char y = Fold(static_cast<unsigned char>(b[i]));
+    // Folded to lower case: "_" sorts before the letters, as the list has always sorted it.
+    const auto x = static_cast<unsigned char>(LowerAZ(a[i]));
+    const auto y = static_cast<unsigned char>(LowerAZ(b[i]));
     if (x != y) return x < y;
   }
   return a.size() < b.size();

@@ -19,8 +19,6 @@ namespace vorlisk {
 
 namespace {
 
-char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool IsAbsoluteDrivePath(std::string_view path) {
   return path.size() >= 3 &&
          ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
@@ -37,7 +35,7 @@ bool NameMatches(std::string_view name, std::string_view patternName) {
       while (j < patternName.size() && (patternName[j] == '*' || patternName[j] == '?')) ++j;
       return i >= name.size() && j >= patternName.size();
     }
-    const char n = UpperChar(name[i]);
+    const char n = UpperAZ(name[i]);
     const char x = patternName[j];
     if (n == x || (x == '?' && n != '.')) {
       ++i;

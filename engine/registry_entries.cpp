@@ -10,21 +10,6 @@ using platform::RootKey;
 
 namespace {
 
-struct RootName {
-  const char* name;
-  RootKey root;
-};
-// Tested in this order; any other name stands for HKEY_CURRENT_USER.
-constexpr RootName kRootNames[] = {
-    {"HKEY_CLASSES_ROOT", RootKey::ClassesRoot},
-    {"HKEY_CURRENT_USER", RootKey::CurrentUser},
-    {"HKEY_LOCAL_MACHINE", RootKey::LocalMachine},
-    {"HKEY_USERS", RootKey::Users},
-    {"HKEY_PERFORMANCE_DATA", RootKey::PerformanceData},
-    {"HKEY_CURRENT_CONFIG", RootKey::CurrentConfig},
-    {"HKEY_DYN_DATA", RootKey::DynData},
-};
-
 // A subkey path that names the root itself.
 bool NamesRoot(std::string_view subkey) {
   return subkey.find_first_not_of('\\') == std::string_view::npos;
@@ -47,14 +32,9 @@ bool DeleteKeyTree(Registry& registry, const std::string& path) {
 std::string ResolveRootKey(Registry& registry, std::string_view path) {
   const std::string trimmed = Trim(path);
   const auto slash = trimmed.find('\\');
-  const std::string rootName = UpperAZ(trimmed.substr(0, slash));
-  RootKey root = RootKey::CurrentUser;
-  for (const auto& r : kRootNames)
-    if (rootName == r.name) {
-      root = r.root;
-      break;
-    }
-  registry.SetRootKey(root);
+  // The root names of the registry's own table; any other name stands for HKEY_CURRENT_USER.
+  registry.SetRootKey(
+      platform::RootKeyFromName(trimmed.substr(0, slash)).value_or(RootKey::CurrentUser));
   return slash == std::string::npos ? std::string() : trimmed.substr(slash);
 }
 

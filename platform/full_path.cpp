@@ -32,7 +32,7 @@ std::string ResolveFullPath(std::string_view current, std::string_view path) {
   } else {
     rest = cur.substr(std::min<std::size_t>(2, cur.size())) + "\\" + p;
   }
-  if (drive[0] >= 'a' && drive[0] <= 'z') drive[0] = static_cast<char>(drive[0] - 'a' + 'A');
+  drive[0] = UpperAZ(drive[0]);
 
   const bool trailing = !p.empty() && p.back() == '\\';
   std::vector<std::string> parts;

@@ -7,7 +7,6 @@ namespace vorlisk {
 
 namespace {
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-char UpperAZChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 }  // namespace
 
 std::string TrimRight(std::string_view s) {
@@ -25,14 +24,14 @@ std::string Trim(std::string_view s) {
 
 std::string UpperAZ(std::string_view s) {
   std::string out(s);
-  for (char& c : out) c = UpperAZChar(c);
+  for (char& c : out) c = UpperAZ(c);
   return out;
 }
 
 bool SameTextAZ(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (UpperAZChar(a[i]) != UpperAZChar(b[i])) return false;
+    if (UpperAZ(a[i]) != UpperAZ(b[i])) return false;
   return true;
 }
 

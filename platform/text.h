@@ -11,6 +11,14 @@ namespace vorlisk {
 std::string Trim(std::string_view s);
 std::string TrimRight(std::string_view s);
 
+// The one case folding of the program: the letters a to z and A to Z only, every other byte kept
+// (Windows compares names so; no locale plays a part).
+constexpr char UpperAZ(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+constexpr char LowerAZ(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 // Upper-cases the letters a to z only; every other byte is kept.
 std::string UpperAZ(std::string_view s);
 // Equal after folding a to z (no trimming).

@@ -21,22 +21,13 @@
 #include <utility>
 
 #include "platform/filesystem.h"
+#include "platform/text.h"
 
 namespace vorlisk::platform {
 
 namespace {
 
-constexpr std::array<char, 256> MakeLowerTable() {
-  std::array<char, 256> t{};
-  for (int i = 0; i < 256; ++i) {
-    const int c = (i >= 'A' && i <= 'Z') ? i - 'A' + 'a' : i;
-    t[static_cast<std::size_t>(i)] = static_cast<char>(c);
-  }
-  return t;
-}
-constexpr std::array<char, 256> kLower = MakeLowerTable();
-
-char Lower(char c) { return kLower[static_cast<unsigned char>(c)]; }
+char Lower(char c) { return LowerAZ(c); }
 
 bool SameFolded(std::string_view text, std::string_view foldedLiteral) {
   if (text.size() != foldedLiteral.size()) return false;

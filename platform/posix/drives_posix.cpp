@@ -29,7 +29,7 @@ DriveTable& Table() {
 }
 
 int LetterIndex(char letter) {
-  const char up = UpperAZ(std::string(1, letter))[0];
+  const char up = UpperAZ(letter);
   return (up >= 'A' && up <= 'Z') ? up - 'A' : -1;
 }
 

@@ -220,7 +220,21 @@ WashContext MainSession::MakeWashContext() {
   c.SpecificFiles = &SpecificFiles;
   c.Counters = &Counters;
   c.Cursor = ui_.Cursor;
+  c.Progress = progress_ ? &*progress_ : nullptr;
   return c;
+}
+
+TProgress* MainSession::StartProgress() {
+  progress_.reset();
+  if (!ui_.Progress) return nullptr;
+  progress_.emplace([this](TProgress&, const ProgressInfo& info) { ui_.Progress(info); },
+                    ProgressInterval);
+  progress_->Begin(-1);
+  return &*progress_;
+}
+
+void MainSession::CancelRun() {
+  if (progress_) progress_->Cancel();
 }
 
 std::vector<std::string> ProgramOwnFiles(const std::string& programFolder) {
@@ -241,7 +255,7 @@ std::vector<std::string> MainSession::ExpandFolder(int32_t row) {
   // The exclude list is read afresh for every entry, so an edit shows at the next expansion.
   ExpandFolderEntry(Current->Folders.Entries[static_cast<std::size_t>(row)],
                     TSettingsFile(ProgramFolder).ReadExcludeList(), lines,
-                    ProgramOwnFiles(ProgramFolder));
+                    ProgramOwnFiles(ProgramFolder), progress_ ? &*progress_ : nullptr);
   return lines;
 }
 
@@ -258,13 +272,18 @@ void MainSession::WashOneEntry(bool previewOnly, bool registry) {
   const int32_t row = entries.Selected();
   if (row < 0 || !Current) return;
   EnableWashControls(false);
-  Finally enable([this] { EnableWashControls(true); });
+  Finally enable([this] {
+    progress_.reset();
+    EnableWashControls(true);
+  });
 
+  StartProgress();
   PreviewDialog dialog(registry ? PreviewKind::Register : PreviewKind::Folder, MakeWashContext());
   CheckList& list = registry ? dialog.Registry() : dialog.Files();
   for (auto& line : registry ? ExpandRegistry(row) : ExpandFolder(row))
     list.Add(std::move(line), false);
   list.SetAll(entries.Checked(row));
+  if (Cancelled()) return;
 
   if (previewOnly) {
     if (ui_.ShowPreview) ui_.ShowPreview(dialog);
@@ -285,10 +304,12 @@ void MainSession::WashCurrentItem(bool previewOnly) {
   if (item < 0 || !Current) return;
   EnableWashControls(false);
   Finally restore([this] {
+    progress_.reset();
     EnableWashControls(true);
     ChListBoxItemClick();
   });
 
+  StartProgress();
   PreviewDialog dialog(PreviewKind::FolderRegister, MakeWashContext());
   const bool itemChecked = ChListBoxItem.Checked(item);
   for (int32_t r = 0; r < ChListBoxFolder.Count(); ++r)
@@ -299,6 +320,7 @@ void MainSession::WashCurrentItem(bool previewOnly) {
     if (ChListBoxRegister.Checked(r))
       for (auto& line : ExpandRegistry(r)) dialog.Registry().Add(std::move(line), false);
   dialog.Registry().SetAll(itemChecked);
+  if (Cancelled()) return;
 
   if (previewOnly) {
     if (ui_.ShowPreview) ui_.ShowPreview(dialog);
@@ -314,12 +336,15 @@ void MainSession::WashCheckedItems(bool previewOnly) {
   Hourglass hourglass(ui_.Cursor);
   EnableWashControls(false);
   Finally restore([this] {
+    progress_.reset();
     EnableWashControls(true);
     ChListBoxItemClick();
   });
 
+  StartProgress();
   PreviewDialog dialog(PreviewKind::All, MakeWashContext());
   for (int32_t i = 0; i < ChListBoxItem.Count(); ++i) {
+    if (Cancelled()) return;
     if (!ChListBoxItem.Checked(i)) continue;
     ChListBoxItem.Select(i);
     ChListBoxItemClick();
@@ -336,6 +361,7 @@ void MainSession::WashCheckedItems(bool previewOnly) {
     dialog.Files().SetAll(true);
     dialog.Registry().SetAll(true);
   }
+  if (Cancelled()) return;
 
   if (previewOnly) {
     if (ui_.ShowPreview) ui_.ShowPreview(dialog);

@@ -13,6 +13,7 @@
 #include "app/check_list.h"
 #include "app/preview.h"
 #include "app/settings.h"
+#include "engine/progress.h"
 #include "engine/special_targets.h"
 #include "model/item.h"
 
@@ -31,6 +32,9 @@ struct UiCallbacks {
   std::function<void(const std::string& message)> ShowError;
   // A passing note in the notification area, never a box: how a timed wash reports its error.
   std::function<void(const std::string& message)> TrayNote;
+  // Progress of a run's expansion and wash, at a bounded rate, on the run's own thread; the front
+  // end may call MainSession::CancelRun from it (or from its event loop meanwhile).
+  std::function<void(const ProgressInfo& info)> Progress;
 };
 
 // One entry of the tray's Wash submenu.
@@ -112,6 +116,11 @@ class MainSession {
   void MenuWashClick(int32_t tag);
   // A run or preview is in progress while btnWashAll is disabled.
   bool RunInProgress() const { return !IsEnabled("btnWashAll"); }
+  // How often a run reports its progress at most.
+  std::chrono::milliseconds ProgressInterval = TProgress::kDefaultInterval;
+  // Cancels the run in progress between two lines: an expansion stops (nothing is shown or
+  // washed), a wash stops with what it did counted and logged, and its log run is ended.
+  void CancelRun();
 
   WashContext MakeWashContext();
   UiCallbacks& Ui() { return ui_; }
@@ -123,8 +132,13 @@ class MainSession {
   bool Ask(const std::string& question);
   void SetCursor(bool busy);
 
+  // The run's progress while a run reports one (UiCallbacks::Progress set); null otherwise.
+  TProgress* StartProgress();
+  bool Cancelled() const { return progress_ && progress_->Cancelled(); }
+
   UiCallbacks ui_;
   std::map<std::string, bool> enabled_;
+  std::optional<TProgress> progress_;
 };
 
 // The program's own files in its folder (Windows text ending in "\"), as protected patterns of the

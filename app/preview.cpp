@@ -58,13 +58,24 @@ void PreviewDialog::Wash() {
     log->BeginLogRun();
   }
   tWashLog* logRun = log ? &*log : nullptr;
-  if (HasFileList())
-    counters.Files = WashFileLines(files_->Rows(), context_.UseQuick, logRun, specific);
-  if (HasRegistryList()) counters.Registry = WashRegistryLines(registry_.Rows(), logRun);
-  if (HasSpecialList()) {
-    for (const auto& line : special_.Rows())
-      if (line.Checked) WashSpecialItem(line.Text, context_.Cursor);
+  TProgress* progress = context_.Progress;
+  if (progress) {
+    int64_t total = 0;
+    for (const CheckList* list : {&special_, files_.get(), &registry_})
+      for (const auto& line : list->Rows()) total += line.Checked ? 1 : 0;
+    progress->Begin(total);
   }
+  if (HasFileList())
+    counters.Files = WashFileLines(files_->Rows(), context_.UseQuick, logRun, specific, progress);
+  if (HasRegistryList()) counters.Registry = WashRegistryLines(registry_.Rows(), logRun, progress);
+  if (HasSpecialList()) {
+    for (const auto& line : special_.Rows()) {
+      if (!line.Checked || Cancelled(progress)) continue;
+      Step(progress, line.Text);
+      WashSpecialItem(line.Text, context_.Cursor);
+    }
+  }
+  if (progress) progress->Finish();
   if (log) log->EndLogRun();
   closed_ = true;
 }

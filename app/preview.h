@@ -9,6 +9,7 @@
 
 #include "app/check_list.h"
 #include "engine/marked_lines.h"
+#include "engine/progress.h"
 #include "engine/special_targets.h"
 
 namespace vorlisk {
@@ -34,6 +35,8 @@ struct WashContext {
   const SpecificFileList* SpecificFiles = nullptr;
   WashCounters* Counters = nullptr;
   CursorCallback Cursor;
+  // Reports the wash line by line and may cancel it between two lines; none when null.
+  TProgress* Progress = nullptr;
 };
 
 class PreviewDialog {
@@ -57,6 +60,8 @@ class PreviewDialog {
   // a closed dialog does nothing, so lines are never washed twice.
   // Order: log run begun, files, file counters, registry lines, registry counters, special lines,
   // log run ended. Counters are replaced; a list the dialog lacks leaves its counters alone.
+  // A cancel (through the context's progress) stops between two lines: what was washed is
+  // counted and logged, the lists after it are left, and the log run is ended.
   void Wash();
   // The count and total size of the ticked file lines whose files are there now: what a wash would
   // free. Computed only when asked, one look per line; the plain preview never pays for it.

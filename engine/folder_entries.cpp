@@ -65,7 +65,7 @@ std::string ReadRegistryFolder(const tChildFolder& entry) {
 
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
                        std::vector<std::string>& lines,
-                       const std::vector<std::string>& protectedFiles) {
+                       const std::vector<std::string>& protectedFiles, TProgress* progress) {
   lines.clear();
   if (TargetMayBeCut(entry)) return;
   // Windows reads "/" as "\": "c:/data/*.tmp" is c:\data\*.tmp.
@@ -80,10 +80,15 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
   search.Subfolders = entry.IncludeSubfolders;
   search.Details = false;  // a file line is its path alone
   entry.FoundFiles.clear();
-  search.OnFound = [&entry](TFindFile&, const std::string& folder, const TSearchRec& rec) {
+  struct SearchCancelled {};
+  search.OnFound = [&entry, progress](TFindFile&, const std::string& folder,
+                                      const TSearchRec& rec) {
+    // An error thrown here ends the search, keeping what was found.
+    if (Cancelled(progress)) throw SearchCancelled{};
     // Regular files only: the enumeration's own attributes tell a folder from a file.
     if (rec.Attr & platform::kAttrDirectory) return;
     entry.FoundFiles.push_back(IncludeTrailingBackslash(folder) + rec.Name);
+    Step(progress, entry.FoundFiles.back());
   };
   search.StartSearch();
   lines = std::move(entry.FoundFiles);
@@ -211,11 +216,13 @@ void SetSecureEraseHookForTesting(std::function<void(std::string_view)> hook) {
 }
 
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
-                         const SpecificFileList& specificFiles) {
+                         const SpecificFileList& specificFiles, TProgress* progress) {
   WashCounts counts;
   platform::FileRemover remover;
   for (const auto& line : lines) {
     if (!line.Checked) continue;
+    if (Cancelled(progress)) break;
+    Step(progress, line.Text);
     uint64_t freed = 0;
     const EraseOutcome outcome =
         quick ? QuickErase(remover, line.Text, freed) : SecureErase(remover, line.Text, freed);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/marked_lines.h"
+#include "engine/progress.h"
 #include "engine/special_targets.h"
 #include "model/item.h"
 
@@ -29,9 +30,12 @@ std::string ReadRegistryFolder(const tChildFolder& entry);
 // path (or registry key or value name) is as long as an item file's reading returns at most: it
 // may have been cut, and a cut path can name more than the entry meant.
 // `protectedFiles` (TFindFile::ProtectedFiles) name the program's own files, never listed either.
+// With a progress, each file found is a step, and a cancel ends the search with the files found
+// so far.
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
                        std::vector<std::string>& lines,
-                       const std::vector<std::string>& protectedFiles = {});
+                       const std::vector<std::string>& protectedFiles = {},
+                       TProgress* progress = nullptr);
 
 // Each true when the file is gone. A secure erase overwrites the file's data in one pass, flushed
 // to the device, and then deletes it; a file with other hard links or a link only loses this name.
@@ -47,8 +51,10 @@ bool EraseFile(std::string_view path, bool quick);
 // Erases the ticked files that exist, in order; counts, and when a log is given (logging on)
 // writes a row per file to its open run. A failed erase of a specific file counts as a success.
 // A file that vanished before it was erased, however late, is neither counted nor logged.
+// With a progress, each ticked line is a step; a cancel stops before the next line, and what was
+// done is counted and logged.
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
-                         const SpecificFileList& specificFiles);
+                         const SpecificFileList& specificFiles, TProgress* progress = nullptr);
 
 // Test seam: called with the path between a secure erase's first look at a file and its opening
 // (a file may vanish there); an empty function clears it.

@@ -96,13 +96,15 @@ bool DeleteRegistryLine(Registry& registry, std::string_view keyPath, std::strin
   return deleted;
 }
 
-WashCounts WashRegistryLines(const MarkedLines& lines, tWashLog* log) {
+WashCounts WashRegistryLines(const MarkedLines& lines, tWashLog* log, TProgress* progress) {
   WashCounts counts;
   platform::RegistryBatch batch;  // the store is saved once, after the last line
   Registry registry;
   std::vector<std::pair<bool, std::string>> rows;  // logged once the store is saved
   for (const auto& line : lines) {
     if (!line.Checked) continue;
+    if (Cancelled(progress)) break;
+    Step(progress, line.Text);
     const auto parsed = ParseRegistryLine(line.Text);
     const bool ok = DeleteRegistryLine(registry, parsed.KeyPath, parsed.ValueName, parsed.IsKey);
     ++(ok ? counts.Success : counts.Fails);

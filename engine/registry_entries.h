@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/marked_lines.h"
+#include "engine/progress.h"
 #include "model/item.h"
 #include "platform/registry.h"
 
@@ -42,8 +43,10 @@ bool DeleteRegistryLine(platform::Registry& registry, std::string_view keyPath,
 
 // Deletes what the ticked lines name, in order; counts and, when a log is given (logging on),
 // writes a row per line to its open run. Saves the registry store once; throws WriteError when
-// it cannot be saved.
-WashCounts WashRegistryLines(const MarkedLines& lines, tWashLog* log);
+// it cannot be saved. With a progress, each ticked line is a step and a cancel stops before the
+// next line (what was deleted is saved, counted and logged).
+WashCounts WashRegistryLines(const MarkedLines& lines, tWashLog* log,
+                             TProgress* progress = nullptr);
 
 // The current text of the value a value line names, or "" (never raises).
 std::string ReadRegistryLineValue(std::string_view line);

@@ -26,5 +26,7 @@ std::string WindowsPathFromHost(std::string_view hostPath);
 
 // Whether the standard input is a terminal a question can be asked on.
 bool StdinIsTerminal();
+// Whether the standard error is a terminal a progress bar can be drawn on.
+bool StderrIsTerminal();
 
 }  // namespace vorlisk::platform

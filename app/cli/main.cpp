@@ -1,6 +1,7 @@
 // vorlisk-cli: the command-line front end. It drives the same core objects as the window: a
 // MainSession with the terminal standing in for message boxes and preview dialogs.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -85,6 +86,34 @@ void RequireEnabled(MainSession& session, const char* control) {
     throw UsageError{std::string("Not available for the special item ") +
                      session.ChListBoxItem.Text(session.ChListBoxItem.Selected())};
 }
+
+// The progress of a long preview or wash, drawn over itself on standard error (a terminal only).
+class ProgressBar {
+ public:
+  void Show(const vorlisk::ProgressInfo& info) {
+    std::string text;
+    if (info.Total < 0) {
+      text = "Searching: " + std::to_string(info.Done) + " files";
+    } else {
+      const int64_t total = std::max<int64_t>(info.Total, 1);
+      const auto filled = static_cast<std::size_t>(std::min<int64_t>(info.Done * 30 / total, 30));
+      text = "Washing [" + std::string(filled, '#') + std::string(30 - filled, '.') + "] " +
+             std::to_string(info.Done) + "/" + std::to_string(info.Total);
+    }
+    // The current file's end, so that the line fits a terminal of 80 columns.
+    const std::size_t room = text.size() + 2 < 79 ? 79 - text.size() - 2 : 0;
+    std::string current = info.Current;
+    if (current.size() > room) current = "..." + current.substr(current.size() - room + 3);
+    std::cerr << "\r\033[K" << text << "  " << current << std::flush;
+    shown_ = true;
+  }
+  ~ProgressBar() {
+    if (shown_) std::cerr << "\r\033[K" << std::flush;
+  }
+
+ private:
+  bool shown_ = false;
+};
 
 // One line per preview line; with sizes, a file line's size as a fourth column and the totals of
 // the ticked file lines at the end.
@@ -296,6 +325,9 @@ int main(int argc, char** argv) {
       ui.Inform = [](const std::string& note) { std::cerr << note << '\n'; };
       ui.ShowPreview = [&o](vorlisk::PreviewDialog& dialog) { PrintPreview(dialog, o.sizes); };
       ui.ShowError = [](const std::string& message) { std::cerr << message << '\n'; };
+      ProgressBar bar;
+      if (vorlisk::platform::StderrIsTerminal())
+        ui.Progress = [&bar](const vorlisk::ProgressInfo& info) { bar.Show(info); };
       MainSession session(ui);
       session.Startup(programFolder);
 

@@ -67,4 +67,6 @@ std::string WindowsPathFromHost(std::string_view hostPath) {
 
 bool StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
+bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
 }  // namespace vorlisk::platform

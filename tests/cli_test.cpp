@@ -377,6 +377,7 @@ TEST_F(CliTest, ExcludeAndWildcardListsAreEditedAsTheDialogsDo) {
       {{"wildcard", "add", "*.tmp"}, 0, "", ""},
       {{"wildcard", "add", "*.LOG"}, 0, "", "'*.LOG' is in the wildcard list already"},
       {{"wildcard", "add", "  "}, 2, "", "The mask is blank: nothing was added."},
+      {{"wildcard", "add", ""}, 2, "", "The mask is blank: nothing was added."},
       {{"wildcard", "remove", "2"}, 2, "", "Please select a item by clicking"},
       {{"wildcard", "move", "1", "up"}, 0, "", ""},
       {{"wildcard", "list"}, 0, "0\t*.tmp\n1\t*.log\n", ""},

@@ -147,11 +147,10 @@ int RunWildcard(MainSession& session, const ListCommandOptions& o) {
   EditedList edited{"wildcard list", dialog.List, [&] { return dialog.DeleteClick(); },
                     [&] { dialog.OkClick(); }};
   if (!cmd->got_subcommand("add")) return RunEditSubcommand(cmd, o, edited);
+  if (Trim(o.mask).empty()) throw Refusal{"The mask is blank: nothing was added."};
   dialog.Edit1 = o.mask;
   if (dialog.SpNewClick()) {
     dialog.OkClick();
-  } else if (!dialog.Edit1.empty()) {
-    throw Refusal{"The mask is blank: nothing was added."};
   } else {
     SayListedAlready(Trim(o.mask), edited.name);
   }

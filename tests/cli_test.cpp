@@ -366,5 +366,73 @@ TEST_F(CliTest, PreviewSizesAndTheBytesAWashFreed) {
   EXPECT_NE(wash.out.find("Freed\t8 bytes\n"), std::string::npos) << wash.out;
 }
 
+// Catches list edits that differ from the dialogs': duplicates ignoring case, a second backslash,
+// host paths stored as host text, a refusal that writes or exits 0.
+TEST_F(CliTest, ExcludeAndWildcardListsAreEditedAsTheDialogsDo) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;  // err: a part of standard error ("" for nothing at all)
+  } steps[] = {
+      {{"exclude", "add", root_ / "c/tmp/a.tmp", root_ / "d/one.log", root_ / "c/tmp/A.TMP"},
+       0,
+       "",
+       "'C:\\tmp\\A.TMP' is in the exclude list already: nothing was added."},
+      {{"exclude", "add-mask", root_ / "c", " *.log "}, 0, "", ""},
+      {{"exclude", "add", root_ / "t.reg"}, 2, "", "No such folder on a mapped drive"},
+      {{"exclude", "add-mask", root_ / "c/tmp/a.tmp", "*.*"}, 2, "", "No such folder"},
+      {{"exclude", "remove", "3"}, 2, "", "There is no entry 3 in the exclude list"},
+      {{"exclude", "move", "2", "up"}, 0, "", ""},
+      {{"exclude", "move", "0", "up"}, 0, "", "Entry 0 is the first already"},
+      {{"exclude", "remove", "0"}, 0, "", ""},
+      {{"exclude", "list"}, 0, "0\tC:\\*.log\n1\tD:\\one.log\n", ""},
+      {{"wildcard", "add", " *.log "}, 0, "", ""},
+      {{"wildcard", "add", "*.tmp"}, 0, "", ""},
+      {{"wildcard", "add", "*.LOG"}, 0, "", "'*.LOG' is in the wildcard list already"},
+      {{"wildcard", "add", "  "}, 2, "", "The mask is blank: nothing was added."},
+      {{"wildcard", "add", ""}, 2, "", "The mask is blank: nothing was added."},
+      {{"wildcard", "remove", "2"}, 2, "", "Please select a item by clicking"},
+      {{"wildcard", "move", "1", "up"}, 0, "", ""},
+      {{"wildcard", "list"}, 0, "0\t*.tmp\n1\t*.log\n", ""},
+      {{"wildcard", "clear"}, 0, "", ""},
+      {{"wildcard", "list"}, 0, "", ""},
+      {{"exclude", "list"}, 0, "0\tC:\\*.log\n1\tD:\\one.log\n", ""}};
+  for (const auto& step : steps) {
+    const std::string before = Exists("c/wildcard.ini") ? ReadHostFile(Prog("wildcard.ini")) : "";
+    const Result r = Run(step.args);
+    const std::string what = step.args[0] + ' ' + step.args[1];
+    EXPECT_EQ(r.status, step.status) << what << ": " << r.err;
+    EXPECT_EQ(r.out, step.out) << what;
+    if (step.err.empty()) {
+      EXPECT_EQ(r.err, "") << what;
+    } else {
+      EXPECT_NE(r.err.find(step.err), std::string::npos) << what << ": " << r.err;
+    }
+    if (step.status != 0) {
+      EXPECT_EQ(ReadHostFile(Prog("wildcard.ini")), before) << what;
+    }
+  }
+  EXPECT_NE(Run({"exclude", "--help"}).out.find("add-mask"), std::string::npos);
+}
+
+// Catches two list edits run side by side where one overwrites the other's entry.
+TEST_F(CliTest, TwoListEditsAtOnceLoseNoEntry) {
+  constexpr int kRounds = 12;
+  for (int i = 0; i < kRounds; ++i) {
+    std::vector<pid_t> running;
+    for (const char* side : {"a", "b"})
+      running.push_back(Start({"exclude", "add", root_ / ("c/" + (side + std::to_string(i)))},
+                              root_ / (std::string(side) + ".out"),
+                              root_ / (std::string(side) + ".err")));
+    for (const pid_t pid : running) {
+      int status = 0;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+  }
+  const std::string listed = Run({"exclude", "list"}).out;
+  EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 2 * kRounds) << listed;
+}
+
 }  // namespace
 }  // namespace vorlisk

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/cli/list_commands.h"
 #include "app/main_session.h"
 #include "app/plugins.h"
 #include "app/user_folders.h"
@@ -295,6 +296,8 @@ int main(int argc, char** argv) {
   auto* regExport =
       reg->add_subcommand("export", "Print a key's subtree in .reg form (all by default)");
   regExport->add_option("KEY", o.key, "Full key path such as HKEY_CURRENT_USER\\Software");
+  vorlisk::cli::ListCommandOptions listOptions;
+  vorlisk::cli::AddListCommands(app, listOptions);
 
   try {
     app.parse(argc, argv);
@@ -366,6 +369,7 @@ int main(int argc, char** argv) {
         std::cerr << n << " wash item(s) exported\n";
         return kExitDone;
       }
+      if (const auto listed = vorlisk::cli::RunListCommands(session, listOptions)) return *listed;
     } catch (const UsageError& e) {
       std::cerr << e.message << '\n';
       return kExitUsage;

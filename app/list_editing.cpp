@@ -1,0 +1,88 @@
+#include "app/list_editing.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/text.h"
+
+namespace vorlisk {
+
+std::string FolderAndMask(std::string_view folder, std::string_view mask) {
+  std::string entry(folder);
+  if (entry.empty() || entry.back() != '\\') entry += '\\';
+  return entry + Trim(mask);
+}
+
+bool TextListEdit::Holds(std::string_view text) const {
+  return std::any_of(rows_.begin(), rows_.end(),
+                     [&](const std::string& row) { return SameTextAZ(row, text); });
+}
+
+bool TextListEdit::AddUnlessHeld(std::string text) {
+  if (Holds(text)) return false;
+  rows_.push_back(std::move(text));
+  return true;
+}
+
+bool TextListEdit::Swap(int32_t other) {
+  if (selected_ < 0 || other < 0 || other >= Count()) return false;
+  std::swap(rows_[static_cast<std::size_t>(selected_)], rows_[static_cast<std::size_t>(other)]);
+  selected_ = other;
+  return true;
+}
+
+bool TextListEdit::MoveUp() { return Swap(selected_ - 1); }
+bool TextListEdit::MoveDown() { return Swap(selected_ + 1); }
+
+bool TextListEdit::DeleteSelected() {
+  if (selected_ < 0) return false;
+  rows_.erase(rows_.begin() + selected_);
+  selected_ = -1;
+  return true;
+}
+
+void TextListEdit::Clear() {
+  rows_.clear();
+  selected_ = -1;
+}
+
+ExcludeFilesDialog::ExcludeFilesDialog(const MainSession& session)
+    : List(TSettingsFile(session.ProgramFolder).ReadExcludeList()),
+      programFolder_(session.ProgramFolder) {}
+
+bool ExcludeFilesDialog::AddByWildcard(std::string_view folder, std::string_view mask) {
+  return List.AddUnlessHeld(FolderAndMask(folder, mask));
+}
+
+std::vector<std::string> ExcludeFilesDialog::AddByFileNames(const std::vector<std::string>& paths) {
+  std::vector<std::string> held;
+  for (const auto& path : paths)
+    if (!List.AddUnlessHeld(path)) held.push_back(path);
+  return held;
+}
+
+void ExcludeFilesDialog::Apply() { TSettingsFile(programFolder_).WriteExcludeList(List.Rows()); }
+
+WildcardDialog::WildcardDialog(MainSession& session)
+    : List(TSettingsFile(session.ProgramFolder).ReadWildcardList()), session_(session) {}
+
+bool WildcardDialog::SpNewClick() {
+  std::string mask = Trim(Edit1);
+  if (mask.empty()) return false;
+  Edit1.clear();
+  return List.AddUnlessHeld(std::move(mask));
+}
+
+bool WildcardDialog::DeleteClick() {
+  if (List.Selected() < 0) {
+    if (session_.Ui().Inform) session_.Ui().Inform(kSelectAItem);
+    return false;
+  }
+  return List.DeleteSelected();
+}
+
+void WildcardDialog::OkClick() {
+  TSettingsFile(session_.ProgramFolder).WriteWildcardList(List.Rows());
+}
+
+}  // namespace vorlisk

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/cli/prefs_commands.h"
 #include "app/main_session.h"
 #include "app/plugins.h"
 #include "app/user_folders.h"
@@ -251,6 +252,8 @@ int main(int argc, char** argv) {
   auto* regExport =
       reg->add_subcommand("export", "Print a key's subtree in .reg form (all by default)");
   regExport->add_option("KEY", o.key, "Full key path such as HKEY_CURRENT_USER\\Software");
+  vorlisk::cli::PrefsArguments prefs;
+  vorlisk::cli::AddPrefsCommands(app, prefs);
 
   try {
     app.parse(argc, argv);
@@ -319,6 +322,7 @@ int main(int argc, char** argv) {
         std::cerr << n << " wash item(s) exported\n";
         return kExitDone;
       }
+      if (prefs.command->parsed()) return vorlisk::cli::RunPrefsCommand(session, prefs);
     } catch (const UsageError& e) {
       std::cerr << e.message << '\n';
       return kExitUsage;

@@ -434,5 +434,46 @@ TEST_F(CliTest, TwoListEditsAtOnceLoseNoEntry) {
   EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 2 * kRounds) << listed;
 }
 
+// Catches a preference shown wrongly, a refusal that writes, or an autostart entry in the wrong
+// place.
+TEST_F(CliTest, PrefsShowsAndSetsOnePreferenceAsApplyDoes) {
+  const Result shown = Run({"prefs"});
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out,
+            "auto-run\t0\nminimized\t0\nsecure\t0\nschedule\t\nminutes\t2\nprompt\t0\nlog\t1\n"
+            "delete-log\t0\nhotkey1\tCTRL+ALT+F\nhotkey2\tCTRL+D\n");
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"bogus", "1"},
+                                             {"log", "yes"},
+                                             {"schedule", "start,hourly"},
+                                             {"hotkey1", "CTRL+1"},
+                                             {"hotkey1", "META+A"},
+                                             {"hotkey2", "CTRL+ALT+F"}}) {
+    std::vector<std::string> set = {"prefs", "set"};
+    set.insert(set.end(), args.begin(), args.end());
+    const Result r = Run(set);
+    EXPECT_EQ(r.status, 2) << args[0] << ' ' << args[1];
+    EXPECT_NE(r.err, "") << args[0];
+    EXPECT_FALSE(Exists("c/wildcard.ini")) << args[0];
+  }
+  EXPECT_EQ(Run({"prefs", "set", "hotkey2", "CTRL+ALT+F"}).err,
+            "HotKey conflict,please setup again!\n");
+
+  const std::string entry = root_ / "home/config/autostart/vorlisk.desktop";
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"auto-run", "1"},
+                                             {"schedule", "every,start"},
+                                             {"minutes", "5000"},
+                                             {"hotkey2", "shift+f"}})
+    EXPECT_EQ(Run({"prefs", "set", args[0], args[1]}).status, 0) << args[0];
+  EXPECT_NE(ReadHostFile(entry).find("\nExec="), std::string::npos);
+  const std::string after = Run({"prefs", "show"}).out;
+  for (const char* line :
+       {"auto-run\t1\n", "schedule\tstart,every\n", "minutes\t1000\n", "hotkey2\tSHIFT+F\n"})
+    EXPECT_NE(after.find(line), std::string::npos) << line << after;
+  EXPECT_EQ(Run({"prefs", "set", "auto-run", "0"}).status, 0);
+  EXPECT_FALSE(std::filesystem::exists(entry));
+}
+
 }  // namespace
 }  // namespace vorlisk

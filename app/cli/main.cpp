@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/cli/list_commands.h"
+#include "app/cli/prefs_commands.h"
 #include "app/main_session.h"
 #include "app/plugins.h"
 #include "app/user_folders.h"
@@ -298,6 +299,8 @@ int main(int argc, char** argv) {
   regExport->add_option("KEY", o.key, "Full key path such as HKEY_CURRENT_USER\\Software");
   vorlisk::cli::ListCommandOptions listOptions;
   vorlisk::cli::AddListCommands(app, listOptions);
+  vorlisk::cli::PrefsArguments prefs;
+  vorlisk::cli::AddPrefsCommands(app, prefs);
 
   try {
     app.parse(argc, argv);
@@ -370,6 +373,7 @@ int main(int argc, char** argv) {
         return kExitDone;
       }
       if (const auto listed = vorlisk::cli::RunListCommands(session, listOptions)) return *listed;
+      if (prefs.command->parsed()) return vorlisk::cli::RunPrefsCommand(session, prefs);
     } catch (const UsageError& e) {
       std::cerr << e.message << '\n';
       return kExitUsage;

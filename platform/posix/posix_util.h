@@ -25,6 +25,9 @@ int CreateTempBeside(const std::string& hostPath, std::string& tmpPath);
 // Flushes the folder that holds `hostPath`, so that a rename into it survives a crash.
 void SyncFolderOf(const std::string& hostPath);
 
+// The host path of the running executable, or "" when the system does not tell it.
+std::string ExecutableHostPath();
+
 // Current test fault for atomic writes ("", "write" or "rename").
 const std::string& WriteFault();
 

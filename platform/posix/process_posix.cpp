@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/drives.h"
+#include "platform/posix/posix_util.h"
 #include "platform/process.h"
 #include "platform/text.h"
 
@@ -30,23 +31,20 @@ std::string ProgramFolderFromHost(std::string_view hostFolder) {
   return windows;
 }
 
-namespace {
-// The host path of the running executable, or "" when the system does not tell it.
-std::string ExecutableHostPath() {
+std::string posix::ExecutableHostPath() {
   char exe[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
   return n <= 0 ? std::string() : std::string(exe, static_cast<std::size_t>(n));
 }
-}  // namespace
 
 std::string ExecutableFile() {
-  const std::string path = ExecutableHostPath();
+  const std::string path = posix::ExecutableHostPath();
   if (path.empty() || HoldsNoWindowsName(path)) return {};
   return ToWindowsPath(path).value_or("");
 }
 
 std::string ExecutableProgramFolder() {
-  const std::string path = ExecutableHostPath();
+  const std::string path = posix::ExecutableHostPath();
   if (path.empty()) return ProgramFolderFromHost(".");
   const auto slash = path.rfind('/');
   return ProgramFolderFromHost(slash == 0 ? "/" : path.substr(0, slash));

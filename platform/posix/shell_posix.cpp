@@ -1,6 +1,6 @@
 // POSIX only: the shell services as the freedesktop.org desktops provide them. The Recycle Bin is
 // the Trash (the home trash and the trash folders at the top of every mounted file system), the
-// URL history is the "recently used" store.
+// URL history is the "recently used" store; starting at logon is an autostart entry.
 //
 // Trash folders are walked by file descriptor (openat, fstatat, unlinkat): nothing found in a
 // trash, nor any trash folder itself, is followed when it is a symbolic link; a link is removed as
@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/autostart.h"
 #include "platform/error.h"
 #include "platform/posix/posix_util.h"
 #include "platform/shell.h"
@@ -191,9 +192,10 @@ void EmptyTrash(int trashFd) {
 
 std::string UserId() { return std::to_string(::getuid()); }
 
-// $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share; "" when there is no home.
-std::string DataHome() {
-  const char* xdg = ::getenv("XDG_DATA_HOME");
+// The XDG base folder `variable` when it is an absolute path, else $HOME/`fallback`; "" when there
+// is no home.
+std::string XdgHome(const char* variable, const char* fallback) {
+  const char* xdg = ::getenv(variable);
   if (xdg != nullptr && xdg[0] == '/') return xdg;
   std::string home;
   if (const char* h = ::getenv("HOME"); h != nullptr && h[0] == '/') {
@@ -203,7 +205,25 @@ std::string DataHome() {
   }
   if (home.empty()) return {};
   while (home.size() > 1 && home.back() == '/') home.pop_back();
-  return (home == "/" ? "" : home) + "/.local/share";
+  return (home == "/" ? "" : home) + "/" + fallback;
+}
+
+std::string DataHome() { return XdgHome("XDG_DATA_HOME", ".local/share"); }
+
+// Where the autostart entry lives.
+std::string AutostartFolder() {
+  const std::string config = XdgHome("XDG_CONFIG_HOME", ".config");
+  return config.empty() ? config : config + "/autostart";
+}
+
+constexpr const char* kAutostartFile = "vorlisk.desktop";
+
+// The entry's text: the window program beside the running executable, started without arguments.
+std::string AutostartEntry(const std::string& executable) {
+  const auto slash = executable.rfind('/');
+  const std::string program = executable.substr(0, slash + 1) + "vorlisk";
+  return std::string("[Desktop Entry]\nType=Application\nName=") + kAutostartName +
+         "\nExec=" + DesktopExecArgument(program) + "\nTerminal=false\n";
 }
 
 // "\040" and the like in a mount table field.
@@ -315,6 +335,52 @@ void ClearUrlHistoryStore() {
   int err = folder.empty() ? ENOENT : EnsureFolder(folder);
   if (err == 0) err = ReplaceFile(folder, "recently-used.xbel", kEmptyStore);
   if (err != 0) throw Error(posix::FileErrorText(err));
+}
+
+std::string DesktopExecArgument(std::string_view argument) {
+  constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
+  const bool quoted = argument.empty() || argument.find_first_of(kReserved) != std::string::npos;
+  std::string exec = quoted ? "\"" : "";
+  for (char c : argument) {
+    if (quoted && (c == '"' || c == '`' || c == '$' || c == '\\')) exec += '\\';
+    exec += c;
+    if (c == '%') exec += '%';
+  }
+  if (quoted) exec += '"';
+  // The escapes of a string value come on top of the quoting: a reader undoes them first.
+  std::string value;
+  for (char c : exec) {
+    switch (c) {
+      case '\\':
+        value += "\\\\";
+        break;
+      case '\n':
+        value += "\\n";
+        break;
+      case '\t':
+        value += "\\t";
+        break;
+      case '\r':
+        value += "\\r";
+        break;
+      default:
+        value += c;
+    }
+  }
+  return value;
+}
+
+void EnableAutostart() {
+  const std::string folder = AutostartFolder();
+  const std::string executable = posix::ExecutableHostPath();
+  int err = folder.empty() || executable.empty() ? ENOENT : EnsureFolder(folder);
+  if (err == 0) err = ReplaceFile(folder, kAutostartFile, AutostartEntry(executable));
+  if (err != 0) throw Error("Failed to set data for '" + std::string(kAutostartName) + "'");
+}
+
+void DisableAutostart() {
+  if (const std::string folder = AutostartFolder(); !folder.empty())
+    ::unlink((folder + "/" + std::string(kAutostartFile)).c_str());
 }
 
 }  // namespace vorlisk::platform

@@ -1,0 +1,33 @@
+// Starting the window program when the user logs in.
+//
+// On Windows it is the string value "Vorlisk" under HKEY_LOCAL_MACHINE, key
+// "Software\Microsoft\Windows\CurrentVersion\Run", holding the full path of the running executable.
+// On POSIX it is the freedesktop.org autostart entry "vorlisk.desktop" in
+// $XDG_CONFIG_HOME/autostart
+// ($HOME/.config/autostart when XDG_CONFIG_HOME is unset or not absolute): a Desktop Entry whose
+// Exec line starts the window program "vorlisk" beside the running executable. The entry is
+// replaced atomically through a temporary file renamed over it, so a link found in its place is
+// replaced, never written through; removing it removes a link as a link.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vorlisk::platform {
+
+// The name of the Run value and of the autostart entry.
+inline constexpr const char* kAutostartName = "Vorlisk";
+
+// Registers the program to start at logon. Throws Error "Failed to set data for 'Vorlisk'" when
+// the value or the entry cannot be written.
+void EnableAutostart();
+
+// Removes the registration; a failure (nothing to remove included) is silent.
+void DisableAutostart();
+
+// One argument of a Desktop Entry's Exec line: in double quotes when it holds a reserved character
+// (with '"', '`', '$' and '\' escaped by a backslash), every '%' doubled, then written with the
+// escapes of a string value ("\\", "\n", "\t", "\r").
+std::string DesktopExecArgument(std::string_view argument);
+
+}  // namespace vorlisk::platform

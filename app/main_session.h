@@ -29,6 +29,8 @@ struct UiCallbacks {
   std::function<void(PreviewDialog& dialog)> ShowPreview;
   // The application's standard error box, for errors that cannot be passed on to the caller.
   std::function<void(const std::string& message)> ShowError;
+  // A refusal in an error box with OK: nothing was changed.
+  std::function<void(const std::string& message)> Refuse;
   // A passing note in the notification area, never a box: how a timed wash reports its error.
   std::function<void(const std::string& message)> TrayNote;
 };

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/cli/item_commands.h"
 #include "app/main_session.h"
 #include "app/plugins.h"
 #include "app/user_folders.h"
@@ -251,6 +252,8 @@ int main(int argc, char** argv) {
   auto* regExport =
       reg->add_subcommand("export", "Print a key's subtree in .reg form (all by default)");
   regExport->add_option("KEY", o.key, "Full key path such as HKEY_CURRENT_USER\\Software");
+  vorlisk::cli::ItemCommandOptions itemOptions;
+  vorlisk::cli::AddItemCommands(app, itemOptions);
 
   try {
     app.parse(argc, argv);
@@ -319,6 +322,8 @@ int main(int argc, char** argv) {
         std::cerr << n << " wash item(s) exported\n";
         return kExitDone;
       }
+      if (auto edited = vorlisk::cli::RunItemCommands(session, itemOptions, ItemRow))
+        return *edited;
     } catch (const UsageError& e) {
       std::cerr << e.message << '\n';
       return kExitUsage;

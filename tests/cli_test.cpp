@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "test_support.h"
 
@@ -473,6 +474,75 @@ TEST_F(CliTest, PrefsShowsAndSetsOnePreferenceAsApplyDoes) {
     EXPECT_NE(after.find(line), std::string::npos) << line << after;
   EXPECT_EQ(Run({"prefs", "set", "auto-run", "0"}).status, 0);
   EXPECT_FALSE(std::filesystem::exists(entry));
+}
+
+// One step of a scripted editing session: the arguments, the exit status and, when given, the
+// whole of standard error.
+struct Step {
+  std::vector<std::string> args;
+  int status;
+  std::optional<std::string> err = std::nullopt;
+};
+
+class CliEditingTest : public CliTest {
+ protected:
+  void Play(const std::vector<Step>& steps) const {
+    for (const Step& s : steps) {
+      const Result r = Run(s.args);
+      std::string command;
+      for (const auto& a : s.args) command += a + ' ';
+      EXPECT_EQ(r.status, s.status) << command << r.err;
+      if (s.err) {
+        EXPECT_EQ(r.err, *s.err) << command;
+      }
+    }
+  }
+};
+
+// Catches an item command that refuses with the wrong status or message, writes on refusal, or
+// does not leave its moves and marks in the order file.
+TEST_F(CliEditingTest, ItemCommandsEditTheCatalogueAndKeepTheOrder) {
+  Play({{{"item", "add", " mine"}, 2, "Item Name exists! Please retry.\n"},
+        {{"item", "add", "New"}, 0, ""},
+        {{"item", "move", "New", "up"}, 0, ""},
+        {{"item", "move", "0", "up"}, 2},
+        {{"item", "uncheck-all"}, 0, ""},
+        {{"item", "rename", "New", "Newer", "--active"}, 0, ""},
+        {{"item", "rename", "Recycle Bin", "X"}, 2},
+        {{"item", "add", "  "}, 2},
+        {{"item", "delete", "Mine"}, 2},
+        {{"item", "delete", "Mine", "--yes"}, 0, ""}});
+  // The renamed item comes last: the order file still knew it by its old name.
+  EXPECT_EQ(
+      Run({"list"}).out,
+      "0\t0\t0\tTemp files\tC:\\const\\system.txt\n1\t0\t1\tRecycle Bin\tC:\\const\\system.txt\n"
+      "2\t0\t0\tLocked\tC:\\const\\system.txt\n3\t1\t0\tNewer\tC:\\const\\user.txt\n");
+}
+
+// Catches entry fields stored untrimmed or in the wrong field, a registry entry without a key
+// accepted, a refusal that writes, and an entry question answered for the user.
+TEST_F(CliEditingTest, EntryCommandsStoreTheFieldsGiven) {
+  const std::string before = ReadHostFile(Prog("const/user.txt"));
+  Play(
+      {{{"entry", "add", "Mine", "registry", "--name", "k"}, 2},
+       {{"entry", "add", "Mine", "folder", "--name", " M "}, 2, "Item 'M' exists. Please retry!\n"},
+       {{"entry", "add", "Mine", "registry", "--name", "x", "--path", "p", "--key", "K"}, 2},
+       {{"entry", "delete", "Mine", "--folder", "0"}, 2}});
+  EXPECT_EQ(ReadHostFile(Prog("const/user.txt")), before);
+  Play({{{"entry", "add", "Mine", "registry", "--name", "m", "--key", " HKEY_CURRENT_USER\\X ",
+          "--type", "value", "--value", "v", "--active"},
+         0,
+         ""},
+        {{"entry", "add", "Mine", "folder", "--name", "f", "--kind", "file", "--file", "D:\\f.txt",
+          "--subfolders"},
+         0,
+         ""},
+        {{"entry", "edit", "Mine", "--folder", "0", "--inactive", "--path", "D:\\n\\*.*"}, 0, ""},
+        {{"entry", "add", "Mine", "folder", "--name", "gone"}, 0, ""},
+        {{"entry", "delete", "Mine", "--folder", "2", "--yes"}, 0, ""}});
+  EXPECT_EQ(Run({"entries", "Mine"}).out,
+            "folder\t0\t0\t1\tm\t\t\tD:\\n\\*.*\t\t0\nfolder\t1\t0\t2\tf\t\t\t\tD:\\f.txt\t1\n"
+            "registry\t0\t1\t2\tm\tHKEY_CURRENT_USER\\X\tv\n");
 }
 
 }  // namespace

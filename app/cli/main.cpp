@@ -9,6 +9,7 @@
 
 #include "app/cli/list_commands.h"
 #include "app/cli/prefs_commands.h"
+#include "app/cli/item_commands.h"
 #include "app/main_session.h"
 #include "app/plugins.h"
 #include "app/user_folders.h"
@@ -301,6 +302,8 @@ int main(int argc, char** argv) {
   vorlisk::cli::AddListCommands(app, listOptions);
   vorlisk::cli::PrefsArguments prefs;
   vorlisk::cli::AddPrefsCommands(app, prefs);
+  vorlisk::cli::ItemCommandOptions itemOptions;
+  vorlisk::cli::AddItemCommands(app, itemOptions);
 
   try {
     app.parse(argc, argv);
@@ -374,6 +377,8 @@ int main(int argc, char** argv) {
       }
       if (const auto listed = vorlisk::cli::RunListCommands(session, listOptions)) return *listed;
       if (prefs.command->parsed()) return vorlisk::cli::RunPrefsCommand(session, prefs);
+      if (auto edited = vorlisk::cli::RunItemCommands(session, itemOptions, ItemRow))
+        return *edited;
     } catch (const UsageError& e) {
       std::cerr << e.message << '\n';
       return kExitUsage;

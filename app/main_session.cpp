@@ -98,7 +98,7 @@ void MainSession::Startup(const std::string& programFolder) {
 void MainSession::Close() {
   SpecificFiles.clear();
   Current.reset();
-  if (Settings.DeleteLogOnExit) platform::DeleteFile(ProgramFolder + "log.htm");
+  if (Settings.DeleteLogOnExit) platform::RemoveFile(ProgramFolder + "log.htm");
 }
 
 void MainSession::Destroy() { SaveOrderFile(); }

@@ -18,7 +18,7 @@ void Reload(MainSession& session) {
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-  const std::string fa = platform::GetFullPathName(a), fb = platform::GetFullPathName(b);
+  const std::string fa = platform::FullPathName(a), fb = platform::FullPathName(b);
   if (SameTextAZ(fa, fb)) return true;
   const auto sa = platform::GetFileStamp(fa), sb = platform::GetFileStamp(fb);
   return sa && sb && sa->device == sb->device && sa->inode == sb->inode;
@@ -37,15 +37,15 @@ std::string FreeName(const std::string& file, const std::string& name) {
 
 ImportResult ImportPlugin(MainSession& session, const std::string& source) {
   const std::string folder = session.ProgramFolder + std::string(kPluginFolder);
-  const std::string target = folder + ExtractFileName(platform::GetFullPathName(source));
+  const std::string target = folder + ExtractFileName(platform::FullPathName(source));
   if (platform::FileExists(target) &&
       !(session.Ui().Ask &&
         session.Ui().Ask("The file '" + target + "' already exists! OverWrite?")))
     return ImportResult::Declined;
   // The copy, the order file and the reload form one change of the program's files.
   const platform::ProgramFolderLock lock;
-  if (!platform::DirectoryExists(folder)) platform::CreateDirectory(folder);
-  const bool copied = !SameFile(source, target) && platform::CopyFile(source, target, false);
+  if (!platform::DirectoryExists(folder)) platform::MakeDirectory(folder);
+  const bool copied = !SameFile(source, target) && platform::CopyFileTo(source, target, false);
   // Marks and moves made since the order file was last written are kept over the reload.
   session.SaveOrderFile();
   Reload(session);
@@ -74,8 +74,7 @@ int ExportPlugin(MainSession& session, const std::string& target) {
   const platform::ProgramFolderLock lock;
   // The export starts from an empty file: a target that cannot be deleted (read-only, a folder)
   // would have its old items merged with the new ones.
-  if (platform::GetFileAttributes(target) && !platform::DeleteFile(target))
-    throw WriteError(target);
+  if (platform::FileAttributesOf(target) && !platform::RemoveFile(target)) throw WriteError(target);
 
   const std::string shipped = pf + std::string(kSystemItemFile);
   int exported = 0;

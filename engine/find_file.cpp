@@ -131,7 +131,7 @@ std::vector<std::string> TFindFile::BuildTargets() const {
     std::string_view piece = rest.substr(0, semi);
     rest = semi == std::string_view::npos ? std::string_view() : rest.substr(semi + 1);
     if (piece.empty()) piece = ".";
-    const std::string target = IncludeTrailingBackslash(platform::GetFullPathName(piece)) + mask;
+    const std::string target = IncludeTrailingBackslash(platform::FullPathName(piece)) + mask;
     bool known = false;
     for (const auto& t : targets) known = known || SameTextAZ(t, target);
     if (!known) targets.push_back(target);
@@ -158,7 +158,7 @@ void TFindFile::StartSearch() {
       const std::string target = WithBackslashes(given);
       const std::string folder = ExtractFilePath(target);
       if (IsAbsoluteDrivePath(folder)) {
-        SearchFolder(IncludeTrailingBackslash(platform::GetFullPathName(folder)),
+        SearchFolder(IncludeTrailingBackslash(platform::FullPathName(folder)),
                      ExtractFileName(target));
       }
       if (aborted_) break;

@@ -11,6 +11,9 @@
 //
 // Attributes on POSIX: a regular file carries kAttrArchive, and kAttrReadOnly when its owner may
 // not write it; a folder carries only kAttrDirectory.
+//
+// No function here bears the name of a <windows.h> macro (DeleteFile, CopyFile, ...): a Win32
+// backend includes that header, whose macros would rename ours.
 #pragma once
 
 #include <cstdint>
@@ -72,15 +75,15 @@ bool FindFilesAndSubfolders(std::string_view pattern,
 
 // As GetFullPathName: relative text is taken from the current folder, "." and ".." are resolved,
 // "/" counts as "\". A trailing "\" is kept.
-std::string GetFullPathName(std::string_view path);
+std::string FullPathName(std::string_view path);
 // The same, relative to the given current folder instead of the process's (pure text).
 std::string ResolveFullPath(std::string_view current, std::string_view path);
-std::string GetCurrentDirectory();  // Windows text, no trailing "\" unless a drive root
+std::string CurrentDirectory();  // Windows text, no trailing "\" unless a drive root
 
 // Attributes of the entry itself (a final link is not followed); nullopt when it does not exist.
-std::optional<uint32_t> GetFileAttributes(std::string_view path);
+std::optional<uint32_t> FileAttributesOf(std::string_view path);
 // Sets the read-only bit (the only bit POSIX keeps); false on failure or for a link.
-bool SetFileAttributes(std::string_view path, uint32_t attributes);
+bool SetFileAttributesOf(std::string_view path, uint32_t attributes);
 
 // Identity of the file that a path names, a final link followed (it is only looked at); nullopt
 // when there is none.
@@ -99,11 +102,11 @@ std::optional<FileStatus> GetFileStatus(std::string_view path);
 bool FileExists(std::string_view path);  // GetFileStatus(path)->isFile
 bool DirectoryExists(std::string_view path);
 // Removes a file or a link; never a folder. As on Windows, a read-only file is not deleted.
-bool DeleteFile(std::string_view path);
-// DeleteFile for a wash, telling why nothing was removed, with one look at the entry: Missing
+bool RemoveFile(std::string_view path);
+// RemoveFile for a wash, telling why nothing was removed, with one look at the entry: Missing
 // when there is no file as FileExists sees it (nothing there, a folder, a link to a folder, a
 // special file, a folder reached only through another user's link, see FileRemover); ReadOnly
-// for a read-only regular file (kept, as DeleteFile keeps it).
+// for a read-only regular file (kept, as RemoveFile keeps it).
 enum class DeleteOutcome { Deleted, Missing, ReadOnly, Failed };
 DeleteOutcome DeleteExistingFile(std::string_view path);
 class FileWriter;
@@ -134,10 +137,10 @@ class FileRemover {
   std::string folder_;  // host path of the open folder
   int folderFd_ = -1;
 };
-bool CreateDirectory(std::string_view path);
+bool MakeDirectory(std::string_view path);
 // Copies a regular file; false when it cannot, also onto a read-only file (whatever the process's
 // privileges), which stays as it was. A link at `target` is replaced, never written through.
-bool CopyFile(std::string_view source, std::string_view target, bool failIfExists);
+bool CopyFileTo(std::string_view source, std::string_view target, bool failIfExists);
 
 // The whole contents of a regular file (a link to one is read through); nullopt when it is
 // missing, unreadable, a folder or a special file (a pipe would never end).
@@ -148,7 +151,7 @@ std::optional<std::string> ReadFileBytes(std::string_view path);
 // by the file.
 void WriteFileAtomically(std::string_view path, std::string_view bytes);
 
-// Removes the temporary files that writes of this program (WriteFileAtomically, CopyFile) left
+// Removes the temporary files that writes of this program (WriteFileAtomically, CopyFileTo) left
 // directly in `folder` when they were killed: hidden files named after the file they were to
 // replace (".NAME.tmp" and digits), regular and unlinked elsewhere, untouched for a minute and
 // no longer locked by their writer. With `names`, only the temporary files of those names (host

@@ -57,14 +57,14 @@ std::string ResolveFullPath(std::string_view current, std::string_view path) {
   return out;
 }
 
-std::string GetFullPathName(std::string_view path) {
+std::string FullPathName(std::string_view path) {
   // Absolute text ("X:\..." or a UNC name) does not depend on the current folder, so the
   // process's folder is not asked for (a system call for every file of a wash).
   const bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
   const bool unc = path.size() >= 2 && (path[0] == '\\' || path[0] == '/') &&
                    (path[1] == '\\' || path[1] == '/');
   if (drive || unc) return ResolveFullPath("", path);
-  return ResolveFullPath(GetCurrentDirectory(), path);
+  return ResolveFullPath(CurrentDirectory(), path);
 }
 
 }  // namespace vorlisk::platform

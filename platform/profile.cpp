@@ -42,7 +42,7 @@ std::unordered_map<std::string, CachedFile>& Cache() {
 
 // One entry per file on disk, whatever the spelling of its path.
 std::string CacheKey(std::string_view path) {
-  std::string full = GetFullPathName(path);
+  std::string full = FullPathName(path);
   if (auto host = ToHostPath(full)) return *host;
   return full;
 }

@@ -121,7 +121,7 @@ TEST_F(FileSystemTest, StatusOfEachKindWithoutFollowingLinks) {
   };
   for (const auto& c : cases) {
     const std::string path = drive.Win(c.rel);
-    EXPECT_EQ(GetFileAttributes(path), c.attributes) << c.rel;
+    EXPECT_EQ(FileAttributesOf(path), c.attributes) << c.rel;
     EXPECT_EQ(FileExists(path), c.isFile) << c.rel;
     EXPECT_EQ(DirectoryExists(path), c.isDirectory) << c.rel;
     EXPECT_EQ(GetFileStatus(path).value_or(FileStatus{}).isLink, c.isLink) << c.rel;
@@ -131,26 +131,26 @@ TEST_F(FileSystemTest, StatusOfEachKindWithoutFollowingLinks) {
 
 TEST_F(FileSystemTest, ReadOnlyBitIsOwnerWritePermissionAndNeverSetThroughALink) {
   const std::string a = drive.Win("a.txt");
-  ASSERT_TRUE(SetFileAttributes(a, kAttrArchive | kAttrReadOnly));
+  ASSERT_TRUE(SetFileAttributesOf(a, kAttrArchive | kAttrReadOnly));
   EXPECT_EQ(ModeOf(drive.Host("a.txt")) & S_IWUSR, 0u);
-  EXPECT_EQ(GetFileAttributes(a), kAttrArchive | kAttrReadOnly);
-  ASSERT_TRUE(SetFileAttributes(a, kAttrArchive));
+  EXPECT_EQ(FileAttributesOf(a), kAttrArchive | kAttrReadOnly);
+  ASSERT_TRUE(SetFileAttributesOf(a, kAttrArchive));
   EXPECT_NE(ModeOf(drive.Host("a.txt")) & S_IWUSR, 0u);
 
   const mode_t before = ModeOf(outside / "precious.txt");
-  EXPECT_FALSE(SetFileAttributes(drive.Win("filelink"), kAttrReadOnly));
+  EXPECT_FALSE(SetFileAttributesOf(drive.Win("filelink"), kAttrReadOnly));
   EXPECT_EQ(ModeOf(outside / "precious.txt"), before);
 }
 
 TEST_F(FileSystemTest, DeleteRemovesFilesAndLinksButNeverFoldersTargetsOrReadOnlyFiles) {
-  EXPECT_TRUE(DeleteFile(drive.Win("a.txt")));
-  EXPECT_TRUE(DeleteFile(drive.Win("filelink")));
-  EXPECT_TRUE(DeleteFile(drive.Win("dirlink")));
-  EXPECT_TRUE(DeleteFile(drive.Win("dangling")));
-  EXPECT_FALSE(DeleteFile(drive.Win("sub")));
-  EXPECT_FALSE(DeleteFile(drive.Win("ro.txt")));
-  EXPECT_FALSE(DeleteFile(drive.Win("pipe")));
-  EXPECT_FALSE(DeleteFile(drive.Win("missing")));
+  EXPECT_TRUE(RemoveFile(drive.Win("a.txt")));
+  EXPECT_TRUE(RemoveFile(drive.Win("filelink")));
+  EXPECT_TRUE(RemoveFile(drive.Win("dirlink")));
+  EXPECT_TRUE(RemoveFile(drive.Win("dangling")));
+  EXPECT_FALSE(RemoveFile(drive.Win("sub")));
+  EXPECT_FALSE(RemoveFile(drive.Win("ro.txt")));
+  EXPECT_FALSE(RemoveFile(drive.Win("pipe")));
+  EXPECT_FALSE(RemoveFile(drive.Win("missing")));
 
   EXPECT_FALSE(std::filesystem::exists(drive.Host("a.txt")));
   EXPECT_FALSE(std::filesystem::is_symlink(drive.Host("dirlink")));
@@ -159,7 +159,7 @@ TEST_F(FileSystemTest, DeleteRemovesFilesAndLinksButNeverFoldersTargetsOrReadOnl
   EXPECT_EQ(ReadHostFile(drive.Host("ro.txt")), "keep");
 }
 
-// The wash's one-look deletion must agree with FileExists + DeleteFile: a fault here would count
+// The wash's one-look deletion must agree with FileExists + RemoveFile: a fault here would count
 // a vanished file, remove a link to a folder that FileExists does not call a file, or a pipe.
 TEST_F(FileSystemTest, DeleteExistingFileTellsWhyNothingWasRemoved) {
   const std::pair<const char*, DeleteOutcome> cases[] = {
@@ -212,25 +212,25 @@ TEST_F(FileSystemTest, OnlyRegularFilesAreRead) {
 }
 
 TEST_F(FileSystemTest, CopyReplacesTargetsWholeAndNeverWritesThroughALink) {
-  EXPECT_TRUE(CopyFile(drive.Win("a.txt"), drive.Win("copy.txt"), true));
+  EXPECT_TRUE(CopyFileTo(drive.Win("a.txt"), drive.Win("copy.txt"), true));
   EXPECT_EQ(ReadHostFile(drive.Host("copy.txt")), "12345");
 
   WriteHostFile(drive.Host("copy.txt"), "old");
-  EXPECT_FALSE(CopyFile(drive.Win("ro.txt"), drive.Win("copy.txt"), true));
+  EXPECT_FALSE(CopyFileTo(drive.Win("ro.txt"), drive.Win("copy.txt"), true));
   EXPECT_EQ(ReadHostFile(drive.Host("copy.txt")), "old");
-  EXPECT_TRUE(CopyFile(drive.Win("ro.txt"), drive.Win("copy.txt"), false));
+  EXPECT_TRUE(CopyFileTo(drive.Win("ro.txt"), drive.Win("copy.txt"), false));
   EXPECT_EQ(ReadHostFile(drive.Host("copy.txt")), "keep");
-  EXPECT_EQ(GetFileAttributes(drive.Win("copy.txt")), kAttrArchive | kAttrReadOnly);
+  EXPECT_EQ(FileAttributesOf(drive.Win("copy.txt")), kAttrArchive | kAttrReadOnly);
 
-  EXPECT_FALSE(CopyFile(drive.Win("a.txt"), drive.Win("filelink"), true));
-  EXPECT_TRUE(CopyFile(drive.Win("a.txt"), drive.Win("filelink"), false));
+  EXPECT_FALSE(CopyFileTo(drive.Win("a.txt"), drive.Win("filelink"), true));
+  EXPECT_TRUE(CopyFileTo(drive.Win("a.txt"), drive.Win("filelink"), false));
   EXPECT_EQ(ReadHostFile(outside / "precious.txt"), "precious");
   EXPECT_FALSE(std::filesystem::is_symlink(drive.Host("filelink")));
   EXPECT_EQ(ReadHostFile(drive.Host("filelink")), "12345");
 
-  EXPECT_FALSE(CopyFile(drive.Win("missing"), drive.Win("new.txt"), false));
-  EXPECT_FALSE(CopyFile(drive.Win("pipe"), drive.Win("new.txt"), false));
-  EXPECT_FALSE(CopyFile(drive.Win("a.txt"), drive.Win("sub"), false));
+  EXPECT_FALSE(CopyFileTo(drive.Win("missing"), drive.Win("new.txt"), false));
+  EXPECT_FALSE(CopyFileTo(drive.Win("pipe"), drive.Win("new.txt"), false));
+  EXPECT_FALSE(CopyFileTo(drive.Win("a.txt"), drive.Win("sub"), false));
   EXPECT_FALSE(std::filesystem::exists(drive.Host("new.txt")));
   // No temporary file is left behind by the failed copies.
   for (const auto& e : std::filesystem::directory_iterator(drive.Host()))
@@ -257,7 +257,7 @@ TEST(FileSystemNul, PathsHoldingANulAreRefused) {
     EXPECT_EQ(GetFileStatus(path), std::nullopt) << trace;
     EXPECT_EQ(ReadFileBytes(path), std::nullopt) << trace;
     EXPECT_EQ(FileWriter::OpenExisting(path), nullptr) << trace;
-    EXPECT_FALSE(DeleteFile(path)) << trace;
+    EXPECT_FALSE(RemoveFile(path)) << trace;
     EXPECT_EQ(DeleteExistingFile(path), DeleteOutcome::Missing) << trace;
     FileRemover remover;
     EXPECT_EQ(remover.Remove(path, true), DeleteOutcome::Missing) << trace;

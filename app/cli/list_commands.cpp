@@ -51,7 +51,7 @@ std::string StoredWindowsPath(const std::string& hostPath, bool folder) {
   const char letter = static_cast<char>(windows[0] & ~0x20);  // drive letters are A to Z
   if (letter < 'A' || letter > 'Z' || !mapped[static_cast<std::size_t>(letter - 'A')]) return {};
   if (folder) {
-    const auto attributes = platform::GetFileAttributes(windows);
+    const auto attributes = platform::FileAttributesOf(windows);
     if (!attributes || (*attributes & platform::kAttrDirectory) == 0) return {};
   }
   return windows;

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "app/cli/item_commands.h"
 #include "app/cli/list_commands.h"
 #include "app/cli/prefs_commands.h"
-#include "app/cli/item_commands.h"
 #include "app/main_session.h"
 #include "app/plugins.h"
 #include "app/user_folders.h"
@@ -367,7 +367,7 @@ int main(int argc, char** argv) {
       if (exportCmd->parsed()) {
         // As the save dialog does, an existing file is replaced only when the user agrees.
         const std::string target = HostFileArgument(o.file);
-        if (vorlisk::platform::GetFileAttributes(target) &&
+        if (vorlisk::platform::FileAttributesOf(target) &&
             !AskOnTerminal("The file '" + target + "' already exists. Do you want to replace it?",
                            o.yes))
           return kExitUsage;

@@ -8,7 +8,7 @@
 
 namespace vorlisk::platform {
 
-std::string GetCurrentDirectory() {
+std::string CurrentDirectory() {
   char buf[PATH_MAX];
   if (::getcwd(buf, sizeof buf) == nullptr) return "C:\\";
   return ToWindowsPath(buf).value_or("C:\\");

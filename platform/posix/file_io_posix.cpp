@@ -46,7 +46,7 @@ std::string FileErrorText(int err) {
 
 std::optional<std::string> HostPathOf(std::string_view windowsPath,
                                       std::size_t* driveFolderLength) {
-  const std::string full = GetFullPathName(windowsPath);
+  const std::string full = FullPathName(windowsPath);
   auto host = ToHostPath(full);
   if (host && driveFolderLength) *driveFolderLength = DriveMapping(full[0]).value_or("").size();
   return host;

@@ -340,13 +340,13 @@ std::optional<FileIdentity> GetFileIdentity(std::string_view path) {
   return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
-std::optional<uint32_t> GetFileAttributes(std::string_view path) {
+std::optional<uint32_t> FileAttributesOf(std::string_view path) {
   const auto status = GetFileStatus(path);
   if (!status || status->attributes == 0) return std::nullopt;
   return status->attributes;
 }
 
-bool SetFileAttributes(std::string_view path, uint32_t attributes) {
+bool SetFileAttributesOf(std::string_view path, uint32_t attributes) {
   const auto host = HostOf(path);
   struct stat st {};
   if (!host || ::lstat(host->c_str(), &st) != 0) return false;
@@ -369,7 +369,7 @@ bool DirectoryExists(std::string_view path) {
   return status && status->isDirectory;
 }
 
-bool DeleteFile(std::string_view path) {
+bool RemoveFile(std::string_view path) {
   const auto host = HostOf(path);
   struct stat st {};
   if (!host || ::lstat(host->c_str(), &st) != 0) return false;
@@ -488,12 +488,12 @@ std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(std::string_view path)
   return dirFd < 0 ? nullptr : OpenExistingAt(dirFd, name.c_str());
 }
 
-bool CreateDirectory(std::string_view path) {
+bool MakeDirectory(std::string_view path) {
   const auto host = HostOf(path);
   return host && ::mkdir(host->c_str(), 0777) == 0;
 }
 
-bool CopyFile(std::string_view source, std::string_view target, bool failIfExists) {
+bool CopyFileTo(std::string_view source, std::string_view target, bool failIfExists) {
   const auto from = HostOf(source);
   const auto to = HostOf(target);
   if (!from || !to) return false;

@@ -1,0 +1,109 @@
+// The cost of progress reporting: two identical trees of 100,000 files in 100 folders, each
+// expanded (FolderMask "X:\<tree>\*.*" with subfolders) and washed in quick mode with the log off,
+// one with a progress that reports at its usual rate to a sink, one without. The trees are built
+// anew for every repetition and who goes first alternates. Prints the median wall-clock and
+// processor times of both and their ratio (aim: progress costs under 3%).
+//
+//   build/bench/bench_progress [repetitions]
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench/bench_support.h"
+#include "engine/folder_entries.h"
+#include "engine/progress.h"
+#include "platform/drives.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vorlisk::bench;
+
+constexpr int kFolders = 100;
+constexpr int kFilesPerFolder = 1000;
+constexpr int kFiles = kFolders * kFilesPerFolder;
+
+void BuildFlatTree(const fs::path& root) {
+  for (int f = 0; f < kFolders; ++f) {
+    const fs::path folder = root / ("folder" + std::to_string(f));
+    fs::create_directories(folder);
+    for (int i = 0; i < kFilesPerFolder; ++i) {
+      const std::string name = (folder / ("file" + std::to_string(i) + ".tmp")).string();
+      const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+      if (fd < 0 || ::close(fd) != 0) {
+        std::perror(name.c_str());
+        std::exit(1);
+      }
+    }
+  }
+  ::sync();
+}
+
+Timing TimeWash(const std::string& tree, vorlisk::TProgress* progress, int& removed) {
+  rusage before{}, after{};
+  ::getrusage(RUSAGE_SELF, &before);
+  const auto start = Clock::now();
+  vorlisk::tChildFolder entry;
+  entry.Kind = vorlisk::FolderKind::FolderMask;
+  entry.DeletePath = "X:\\" + tree + "\\*.*";
+  entry.IncludeSubfolders = true;
+  std::vector<std::string> found;
+  if (progress) progress->Begin(-1);
+  vorlisk::ExpandFolderEntry(entry, {}, found, {}, progress);
+  vorlisk::MarkedLines marked;
+  marked.reserve(found.size());
+  for (auto& path : found) marked.push_back({std::move(path), true});
+  if (progress) progress->Begin(static_cast<int64_t>(marked.size()));
+  removed = vorlisk::WashFileLines(marked, true, nullptr, {}, progress).Success;
+  if (progress) progress->Finish();
+  const double wall = Seconds(Clock::now() - start);
+  ::getrusage(RUSAGE_SELF, &after);
+  return {wall, CpuSeconds(after) - CpuSeconds(before)};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int repetitions = Repetitions(argc, argv, 3);
+  const TempRoot temp;
+  const fs::path& root = temp.path();
+  vorlisk::platform::ScopedDriveMapping drive('X', root.string());
+  int reports = 0;
+  vorlisk::TProgress progress([&reports](vorlisk::TProgress&, const vorlisk::ProgressInfo& info) {
+    reports += info.Done >= 0 ? 1 : 0;
+  });
+  std::vector<double> offWall, onWall, offCpu, onCpu;
+  for (int r = 0; r < repetitions; ++r) {
+    BuildFlatTree(root / "off");
+    BuildFlatTree(root / "on");
+    int removedOff = 0, removedOn = 0;
+    Timing off{}, on{};
+    if (r % 2 == 0) off = TimeWash("off", nullptr, removedOff);
+    on = TimeWash("on", &progress, removedOn);
+    if (r % 2 == 1) off = TimeWash("off", nullptr, removedOff);
+    if (removedOff != kFiles || removedOn != kFiles) {
+      std::fprintf(stderr, "removed %d without progress, %d with\n", removedOff, removedOn);
+      return 1;
+    }
+    offWall.push_back(off.wall);
+    onWall.push_back(on.wall);
+    offCpu.push_back(off.cpu);
+    onCpu.push_back(on.cpu);
+    fs::remove_all(root / "off");
+    fs::remove_all(root / "on");
+  }
+  std::printf("tree: %d files in %d folders, built anew for each of %d repetitions\n", kFiles,
+              kFolders, repetitions);
+  std::printf("quick wash without progress: median %8.2f ms wall, %8.2f ms processor\n",
+              Median(offWall) * 1e3, Median(offCpu) * 1e3);
+  std::printf(
+      "quick wash with progress   : median %8.2f ms wall, %8.2f ms processor (%d reports)\n",
+      Median(onWall) * 1e3, Median(onCpu) * 1e3, reports);
+  std::printf("ratio with / without (aim <= 1.03): wall %.3f, processor %.3f\n",
+              Median(onWall) / Median(offWall), Median(onCpu) / Median(offCpu));
+  return 0;
+}

@@ -58,17 +58,7 @@ Timing TimeWash(vorlisk::WashCounts& counts, std::size_t& lines) {
   rusage before{}, after{};
   ::getrusage(RUSAGE_SELF, &before);
   const auto start = Clock::now();
-  vorlisk::tChildFolder entry;
-  entry.Kind = vorlisk::FolderKind::FolderMask;
-  entry.DeletePath = "X:\\quick\\*.tmp";
-  entry.IncludeSubfolders = true;
-  std::vector<std::string> found;
-  vorlisk::ExpandFolderEntry(entry, {}, found);
-  vorlisk::MarkedLines marked;
-  marked.reserve(found.size());
-  for (auto& path : found) marked.push_back({std::move(path), true});
-  counts = vorlisk::WashFileLines(marked, true, nullptr, {});
-  lines = marked.size();
+  counts = ExpandAndQuickWash("X:\\quick\\*.tmp", nullptr, lines);
   const double wall = Seconds(Clock::now() - start);
   ::getrusage(RUSAGE_SELF, &after);
   return {wall, CpuSeconds(after) - CpuSeconds(before)};

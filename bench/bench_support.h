@@ -18,6 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/folder_entries.h"
+#include "engine/progress.h"
+
 extern char** environ;
 
 namespace vorlisk::bench {
@@ -173,11 +176,32 @@ inline int Repetitions(int argc, char** argv, int byDefault) {
   return argc > 1 ? std::max(1, std::atoi(argv[1])) : byDefault;
 }
 
-
 struct Stats {
   double median, best;
 };
 
 inline Stats Summarise(const std::vector<double>& times) { return {Median(times), Best(times)}; }
+
+// A wash without a preview: the FolderMask entry `deletePath` expanded with subfolders and its
+// lines washed in quick mode with the log off (with a progress, both report to it); `lines`
+// receives how many lines the expansion gave.
+inline WashCounts ExpandAndQuickWash(const std::string& deletePath, TProgress* progress,
+                                     std::size_t& lines) {
+  tChildFolder entry;
+  entry.Kind = FolderKind::FolderMask;
+  entry.DeletePath = deletePath;
+  entry.IncludeSubfolders = true;
+  std::vector<std::string> found;
+  if (progress) progress->Begin(-1);
+  ExpandFolderEntry(entry, {}, found, {}, progress);
+  MarkedLines marked;
+  marked.reserve(found.size());
+  for (auto& path : found) marked.push_back({std::move(path), true});
+  lines = marked.size();
+  if (progress) progress->Begin(static_cast<int64_t>(lines));
+  const WashCounts counts = WashFileLines(marked, true, nullptr, {}, progress);
+  if (progress) progress->Finish();
+  return counts;
+}
 
 }  // namespace vorlisk::bench

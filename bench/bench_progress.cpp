@@ -45,20 +45,10 @@ void BuildFlatTree(const fs::path& root) {
   ::sync();
 }
 
-double UserSeconds(const rusage& u) {
-  return static_cast<double>(u.ru_utime.tv_sec) + static_cast<double>(u.ru_utime.tv_usec) * 1e-6;
-}
-
-Timing TimeWash(const std::string& tree, vorlisk::TProgress* progress, int& removed, double& user) {
-  rusage before{}, after{};
-  ::getrusage(RUSAGE_SELF, &before);
-  const auto start = Clock::now();
+Timing TimeWash(const std::string& tree, vorlisk::TProgress* progress, int& removed) {
   std::size_t lines = 0;
-  removed = ExpandAndQuickWash("X:\\" + tree + "\\*.*", progress, lines).Success;
-  const double wall = Seconds(Clock::now() - start);
-  ::getrusage(RUSAGE_SELF, &after);
-  user = UserSeconds(after) - UserSeconds(before);
-  return {wall, CpuSeconds(after) - CpuSeconds(before)};
+  return TimeInProcess(
+      [&] { removed = ExpandAndQuickWash("X:\\" + tree + "\\*.*", progress, lines).Success; });
 }
 
 }  // namespace
@@ -78,12 +68,11 @@ int main(int argc, char** argv) {
     BuildFlatTree(root / "on");
     int removedOff = 0, removedOn = 0;
     Timing off{}, on{};
-    double userOff = 0, userOn = 0;
-    if (r % 2 == 0) off = TimeWash("off", nullptr, removedOff, userOff);
-    on = TimeWash("on", &progress, removedOn, userOn);
-    if (r % 2 == 1) off = TimeWash("off", nullptr, removedOff, userOff);
-    offUser.push_back(userOff);
-    onUser.push_back(userOn);
+    if (r % 2 == 0) off = TimeWash("off", nullptr, removedOff);
+    on = TimeWash("on", &progress, removedOn);
+    if (r % 2 == 1) off = TimeWash("off", nullptr, removedOff);
+    offUser.push_back(off.user);
+    onUser.push_back(on.user);
     if (removedOff != kFiles || removedOn != kFiles) {
       std::fprintf(stderr, "removed %d without progress, %d with\n", removedOff, removedOn);
       return 1;

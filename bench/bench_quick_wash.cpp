@@ -55,13 +55,7 @@ void BuildWashTree(const fs::path& root) {
 }
 
 Timing TimeWash(vorlisk::WashCounts& counts, std::size_t& lines) {
-  rusage before{}, after{};
-  ::getrusage(RUSAGE_SELF, &before);
-  const auto start = Clock::now();
-  counts = ExpandAndQuickWash("X:\\quick\\*.tmp", nullptr, lines);
-  const double wall = Seconds(Clock::now() - start);
-  ::getrusage(RUSAGE_SELF, &after);
-  return {wall, CpuSeconds(after) - CpuSeconds(before)};
+  return TimeInProcess([&] { counts = ExpandAndQuickWash("X:\\quick\\*.tmp", nullptr, lines); });
 }
 
 }  // namespace

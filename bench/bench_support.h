@@ -124,10 +124,26 @@ inline double CpuSeconds(const rusage& u) {
          static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
 }
 
-// Wall-clock time and processor time (user + system).
+inline double UserSeconds(const rusage& u) {
+  return static_cast<double>(u.ru_utime.tv_sec) + static_cast<double>(u.ru_utime.tv_usec) * 1e-6;
+}
+
+// Wall-clock time, processor time (user + system) and its user-mode part.
 struct Timing {
-  double wall = 0, cpu = 0;
+  double wall = 0, cpu = 0, user = 0;
 };
+
+// Times `work` run in this process.
+template <class Work>
+Timing TimeInProcess(Work&& work) {
+  rusage before{}, after{};
+  ::getrusage(RUSAGE_SELF, &before);
+  const auto start = Clock::now();
+  work();
+  const double wall = Seconds(Clock::now() - start);
+  ::getrusage(RUSAGE_SELF, &after);
+  return {wall, CpuSeconds(after) - CpuSeconds(before), UserSeconds(after) - UserSeconds(before)};
+}
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempRoot {

@@ -17,11 +17,17 @@ class CheckList {
   int32_t Count() const { return static_cast<int32_t>(Rows().size()); }
   const std::string& Text(int32_t row) const { return Rows()[Index(row)].Text; }
   bool Checked(int32_t row) const { return Rows()[Index(row)].Checked; }
-  void SetChecked(int32_t row, bool checked) { MutableRows()[Index(row)].Checked = checked; }
+  void SetChecked(int32_t row, bool checked) {
+    MutableRows()[Index(row)].Checked = checked;
+    ++revision_;
+  }
   // Ticks or unticks every row (Select All / Unselect All).
   void SetAll(bool checked) {
     for (auto& r : MutableRows()) r.Checked = checked;
+    ++revision_;
   }
+  // Changes with every change of the rows (not of the selection): equal revisions, equal rows.
+  uint64_t Revision() const { return revision_; }
 
   // -1 when no row is selected.
   int32_t Selected() const { return selected_ < Count() ? selected_ : -1; }
@@ -30,8 +36,12 @@ class CheckList {
   void Clear() {
     rows_.clear();
     selected_ = -1;
+    ++revision_;
   }
-  virtual void Add(std::string text, bool checked) { rows_.push_back({std::move(text), checked}); }
+  virtual void Add(std::string text, bool checked) {
+    rows_.push_back({std::move(text), checked});
+    ++revision_;
+  }
 
   // Rows in display order with their marks.
   virtual const MarkedLines& Rows() const { return rows_; }
@@ -42,6 +52,7 @@ class CheckList {
 
   mutable MarkedLines rows_;
   int32_t selected_ = -1;
+  uint64_t revision_ = 0;
 };
 
 // A check list kept sorted alphabetically, ignoring case; rows that compare equal stay in the
@@ -51,6 +62,7 @@ class SortedCheckList : public CheckList {
  public:
   void Add(std::string text, bool checked) override {
     rows_.push_back({std::move(text), checked});
+    ++revision_;
     dirty_ = true;
   }
   const MarkedLines& Rows() const override;

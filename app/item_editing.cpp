@@ -132,7 +132,7 @@ EditOutcome AddItem(MainSession& s, const ItemEditor& edit) {
 
 EditOutcome EditItem(MainSession& s, const ItemEditor& edit) {
   const int32_t i = s.ChListBoxItem.Selected();
-  if (i < 0 || !s.Current || !s.IsEnabled("SpEdit")) return EditOutcome::NotAvailable;
+  if (i < 0 || !s.Current || !s.IsEnabled(Control::SpEdit)) return EditOutcome::NotAvailable;
   tItemContent& current = *s.Current;
   ItemDraft draft{"Edit Wash Item", current.Item.Name, current.Item.IsActive,
                   current.Item.ItemFile};
@@ -184,9 +184,9 @@ template <>
 struct EntryKind<tChildFolder> {
   static constexpr const char* kAddCaption = "Add Folder/File Item";
   static constexpr const char* kEditCaption = "Edit Folder/File Item";
-  static constexpr const char* kAdd = "btnaddfolder";
-  static constexpr const char* kEdit = "btnEditFolder";
-  static constexpr const char* kDelete = "btndeletefolder";
+  static constexpr Control kAdd = Control::btnaddfolder;
+  static constexpr Control kEdit = Control::btnEditFolder;
+  static constexpr Control kDelete = Control::btndeletefolder;
   static tFolder& Container(tItemContent& c) { return c.Folders; }
   static CheckList& List(MainSession& s) { return s.ChListBoxFolder; }
   // A new entry keeps the flags and kind stored for its index; its name and texts are cleared.
@@ -203,9 +203,9 @@ template <>
 struct EntryKind<tChildRegister> {
   static constexpr const char* kAddCaption = "Add Registry Entry Item";
   static constexpr const char* kEditCaption = "Edit Current Registry Entry Item";
-  static constexpr const char* kAdd = "btnAddRegsiterChild";
-  static constexpr const char* kEdit = "btnEditRegsiterChild";
-  static constexpr const char* kDelete = "btndeleteregister";
+  static constexpr Control kAdd = Control::btnAddRegsiterChild;
+  static constexpr Control kEdit = Control::btnEditRegsiterChild;
+  static constexpr Control kDelete = Control::btndeleteregister;
   static tRegister& Container(tItemContent& c) { return c.Registers; }
   static CheckList& List(MainSession& s) { return s.ChListBoxRegister; }
   static void ClearTexts(tChildRegister& e) {
@@ -228,6 +228,7 @@ void StoreEntries(MainSession& s, tEntryContainer<Entry>& changed, int32_t selec
   list.Clear();
   for (const auto& e : changed.Entries) list.Add(e.Name, e.IsActive);
   list.Select(select < list.Count() ? select : 0);
+  s.Publish();
 }
 
 template <class Entry, class Draft>

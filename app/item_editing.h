@@ -10,41 +10,11 @@
 #include <string>
 
 #include "app/check_list.h"
+#include "app/drafts.h"
 #include "app/main_session.h"
 #include "model/item.h"
 
 namespace vorlisk {
-
-// The item dialog: the name as typed (never trimmed), "Active" and the item file it is stored in.
-struct ItemDraft {
-  std::string Caption;
-  std::string Name;
-  bool Active = true;
-  std::string StoredIn;
-};
-
-// The folder entry dialog's fields.
-struct FolderEntryDraft {
-  std::string Caption;
-  std::string Name;
-  bool Active = false;
-  FolderKind Kind = FolderKind::RegistryFolder;
-  std::string RegisterName;
-  std::string RegisterValueofName;
-  std::string DeletePath;
-  std::string DeleteFileName;
-  bool IncludeSubfolders = false;
-};
-
-// The registry entry dialog's fields.
-struct RegistryEntryDraft {
-  std::string Caption;
-  std::string Name;
-  bool Active = false;
-  CleanRegisterType CleanType = CleanRegisterType::WholeKey;
-  std::string RegisterKeyName;
-  std::string RegisterSingleValue;
-};
 
 // The two directions of each entry dialog's mapping. Reading back trims the name and the texts.
 FolderEntryDraft FillDraft(const tChildFolder& entry);
@@ -57,11 +27,6 @@ void ReadBack(const RegistryEntryDraft& draft, tChildRegister& entry);
 bool CanSave(const ItemDraft& draft);
 bool CanSave(const FolderEntryDraft& draft);
 bool CanSave(const RegistryEntryDraft& draft);
-
-// An editor shows the draft, lets the user change it and returns true when the user saved.
-using ItemEditor = std::function<bool(ItemDraft&)>;
-using FolderEntryEditor = std::function<bool(FolderEntryDraft&)>;
-using RegistryEntryEditor = std::function<bool(RegistryEntryDraft&)>;
 
 // Line comparison of the entry lists: both sides trimmed, the letters a to z folded.
 bool ListHasName(const CheckList& list, const std::string& name);

@@ -12,22 +12,6 @@
 
 namespace vorlisk {
 
-const char* const kItemButtons[12] = {"btnPreviewCurrentItem",   "SpEdit",
-                                      "btnPreviewCurrentFolder", "btnWashFolder",
-                                      "btnEditFolder",           "btnaddfolder",
-                                      "btndeletefolder",         "btnPreviewCurrentRegister",
-                                      "btnWashRegister",         "btnAddRegsiterChild",
-                                      "btnEditRegsiterChild",    "btndeleteregister"};
-
-const char* const kWashControls[8] = {"btnWashAll",
-                                      "btnMainPreview",
-                                      "btnWashSingle",
-                                      "btnPreviewCurrentItem",
-                                      "btnPreviewCurrentFolder",
-                                      "btnWashFolder",
-                                      "btnPreviewCurrentRegister",
-                                      "btnWashRegister"};
-
 namespace {
 
 // Runs a clean-up on every exit of a scope, also when an error breaks the operation off.
@@ -51,11 +35,96 @@ class Finally {
 
 }  // namespace
 
-MainSession::MainSession(UiCallbacks ui) : ui_(std::move(ui)) {}
+MainSession::MainSession(UiCallbacks ui) : ui_(std::move(ui)) {
+  enabled_.fill(true);
+  shown_.Enabled.fill(true);
+}
 
-bool MainSession::IsEnabled(const std::string& control) const {
-  const auto it = enabled_.find(control);
-  return it == enabled_.end() || it->second;
+void MainSession::SetEnabled(Control control, bool enabled) {
+  enabled_[static_cast<std::size_t>(control)] = enabled;
+}
+
+// ---- observers -------------------------------------------------------------------------------
+
+void MainSession::AddObserver(SessionObserver* observer) { observers_.push_back(observer); }
+
+void MainSession::RemoveObserver(SessionObserver* observer) { std::erase(observers_, observer); }
+
+const CheckList& MainSession::List(SessionList list) const {
+  switch (list) {
+    case SessionList::Items:
+      return ChListBoxItem;
+    case SessionList::Folders:
+      return ChListBoxFolder;
+    case SessionList::Registers:
+      break;
+  }
+  return ChListBoxRegister;
+}
+
+PublishOnExit::~PublishOnExit() {
+  try {
+    session_.Publish();
+  } catch (...) {
+    // An observer's failure must not replace the error that may be ending the operation.
+  }
+}
+
+void MainSession::Publish() {
+  // Everything is compared first, then told: an observer that reads the session sees it whole.
+  std::array<RowChange, 3> rows;
+  std::array<bool, 3> selection{};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const CheckList& list = List(static_cast<SessionList>(i));
+    if (reset_[i])
+      rows[i] = {RowChange::Reset};
+    else if (list.Revision() != shown_.Revision[i])
+      rows[i] = DiffRows(shown_.Rows[i], list.Rows());
+    if (rows[i].What != RowChange::None) shown_.Rows[i] = list.Rows();
+    shown_.Revision[i] = list.Revision();
+    selection[i] = rows[i].What == RowChange::Reset || shown_.Selected[i] != list.Selected();
+    shown_.Selected[i] = list.Selected();
+  }
+  reset_ = {};
+  std::vector<Control> enabled;
+  for (Control c : AllControls())
+    if (shown_.Enabled[static_cast<std::size_t>(c)] != IsEnabled(c)) enabled.push_back(c);
+  shown_.Enabled = enabled_;
+  const bool counters = !(shown_.Counters == Counters);
+  shown_.Counters = Counters;
+  const bool menu = shown_.Menu != MenuWash;
+  if (menu) shown_.Menu = MenuWash;
+
+  const std::vector<SessionObserver*> observers = observers_;
+  for (SessionObserver* o : observers) {
+    for (std::size_t i = 0; i < 3; ++i) {
+      const auto list = static_cast<SessionList>(i);
+      const RowChange& change = rows[i];
+      switch (change.What) {
+        case RowChange::None:
+          break;
+        case RowChange::Reset:
+          o->RowsReset(list);
+          break;
+        case RowChange::Changed:
+          o->RowsChanged(list, change.First, change.Last);
+          break;
+        case RowChange::Inserted:
+          o->RowsInserted(list, change.First, change.Last);
+          break;
+        case RowChange::Removed:
+          o->RowsRemoved(list, change.First, change.Last);
+          break;
+        case RowChange::Moved:
+          o->RowMoved(list, change.First, change.Last);
+          break;
+      }
+      if (selection[i]) o->SelectionChanged(list, shown_.Selected[i]);
+    }
+    for (Control c : enabled) o->EnabledChanged(c, IsEnabled(c));
+    if (counters) o->CountersChanged();
+    if (menu) o->TrayMenuChanged();
+  }
 }
 
 bool MainSession::Ask(const std::string& question) { return ui_.Ask ? ui_.Ask(question) : false; }
@@ -77,6 +146,9 @@ void RemoveStaleTemporaryFiles(const std::string& programFolder) {
 }
 
 void MainSession::Startup(const std::string& programFolder) {
+  const PublishOnExit publish(*this);
+  for (auto list : {SessionList::Items, SessionList::Folders, SessionList::Registers})
+    MarkReset(list);
   if (const std::string bad = platform::DriveMappingError(); !bad.empty()) throw Error(bad);
   ProgramFolder = programFolder;
   platform::SetProgramFolderLock(ProgramFolder);
@@ -96,6 +168,7 @@ void MainSession::Startup(const std::string& programFolder) {
 }
 
 void MainSession::Close() {
+  const PublishOnExit publish(*this);
   SpecificFiles.clear();
   Current.reset();
   if (Settings.DeleteLogOnExit) platform::RemoveFile(ProgramFolder + "log.htm");
@@ -117,23 +190,30 @@ void MainSession::SaveOrderFile() {
 // ---- lists -----------------------------------------------------------------------------------
 
 void MainSession::FillItemList() {
+  const PublishOnExit publish(*this);
   ChListBoxItem.Clear();
   for (const auto& item : Items.Items) ChListBoxItem.Add(item.Name, item.IsActive);
   MenuWash.clear();
   if (Items.Count() == 0) return;
-  MenuWash.push_back({"Wash all checked item", false, IsEnabled("btnWashAll"), -1, false});
+  MenuWash.push_back({"Wash all checked item", false, IsEnabled(Control::btnWashAll), -1, false});
   MenuWash.push_back({"", false, true, -1, true});
   for (int32_t i = 0; i < Items.Count(); ++i) {
     const auto& item = Items.Items[static_cast<std::size_t>(i)];
-    MenuWash.push_back({item.Name, item.IsActive, IsEnabled("btnWashAll"), i + 100, false});
+    MenuWash.push_back({item.Name, item.IsActive, IsEnabled(Control::btnWashAll), i + 100, false});
   }
 }
 
 void MainSession::ChListBoxItemClick() {
   const int32_t row = ChListBoxItem.Selected();
   if (row < 0 || row >= Items.Count()) return;
-  Current.reset();
+  const PublishOnExit publish(*this);
   const auto& item = Items.Items[static_cast<std::size_t>(row)];
+  // Another item's entries are other rows; the same item's, reloaded, are compared row by row.
+  if (!Current || Current->Item.ItemFile != item.ItemFile || Current->Item.Name != item.Name) {
+    MarkReset(SessionList::Folders);
+    MarkReset(SessionList::Registers);
+  }
+  Current.reset();
   Current.emplace();
   Current->Create(item.ItemFile, item.Name);
 
@@ -148,13 +228,19 @@ void MainSession::ChListBoxItemClick() {
 
 void MainSession::UpdateItemButtons(int32_t index) {
   if (index < 0 || index >= Items.Count()) return;
+  const PublishOnExit publish(*this);
   const bool enabled = !Items.Items[static_cast<std::size_t>(index)].IsSpecial;
-  for (const char* control : kItemButtons) enabled_[control] = enabled;
+  for (Control control : kItemButtons) SetEnabled(control, enabled);
 }
 
 void MainSession::ChListBoxItemClickCheck() {
+  const PublishOnExit publish(*this);
   for (int32_t i = 0; i < ChListBoxItem.Count() && i < Items.Count(); ++i)
     Items.Items[static_cast<std::size_t>(i)].IsActive = ChListBoxItem.Checked(i);
+  // The tray's entries carry the marks too.
+  for (auto& entry : MenuWash)
+    if (entry.Tag >= 100 && entry.Tag - 100 < ChListBoxItem.Count())
+      entry.Checked = ChListBoxItem.Checked(entry.Tag - 100);
 }
 
 namespace {
@@ -171,14 +257,17 @@ void StoreEntryMark(const CheckList& list, std::optional<tItemContent>& current,
 }  // namespace
 
 void MainSession::ChListBoxFolderClickCheck() {
+  const PublishOnExit publish(*this);
   StoreEntryMark(ChListBoxFolder, Current, &tItemContent::Folders);
 }
 
 void MainSession::ChListBoxRegisterClickCheck() {
+  const PublishOnExit publish(*this);
   StoreEntryMark(ChListBoxRegister, Current, &tItemContent::Registers);
 }
 
 void MainSession::SelectItem(int32_t row) {
+  const PublishOnExit publish(*this);
   ChListBoxItem.Select(row);
   ChListBoxItemClick();
 }
@@ -203,8 +292,10 @@ void MainSession::CheckRegistryEntry(int32_t row, bool checked) {
 // ---- wash runs -------------------------------------------------------------------------------
 
 void MainSession::EnableWashControls(bool enabled) {
-  for (const char* control : kWashControls) enabled_[control] = enabled;
+  for (Control control : kWashControls) SetEnabled(control, enabled);
   for (auto& entry : MenuWash) entry.Enabled = enabled;
+  // Shown at once: a preview dialog opens while the controls are disabled.
+  Publish();
 }
 
 bool MainSession::ConfirmClean(const std::string& subject) {
@@ -267,6 +358,7 @@ std::vector<std::string> MainSession::ExpandRegistry(int32_t row) {
 
 void MainSession::WashOneEntry(bool previewOnly, bool registry) {
   if (RunInProgress()) return;
+  const PublishOnExit publish(*this);
   Hourglass hourglass(ui_.Cursor);
   CheckList& entries = registry ? ChListBoxRegister : ChListBoxFolder;
   const int32_t row = entries.Selected();
@@ -299,6 +391,7 @@ void MainSession::WashRegistryEntry(bool previewOnly) { WashOneEntry(previewOnly
 
 void MainSession::WashCurrentItem(bool previewOnly) {
   if (RunInProgress()) return;
+  const PublishOnExit publish(*this);
   Hourglass hourglass(ui_.Cursor);
   const int32_t item = ChListBoxItem.Selected();
   if (item < 0 || !Current) return;
@@ -331,6 +424,7 @@ void MainSession::WashCurrentItem(bool previewOnly) {
 
 void MainSession::WashCheckedItems(bool previewOnly) {
   if (RunInProgress()) return;
+  const PublishOnExit publish(*this);
   if (Settings.PromptBefore && !previewOnly && !Ask("Do you want to wash all the items selected?"))
     return;
   Hourglass hourglass(ui_.Cursor);
@@ -383,6 +477,7 @@ void MainSession::MenuWashClick(int32_t tag) {
 
 void MainSession::btnWashSingleClick() {
   if (RunInProgress()) return;
+  const PublishOnExit publish(*this);
   const int32_t item = ChListBoxItem.Selected();
   if (item < 0) return;
   if (Current && Current->Item.IsSpecial) {

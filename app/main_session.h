@@ -1,17 +1,22 @@
 // The main window's state and logic without a window: the item list and the current item, the
 // settings state, the specific-file list, the four counters, the three check lists, which controls
 // are enabled, and every wash run. The Qt window and the command-line front end both drive it;
-// questions, the hourglass, showing a preview and informing the user are injected callbacks.
+// whatever needs the user (questions, notes, file choosers, the item and entry dialogs, a
+// preview) goes through one port, UiCallbacks, and every change of what the window shows is told
+// to its observers (app/session_events.h).
 #pragma once
 
+#include <array>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/check_list.h"
+#include "app/controls.h"
+#include "app/drafts.h"
 #include "app/preview.h"
+#include "app/session_events.h"
 #include "app/settings.h"
 #include "engine/progress.h"
 #include "engine/special_targets.h"
@@ -19,6 +24,22 @@
 
 namespace vorlisk {
 
+// A file chooser's settings. Paths go in and out as Windows text.
+struct FileDialogSpec {
+  std::string Title;
+  std::string Filter;      // "TXT file (*.TXT)|*.TXT": pairs of caption and masks
+  std::string DefaultExt;  // added to a name typed without one
+  bool Multiple = false;   // open: more than one file may be chosen
+};
+
+// The folder picker's answer: a folder and a mask (from the wildcard list or typed).
+struct FolderChoice {
+  std::string Folder;
+  std::string Mask;
+};
+
+// The session's port to the user. A member left empty answers as a cancelled dialog: No, nothing
+// chosen, nothing saved.
 struct UiCallbacks {
   // A question in a warning box with Yes and No; true for Yes.
   std::function<bool(const std::string& question)> Ask;
@@ -37,6 +58,19 @@ struct UiCallbacks {
   // Progress of a run's expansion and wash, at a bounded rate, on the run's own thread; the front
   // end may call MainSession::CancelRun from it (or from its event loop meanwhile).
   std::function<void(const ProgressInfo& info)> Progress;
+  // An open-file dialog: the chosen files, none when cancelled.
+  std::function<std::vector<std::string>(const FileDialogSpec& spec)> OpenFiles;
+  // A save-file dialog that asks before overwriting an existing file: the file, none when
+  // cancelled.
+  std::function<std::optional<std::string>(const FileDialogSpec& spec)> SaveFile;
+  // The folder picker with its mask list; none when cancelled.
+  std::function<std::optional<FolderChoice>()> PickFolder;
+  // The item dialog and the two entry dialogs: true when the user saved the draft.
+  ItemEditor EditItem;
+  FolderEntryEditor EditFolderEntry;
+  RegistryEntryEditor EditRegistryEntry;
+  // Opens a document (the log, the help file) with the desktop's handler; failures are ignored.
+  std::function<void(const std::string& path)> OpenDocument;
 };
 
 // One entry of the tray's Wash submenu.
@@ -46,6 +80,7 @@ struct TrayMenuEntry {
   bool Enabled = true;
   int32_t Tag = -1;  // item position + 100 for an item entry; -1 for "Wash all checked item"
   bool Separator = false;
+  bool operator==(const TrayMenuEntry&) const = default;
 };
 
 // Removes the temporary files that writes killed midway left beside the program's files (in the
@@ -81,8 +116,19 @@ class MainSession {
   // The error of the last timed wash that failed, reported once; cleared by one that succeeds.
   std::string TimedWashError;
 
-  bool IsEnabled(const std::string& control) const;
-  void SetEnabled(const std::string& control, bool enabled) { enabled_[control] = enabled; }
+  bool IsEnabled(Control control) const { return enabled_[static_cast<std::size_t>(control)]; }
+  void SetEnabled(Control control, bool enabled);
+
+  // ---- observers ----
+  // Observers hear of every change after it is made; they must outlive the session or be removed.
+  void AddObserver(SessionObserver* observer);
+  void RemoveObserver(SessionObserver* observer);
+  // Tells the observers what changed since they last heard. Every operation of the session and
+  // of the editing workflows ends with it; code that changes the public state directly calls it.
+  void Publish();
+  // The next Publish tells that list's rows as reset, whatever they hold.
+  void MarkReset(SessionList list) { reset_[static_cast<std::size_t>(list)] = true; }
+  const CheckList& List(SessionList list) const;
 
   // ---- the item list and the entry lists ----
   void FillItemList();
@@ -117,7 +163,7 @@ class MainSession {
   // entry (tag = row + 100) selects that item and runs as btnWashSingle.
   void MenuWashClick(int32_t tag);
   // A run or preview is in progress while btnWashAll is disabled.
-  bool RunInProgress() const { return !IsEnabled("btnWashAll"); }
+  bool RunInProgress() const { return !IsEnabled(Control::btnWashAll); }
   // How often a run reports its progress at most.
   std::chrono::milliseconds ProgressInterval = TProgress::kDefaultInterval;
   // Cancels the run in progress between two lines: an expansion stops (nothing is shown or
@@ -139,8 +185,33 @@ class MainSession {
   bool Cancelled() const { return progress_ && progress_->Cancelled(); }
 
   UiCallbacks ui_;
-  std::map<std::string, bool> enabled_;
+  std::array<bool, kControlCount> enabled_;
   std::optional<TProgress> progress_;
+
+  // What the observers last heard.
+  struct Shown {
+    std::array<MarkedLines, 3> Rows;
+    std::array<uint64_t, 3> Revision{};
+    std::array<int32_t, 3> Selected{-1, -1, -1};
+    std::array<bool, kControlCount> Enabled;
+    WashCounters Counters;
+    std::vector<TrayMenuEntry> Menu;
+  };
+  std::vector<SessionObserver*> observers_;
+  Shown shown_;
+  std::array<bool, 3> reset_{};
+};
+
+// Publishes the session's changes when the scope ends, also when an error ends it.
+class PublishOnExit {
+ public:
+  explicit PublishOnExit(MainSession& session) : session_(session) {}
+  ~PublishOnExit();
+  PublishOnExit(const PublishOnExit&) = delete;
+  PublishOnExit& operator=(const PublishOnExit&) = delete;
+
+ private:
+  MainSession& session_;
 };
 
 // The program's own files in its folder (Windows text ending in "\"), as protected patterns of the
@@ -150,9 +221,5 @@ class MainSession {
 // wash erases them. (The program's temporary
 // files begin with "." and are never listed anyway.)
 std::vector<std::string> ProgramOwnFiles(const std::string& programFolder);
-
-// The control names that the item buttons and wash controls use.
-extern const char* const kItemButtons[12];
-extern const char* const kWashControls[8];
 
 }  // namespace vorlisk

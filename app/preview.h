@@ -25,6 +25,7 @@ enum class PreviewKind {
 struct WashCounters {
   std::optional<WashCounts> Files;
   std::optional<WashCounts> Registry;
+  bool operator==(const WashCounters&) const = default;
 };
 
 // What the wash action needs from the main window.

@@ -20,6 +20,7 @@ struct WashCounts {
   int32_t Success = 0;
   int32_t Fails = 0;
   uint64_t FreedBytes = 0;
+  bool operator==(const WashCounts&) const = default;
 };
 
 }  // namespace vorlisk

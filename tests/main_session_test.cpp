@@ -85,7 +85,7 @@ class SessionTest : public ::testing::Test, public test::TestProgram {
   bool DataExists(const char* rel) const { return Data.Exists(rel); }
   bool AllWashControls(bool enabled) const {
     bool all = true;
-    for (const char* c : kWashControls) all = all && session->IsEnabled(c) == enabled;
+    for (Control c : kWashControls) all = all && session->IsEnabled(c) == enabled;
     for (const auto& e : session->MenuWash) all = all && e.Enabled == enabled;
     return all;
   }
@@ -125,10 +125,11 @@ TEST_F(SessionTest, ItemButtonsFollowTheSelectedItemAndCleanCurrentStaysEnabled)
   for (int row : {1, 0, 1, 3}) {
     session->SelectItem(row);
     const bool special = row == 1;
-    for (const char* control : kItemButtons)
-      EXPECT_EQ(session->IsEnabled(control), !special) << control;
-    for (const char* control : {"btnWashSingle", "SpNew", "SpDelete", "btnUp", "btnDown"})
-      EXPECT_TRUE(session->IsEnabled(control)) << control;
+    for (Control control : kItemButtons)
+      EXPECT_EQ(session->IsEnabled(control), !special) << ControlName(control);
+    for (Control control : {Control::btnWashSingle, Control::SpNew, Control::SpDelete,
+                            Control::btnUp, Control::btnDown})
+      EXPECT_TRUE(session->IsEnabled(control)) << ControlName(control);
   }
 }
 

@@ -53,7 +53,7 @@ TEST_F(ProgressTest, AWashReportsItsExpansionThenItsLines) {
   EXPECT_EQ(reports.back().Done, kFiles);
   EXPECT_EQ(reports.back().Total, kFiles);
   EXPECT_EQ(Remaining(), 0);
-  EXPECT_TRUE(session->IsEnabled("btnWashAll"));
+  EXPECT_TRUE(session->IsEnabled(Control::btnWashAll));
 }
 
 // Catches a cancel that is ignored, that washes after cancelling the expansion, or a cancelled
@@ -91,7 +91,7 @@ TEST_F(ProgressTest, ACancelStopsBetweenTwoLinesKeepingWhatWasDone) {
   const std::string log = Program.Read("log.htm");
   EXPECT_EQ(test::LogRows(log).size(), static_cast<std::size_t>(washed));
   EXPECT_EQ(log.substr(log.size() - 10), "</table>\r\n");
-  EXPECT_TRUE(session->IsEnabled("btnWashAll"));
+  EXPECT_TRUE(session->IsEnabled(Control::btnWashAll));
 }
 
 }  // namespace

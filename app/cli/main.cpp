@@ -84,7 +84,7 @@ void SelectEntry(vorlisk::CheckList& list, int32_t row, const char* kind) {
 
 // The command is refused where the window has its button disabled: a special item can be
 // neither previewed nor washed entry by entry.
-void RequireEnabled(MainSession& session, const char* control) {
+void RequireEnabled(MainSession& session, vorlisk::Control control) {
   if (!session.IsEnabled(control))
     throw UsageError{std::string("Not available for the special item ") +
                      session.ChListBoxItem.Text(session.ChListBoxItem.Selected())};
@@ -170,15 +170,17 @@ void RunCommand(MainSession& session, const Options& o, bool previewOnly) {
   }
   session.SelectItem(ItemRow(session, o.item));
   if (o.folder) {
-    RequireEnabled(session, previewOnly ? "btnPreviewCurrentFolder" : "btnWashFolder");
+    RequireEnabled(session, previewOnly ? vorlisk::Control::btnPreviewCurrentFolder
+                                        : vorlisk::Control::btnWashFolder);
     SelectEntry(session.ChListBoxFolder, *o.folder, "folder");
     session.WashFolderEntry(previewOnly);
   } else if (o.registry) {
-    RequireEnabled(session, previewOnly ? "btnPreviewCurrentRegister" : "btnWashRegister");
+    RequireEnabled(session, previewOnly ? vorlisk::Control::btnPreviewCurrentRegister
+                                        : vorlisk::Control::btnWashRegister);
     SelectEntry(session.ChListBoxRegister, *o.registry, "registry");
     session.WashRegistryEntry(previewOnly);
   } else if (previewOnly) {
-    RequireEnabled(session, "btnPreviewCurrentItem");
+    RequireEnabled(session, vorlisk::Control::btnPreviewCurrentItem);
     session.WashCurrentItem(true);
   } else {
     session.btnWashSingleClick();

@@ -70,7 +70,12 @@ PublishOnExit::~PublishOnExit() {
   }
 }
 
+MainSession::HoldNotifications::~HoldNotifications() {
+  if (--session_.held_ == 0) PublishOnExit{session_};
+}
+
 void MainSession::Publish() {
+  if (held_ > 0) return;
   // Everything is compared first, then told: an observer that reads the session sees it whole.
   std::array<RowChange, 3> rows;
   std::array<bool, 3> selection{};

@@ -129,6 +129,18 @@ class MainSession {
   // The next Publish tells that list's rows as reset, whatever they hold.
   void MarkReset(SessionList list) { reset_[static_cast<std::size_t>(list)] = true; }
   const CheckList& List(SessionList list) const;
+  // While one is held, nothing is told; its end tells everything at once (a list not redrawn while
+  // an operation walks through its rows).
+  class HoldNotifications {
+   public:
+    explicit HoldNotifications(MainSession& session) : session_(session) { ++session_.held_; }
+    ~HoldNotifications();
+    HoldNotifications(const HoldNotifications&) = delete;
+    HoldNotifications& operator=(const HoldNotifications&) = delete;
+
+   private:
+    MainSession& session_;
+  };
 
   // ---- the item list and the entry lists ----
   void FillItemList();
@@ -200,6 +212,7 @@ class MainSession {
   std::vector<SessionObserver*> observers_;
   Shown shown_;
   std::array<bool, 3> reset_{};
+  int held_ = 0;
 };
 
 // Publishes the session's changes when the scope ends, also when an error ends it.

@@ -77,6 +77,8 @@ int ExportPlugin(MainSession& session, const std::string& target) {
   if (platform::FileAttributesOf(target) && !platform::RemoveFile(target)) throw WriteError(target);
 
   const std::string shipped = pf + std::string(kSystemItemFile);
+  // The item list is not redrawn while the export walks through its rows.
+  const MainSession::HoldNotifications hold(session);
   int exported = 0;
   for (int32_t i = 0; i < session.ChListBoxItem.Count(); ++i) {
     if (!session.ChListBoxItem.Checked(i)) continue;

@@ -1,0 +1,139 @@
+#include "app/commands.h"
+
+#include "app/item_editing.h"
+#include "app/plugins.h"
+#include "platform/filesystem.h"
+
+namespace vorlisk {
+
+namespace {
+
+FileDialogSpec PluginDialog(const char* title) {
+  return {.Title = title, .Filter = "TXT file (*.TXT)|*.TXT", .DefaultExt = "txt"};
+}
+
+}  // namespace
+
+void ViewLog(MainSession& s) {
+  const UiCallbacks& ui = s.Ui();
+  if (!s.Settings.WriteToLog && ui.Inform) ui.Inform(kLogNotWritten);
+  const std::string log = s.ProgramFolder + "log.htm";
+  if (platform::FileExists(log) && ui.OpenDocument) ui.OpenDocument(log);
+}
+
+void DeleteLog(MainSession& s) {
+  const UiCallbacks& ui = s.Ui();
+  if (!(ui.Ask && ui.Ask("Do you want to delete log file?"))) return;
+  if (platform::RemoveFile(s.ProgramFolder + "log.htm") && ui.Inform)
+    ui.Inform("Log file is cleaned successful!");
+}
+
+void OpenHelp(MainSession& s) {
+  if (s.Ui().OpenDocument) s.Ui().OpenDocument(s.ProgramFolder + "help.chm");
+}
+
+void ImportPluginFile(MainSession& s) {
+  if (!s.Ui().OpenFiles) return;
+  const auto files = s.Ui().OpenFiles(PluginDialog("Import Wash Items from PlugIn File"));
+  if (!files.empty()) ImportPlugin(s, files.front());
+}
+
+void ExportPluginFile(MainSession& s) {
+  if (!s.Ui().SaveFile) return;
+  if (const auto file = s.Ui().SaveFile(PluginDialog("Save Wash Item selected to PlugIn file")))
+    ExportPlugin(s, *file);
+}
+
+bool RunCommand(MainSession& s, Control control) {
+  if (!s.IsEnabled(control)) return true;
+  const PublishOnExit publish(s);
+  const UiCallbacks& ui = s.Ui();
+  switch (control) {
+    case Control::btnsetting:
+    case Control::btnExclude:
+    case Control::SpeedButton3:
+    case Control::SpeedButton17:
+      return false;
+    case Control::btnViewLog:
+      ViewLog(s);
+      break;
+    case Control::btnDeleteLog:
+      DeleteLog(s);
+      break;
+    case Control::SpeedButton7:
+      ImportPluginFile(s);
+      break;
+    case Control::btnSavePlugin:
+      ExportPluginFile(s);
+      break;
+    case Control::SpeedButton2:
+      OpenHelp(s);
+      break;
+    case Control::btnMainPreview:
+      s.WashCheckedItems(true);
+      break;
+    case Control::btnWashAll:
+      s.WashCheckedItems(false);
+      break;
+    case Control::btnPreviewCurrentItem:
+      s.WashCurrentItem(true);
+      break;
+    case Control::btnWashSingle:
+      s.btnWashSingleClick();
+      break;
+    case Control::SpNew:
+      AddItem(s, ui.EditItem);
+      break;
+    case Control::SpEdit:
+      EditItem(s, ui.EditItem);
+      break;
+    case Control::SpDelete:
+      DeleteItem(s);
+      break;
+    case Control::btnUp:
+      MoveItem(s, -1);
+      break;
+    case Control::btnDown:
+      MoveItem(s, +1);
+      break;
+    case Control::btnSelectall:
+      SetAllItemMarks(s, true);
+      break;
+    case Control::btnUnselectAll:
+      SetAllItemMarks(s, false);
+      break;
+    case Control::btnPreviewCurrentFolder:
+      s.WashFolderEntry(true);
+      break;
+    case Control::btnWashFolder:
+      s.WashFolderEntry(false);
+      break;
+    case Control::btnaddfolder:
+      AddFolderEntry(s, ui.EditFolderEntry);
+      break;
+    case Control::btnEditFolder:
+      EditFolderEntry(s, ui.EditFolderEntry);
+      break;
+    case Control::btndeletefolder:
+      DeleteFolderEntry(s);
+      break;
+    case Control::btnPreviewCurrentRegister:
+      s.WashRegistryEntry(true);
+      break;
+    case Control::btnWashRegister:
+      s.WashRegistryEntry(false);
+      break;
+    case Control::btnAddRegsiterChild:
+      AddRegistryEntry(s, ui.EditRegistryEntry);
+      break;
+    case Control::btnEditRegsiterChild:
+      EditRegistryEntry(s, ui.EditRegistryEntry);
+      break;
+    case Control::btndeleteregister:
+      DeleteRegistryEntry(s);
+      break;
+  }
+  return true;
+}
+
+}  // namespace vorlisk

@@ -1,0 +1,30 @@
+// The commands of the main window's buttons, as a click runs them: each looks at whether its
+// control is enabled, asks through the session's port what it needs (a question, a file, a draft
+// in a dialog) and runs its workflow. The window connects every button to RunCommand.
+#pragma once
+
+#include "app/controls.h"
+#include "app/main_session.h"
+
+namespace vorlisk {
+
+inline constexpr const char* kLogNotWritten =
+    "Note: The latest operation is not be written to the log files.\rBecause Write Operation to "
+    "Log in Setting isn't to be checked!";
+
+// Runs the control's command when the control is enabled and returns true. The controls that open
+// a dialog of the window's own (btnsetting, btnExclude, SpeedButton3 "About...") and
+// SpeedButton17 "Exit" are the front end's: RunCommand returns false for them and does nothing.
+bool RunCommand(MainSession& session, Control control);
+
+// "View Log": the note when logging is off, then the log opened when it exists.
+void ViewLog(MainSession& session);
+// "Delete Log": asks, deletes the log and says so when it was deleted; a failure is silent.
+void DeleteLog(MainSession& session);
+// "Help": the help file opened by the desktop's handler.
+void OpenHelp(MainSession& session);
+// Import and export of plug-in files through the port's file choosers.
+void ImportPluginFile(MainSession& session);
+void ExportPluginFile(MainSession& session);
+
+}  // namespace vorlisk

@@ -1,0 +1,2 @@
+// vorlisk: the desktop window.
+int main() { return 0; }

@@ -1,0 +1,114 @@
+#include "app/window/qt_port.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <QUrl>
+
+#include "platform/drives.h"
+#include "platform/process.h"
+
+namespace vorlisk::window {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Vorlisk");
+
+QString HostPath(const std::string& windowsPath) {
+  const auto host = platform::ToHostPath(windowsPath);
+  return host ? QString::fromStdString(*host) : QString();
+}
+
+std::string WindowsPath(const QString& hostPath) {
+  return platform::WindowsPathFromHost(hostPath.toStdString());
+}
+
+}  // namespace
+
+QString MessageText(const std::string& text) {
+  QString s = QString::fromStdString(text);
+  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return s;
+}
+
+bool AskYesNo(QWidget* parent, const std::string& question) {
+  return QMessageBox::warning(parent, kTitle, MessageText(question),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void ShowNote(QWidget* parent, const std::string& note) {
+  QMessageBox::information(parent, kTitle, MessageText(note), QMessageBox::Ok);
+}
+
+void ShowRefusal(QWidget* parent, const std::string& message) {
+  QMessageBox::critical(parent, kTitle, MessageText(message), QMessageBox::Ok);
+}
+
+void ShowErrorBox(QWidget* parent, const std::string& message) {
+  QMessageBox::critical(parent, kTitle, MessageText(message), QMessageBox::Ok);
+}
+
+QString QtFilter(const std::string& filter) {
+  const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+  QStringList out;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString masks = parts[i + 1];
+    masks.replace(QLatin1Char(';'), QLatin1Char(' '));
+    QString caption = parts[i];
+    // A caption that already shows its masks is given them once.
+    out << (caption.contains(QLatin1Char('('))
+                ? caption.left(caption.indexOf(QLatin1Char('('))).trimmed()
+                : caption) +
+               QStringLiteral(" (") + masks + QLatin1Char(')');
+  }
+  return out.join(QStringLiteral(";;"));
+}
+
+UiCallbacks MakeQtPort(QWidget* parent) {
+  UiCallbacks ui;
+  ui.Ask = [parent](const std::string& q) { return AskYesNo(parent, q); };
+  ui.Inform = [parent](const std::string& m) { ShowNote(parent, m); };
+  ui.Refuse = [parent](const std::string& m) { ShowRefusal(parent, m); };
+  ui.ShowError = [parent](const std::string& m) { ShowErrorBox(parent, m); };
+  ui.TrayNote = [parent](const std::string& m) { ShowNote(parent, m); };
+  ui.Cursor = [](bool busy) {
+    if (busy)
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+      QApplication::restoreOverrideCursor();
+  };
+  ui.OpenFiles = [parent](const FileDialogSpec& spec) {
+    QStringList chosen;
+    if (spec.Multiple) {
+      chosen = QFileDialog::getOpenFileNames(parent, QString::fromStdString(spec.Title), QString(),
+                                             QtFilter(spec.Filter));
+    } else {
+      const QString one = QFileDialog::getOpenFileName(parent, QString::fromStdString(spec.Title),
+                                                       QString(), QtFilter(spec.Filter));
+      if (!one.isEmpty()) chosen << one;
+    }
+    std::vector<std::string> files;
+    for (const QString& f : chosen) files.push_back(WindowsPath(f));
+    return files;
+  };
+  ui.SaveFile = [parent](const FileDialogSpec& spec) -> std::optional<std::string> {
+    QFileDialog dialog(parent, QString::fromStdString(spec.Title), QString(),
+                       QtFilter(spec.Filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QString::fromStdString(spec.DefaultExt));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return WindowsPath(dialog.selectedFiles().constFirst());
+  };
+  ui.OpenDocument = [](const std::string& path) {
+    const QString host = HostPath(path);
+    if (!host.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(host));
+  };
+  return ui;
+}
+
+}  // namespace vorlisk::window

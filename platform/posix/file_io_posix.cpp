@@ -17,6 +17,7 @@
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/posix/posix_util.h"
+#include "platform/thread_check.h"
 
 namespace vorlisk::platform {
 
@@ -170,7 +171,10 @@ int ReplaceFileAtomically(const std::string& hostPath, std::string_view bytes,
 
 }  // namespace posix
 
-void SetWriteFaultForTesting(std::string_view fault) { posix::FaultStorage() = std::string(fault); }
+void SetWriteFaultForTesting(std::string_view fault) {
+  TestSeamThread().Use();
+  posix::FaultStorage() = std::string(fault);
+}
 
 std::optional<std::string> ReadFileBytes(std::string_view path) {
   const auto host = posix::HostPathOf(path);
@@ -213,6 +217,7 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes) {
 }
 
 void SetStaleTempAgeForTesting(int seconds) {
+  TestSeamThread().Use();
   posix::staleTempAge = seconds < 0 ? posix::kStaleTempAgeSeconds : seconds;
 }
 

@@ -24,6 +24,7 @@
 #include "platform/error.h"
 #include "platform/posix/posix_util.h"
 #include "platform/shell.h"
+#include "platform/thread_check.h"
 
 namespace vorlisk::platform {
 
@@ -293,6 +294,7 @@ int EnsureFolder(const std::string& folder) {
 }  // namespace
 
 void SetMountTableForTesting(std::string_view path) {
+  TestSeamThread().Use();
   MountTable() = path.empty() ? kDefaultMountTable : std::string(path);
 }
 

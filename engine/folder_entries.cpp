@@ -10,6 +10,7 @@
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "platform/thread_check.h"
 
 namespace vorlisk {
 
@@ -212,6 +213,7 @@ bool EraseFile(std::string_view path, bool quick) {
 }
 
 void SetSecureEraseHookForTesting(std::function<void(std::string_view)> hook) {
+  platform::TestSeamThread().Use();
   SecureEraseHook() = std::move(hook);
 }
 

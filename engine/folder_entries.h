@@ -56,8 +56,9 @@ bool EraseFile(std::string_view path, bool quick);
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
                          const SpecificFileList& specificFiles, TProgress* progress = nullptr);
 
-// Test seam: called with the path between a secure erase's first look at a file and its opening
-// (a file may vanish there); an empty function clears it.
+// Test seam, one thread only (as the seams of platform/filesystem.h): called with the path
+// between a secure erase's first look at a file and its opening (a file may vanish there); an
+// empty function clears it. (A secure erase writes a fixed pattern: it has no random source.)
 void SetSecureEraseHookForTesting(std::function<void(std::string_view)> hook);
 
 }  // namespace vorlisk

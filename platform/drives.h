@@ -5,6 +5,8 @@
 // /home/ana/x.log. The environment variable VORLISK_DRIVES ("C=/srv/c;D=/mnt/data") and
 // MapDrive() change or add letters; tests map drives to temporary folders. On Windows the mapping
 // is the identity. Letters compare without regard to case.
+//
+// Threads: the drive map is process-wide and guarded by a mutex; any thread may map and translate.
 #pragma once
 
 #include <optional>

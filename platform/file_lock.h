@@ -46,7 +46,8 @@ class ProgramFolderLock {
   ProgramFolderLock& operator=(const ProgramFolderLock&) = delete;
 };
 
-// Test seam: the longest wait for the lock (kProgramFolderLockWait when zero).
+// Test seam: the longest wait for the lock (kProgramFolderLockWait when zero). Guarded by the
+// mutex of the lock's state, so any thread may set it.
 void SetProgramFolderLockWaitForTesting(std::chrono::milliseconds wait);
 
 }  // namespace vorlisk::platform

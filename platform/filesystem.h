@@ -212,6 +212,10 @@ class LineWriter {
   static std::unique_ptr<LineWriter> OpenAppend(std::string_view path);
 };
 
+// The test seams below are process-wide and one-thread only: the thread that sets a seam first is
+// the only one that may set any of them (TestSeamThread, thread_check.h); other threads only read
+// them, and never while they are set.
+//
 // Test seam: makes the next atomic writes fail as a full disk would ("write") or as a failed
 // rename ("rename"), or FileWriter::Flush fail as a failing device would ("flush"); empty text
 // clears it.

@@ -30,6 +30,8 @@
 // - Reads are served from a parsed copy that is parsed again only when the file changed on disk.
 // - ProfileBatch defers the writes to one file until the batch ends, so an operation writing many
 //   keys rewrites the file once.
+// - Threads: the parsed-copy cache is process-wide and guarded by a mutex (taken after the program
+//   folder's lock), so any thread may read and write profile files.
 //
 // Paths are Windows path text (see drives.h).
 #pragma once

@@ -13,6 +13,9 @@
 // SetRegistryFile), saved atomically and parsed again when it changed on disk; every change is
 // made under the program folder's lock (file_lock.h) on the store as it is on disk then.
 // RegistryBatch defers its saves so that a wash deleting many keys saves it once.
+//
+// Threads: the emulated store is process-wide and guarded by a mutex (taken after the program
+// folder's lock); an accessor object (its root and open key) belongs to one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -17,8 +17,9 @@ void EmptyRecycleBins();
 // history store cannot be reached or written.
 void ClearUrlHistoryStore();
 
-// Test seam (POSIX): read the mounted file systems from this file, in /proc/self/mounts layout,
-// instead of /proc/self/mounts; empty text restores it. No-op on Windows.
+// Test seam (POSIX): one thread only, as the seams of filesystem.h. Read the mounted file systems
+// from this file, in /proc/self/mounts layout, instead of /proc/self/mounts; empty text restores
+// it. No-op on Windows.
 void SetMountTableForTesting(std::string_view path);
 
 }  // namespace vorlisk::platform

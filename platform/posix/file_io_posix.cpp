@@ -7,14 +7,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>  // renameat2
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <random>
 
 #include "platform/drives.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/posix/posix_util.h"
+#include "platform/thread_check.h"
 
 namespace vorlisk::platform {
 
@@ -62,27 +65,36 @@ std::string& FaultStorage() {
 const std::string& WriteFault() { return FaultStorage(); }
 
 namespace {
+
 std::string FolderOf(const std::string& hostPath) {
   const auto slash = hostPath.rfind('/');
   return slash == 0 || slash == std::string::npos ? "/" : hostPath.substr(0, slash);
 }
-}  // namespace
 
-int CreateTempBeside(const std::string& hostPath, std::string& tmpPath) {
+// Creates a new empty file with permissions `mode` beside `hostPath` (same folder, hidden name)
+// for a write that ends in a rename over `hostPath`; never opens through a link. The file is
+// locked (flock) while the descriptor stays open. Sets `tmpPath` and returns the descriptor, or -1
+// with errno set.
+int CreateTempBeside(const std::string& hostPath, unsigned mode, std::string& tmpPath) {
   const std::string dir = FolderOf(hostPath);
   const std::string base = hostPath.substr(hostPath.rfind('/') + 1);
+  // Shared by every thread that writes.
+  static std::mutex rngMutex;
   static std::mt19937_64 rng{std::random_device{}()};
   for (int attempt = 0; attempt < 16; ++attempt) {
-    tmpPath = dir + "/." + base + ".tmp" + std::to_string(rng() % 1000000000ULL);
-    const int fd =
-        ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    uint64_t number = 0;
+    {
+      std::lock_guard lock(rngMutex);
+      number = rng() % 1000000000ULL;
+    }
+    tmpPath = dir + "/." + base + ".tmp" + std::to_string(number);
+    const int fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                          static_cast<mode_t>(mode));
     if (fd >= 0) ::flock(fd, LOCK_EX);  // a new file: nobody else holds it
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
 }
-
-namespace {
 
 // Is `name` one that CreateTempBeside makes: "." + a file's name + ".tmp" + 1 to 9 digits? Then
 // the name of the file it was to replace; otherwise nullopt.
@@ -103,8 +115,7 @@ std::optional<std::string_view> TempNameFor(std::string_view name) {
 constexpr time_t kStaleTempAgeSeconds = 60;
 time_t staleTempAge = kStaleTempAgeSeconds;
 
-}  // namespace
-
+// Flushes the folder that holds `hostPath`, so that a rename into it survives a crash.
 void SyncFolderOf(const std::string& hostPath) {
   const int dfd = ::open(FolderOf(hostPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
@@ -113,9 +124,57 @@ void SyncFolderOf(const std::string& hostPath) {
   }
 }
 
+}  // namespace
+
+int WriteAll(int fd, std::string_view bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n > 0)
+      done += static_cast<std::size_t>(n);
+    else if (n == 0)
+      return EIO;
+    else if (errno != EINTR)
+      return errno;
+  }
+  return 0;
+}
+
+int ReplaceFileAtomically(const std::string& hostPath, const std::function<int(int fd)>& fill,
+                          const ReplaceOptions& options) {
+  std::string tmp;
+  const int fd = CreateTempBeside(hostPath, options.newFileMode, tmp);
+  if (fd < 0) return errno;
+  // Keep the permissions of the file being replaced (never those of a link's target).
+  struct stat old {};
+  if (::lstat(hostPath.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+    ::fchmod(fd, old.st_mode & 07777);
+  int err = WriteFault() == "write" ? ENOSPC : fill(fd);
+  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && WriteFault() == "rename") err = EIO;
+  if (err == 0 && ::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, hostPath.c_str(),
+                              options.failIfExists ? RENAME_NOREPLACE : 0) != 0)
+    err = errno;
+  if (err != 0) {
+    ::unlink(tmp.c_str());
+    return err;
+  }
+  SyncFolderOf(hostPath);  // make the rename itself durable
+  return 0;
+}
+
+int ReplaceFileAtomically(const std::string& hostPath, std::string_view bytes,
+                          const ReplaceOptions& options) {
+  return ReplaceFileAtomically(
+      hostPath, [bytes](int fd) { return WriteAll(fd, bytes); }, options);
+}
+
 }  // namespace posix
 
-void SetWriteFaultForTesting(std::string_view fault) { posix::FaultStorage() = std::string(fault); }
+void SetWriteFaultForTesting(std::string_view fault) {
+  TestSeamThread().Use();
+  posix::FaultStorage() = std::string(fault);
+}
 
 std::optional<std::string> ReadFileBytes(std::string_view path) {
   const auto host = posix::HostPathOf(path);
@@ -152,38 +211,13 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes) {
   if (!host) throw WriteError(shown);
   // A read-only file is not written, whatever the process's privileges (as Windows refuses it).
   struct stat old {};
-  const bool replacing = ::lstat(host->c_str(), &old) == 0 && S_ISREG(old.st_mode);
-  if (replacing && (old.st_mode & S_IWUSR) == 0) throw WriteError(shown);
-  std::string tmp;
-  const int fd = posix::CreateTempBeside(*host, tmp);
-  if (fd < 0) throw WriteError(shown);
-
-  // Keep the permissions of the file being replaced (never those of a link's target).
-  if (replacing) ::fchmod(fd, old.st_mode & 07777);
-
-  bool ok = posix::WriteFault() != "write";
-  std::size_t done = 0;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && posix::WriteFault() == "rename") ok = false;
-  if (ok && ::rename(tmp.c_str(), host->c_str()) != 0) ok = false;
-  if (!ok) {
-    ::unlink(tmp.c_str());
+  if (::lstat(host->c_str(), &old) == 0 && S_ISREG(old.st_mode) && (old.st_mode & S_IWUSR) == 0)
     throw WriteError(shown);
-  }
-  posix::SyncFolderOf(*host);  // make the rename itself durable
+  if (posix::ReplaceFileAtomically(*host, bytes) != 0) throw WriteError(shown);
 }
 
 void SetStaleTempAgeForTesting(int seconds) {
+  TestSeamThread().Use();
   posix::staleTempAge = seconds < 0 ? posix::kStaleTempAgeSeconds : seconds;
 }
 

@@ -230,12 +230,7 @@ bool CopyAll(int in, int out) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) return true;
-    for (ssize_t done = 0; done < n;) {
-      const ssize_t w = ::write(out, buf + done, static_cast<std::size_t>(n - done));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return false;
-      done += w;
-    }
+    if (posix::WriteAll(out, {buf, static_cast<std::size_t>(n)}) != 0) return false;
   }
 }
 
@@ -510,28 +505,23 @@ bool CopyFileTo(std::string_view source, std::string_view target, bool failIfExi
     ::close(in);
     return false;
   }
-  std::string tmp;
-  const int out = posix::CreateTempBeside(*to, tmp);
-  if (out < 0) {
-    ::close(in);
-    return false;
-  }
-  bool ok = CopyAll(in, out);
-  ::close(in);
+  // The copy takes the source's permissions and times. The temporary file takes the target's
+  // name in one step; a link there is replaced, never written through. With failIfExists the
+  // rename keeps a file that appeared meanwhile.
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
-  ok = ok && ::fchmod(out, st.st_mode & 07777) == 0 && ::futimens(out, times) == 0 &&
-       ::fsync(out) == 0;
-  ok = ::close(out) == 0 && ok;
-  // The temporary file takes the target's name in one step; a link there is replaced, never
-  // written through. RENAME_NOREPLACE keeps a file that appeared meanwhile.
-  ok = ok && ::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, to->c_str(),
-                         failIfExists ? RENAME_NOREPLACE : 0) == 0;
-  if (!ok) {
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  posix::SyncFolderOf(*to);
-  return true;
+  posix::ReplaceOptions options;
+  options.failIfExists = failIfExists;
+  const int err = posix::ReplaceFileAtomically(
+      *to,
+      [&](int out) {
+        return CopyAll(in, out) && ::fchmod(out, st.st_mode & 07777) == 0 &&
+                       ::futimens(out, times) == 0
+                   ? 0
+                   : EIO;
+      },
+      options);
+  ::close(in);
+  return err == 0;
 }
 
 std::unique_ptr<FileWriter> FileWriter::OpenExisting(std::string_view path) {

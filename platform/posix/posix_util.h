@@ -1,6 +1,7 @@
 // POSIX only: helpers shared by the POSIX backend files. Not part of the platform interface.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,13 +18,31 @@ std::string FileErrorText(int err);
 std::optional<std::string> HostPathOf(std::string_view windowsPath,
                                       std::size_t* driveFolderLength = nullptr);
 
-// Creates a new empty file, mode 0644, beside `hostPath` (same folder, hidden name) for a write
-// that ends in a rename over `hostPath`; never opens through a link. The file is locked (flock)
-// while the descriptor stays open, which tells RemoveStaleTempFiles that its writer lives. Sets
-// `tmpPath` and returns the descriptor, or -1.
-int CreateTempBeside(const std::string& hostPath, std::string& tmpPath);
-// Flushes the folder that holds `hostPath`, so that a rename into it survives a crash.
-void SyncFolderOf(const std::string& hostPath);
+// Writes all of `bytes` to `fd`; returns 0 or the errno value of the failure (EIO for a write
+// that writes nothing).
+int WriteAll(int fd, std::string_view bytes);
+
+// How ReplaceFileAtomically treats the file it replaces.
+struct ReplaceOptions {
+  unsigned newFileMode = 0644;  // permissions (before the umask) when no regular file is there
+  bool failIfExists = false;    // the rename fails (EEXIST) when anything is at the path by then
+};
+
+// The program's one atomic replacement of a file. A new file is created beside `hostPath` (same
+// folder, hidden name ".NAME.tmp" and digits, the form RemoveStaleTempFiles recognises; never
+// opened through a link; locked while it is written, which tells RemoveStaleTempFiles that its
+// writer lives) with the permissions of the regular file it replaces (never those of a link's
+// target). `fill` writes the contents (and may set the mode and times) and returns 0 or an errno
+// value. The file is then flushed, closed and renamed over `hostPath` (a link there is replaced,
+// never written through), and the folder is flushed so that the rename survives a crash.
+// Returns 0, or the errno value of the first failure; the temporary file is then removed and
+// whatever was at `hostPath` stays as it was. The write fault test seam fails it as a full disk
+// would ("write": ENOSPC, nothing written) or as a failed rename ("rename": EIO).
+int ReplaceFileAtomically(const std::string& hostPath, const std::function<int(int fd)>& fill,
+                          const ReplaceOptions& options = {});
+// The same with `bytes` as the contents.
+int ReplaceFileAtomically(const std::string& hostPath, std::string_view bytes,
+                          const ReplaceOptions& options = {});
 
 // The host path of the running executable, or "" when the system does not tell it.
 std::string ExecutableHostPath();

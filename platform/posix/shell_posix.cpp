@@ -24,6 +24,7 @@
 #include "platform/error.h"
 #include "platform/posix/posix_util.h"
 #include "platform/shell.h"
+#include "platform/thread_check.h"
 
 namespace vorlisk::platform {
 
@@ -270,31 +271,12 @@ void EmptyVolumeTrash(const std::string& topDir) {
   if (own && OwnedByUser(own.get())) EmptyTrash(own.get());
 }
 
-// Writes the file in its folder through a temporary file renamed over it; returns 0 or errno.
+// Replaces the file in its folder atomically, private to the user when it is new; returns 0 or
+// errno.
 int ReplaceFile(const std::string& folder, const std::string& name, std::string_view bytes) {
-  std::string temp = folder + "/." + name + ".XXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);  // 0600, never through a link
-  if (fd < 0) return errno;
-  const std::string target = folder + "/" + name;
-  struct stat old {};
-  if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
-  int err = 0;
-  for (std::size_t done = 0; err == 0 && done < bytes.size();) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n > 0)
-      done += static_cast<std::size_t>(n);
-    else if (errno != EINTR)
-      err = n == 0 ? EIO : errno;
-  }
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(temp.c_str());
-    return err;
-  }
-  if (const Fd dir = OpenFolder(folder)) ::fsync(dir.get());
-  return 0;
+  posix::ReplaceOptions options;
+  options.newFileMode = 0600;
+  return posix::ReplaceFileAtomically(folder + "/" + name, bytes, options);
 }
 
 // Creates the missing levels of a folder (mode 0700); returns 0 or errno.
@@ -312,6 +294,7 @@ int EnsureFolder(const std::string& folder) {
 }  // namespace
 
 void SetMountTableForTesting(std::string_view path) {
+  TestSeamThread().Use();
   MountTable() = path.empty() ? kDefaultMountTable : std::string(path);
 }
 

@@ -1,0 +1,549 @@
+// vorlisk-cli end to end: the built program run on a temporary program folder, with its drives,
+// home and XDG folders in temporary folders, standard input not a terminal.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "test_support.h"
+
+extern char** environ;
+
+namespace vorlisk {
+namespace {
+
+using test::ReadHostFile;
+using test::TestItem;
+using test::WriteHostFile;
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+class CliTest : public ::testing::Test {
+ protected:
+  CliTest() {
+    WriteHostFile(
+        Prog("const/system.txt"),
+        test::ItemFileText(
+            {{.Name = "Temp files",
+              .Folders =
+                  {{.Name = "tmp", .DeletePath = "C:\\tmp\\*.tmp"},
+                   {.Name = "one", .Active = false, .Kind = 2, .DeleteFileName = "D:\\one.log"}},
+              .Registers = {{.Name = "keys", .Key = "HKEY_CURRENT_USER\\Software\\T"}}},
+             {.Name = "Recycle Bin", .Active = false, .Special = true},
+             {.Name = "Locked",
+              .Active = false,
+              .Folders = {{.Name = "ro", .DeletePath = "C:\\ro\\*.*"}}}}));
+    WriteHostFile(Prog("const/user.txt"),
+                  test::ItemFileText(
+                      {{.Name = "Mine", .Folders = {{.Name = "m", .DeletePath = "D:\\m\\*.*"}}}}));
+    for (const char* f :
+         {"c/tmp/a.tmp", "c/tmp/b.tmp", "c/tmp/keep.txt", "d/one.log", "c/ro/locked.dat"})
+      WriteHostFile(root_ / f, "data");
+    ::chmod((root_ / "c/ro/locked.dat").c_str(), 0444);
+    WriteHostFile(root_ / "t.reg",
+                  "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\T\\Sub]\r\n\"v\"=\"1\"\r\n");
+  }
+
+  // Runs vorlisk-cli --home PROGRAM ARGS with standard input from /dev/null.
+  Result Run(std::vector<std::string> args, std::string out = "") const {
+    if (out.empty()) out = root_ / "out.txt";
+    const std::string err = root_ / "err.txt";
+    Result r;
+    int status = 0;
+    const pid_t pid = Start(std::move(args), out, err);
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+      r.status = WEXITSTATUS(status);
+    if (out.rfind(root_.Path(), 0) == 0) r.out = ReadHostFile(out);  // never /dev/full
+    r.err = ReadHostFile(err);
+    return r;
+  }
+  // Starts it with its output and errors going to the given files; the process id, or -1.
+  pid_t Start(std::vector<std::string> args, const std::string& out, const std::string& err) const {
+    args.insert(args.begin(), {cli_, "--home", root_ / "c"});
+    std::vector<std::string> env = {
+        "VORLISK_DRIVES=" +
+            (drives_.empty() ? "C=" + (root_ / "c") + ";D=" + (root_ / "d") : drives_),
+        "HOME=" + (root_ / "home"),
+        "XDG_DATA_HOME=" + (root_ / "home/data"),
+        "XDG_CACHE_HOME=" + (root_ / "home/cache"),
+        "XDG_CONFIG_HOME=" + (root_ / "home/config"),
+        "XDG_STATE_HOME=" + (root_ / "home/state")};
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string entry = *e;
+      if (entry.rfind("VORLISK_", 0) != 0 && entry.rfind("HOME=", 0) != 0 &&
+          entry.rfind("XDG_", 0) != 0)
+        env.push_back(entry);
+    }
+    std::vector<char*> argv, envp;
+    for (auto& a : args) argv.push_back(a.data());
+    for (auto& e : env) envp.push_back(e.data());
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+  }
+  bool Exists(const std::string& rel) const { return std::filesystem::exists(root_ / rel); }
+  void Settings(const std::string& text) const { WriteHostFile(Prog("wildcard.ini"), text); }
+
+  // The program folder is drive C:'s root, so its item files are "C:\const\...".
+  std::string Prog(const std::string& rel) const { return root_ / ("c/" + rel); }
+
+  test::TempFolder root_;
+  std::string drives_;                  // VORLISK_DRIVES when not the usual C: and D:
+  std::string cli_ = VORLISK_CLI_PATH;  // the program run
+};
+
+// Catches a front end whose help or bad-usage exits are wrong.
+TEST_F(CliTest, HelpAndBadUsage) {
+  const Result help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* cmd :
+       {"list", "entries", "preview", "wash", "check", "uncheck", "import", "export", "reg"})
+    EXPECT_NE(help.out.find(cmd), std::string::npos) << cmd;
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"bogus"},
+                                             {"wash", "--folder", "0"},
+                                             {"wash", "--registry", "0", "--yes"},
+                                             {"entries", "Nope"},
+                                             {"preview", "Recycle Bin"},
+                                             {"preview", "0", "--folder", "5"},
+                                             {"wash", "1", "--registry", "0", "--yes"},
+                                             {"check", "9"}})
+    EXPECT_EQ(Run(args).status, 2) << args[0] << ' ' << (args.size() > 1 ? args[1] : "");
+}
+
+// Catches columns out of order or missing in list, entries and preview.
+TEST_F(CliTest, ListEntriesAndPreviewPrintTheirColumns) {
+  const Result list = Run({"list"});
+  EXPECT_EQ(list.status, 0);
+  EXPECT_EQ(
+      list.out,
+      "0\t1\t0\tTemp files\tC:\\const\\system.txt\n1\t0\t1\tRecycle Bin\tC:\\const\\system.txt\n"
+      "2\t0\t0\tLocked\tC:\\const\\system.txt\n3\t1\t0\tMine\tC:\\const\\user.txt\n");
+  EXPECT_EQ(
+      Run({"entries", "Temp files"}).out,
+      "folder\t0\t1\t1\ttmp\t\t\tC:\\tmp\\*.tmp\t\t0\nfolder\t1\t0\t2\tone\t\t\t\tD:\\one.log\t0\n"
+      "registry\t0\t1\t0\tkeys\tHKEY_CURRENT_USER\\Software\\T\t\n");
+  ASSERT_EQ(Run({"reg", "import", root_ / "t.reg"}).status, 0);
+  ASSERT_EQ(Run({"check", "Recycle Bin"}).status, 0);
+  const Result preview = Run({"preview"});
+  EXPECT_EQ(preview.status, 0);
+  EXPECT_EQ(preview.out,
+            "special\t1\tRecycle Bin\nfile\t1\tC:\\tmp\\a.tmp\nfile\t1\tC:\\tmp\\b.tmp\n"
+            "registry\t1\tHKEY_CURRENT_USER\\Software\\T\\Sub<|>DeleteKey\n"
+            "registry\t1\tHKEY_CURRENT_USER\\Software\\T\\<|>DeleteKey\n");
+  EXPECT_EQ(Run({"preview", "0", "--folder", "1"}).out, "file\t0\tD:\\one.log\n");
+  EXPECT_EQ(Run({"preview"}, "/dev/full").status, 1);  // output that cannot be written
+  EXPECT_TRUE(Exists("c/tmp/a.tmp"));
+}
+
+// Catches a wash that goes on without an answer, or prints and exits wrongly.
+TEST_F(CliTest, WashAsksFirstPrintsCountersAndSaysWhatFailed) {
+  Settings("[Delete Option]\r\nprompt Before=1\r\nUse Quick=0\r\n");
+  ASSERT_EQ(Run({"reg", "import", root_ / "t.reg"}).status, 0);
+  const Result refused = Run({"wash", "0"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("Do you want to clean 'Temp files'?"), std::string::npos);
+  EXPECT_TRUE(Exists("c/tmp/a.tmp"));
+  EXPECT_EQ(Run({"wash"}).status, 2);
+
+  const Result washed = Run({"wash", "0", "--yes"});
+  EXPECT_EQ(washed.status, 0);
+  EXPECT_EQ(
+      washed.out,
+      "Clean Files\tSuccess: 2\tFails: 0\nClean Registry\tSuccess: 2\tFails: 0\nFreed\t8 bytes\n");
+  EXPECT_FALSE(Exists("c/tmp/a.tmp") || Exists("c/tmp/b.tmp"));
+  EXPECT_TRUE(Exists("c/tmp/keep.txt") && Exists("d/one.log"));
+  EXPECT_NE(ReadHostFile(Prog("log.htm")).find("C:\\tmp\\a.tmp"), std::string::npos);
+
+  // A read-only file cannot be overwritten by the secure erase: counted as a failure, exit 3.
+  ASSERT_EQ(Run({"check", "Locked"}).status, 0);
+  const Result failed = Run({"wash", "Locked", "--folder", "0", "--yes"});
+  EXPECT_EQ(failed.status, 3);
+  EXPECT_EQ(failed.out, "Clean Files\tSuccess: 0\tFails: 1\nFreed\t0 bytes\n");
+  EXPECT_TRUE(Exists("c/ro/locked.dat"));
+
+  std::filesystem::remove(Prog("log.htm"));
+  std::filesystem::create_directory(Prog("log.htm"));  // an error ends the wash: exit 1
+  const Result broken = Run({"wash", "--yes"});
+  EXPECT_EQ(broken.status, 1);
+  EXPECT_FALSE(broken.err.empty());
+}
+
+// Catches marks that are not stored where a later run reads them.
+TEST_F(CliTest, CheckAndUncheckStoreItemAndEntryMarks) {
+  EXPECT_EQ(Run({"uncheck", "0"}).status, 0);
+  EXPECT_EQ(Run({"check", "2"}).status, 0);
+  EXPECT_EQ(Run({"list"}).out.substr(0, 30), "0\t0\t0\tTemp files\tC:\\const\\syst");
+  EXPECT_NE(Run({"list"}).out.find("2\t1\t0\tLocked"), std::string::npos);
+  EXPECT_NE(ReadHostFile(Prog("order.ini")).find("[Locked<|>C:\\const\\system.txt]"),
+            std::string::npos);
+
+  EXPECT_EQ(Run({"check", "0", "--folder", "1"}).status, 0);
+  EXPECT_EQ(Run({"uncheck", "0", "--registry", "0"}).status, 0);
+  const std::string items = ReadHostFile(Prog("const/system.txt"));
+  EXPECT_NE(items.find("tFolder1.isactive=1\r\n"), std::string::npos);
+  EXPECT_NE(items.find("tRegister0.isactive=0\r\n"), std::string::npos);
+  EXPECT_EQ(Run({"check", "0", "--folder", "2"}).status, 2);
+}
+
+// Catches imports and exports that replace a file without an answer, or lose items on the way.
+TEST_F(CliTest, ExportAndImportAskBeforeReplacing) {
+  const std::string e = root_ / "d/e.txt";
+  EXPECT_EQ(Run({"export", e}).status, 0);
+  EXPECT_NE(ReadHostFile(e).find("Item0=Mine\r\n"), std::string::npos);
+  EXPECT_EQ(Run({"export", e}).status, 2);
+  EXPECT_EQ(Run({"export", e, "--yes"}).status, 0);
+  EXPECT_EQ(Run({"export", Prog("const/user.txt"), "--yes"}).status, 1);
+  EXPECT_NE(ReadHostFile(Prog("const/user.txt")).find("Item0=Mine"), std::string::npos);
+
+  EXPECT_EQ(Run({"import", e}).status, 0);
+  EXPECT_EQ(Run({"import", e}).status, 2);
+  EXPECT_EQ(Run({"import", e, "--yes"}).status, 0);
+  EXPECT_NE(Run({"list"}).out.find("4\t1\t0\tMine\tC:\\plugin\\e.txt\n"), std::string::npos);
+  EXPECT_EQ(Run({"import", root_ / "d/missing.txt"}).status, 1);
+}
+
+// Catches a registry import or export that drops keys, or a bad file taken as good.
+TEST_F(CliTest, RegistryImportAndExport) {
+  EXPECT_EQ(Run({"reg", "import", root_ / "t.reg"}).status, 0);
+  const Result exported = Run({"reg", "export", "HKEY_CURRENT_USER\\Software\\T"});
+  EXPECT_EQ(exported.status, 0);
+  EXPECT_NE(exported.out.find("[HKEY_CURRENT_USER\\Software\\T\\Sub]"), std::string::npos);
+  EXPECT_NE(exported.out.find("\"v\"=\"1\""), std::string::npos);
+  WriteHostFile(root_ / "bad.reg", "not a registry file\r\n");
+  EXPECT_EQ(Run({"reg", "import", root_ / "bad.reg"}).status, 1);
+}
+
+// Catches a drive mapping that fails open: a bad VORLISK_DRIVES left C: as the host root.
+TEST_F(CliTest, AnUnusableDriveMappingEndsEveryCommandBeforeAnythingIsWashed) {
+  const std::string good = "D=" + (root_ / "d");
+  for (const std::string& bad : std::vector<std::string>{
+           "C=relative/path", "C=", "C=~/c", "C=" + (root_ / "missing"), "CC=" + (root_ / "c"), "C",
+           good + ";C=" + (root_ / "c/tmp/a.tmp"), ";", " ", good + ";d=/"}) {
+    drives_ = bad;
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"wash", "--yes"}, {"preview"}, {"reg", "export"}}) {
+      const Result r = Run(args);
+      EXPECT_EQ(r.status, 1) << bad << ' ' << args[0];
+      EXPECT_NE(r.err.find("VORLISK_DRIVES=\"" + bad + "\""), std::string::npos) << r.err;
+      EXPECT_EQ(r.out, "") << bad;
+    }
+  }
+  EXPECT_TRUE(Exists("c/tmp/a.tmp"));
+  EXPECT_TRUE(Exists("d/one.log"));
+  drives_ = good + ";C=" + (root_ / "c") + ";;";  // empty pieces are fine
+  EXPECT_EQ(Run({"preview"}).status, 0);
+}
+
+// Catches a running executable outside the program folder (vorlisk-cli --home) that a wash of
+// its folder erased, or an export replaced: it is one of the program's own files wherever it lives.
+TEST_F(CliTest, TheRunningExecutableIsNeverListedNorWashed) {
+  std::filesystem::create_directories(root_ / "d/bin");
+  std::filesystem::copy_file(VORLISK_CLI_PATH, root_ / "d/bin/cleaner");
+  WriteHostFile(root_ / "d/bin/other.txt", "data");
+  WriteHostFile(Prog("const/user.txt"),
+                test::ItemFileText(
+                    {{.Name = "Mine", .Folders = {{.Name = "bin", .DeletePath = "D:\\bin\\*"}}}}));
+  cli_ = root_ / "d/bin/cleaner";
+  EXPECT_EQ(Run({"preview", "Mine"}).out, "file\t1\tD:\\bin\\other.txt\n");
+  EXPECT_EQ(Run({"wash", "Mine", "--yes"}).status, 0);
+  EXPECT_TRUE(Exists("d/bin/cleaner"));
+  EXPECT_FALSE(Exists("d/bin/other.txt"));
+  // Nor is it the target of an export, which deletes its target first.
+  EXPECT_EQ(Run({"export", root_ / "d/bin/cleaner", "--yes"}).status, 1);
+  EXPECT_EQ(std::filesystem::file_size(root_ / "d/bin/cleaner"),
+            std::filesystem::file_size(VORLISK_CLI_PATH));
+}
+
+// Catches a host FILE whose "\" was read as a Windows separator: "a\plug.txt" imported a/plug.txt.
+TEST_F(CliTest, FileArgumentsAreHostPaths) {
+  WriteHostFile(root_ / "d/a\\plug.txt", test::ItemFileText({{.Name = "Wanted"}}));
+  WriteHostFile(root_ / "d/a/plug.txt", test::ItemFileText({{.Name = "Other"}}));
+  WriteHostFile(root_ / "d/a/t.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n");
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"import", root_ / "d/a\\plug.txt"},
+                                             {"reg", "import", root_ / "d/a\\t.reg"},
+                                             {"export", root_ / "d/a\\out.txt"}}) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_NE(r.err.find("host path"), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(Exists("c/plugin/plug.txt"));
+  EXPECT_FALSE(Exists("d/a/out.txt"));
+  EXPECT_EQ(Run({"list"}).out.find("Other"), std::string::npos);
+}
+
+// Catches a front end that skips the closing steps: "Delete Log On Exit" never applied.
+TEST_F(CliTest, AWashEndsWithTheClosingStepsOfTheWindow) {
+  Settings("[Log]\r\nWrite to Log=1\r\nDelete Log On Exit=1\r\n");
+  EXPECT_EQ(Run({"wash", "Temp files", "--folder", "0"}).status, 0);
+  EXPECT_FALSE(Exists("c/tmp/a.tmp"));
+  EXPECT_FALSE(Exists("c/log.htm"));
+  Settings("[Log]\r\nWrite to Log=1\r\nDelete Log On Exit=0\r\n");
+  EXPECT_EQ(Run({"wash", "Temp files", "--folder", "0"}).status, 0);
+  EXPECT_TRUE(Exists("c/log.htm"));
+}
+
+// Catches two front ends run side by side that lose each other's updates while reporting success.
+TEST_F(CliTest, TwoProcessesAtOnceLoseNoUpdate) {
+  constexpr int kRounds = 12;
+  for (int i = 0; i < kRounds; ++i) {
+    std::vector<pid_t> running;
+    for (const char* side : {"a", "b"}) {
+      const std::string name = std::string(side) + std::to_string(i);
+      WriteHostFile(root_ / (name + ".reg"),
+                    "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Both\\" + name + "]\r\n");
+      running.push_back(Start({"reg", "import", root_ / (name + ".reg")}, root_ / (name + ".out"),
+                              root_ / (name + ".err")));
+    }
+    // And the entry marks of one item file, each process its own entry.
+    running.push_back(Start({i % 2 ? "check" : "uncheck", "0", "--folder", "0"}, root_ / "c0.out",
+                            root_ / "c0.err"));
+    running.push_back(Start({i % 2 ? "uncheck" : "check", "0", "--folder", "1"}, root_ / "c1.out",
+                            root_ / "c1.err"));
+    for (const pid_t pid : running) {
+      int status = 0;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const std::string items = ReadHostFile(Prog("const/system.txt"));
+    EXPECT_NE(items.find(i % 2 ? "tFolder0.isactive=1" : "tFolder0.isactive=0"), std::string::npos);
+    EXPECT_NE(items.find(i % 2 ? "tFolder1.isactive=0" : "tFolder1.isactive=1"), std::string::npos);
+  }
+  const std::string exported = Run({"reg", "export", "HKEY_CURRENT_USER\\Both"}).out;
+  for (int i = 0; i < kRounds; ++i)
+    for (const char* side : {"a", "b"})
+      EXPECT_NE(
+          exported.find("[HKEY_CURRENT_USER\\Both\\" + std::string(side) + std::to_string(i) + "]"),
+          std::string::npos)
+          << side << i;
+}
+
+// Catches a damaged registry store read as an empty registry.
+TEST_F(CliTest, ADamagedRegistryStoreIsReportedWithItsLine) {
+  ASSERT_EQ(Run({"reg", "import", root_ / "t.reg"}).status, 0);
+  std::string store = ReadHostFile(Prog("registry.reg"));
+  store.resize(store.rfind("\"1\"") + 2);  // the last line cut in the middle of its value
+  WriteHostFile(Prog("registry.reg"), store);
+  const std::string line =
+      "Line " + std::to_string(std::count(store.begin(), store.end(), '\n') + 1);
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"reg", "export"},
+                                               {"preview", "0", "--registry", "0"},
+                                               {"preview", "0"},
+                                               {"reg", "import", root_ / "t.reg"}}) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 1) << args[0] << ' ' << args[1];
+    EXPECT_NE(r.err.find("registry.reg: " + line + ": missing closing quote"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(ReadHostFile(Prog("registry.reg")), store);
+  EXPECT_EQ(Run({"list"}).status, 0);  // what does not read the registry still works
+}
+
+// Catches sizes that do not add up to what the wash then frees.
+TEST_F(CliTest, PreviewSizesAndTheBytesAWashFreed) {
+  const Result preview = Run({"preview", "Temp files", "--folder", "0", "--sizes"});
+  EXPECT_EQ(preview.status, 0);
+  EXPECT_EQ(preview.out,
+            "file\t1\tC:\\tmp\\a.tmp\t4\nfile\t1\tC:\\tmp\\b.tmp\t4\ntotal\t2 files\t8 bytes\n");
+  EXPECT_EQ(Run({"preview", "Temp files", "--folder", "0"}).out.find("total"), std::string::npos);
+  const Result wash = Run({"wash", "Temp files", "--folder", "0"});
+  EXPECT_EQ(wash.status, 0);
+  EXPECT_NE(wash.out.find("Freed\t8 bytes\n"), std::string::npos) << wash.out;
+}
+
+// Catches list edits that differ from the dialogs': duplicates ignoring case, a second backslash,
+// host paths stored as host text, a refusal that writes or exits 0.
+TEST_F(CliTest, ExcludeAndWildcardListsAreEditedAsTheDialogsDo) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;  // err: a part of standard error ("" for nothing at all)
+  } steps[] = {
+      {{"exclude", "add", root_ / "c/tmp/a.tmp", root_ / "d/one.log", root_ / "c/tmp/A.TMP"},
+       0,
+       "",
+       "'C:\\tmp\\A.TMP' is in the exclude list already: nothing was added."},
+      {{"exclude", "add-mask", root_ / "c", " *.log "}, 0, "", ""},
+      {{"exclude", "add", root_ / "t.reg"}, 2, "", "No such folder on a mapped drive"},
+      {{"exclude", "add-mask", root_ / "c/tmp/a.tmp", "*.*"}, 2, "", "No such folder"},
+      {{"exclude", "remove", "3"}, 2, "", "There is no entry 3 in the exclude list"},
+      {{"exclude", "move", "2", "up"}, 0, "", ""},
+      {{"exclude", "move", "0", "up"}, 0, "", "Entry 0 is the first already"},
+      {{"exclude", "remove", "0"}, 0, "", ""},
+      {{"exclude", "list"}, 0, "0\tC:\\*.log\n1\tD:\\one.log\n", ""},
+      {{"wildcard", "add", " *.log "}, 0, "", ""},
+      {{"wildcard", "add", "*.tmp"}, 0, "", ""},
+      {{"wildcard", "add", "*.LOG"}, 0, "", "'*.LOG' is in the wildcard list already"},
+      {{"wildcard", "add", "  "}, 2, "", "The mask is blank: nothing was added."},
+      {{"wildcard", "add", ""}, 2, "", "The mask is blank: nothing was added."},
+      {{"wildcard", "remove", "2"}, 2, "", "Please select a item by clicking"},
+      {{"wildcard", "move", "1", "up"}, 0, "", ""},
+      {{"wildcard", "list"}, 0, "0\t*.tmp\n1\t*.log\n", ""},
+      {{"wildcard", "clear"}, 0, "", ""},
+      {{"wildcard", "list"}, 0, "", ""},
+      {{"exclude", "list"}, 0, "0\tC:\\*.log\n1\tD:\\one.log\n", ""}};
+  for (const auto& step : steps) {
+    const std::string before = Exists("c/wildcard.ini") ? ReadHostFile(Prog("wildcard.ini")) : "";
+    const Result r = Run(step.args);
+    const std::string what = step.args[0] + ' ' + step.args[1];
+    EXPECT_EQ(r.status, step.status) << what << ": " << r.err;
+    EXPECT_EQ(r.out, step.out) << what;
+    if (step.err.empty()) {
+      EXPECT_EQ(r.err, "") << what;
+    } else {
+      EXPECT_NE(r.err.find(step.err), std::string::npos) << what << ": " << r.err;
+    }
+    if (step.status != 0) {
+      EXPECT_EQ(ReadHostFile(Prog("wildcard.ini")), before) << what;
+    }
+  }
+  EXPECT_NE(Run({"exclude", "--help"}).out.find("add-mask"), std::string::npos);
+}
+
+// Catches two list edits run side by side where one overwrites the other's entry.
+TEST_F(CliTest, TwoListEditsAtOnceLoseNoEntry) {
+  constexpr int kRounds = 12;
+  for (int i = 0; i < kRounds; ++i) {
+    std::vector<pid_t> running;
+    for (const char* side : {"a", "b"})
+      running.push_back(Start({"exclude", "add", root_ / ("c/" + (side + std::to_string(i)))},
+                              root_ / (std::string(side) + ".out"),
+                              root_ / (std::string(side) + ".err")));
+    for (const pid_t pid : running) {
+      int status = 0;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+  }
+  const std::string listed = Run({"exclude", "list"}).out;
+  EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 2 * kRounds) << listed;
+}
+
+// Catches a preference shown wrongly, a refusal that writes, or an autostart entry in the wrong
+// place.
+TEST_F(CliTest, PrefsShowsAndSetsOnePreferenceAsApplyDoes) {
+  const Result shown = Run({"prefs"});
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out,
+            "auto-run\t0\nminimized\t0\nsecure\t0\nschedule\t\nminutes\t2\nprompt\t0\nlog\t1\n"
+            "delete-log\t0\nhotkey1\tCTRL+ALT+F\nhotkey2\tCTRL+D\n");
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"bogus", "1"},
+                                             {"log", "yes"},
+                                             {"schedule", "start,hourly"},
+                                             {"hotkey1", "CTRL+1"},
+                                             {"hotkey1", "META+A"},
+                                             {"hotkey2", "CTRL+ALT+F"}}) {
+    std::vector<std::string> set = {"prefs", "set"};
+    set.insert(set.end(), args.begin(), args.end());
+    const Result r = Run(set);
+    EXPECT_EQ(r.status, 2) << args[0] << ' ' << args[1];
+    EXPECT_NE(r.err, "") << args[0];
+    EXPECT_FALSE(Exists("c/wildcard.ini")) << args[0];
+  }
+  EXPECT_EQ(Run({"prefs", "set", "hotkey2", "CTRL+ALT+F"}).err,
+            "HotKey conflict,please setup again!\n");
+
+  const std::string entry = root_ / "home/config/autostart/vorlisk.desktop";
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"auto-run", "1"},
+                                             {"schedule", "every,start"},
+                                             {"minutes", "5000"},
+                                             {"hotkey2", "shift+f"}})
+    EXPECT_EQ(Run({"prefs", "set", args[0], args[1]}).status, 0) << args[0];
+  EXPECT_NE(ReadHostFile(entry).find("\nExec="), std::string::npos);
+  const std::string after = Run({"prefs", "show"}).out;
+  for (const char* line :
+       {"auto-run\t1\n", "schedule\tstart,every\n", "minutes\t1000\n", "hotkey2\tSHIFT+F\n"})
+    EXPECT_NE(after.find(line), std::string::npos) << line << after;
+  EXPECT_EQ(Run({"prefs", "set", "auto-run", "0"}).status, 0);
+  EXPECT_FALSE(std::filesystem::exists(entry));
+}
+
+// One step of a scripted editing session: the arguments, the exit status and, when given, the
+// whole of standard error.
+struct Step {
+  std::vector<std::string> args;
+  int status;
+  std::optional<std::string> err = std::nullopt;
+};
+
+class CliEditingTest : public CliTest {
+ protected:
+  void Play(const std::vector<Step>& steps) const {
+    for (const Step& s : steps) {
+      const Result r = Run(s.args);
+      std::string command;
+      for (const auto& a : s.args) command += a + ' ';
+      EXPECT_EQ(r.status, s.status) << command << r.err;
+      if (s.err) {
+        EXPECT_EQ(r.err, *s.err) << command;
+      }
+    }
+  }
+};
+
+// Catches an item command that refuses with the wrong status or message, writes on refusal, or
+// does not leave its moves and marks in the order file.
+TEST_F(CliEditingTest, ItemCommandsEditTheCatalogueAndKeepTheOrder) {
+  Play({{{"item", "add", " mine"}, 2, "Item Name exists! Please retry.\n"},
+        {{"item", "add", "New"}, 0, ""},
+        {{"item", "move", "New", "up"}, 0, ""},
+        {{"item", "move", "0", "up"}, 2},
+        {{"item", "uncheck-all"}, 0, ""},
+        {{"item", "rename", "New", "Newer", "--active"}, 0, ""},
+        {{"item", "rename", "Recycle Bin", "X"}, 2},
+        {{"item", "add", "  "}, 2},
+        {{"item", "delete", "Mine"}, 2},
+        {{"item", "delete", "Mine", "--yes"}, 0, ""}});
+  // The renamed item comes last: the order file still knew it by its old name.
+  EXPECT_EQ(
+      Run({"list"}).out,
+      "0\t0\t0\tTemp files\tC:\\const\\system.txt\n1\t0\t1\tRecycle Bin\tC:\\const\\system.txt\n"
+      "2\t0\t0\tLocked\tC:\\const\\system.txt\n3\t1\t0\tNewer\tC:\\const\\user.txt\n");
+}
+
+// Catches entry fields stored untrimmed or in the wrong field, a registry entry without a key
+// accepted, a refusal that writes, and an entry question answered for the user.
+TEST_F(CliEditingTest, EntryCommandsStoreTheFieldsGiven) {
+  const std::string before = ReadHostFile(Prog("const/user.txt"));
+  Play(
+      {{{"entry", "add", "Mine", "registry", "--name", "k"}, 2},
+       {{"entry", "add", "Mine", "folder", "--name", " M "}, 2, "Item 'M' exists. Please retry!\n"},
+       {{"entry", "add", "Mine", "registry", "--name", "x", "--path", "p", "--key", "K"}, 2},
+       {{"entry", "delete", "Mine", "--folder", "0"}, 2}});
+  EXPECT_EQ(ReadHostFile(Prog("const/user.txt")), before);
+  Play({{{"entry", "add", "Mine", "registry", "--name", "m", "--key", " HKEY_CURRENT_USER\\X ",
+          "--type", "value", "--value", "v", "--active"},
+         0,
+         ""},
+        {{"entry", "add", "Mine", "folder", "--name", "f", "--kind", "file", "--file", "D:\\f.txt",
+          "--subfolders"},
+         0,
+         ""},
+        {{"entry", "edit", "Mine", "--folder", "0", "--inactive", "--path", "D:\\n\\*.*"}, 0, ""},
+        {{"entry", "add", "Mine", "folder", "--name", "gone"}, 0, ""},
+        {{"entry", "delete", "Mine", "--folder", "2", "--yes"}, 0, ""}});
+  EXPECT_EQ(Run({"entries", "Mine"}).out,
+            "folder\t0\t0\t1\tm\t\t\tD:\\n\\*.*\t\t0\nfolder\t1\t0\t2\tf\t\t\t\tD:\\f.txt\t1\n"
+            "registry\t0\t1\t2\tm\tHKEY_CURRENT_USER\\X\tv\n");
+}
+
+}  // namespace
+}  // namespace vorlisk

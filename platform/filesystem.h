@@ -117,7 +117,7 @@ class FileWriter;
 // and the wash must not lead the wash into the user's own files. Such a file counts as Missing.
 class FileRemover {
  public:
-  FileRemover() = default;
+  FileRemover();
   ~FileRemover();
   FileRemover(const FileRemover&) = delete;
   FileRemover& operator=(const FileRemover&) = delete;
@@ -132,10 +132,9 @@ class FileRemover {
   std::unique_ptr<FileWriter> OpenForOverwrite(std::string_view path);
 
  private:
-  // The open folder of `path` (-1 when it cannot be reached) and the file's name in it.
-  int FolderOf(std::string_view path, std::string& name);
-  std::string folder_;  // host path of the open folder
-  int folderFd_ = -1;
+  // The folder of the last file, kept open; what it holds is the platform's own.
+  struct OpenFolder;
+  std::unique_ptr<OpenFolder> folder_;
 };
 bool MakeDirectory(std::string_view path);
 // Copies a regular file; false when it cannot, also onto a read-only file (whatever the process's

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when missing.
+# Installs the Debian packages the build needs, or those given as arguments, when missing.
 set -euo pipefail
 packages=(g++ cmake make libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev)
+(($#)) && packages=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

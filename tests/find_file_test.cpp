@@ -1,8 +1,6 @@
 #include "engine/find_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -82,8 +80,8 @@ class FindFileTest : public ::testing::Test {
                             "a/a1.tmp", "a/deep/d.tmp", "b/b1.tmp", "c.tmp/inside.txt"})
       WriteHostFile(drive.Host(rel), "x");
     WriteHostFile(outside / "precious.tmp", "precious");
-    ::symlink(outside.Path().c_str(), drive.Host("link.tmp").c_str());
-    ::symlink(outside.Path().c_str(), drive.Host("linkdir").c_str());
+    std::filesystem::create_directory_symlink(outside.Path(), drive.Host("link.tmp"));
+    std::filesystem::create_directory_symlink(outside.Path(), drive.Host("linkdir"));
   }
 
   // Runs the search and returns "folder|name" per reported entry, in order.
@@ -144,7 +142,7 @@ TEST_F(FindFileTest, AttributeFilterDecidesAboutFolders) {
   EXPECT_TRUE(Run(f).empty());  // a folder carries no archive bit, so the defaults drop it
   f.Attributes = {ffDirectory};
   EXPECT_EQ(Run(f), std::vector<std::string>{"T:\\|c.tmp"});
-  ::chmod(drive.Host("top1.tmp").c_str(), 0444);
+  test::MakeReadOnly(drive.Host("top1.tmp"));
   f.IncludeFiles = {drive.Win("*.tmp")};
   f.Attributes = {ffArchive, ffReadonly};
   f.ExactAttribute = true;
@@ -156,8 +154,8 @@ TEST_F(FindFileTest, AttributeFilterDecidesAboutFolders) {
 // Runs with the process's current folder at the drive's root, so that a search of the current
 // folder would show.
 TEST_F(FindFileTest, TargetsFromIncludeLinesAndFromLocation) {
-  const std::string previous = std::filesystem::current_path();
-  ASSERT_EQ(::chdir(drive.Host().c_str()), 0);
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(drive.Host());
   TFindFile f;
   f.Subfolders = false;
   std::vector<std::vector<std::string>> found;
@@ -175,7 +173,7 @@ TEST_F(FindFileTest, TargetsFromIncludeLinesAndFromLocation) {
   f.SetLocation("");  // an empty piece is the current folder, made absolute
   f.SetFilename("top*.tmp");
   found.push_back(RunSorted(f));
-  ASSERT_EQ(::chdir(previous.c_str()), 0);
+  std::filesystem::current_path(previous);
 
   EXPECT_EQ(found[0], (std::vector<std::string>{"T:\\b|b1.tmp", "T:\\b|b1.tmp"}));
   EXPECT_TRUE(found[1].empty());

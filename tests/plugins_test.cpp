@@ -2,7 +2,6 @@
 #include "app/plugins.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -140,7 +139,7 @@ TEST_F(PluginsTest, ExportRefusesTheProgramsOwnFilesAndLosesNothing) {
 TEST_F(PluginsTest, ExportOntoAFileThatCannotBeDeletedWritesNothing) {
   const std::string old = ItemFileText({{.Name = "Old export"}});
   WriteHostFile(Data.Host("out/ro.txt"), old);
-  ::chmod(Data.Host("out/ro.txt").c_str(), 0444);
+  test::MakeReadOnly(Data.Host("out/ro.txt"));
   std::filesystem::create_directories(Data.Host("out/dir.txt"));
   for (int row = 0; row < session.ChListBoxItem.Count(); ++row) session.CheckItem(row, true);
   for (const char* target : {"D:\\out\\ro.txt", "D:\\out\\dir.txt"}) {
@@ -158,7 +157,7 @@ TEST_F(PluginsTest, ExportOntoAFileThatCannotBeDeletedWritesNothing) {
 // Catches an import that replaced a read-only plug-in file (also as root) and reported success.
 TEST_F(PluginsTest, ImportOntoAReadOnlyPluginFileWritesNothing) {
   const std::string old = Program.Read("plugin/p.txt");
-  ::chmod(Program.Host("plugin/p.txt").c_str(), 0444);
+  test::MakeReadOnly(Program.Host("plugin/p.txt"));
   WriteHostFile(Data.Host("in/p.txt"), ItemFileText({{.Name = "Replacement"}}));
   EXPECT_THROW(ImportPlugin(session, "D:\\in\\p.txt"), Error);
   EXPECT_EQ(Program.Read("plugin/p.txt"), old);

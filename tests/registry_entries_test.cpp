@@ -2,73 +2,17 @@
 // counts and log rows a user sees.
 #include "engine/registry_entries.h"
 
-#include <unistd.h>
-
 #include "engine/wash_log.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
-#include "save_counter.h"
+#include "registry_entries_fixture.h"
 #include "test_support.h"
 
 namespace vorlisk {
 namespace {
 
-using test::SaveCounter;
-
 using platform::Registry;
 using platform::RootKey;
-
-constexpr const char* kDemo =
-    "REGEDIT4\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Demo]\r\n@=\"default\"\r\n\"Last\"=\"C:\\\\x\"\r\n"
-    "\"Path\"=hex(2):25,54,4d,50,25,00\r\n\"Count\"=dword:00000001\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Demo\\A\\Deep]\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Demo\\B]\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Demo\\M]\r\n\"Last\"=\"machine\"\r\n";
-constexpr const char* kKeyLine = "<|>DeleteKey";
-constexpr const char* kValueLine = "<|>DeleteValue<|>";
-
-bool KeyExists(RootKey root, const char* path) {
-  Registry r;
-  r.SetRootKey(root);
-  return r.KeyExists(path);
-}
-bool ValueExists(RootKey root, const char* key, const char* value) {
-  Registry r;
-  r.SetRootKey(root);
-  return r.OpenKey(key) && r.ValueExists(value);
-}
-
-class RegistryEntriesTest : public ::testing::Test {
- protected:
-  std::vector<std::string> Expand(const char* key, CleanRegisterType type, const char* value = "") {
-    tChildRegister e;
-    e.RegisterKeyName = key;
-    e.CleanType = type;
-    e.RegisterSingleValue = value;
-    std::vector<std::string> lines;
-    ExpandRegistryEntry(e, lines);
-    keyName_ = e.RegisterKeyName;
-    return lines;
-  }
-  static MarkedLines Marked(const std::vector<std::string>& lines, std::vector<bool> ticks) {
-    MarkedLines out;
-    for (std::size_t i = 0; i < lines.size(); ++i) out.push_back({lines[i], ticks[i]});
-    return out;
-  }
-  WashCounts Wash(const MarkedLines& lines) {
-    tWashLog log(drive_.Root());
-    log.BeginLogRun({2004, 3, 7, 13, 5, 9});
-    const WashCounts counts = WashRegistryLines(lines, &log);
-    log.EndLogRun();
-    return counts;
-  }
-  std::vector<std::string> Rows() const { return test::LogRows(drive_.Read("log.htm")); }
-
-  test::TempDrive drive_{'R'};
-  test::ScopedRegistryStore store_{drive_.Win("registry.reg"), kDemo};
-  std::string keyName_;
-};
 
 TEST_F(RegistryEntriesTest, EntriesYieldKeyAndValueLinesInEnumerationOrder) {
   using enum CleanRegisterType;
@@ -133,38 +77,6 @@ TEST_F(RegistryEntriesTest, EntriesYieldKeyAndValueLinesInEnumerationOrder) {
   for (const auto& c : cases) {
     EXPECT_EQ(Expand(c.key, c.type, c.value), c.lines) << c.fault;
     EXPECT_EQ(keyName_, c.keyAfter.value_or(keyName_)) << c.fault;
-  }
-}
-
-TEST_F(RegistryEntriesTest, KeysGoDepthFirstWithTheirWholeSubtreeSavedOnce) {
-  struct Case {
-    const char* fault;
-    std::vector<bool> ticks;  // A, B, the key itself
-    std::vector<std::string> rows;
-  } cases[] = {
-      {"an unticked subkey line keeping the subkey from its parent's deletion",
-       {false, true, true},
-       {"&nbsp;|Success|HKEY_CURRENT_USER\\Software\\Demo\\B|&nbsp;",
-        "&nbsp;|Success|HKEY_CURRENT_USER\\Software\\Demo\\|&nbsp;"}},
-      {"subkeys not deleted before their parent, or counted wrongly",
-       {true, true, true},
-       {"&nbsp;|Success|HKEY_CURRENT_USER\\Software\\Demo\\A|&nbsp;",
-        "&nbsp;|Success|HKEY_CURRENT_USER\\Software\\Demo\\B|&nbsp;",
-        "&nbsp;|Success|HKEY_CURRENT_USER\\Software\\Demo\\|&nbsp;"}},
-  };
-  for (const auto& c : cases) {
-    platform::ImportRegistryText(kDemo);
-    const auto lines = Expand("HKEY_CURRENT_USER\\Software\\Demo", CleanRegisterType::WholeKey);
-    SaveCounter saves(drive_.Host());
-    const WashCounts counts = Wash(Marked(lines, c.ticks));
-    EXPECT_EQ(counts.Success, static_cast<int>(c.rows.size())) << c.fault;
-    EXPECT_EQ(counts.Fails, 0) << c.fault;
-    EXPECT_EQ(Rows(), c.rows) << c.fault;
-    EXPECT_FALSE(KeyExists(RootKey::CurrentUser, "\\Software\\Demo")) << c.fault;
-    EXPECT_TRUE(KeyExists(RootKey::CurrentUser, "\\Software")) << c.fault;
-    EXPECT_TRUE(KeyExists(RootKey::LocalMachine, "\\Software\\Demo\\M")) << c.fault;
-    EXPECT_EQ(saves.Saves("registry.reg"), 1) << "the store saved more or less than once";
-    drive_.Put("log.htm", "");
   }
 }
 

@@ -10,32 +10,11 @@
 #include "platform/drives.h"
 #include "platform/file_lock.h"
 #include "platform/filesystem.h"
+#include "registry_fixture.h"
 #include "test_support.h"
 
 namespace vorlisk::platform {
 namespace {
-
-constexpr const char* kStore = "R:\\registry.reg";
-
-std::string RegFile(std::string_view body) {
-  return "Windows Registry Editor Version 5.00\r\n\r\n" + std::string(body);
-}
-
-class RegistryTest : public ::testing::Test {
- protected:
-  RegistryTest() : drive_('R', folder_.path()) { SetRegistryFile(kStore); }
-  ~RegistryTest() override {
-    SetWriteFaultForTesting("");
-    SetRegistryFile("");
-  }
-
-  static std::string StoreBytes() { return ReadFileBytes(kStore).value_or("<missing>"); }
-  static std::optional<FileStamp> StoreStamp() { return GetFileStamp(kStore); }
-
-  test::TempFolder folder_;
-  ScopedDriveMapping drive_;
-  Registry reg_;
-};
 
 TEST_F(RegistryTest, NamesIgnoreCaseKeepTheirCaseAndDifferByTrailingBlanks) {
   ImportRegistryText(
@@ -327,35 +306,6 @@ TEST_F(RegistryTest, AStoreFileHoldingATooDeepKeyIsNotLoaded) {
   WriteFileAtomically(kStore, deep);
   EXPECT_THROW(reg_.OpenKey("\\Created", true), RegistryStoreError);
   EXPECT_EQ(StoreBytes(), deep);
-}
-
-// Catches changes of two processes that overwrite each other's: each is made under the program
-// folder's lock on the store as it is on disk then.
-TEST_F(RegistryTest, TwoProcessesChangingTheStoreLoseNothing) {
-  SetProgramFolderLock("R:\\");
-  constexpr int kEach = 25;
-  const bool ok = test::RunInProcesses(2, [](int child) {
-    for (int i = 0; i < kEach; ++i) {
-      const std::string key = "C" + std::to_string(child) + "\\K" + std::to_string(i);
-      if (child == 0) {
-        ImportRegistryText(RegFile("[HKEY_CURRENT_USER\\" + key + "]\r\n\"v\"=\"1\"\r\n"));
-      } else {
-        RegistryBatch batch;  // a batch too takes the lock and reads the disk again
-        Registry reg;
-        if (!reg.OpenKey("\\" + key, true)) return false;
-        reg.WriteString("v", "1");
-      }
-    }
-    return true;
-  });
-  SetProgramFolderLock("");
-  ASSERT_TRUE(ok);
-  for (int child = 0; child < 2; ++child)
-    for (int i = 0; i < kEach; ++i) {
-      const std::string key = "\\C" + std::to_string(child) + "\\K" + std::to_string(i);
-      ASSERT_TRUE(reg_.OpenKey(key)) << key;
-      EXPECT_EQ(reg_.ReadString("v"), "1") << key;
-    }
 }
 
 TEST_F(RegistryTest, ExportsASubtreeWithItsStoredNames) {

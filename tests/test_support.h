@@ -1,19 +1,17 @@
 // Fixtures shared by the tests: temporary folders (also mapped as drives), files, environment
-// variables. Nothing here touches the real user's files.
+// variables. Nothing here touches the real user's files. Portable: what needs POSIX (processes,
+// owners, modes) is in posix_support.h.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -46,10 +44,18 @@ inline void RemoveTree(const std::string& path) {
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
  public:
+  // A random name that no other folder holds yet; only the owner may use it.
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorlisk-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const uint64_t id = (uint64_t{random()} << 32) | random();
+      const auto folder =
+          std::filesystem::temp_directory_path() / ("vorlisk-" + std::to_string(id));
+      if (!std::filesystem::create_directory(folder)) continue;  // taken
+      std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+      path_ = folder.string();
+    }
+    if (path_.empty()) throw std::runtime_error("no temporary folder could be made");
   }
   ~TempFolder() { RemoveTree(path_); }
   TempFolder(const TempFolder&) = delete;
@@ -102,24 +108,23 @@ class TempDrive {
 // Sets (or, given nullopt, unsets) an environment variable and restores it afterwards.
 class ScopedEnv {
  public:
-  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = ::getenv(name)) previous_ = old;
-    Set(value);
-  }
+  ScopedEnv(const char* name, std::optional<std::string> value);
   ~ScopedEnv() { Set(previous_); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
-  void Set(const std::optional<std::string>& value) {
-    if (value)
-      ::setenv(name_.c_str(), value->c_str(), 1);
-    else
-      ::unsetenv(name_.c_str());
-  }
+  void Set(const std::optional<std::string>& value);  // test_support.cpp: the one OS-specific part
   std::string name_;
   std::optional<std::string> previous_;
 };
+
+// Makes a file read-only to everyone: the read-only attribute on Windows, mode 0444 on POSIX.
+inline void MakeReadOnly(const std::string& hostPath) {
+  using std::filesystem::perms;
+  std::filesystem::permissions(hostPath,
+                               perms::owner_read | perms::group_read | perms::others_read);
+}
 
 inline void WriteHostFile(const std::string& hostPath, const std::string& bytes) {
   std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path());
@@ -240,38 +245,6 @@ inline std::string ItemFileText(const std::vector<TestItem>& items) {
 
 // A program folder on drive P: ("P:\") with its own registry store, data on drive D:, a home
 // (HOME and XDG_*) in a temporary folder, and no mounted volume whose trash a wash could reach.
-// Runs `work(child)` in `count` forked processes that start together, and tells whether every one
-// returned true (an exception counts as false). For tests of processes running side by side.
-inline bool RunInProcesses(int count, const std::function<bool(int)>& work) {
-  int gate[2];
-  if (::pipe(gate) != 0) return false;
-  std::vector<pid_t> children;
-  for (int child = 0; child < count; ++child) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      ::close(gate[1]);
-      char byte = 0;
-      while (::read(gate[0], &byte, 1) < 0 && errno == EINTR) {
-      }
-      bool ok = false;
-      try {
-        ok = work(child);
-      } catch (...) {
-      }
-      ::_exit(ok ? 0 : 1);
-    }
-    if (pid > 0) children.push_back(pid);
-  }
-  ::close(gate[0]);
-  ::close(gate[1]);  // every child goes on at once
-  bool ok = static_cast<int>(children.size()) == count;
-  for (const pid_t pid : children) {
-    int status = 0;
-    ok = ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && ok;
-  }
-  return ok;
-}
-
 class TestProgram {
  public:
   TestProgram()

@@ -444,42 +444,50 @@ std::unique_ptr<FileWriter> OpenExistingAt(int dirFd, const char* name) {
 
 DeleteOutcome DeleteExistingFile(std::string_view path) { return FileRemover().Remove(path); }
 
-FileRemover::~FileRemover() {
-  if (folderFd_ >= 0) ::close(folderFd_);
-}
-
-int FileRemover::FolderOf(std::string_view path, std::string& name) {
-  std::size_t driveFolderLength = 0;
-  const auto host = HostOf(path, &driveFolderLength);
-  if (!host) return -1;
-  const auto slash = host->rfind('/');
-  if (slash == std::string::npos || slash + 1 == host->size()) return -1;
-  const std::string folder = slash == 0 ? "/" : host->substr(0, slash);
-  if (folderFd_ < 0 || folder != folder_) {
-    if (folderFd_ >= 0) ::close(folderFd_);
-    folderFd_ = OpenWashFolder(folder, driveFolderLength);
-    folder_ = folder;
+// The open folder of the last file: its host path and descriptor.
+struct FileRemover::OpenFolder {
+  ~OpenFolder() {
+    if (fd >= 0) ::close(fd);
   }
-  name = host->substr(slash + 1);
-  return folderFd_;
-}
+  // The open folder of `path` (-1 when it cannot be reached) and the file's name in it.
+  int For(std::string_view path, std::string& name) {
+    std::size_t driveFolderLength = 0;
+    const auto host = HostOf(path, &driveFolderLength);
+    if (!host) return -1;
+    const auto slash = host->rfind('/');
+    if (slash == std::string::npos || slash + 1 == host->size()) return -1;
+    const std::string folder = slash == 0 ? "/" : host->substr(0, slash);
+    if (fd < 0 || folder != hostPath) {
+      if (fd >= 0) ::close(fd);
+      fd = OpenWashFolder(folder, driveFolderLength);
+      hostPath = folder;
+    }
+    name = host->substr(slash + 1);
+    return fd;
+  }
+  std::string hostPath;
+  int fd = -1;
+};
+
+FileRemover::FileRemover() : folder_(std::make_unique<OpenFolder>()) {}
+FileRemover::~FileRemover() = default;
 
 DeleteOutcome FileRemover::Remove(std::string_view path, bool clearReadOnly, uint64_t* freedBytes) {
   std::string name;
-  const int dirFd = FolderOf(path, name);
+  const int dirFd = folder_->For(path, name);
   return dirFd < 0 ? DeleteOutcome::Missing
                    : DeleteExistingAt(dirFd, name.c_str(), clearReadOnly, freedBytes);
 }
 
 std::optional<FileStatus> FileRemover::Status(std::string_view path) {
   std::string name;
-  const int dirFd = FolderOf(path, name);
+  const int dirFd = folder_->For(path, name);
   return dirFd < 0 ? std::nullopt : StatusAt(dirFd, name.c_str());
 }
 
 std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(std::string_view path) {
   std::string name;
-  const int dirFd = FolderOf(path, name);
+  const int dirFd = folder_->For(path, name);
   return dirFd < 0 ? nullptr : OpenExistingAt(dirFd, name.c_str());
 }
 

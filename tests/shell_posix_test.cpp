@@ -1,7 +1,5 @@
 // The shell services on the freedesktop.org Trash and "recently used" store, run on temporary
 // homes and a mount table of temporary folders only.
-#include "platform/shell.h"
-
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -15,6 +13,7 @@
 #include <sstream>
 
 #include "platform/error.h"
+#include "platform/shell.h"
 #include "test_support.h"
 
 namespace vorlisk::platform {

@@ -1,0 +1,275 @@
+// Folder entries on POSIX: what a secure erase leaves on disk and on the device, with owners,
+// modes, file flags, resource limits and other users' links.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "engine/folder_entries.h"
+#include "engine/wash_log.h"
+#include "folder_entries_fixture.h"
+#include "platform/filesystem.h"
+#include "test_support.h"
+
+namespace vorlisk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadHostFile;
+using test::WriteHostFile;
+
+// The test holds the file open, so after the erase it still sees the bytes that were on disk
+// just before the deletion.
+TEST_F(FolderEntriesTest, SecureEraseOverwritesWholeBlocksBeforeDeleting) {
+  const std::size_t cases[][2] = {{0, 0}, {1, 102400}, {150000, 204800}, {204800, 204800}};
+  for (const auto& [before, after] : cases) {
+    WriteHostFile(drive_.Host("f.bin"), std::string(before, 'z'));
+    const int fd = ::open(drive_.Host("f.bin").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(SecureErase(drive_.Win("f.bin"))) << before;
+    EXPECT_FALSE(drive_.Exists("f.bin")) << before;
+    std::string seen(after + 1, '\0');
+    seen.resize(static_cast<std::size_t>(::pread(fd, seen.data(), seen.size(), 0)));
+    ::close(fd);
+    EXPECT_EQ(seen, std::string(after, 'A')) << "a " << before << "-byte file";
+  }
+}
+
+TEST_F(FolderEntriesTest, SecureEraseOfABlockThatCannotBeWrittenFailsAndKeepsTheFile) {
+  WriteHostFile(drive_.Host("big.bin"), std::string(120000, 'z'));
+  // A file size limit stands for a full disk: the second block cannot be written whole.
+  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit limited = old;
+  limited.rlim_cur = 150000;
+  ::setrlimit(RLIMIT_FSIZE, &limited);
+  const bool erased = SecureErase(drive_.Win("big.bin"));
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(erased) << "a failed overwrite reported as an erase";
+  EXPECT_TRUE(drive_.Exists("big.bin"));
+  EXPECT_EQ(fs::file_size(drive_.Host("big.bin")), 150000u);
+}
+
+// Holes of a sparse file hold no data: only the data is overwritten, so even a 1 TiB file takes
+// no disk space. Data that ends the file gets the whole last block, as a plain file does. The
+// test holds the file open to see it as it was just before the deletion; the 1 TiB case runs
+// only once the small ones held, so that a regression never fills the disk.
+TEST_F(FolderEntriesTest, SecureEraseOverwritesTheDataOfASparseFileAndLeavesItsHoles) {
+  constexpr uint64_t kMiB = 1 << 20;
+  struct Case {
+    uint64_t size, dataAt, dataLength, sizeAfter;
+  } cases[] = {{64 * kMiB, 32 * kMiB, 8192, 64 * kMiB},
+               {64 * kMiB, 64 * kMiB - 4096, 4096, 64 * kMiB - 4096 + kSecureEraseBlock},
+               {uint64_t{1} << 40, uint64_t{1} << 39, 8192, uint64_t{1} << 40}};
+  for (const auto& c : cases) {
+    const std::string trace =
+        std::to_string(c.size) + " bytes, data at " + std::to_string(c.dataAt);
+    const int fd = ::open(drive_.Host("sparse.bin").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    const std::string data(c.dataLength, 'z');
+    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(c.size)), 0) << trace;
+    ASSERT_EQ(::pwrite(fd, data.data(), data.size(), static_cast<off_t>(c.dataAt)),
+              static_cast<ssize_t>(data.size()));
+    struct stat st {};
+    ASSERT_EQ(::fstat(fd, &st), 0);
+    if (st.st_blocks * 512 > 4 * static_cast<off_t>(kMiB)) {
+      ::close(fd);
+      GTEST_SKIP() << "the temporary folder's file system keeps no holes";
+    }
+    const bool erased = SecureErase(drive_.Win("sparse.bin"));
+    ASSERT_EQ(::fstat(fd, &st), 0);
+    std::string seen(data.size(), '\0');
+    const ssize_t n = ::pread(fd, seen.data(), seen.size(), static_cast<off_t>(c.dataAt));
+    const off_t firstData = ::lseek(fd, 0, SEEK_DATA);
+    ::close(fd);
+    EXPECT_TRUE(erased) << trace;
+    EXPECT_FALSE(drive_.Exists("sparse.bin")) << trace;
+    ASSERT_LT(st.st_blocks * 512, 4 * static_cast<off_t>(kMiB)) << trace << ": holes filled";
+    EXPECT_EQ(static_cast<uint64_t>(st.st_size), c.sizeAfter) << trace;
+    EXPECT_EQ(n, static_cast<ssize_t>(data.size())) << trace;
+    EXPECT_EQ(seen, std::string(data.size(), 'A')) << trace << ": the data not overwritten";
+    EXPECT_EQ(firstData, static_cast<off_t>(c.dataAt)) << trace;
+  }
+}
+
+// A secure erase that could not delete the file afterwards must not overwrite it: "File Locked"
+// means the file is as it was. Root may delete anything, so the wash runs as another user in a
+// child process; its exit status carries the counts.
+TEST_F(FolderEntriesTest, SecureEraseLeavesAFileItCouldNotDeleteAsItWas) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can wash as another user";
+  constexpr uid_t kUser = 65534, kOther = 65533;
+  ASSERT_EQ(::chmod(drive_.Host().c_str(), 0755), 0);
+  struct Case {
+    const char* what;
+    uid_t folderOwner;
+    mode_t folderMode;
+    uid_t fileOwner;
+    mode_t fileMode;
+    bool erased;
+  } cases[] = {
+      {"a folder the user may not write", 0, 0755, kUser, 0644, false},
+      {"another user's file in another user's sticky folder", kOther, 01777, kOther, 0666, false},
+      {"the user's own file in another user's sticky folder", kOther, 01777, kUser, 0644, true},
+      {"another user's file in the user's sticky folder", kUser, 01777, kOther, 0666, true},
+      {"the user's own folder", kUser, 0755, kUser, 0644, true},
+  };
+  for (const auto& c : cases) {
+    const std::string folder = drive_.Host("box"), file = drive_.Host("box/kept.bin");
+    WriteHostFile(file, "kept bytes");
+    ASSERT_EQ(::chown(folder.c_str(), c.folderOwner, c.folderOwner), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+    ASSERT_EQ(::chown(file.c_str(), c.fileOwner, c.fileOwner), 0);
+    ASSERT_EQ(::chmod(file.c_str(), c.fileMode), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (::setgid(kUser) != 0 || ::setuid(kUser) != 0) ::_exit(99);
+      const auto counts = WashFileLines({{drive_.Win("box\\kept.bin"), true}}, false, nullptr, {});
+      ::_exit(counts.Success + 2 * counts.Fails);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.erased ? 1 : 2) << c.what;
+    EXPECT_EQ(fs::exists(file), !c.erased) << c.what;
+    if (!c.erased) {
+      EXPECT_TRUE(ReadHostFile(file) == "kept bytes") << c.what << ": overwritten, then kept";
+    }
+    test::RemoveTree(folder);
+  }
+}
+
+// The same without root, for the user's own folder made read-only.
+TEST_F(FolderEntriesTest, SecureEraseInAFolderTheUserMayNotWriteLeavesTheFileAsItWas) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write any folder (covered above)";
+  WriteHostFile(drive_.Host("box/kept.bin"), "kept bytes");
+  ASSERT_EQ(::chmod(drive_.Host("box").c_str(), 0555), 0);
+  const WashCounts counts =
+      WashFileLines({{drive_.Win("box\\kept.bin"), true}}, false, nullptr, {});
+  ::chmod(drive_.Host("box").c_str(), 0755);
+  EXPECT_EQ(counts.Fails, 1);
+  EXPECT_TRUE(ReadHostFile(drive_.Host("box/kept.bin")) == "kept bytes")
+      << "overwritten, then kept";
+}
+
+// The same as root: an immutable or append-only folder keeps its files from everyone.
+TEST_F(FolderEntriesTest, SecureEraseLeavesAFileOfAnImmutableFolderAsItWas) {
+  for (const int flag : {FS_IMMUTABLE_FL, FS_APPEND_FL}) {
+    const std::string folder = drive_.Host("box"), file = drive_.Host("box/kept.bin");
+    WriteHostFile(file, "kept bytes");
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(dirFd, 0);
+    int flags = 0;
+    if (::ioctl(dirFd, FS_IOC_GETFLAGS, &flags) != 0 ||
+        (flags |= flag, ::ioctl(dirFd, FS_IOC_SETFLAGS, &flags)) != 0) {
+      ::close(dirFd);
+      GTEST_SKIP() << "no immutable folders here (file system or privileges)";
+    }
+    const bool erased = SecureErase(drive_.Win("box\\kept.bin"));
+    flags &= ~flag;
+    EXPECT_EQ(::ioctl(dirFd, FS_IOC_SETFLAGS, &flags), 0);
+    ::close(dirFd);
+    EXPECT_FALSE(erased) << flag;
+    EXPECT_TRUE(ReadHostFile(file) == "kept bytes") << flag << ": overwritten, then kept";
+    test::RemoveTree(folder);
+  }
+}
+
+// The overwrite reaches the device: on a file system in an image file, no byte of the erased file
+// is left in the image once it is unmounted.
+TEST(SecureEraseDeviceTest, NoByteOfAnErasedFileIsLeftOnTheDevice) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a file system image needs root";
+  test::TempFolder work;
+  const std::string image = work / "fs.img", mount = work / "mnt";
+  fs::create_directory(mount);
+  const std::string make =
+      "truncate -s 32M '" + image + "' && mkfs.ext4 -q -F '" + image + "' >/dev/null 2>&1";
+  if (std::system(make.c_str()) != 0) GTEST_SKIP() << "mkfs.ext4 is not available";
+  const std::string mountCommand = "mount -o loop '" + image + "' '" + mount + "' >/dev/null 2>&1";
+  if (std::system(mountCommand.c_str()) != 0)
+    GTEST_SKIP() << "mounting a loop file system is not allowed here";
+  struct Unmount {
+    std::string mount;
+    bool done = false;
+    bool operator()() {
+      return done || (done = std::system(("umount '" + mount + "'").c_str()) == 0);
+    }
+    ~Unmount() { (*this)(); }
+  } unmount{mount};
+
+  // Distinctive lines (made here, so the marker is nowhere else), 300,000 bytes, on the device.
+  const std::string marker = "vorlisk-erased-" + std::to_string(::getpid()) + "-";
+  std::string secret;
+  for (int i = 0; secret.size() < 300000; ++i) secret += marker + std::to_string(i) + "\n";
+  const std::string file = mount + "/secret.bin";
+  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, secret.data(), secret.size()), static_cast<ssize_t>(secret.size()));
+  ASSERT_EQ(::fsync(fd), 0);
+  ::close(fd);
+  ASSERT_NE(ReadHostFile(image).find(marker), std::string::npos)
+      << "the file never reached the image";
+
+  {
+    platform::ScopedDriveMapping drive('S', mount);
+    EXPECT_TRUE(SecureErase("S:\\secret.bin"));
+  }
+  EXPECT_FALSE(fs::exists(file));
+  ASSERT_TRUE(unmount());
+  EXPECT_EQ(ReadHostFile(image).find(marker), std::string::npos)
+      << "the erased file's bytes are still on the device";
+}
+
+// Another user's folder on the way to a previewed file was swapped for a link to the user's own
+// files before the wash: the wash must not follow it. A link the user made is followed.
+TEST_F(FolderEntriesTest, AWashNeverPassesThroughAnotherUsersLink) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+  constexpr uid_t kOther = 65534;
+  test::TempFolder own;
+  fs::create_directories(drive_.Host("theirs"));
+  ASSERT_EQ(::chown(drive_.Host("theirs").c_str(), kOther, kOther), 0);
+  fs::create_directory_symlink(own.Path(), drive_.Host("theirs/sub"));
+  ASSERT_EQ(::lchown(drive_.Host("theirs/sub").c_str(), kOther, kOther), 0);
+  fs::create_directory_symlink(own.Path(), drive_.Host("mine"));
+  WriteHostFile(own / "a.tmp", "own bytes");
+  for (const char* folder : {"theirs\\sub\\*.*", "theirs\\*.*"}) {
+    auto entry = Entry(FolderKind::FolderMask, drive_.Win(folder), true);
+    std::vector<std::string> lines;
+    ExpandFolderEntry(entry, {}, lines);
+    EXPECT_TRUE(lines.empty()) << folder;  // nor previewed
+  }
+  struct Case {
+    const char* line;
+    bool quick, readOnly, erased;
+  } cases[] = {
+      {"theirs\\sub\\a.tmp", true, false, false},  {"theirs\\sub\\a.tmp", true, true, false},
+      {"theirs\\sub\\a.tmp", false, false, false}, {"mine\\a.tmp", true, false, true},
+      {"mine\\a.tmp", true, true, true},           {"mine\\a.tmp", false, false, true}};
+  for (const auto& c : cases) {
+    const std::string trace =
+        std::string(c.line) + (c.quick ? " quick" : " secure") + (c.readOnly ? " read-only" : "");
+    WriteHostFile(own / "a.tmp", "own bytes");
+    if (c.readOnly) fs::permissions(own / "a.tmp", fs::perms::owner_read);
+    const WashCounts counts = WashFileLines({{drive_.Win(c.line), true}}, c.quick, nullptr, {});
+    EXPECT_EQ(counts.Success, c.erased ? 1 : 0) << trace;
+    EXPECT_EQ(counts.Fails, 0) << trace;
+    EXPECT_EQ(fs::exists(own / "a.tmp"), !c.erased) << trace;
+    if (!c.erased) {
+      EXPECT_EQ(ReadHostFile(own / "a.tmp"), "own bytes") << trace;
+      EXPECT_FALSE(EraseFile(drive_.Win(c.line), c.quick)) << trace;
+      EXPECT_TRUE(fs::exists(own / "a.tmp")) << trace;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vorlisk

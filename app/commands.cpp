@@ -28,8 +28,9 @@ void DeleteLog(MainSession& s) {
     ui.Inform("Log file is cleaned successful!");
 }
 
-void OpenHelp(MainSession& s) {
-  if (s.Ui().OpenDocument) s.Ui().OpenDocument(s.ProgramFolder + "help.chm");
+void OpenHelp(MainSession& s, int topic) {
+  if (s.Ui().OpenDocument)
+    s.Ui().OpenDocument(s.ProgramFolder + "help\\" + std::to_string(topic) + ".html");
 }
 
 void ImportPluginFile(MainSession& s) {

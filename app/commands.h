@@ -21,8 +21,10 @@ bool RunCommand(MainSession& session, Control control);
 void ViewLog(MainSession& session);
 // "Delete Log": asks, deletes the log and says so when it was deleted; a failure is silent.
 void DeleteLog(MainSession& session);
-// "Help": the help file opened by the desktop's handler.
-void OpenHelp(MainSession& session);
+// "Help": a topic of the help pages beside the program ("help\58.html", the main window's),
+// opened by the desktop's handler.
+inline constexpr int kMainWindowHelp = 58;
+void OpenHelp(MainSession& session, int topic = kMainWindowHelp);
 // Import and export of plug-in files through the port's file choosers.
 void ImportPluginFile(MainSession& session);
 void ExportPluginFile(MainSession& session);

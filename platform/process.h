@@ -29,4 +29,9 @@ bool StdinIsTerminal();
 // Whether the standard error is a terminal a progress bar can be drawn on.
 bool StderrIsTerminal();
 
+// From now on a request to end the program (SIGTERM, SIGINT, SIGHUP on POSIX; a console close on
+// Windows) is only noted, for the program to end in its own orderly way when it next looks.
+void WatchTerminationRequests();
+bool TerminationRequested();
+
 }  // namespace vorlisk::platform

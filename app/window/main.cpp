@@ -1,2 +1,141 @@
-// vorlisk: the desktop window.
-int main() { return 0; }
+// vorlisk: the desktop window. One instance per user and program folder: a second start brings the
+// first window to the front and ends.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+#include "app/user_folders.h"
+#include "app/window/main_window.h"
+#include "app/window/qt_port.h"
+#include "platform/drives.h"
+#include "platform/error.h"
+#include "platform/process.h"
+
+namespace {
+
+// Exceptions never cross Qt's event loop: one that reaches it is shown in the standard error box.
+class Application : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+      vorlisk::window::ShowErrorBox(activeWindow(), e.what());
+    }
+    return false;
+  }
+};
+
+// The name of the instance's local socket: the user's home and the program folder.
+QString InstanceName(const std::string& programFolder) {
+  const QByteArray key =
+      (QDir::homePath() + QLatin1Char('\n') + QString::fromStdString(programFolder)).toUtf8();
+  return QStringLiteral("vorlisk-") +
+         QString::fromLatin1(
+             QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24));
+}
+
+// Asks a running instance to come to the front; whether one answered.
+bool ActivateRunningInstance(const QString& name) {
+  QLocalSocket socket;
+  socket.connectToServer(name);
+  if (!socket.waitForConnected(1000)) return false;
+  socket.write("activate\n");
+  socket.waitForBytesWritten(1000);
+  socket.disconnectFromServer();
+  return true;
+}
+
+bool HasDisplay() {
+  for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    if (const char* s = std::getenv(v); s && *s) return true;
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!HasDisplay()) {
+    std::cerr
+        << "vorlisk: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is "
+           "set).\nOn a terminal, use the command-line front end instead: vorlisk-cli --help\n";
+    return 1;
+  }
+  Application app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Vorlisk"));
+  QApplication::setApplicationVersion(QStringLiteral("1.00"));
+  QApplication::setQuitOnLastWindowClosed(false);
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("Vorlisk: washes what applications leave behind"));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption home(QStringLiteral("home"),
+                                QStringLiteral("The program folder (item files, settings, log)."),
+                                QStringLiteral("DIR"));
+  parser.addOption(home);
+  parser.process(app);
+
+  std::string programFolder;
+  try {
+    if (const std::string bad = vorlisk::platform::DriveMappingError(); !bad.empty())
+      throw vorlisk::Error(bad);
+    programFolder = parser.isSet(home)
+                        ? vorlisk::platform::ProgramFolderFromHost(parser.value(home).toStdString())
+                        : vorlisk::platform::ExecutableProgramFolder();
+    if (programFolder.empty())
+      throw vorlisk::Error("The program folder " + parser.value(home).toStdString() +
+                           " does not exist");
+  } catch (const std::exception& e) {
+    vorlisk::window::ShowErrorBox(nullptr, e.what());
+    return 1;
+  }
+
+  const QString name = InstanceName(programFolder);
+  if (ActivateRunningInstance(name)) return 0;
+  QLocalServer server;
+  if (!server.listen(name)) {
+    QLocalServer::removeServer(name);  // left by an instance that did not end in order
+    server.listen(name);
+  }
+
+  std::unique_ptr<vorlisk::window::TFormMainVorlisk> window;
+  try {
+    vorlisk::PrepareRegistry(programFolder);
+    window = std::make_unique<vorlisk::window::TFormMainVorlisk>(programFolder);
+  } catch (const std::exception& e) {
+    vorlisk::window::ShowErrorBox(nullptr, e.what());
+    return 1;
+  }
+  QObject::connect(&server, &QLocalServer::newConnection, [&] {
+    while (QLocalSocket* socket = server.nextPendingConnection()) {
+      socket->deleteLater();
+      window->RestoreWindow();
+    }
+  });
+
+  // SIGTERM, SIGINT and SIGHUP close the window as its close box does.
+  vorlisk::platform::WatchTerminationRequests();
+  QTimer termination;
+  QObject::connect(&termination, &QTimer::timeout, [&] {
+    if (vorlisk::platform::TerminationRequested()) window->close();
+  });
+  termination.start(200);
+
+  if (window->windowState() & Qt::WindowMinimized)
+    window->showMinimized();
+  else
+    window->show();
+  const int status = QApplication::exec();
+  window.reset();  // the order file is written as the window goes
+  return status;
+}

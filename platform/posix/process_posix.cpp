@@ -1,4 +1,5 @@
 // POSIX only: the running program's folder.
+#include <signal.h>
 #include <unistd.h>
 
 #include <climits>
@@ -66,5 +67,19 @@ std::string WindowsPathFromHost(std::string_view hostPath) {
 bool StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+namespace {
+volatile sig_atomic_t terminationRequested = 0;
+extern "C" void NoteTermination(int) { terminationRequested = 1; }
+}  // namespace
+
+void WatchTerminationRequests() {
+  struct sigaction action {};
+  action.sa_handler = NoteTermination;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+bool TerminationRequested() { return terminationRequested != 0; }
 
 }  // namespace vorlisk::platform

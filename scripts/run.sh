@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Builds the program and runs the command-line front end: run.sh [ARGS...]. Without arguments it
-# previews the checked items of the shipped catalogue: nothing is removed.
+# Builds the program and starts it: run.sh starts the window; run.sh ARGS... runs the command-line
+# front end with those arguments (run.sh preview: what a wash of the checked items would remove).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh plain >/dev/null
-if [ $# -eq 0 ]; then set -- preview; fi
-exec ./build/vorlisk-cli "$@"
+if [ $# -gt 0 ]; then exec ./build/vorlisk-cli "$@"; fi
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "There is no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)." >&2
+  echo "Use the command-line front end instead, for example:" >&2
+  echo "  bash scripts/run.sh preview      # what a wash of the checked items would remove" >&2
+  echo "  bash scripts/run.sh --help       # every command" >&2
+  exit 1
+fi
+exec ./build/vorlisk

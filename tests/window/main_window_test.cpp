@@ -1,0 +1,129 @@
+// The main window driven by its widgets' object names through a scripted port: what it shows
+// follows the session, and its buttons and menus run the session's commands.
+#include "app/window/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QImage>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QTest>
+#include <optional>
+
+#include "test_support.h"
+
+namespace vorlisk::window {
+namespace {
+
+QStringList Captions(const QMenu* menu) {
+  QStringList out;
+  for (const QAction* a : menu->actions())
+    out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+  return out;
+}
+
+// Rows "Temp" (checked, one folder entry), "Recycle Bin" (special), "Logs" (unchecked).
+class WindowTest : public ::testing::Test, public test::TestProgram {
+ protected:
+  WindowTest() {
+    WriteItems("const/system.txt",
+               {{.Name = "Temp", .Folders = {{.Name = "tmp", .DeletePath = "D:\\t\\*.tmp"}}},
+                {.Name = "Recycle Bin", .Special = true},
+                {.Name = "Logs", .Active = false}});
+    test::WriteHostFile(Data.Host("t/a.tmp"), "data");
+    test::WriteHostFile(Program.Host("wildcard.ini"), "[Delete Option]\r\nprompt Before=1\r\n");
+    port.Ask = [this](const std::string& q) {
+      asked.push_back(q);
+      return true;
+    };
+    port.ShowError = [this](const std::string& m) { asked.push_back("error: " + m); };
+    window.emplace(Folder(), port);
+  }
+  QListView* List(const char* name) { return window->findChild<QListView*>(QLatin1String(name)); }
+  QString Label(const char* name) {
+    return window->findChild<QLabel*>(QLatin1String(name))->text();
+  }
+
+  UiCallbacks port;
+  std::vector<std::string> asked;
+  std::optional<TFormMainVorlisk> window;
+};
+
+// Catches a special item whose buttons stay enabled, a red lost on selection, and a list that
+// does not follow the core's selection.
+TEST_F(WindowTest, ASpecialItemDisablesItsTwelveButtonsAndIsDrawnRed) {
+  QListView* items = List("ChListBoxItem");
+  ASSERT_NE(items, nullptr);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Vorlisk  V1.00 "));
+  EXPECT_EQ(items->currentIndex().row(), 0);
+  window->Session().SelectItem(1);
+  EXPECT_EQ(items->currentIndex().row(), 1);
+  for (Control c : kItemButtons) EXPECT_FALSE(window->Button(c)->isEnabled()) << ControlName(c);
+  EXPECT_TRUE(window->Button(Control::btnWashSingle)->isEnabled());
+  EXPECT_EQ(window->Button(Control::btnWashAll)->toolTip(),
+            QStringLiteral("Clean all Wash Items checked"));
+
+  // The special row's text is red while it is selected: some pixel of it is pure-ish red.
+  window->resize(window->size());
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&*window));
+  const QImage image =
+      items->viewport()->grab(items->visualRect(items->model()->index(1, 0))).toImage();
+  bool red = false;
+  for (int y = 0; y < image.height() && !red; ++y)
+    for (int x = 0; x < image.width() && !red; ++x) {
+      const QColor c = image.pixelColor(x, y);
+      red = c.red() > 200 && c.green() < 80 && c.blue() < 80;
+    }
+  EXPECT_TRUE(red);
+
+  window->Session().SelectItem(0);
+  for (Control c : {Control::btnPreviewCurrentItem, Control::btnWashFolder,
+                    Control::btndeletefolder, Control::btnPreviewCurrentRegister})
+    EXPECT_TRUE(window->Button(c)->isEnabled()) << ControlName(c);
+}
+
+// Catches a tick in the view that is not written to the item file, and the model failing Qt's
+// own checks while rows move.
+TEST_F(WindowTest, TickingAnEntryWritesItsItemFileAndRowsMoveInPlace) {
+  QListView* folders = List("ChListBoxFolder");
+  const std::string before = Program.Read("const/system.txt");
+  folders->model()->setData(folders->model()->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+  EXPECT_NE(Program.Read("const/system.txt"), before);
+  EXPECT_FALSE(window->Session().ChListBoxFolder.Checked(0));
+
+  QListView* items = List("ChListBoxItem");
+  QAbstractItemModelTester tester(items->model(),
+                                  QAbstractItemModelTester::FailureReportingMode::Warning);
+  window->Button(Control::btnDown)->click();
+  EXPECT_EQ(items->model()->index(1, 0).data().toString(), QStringLiteral("Temp"));
+  EXPECT_EQ(items->currentIndex().row(), 1);
+  window->Button(Control::btnUnselectAll)->click();
+  EXPECT_EQ(items->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+}
+
+// Catches a wash run without its question, counters not shown, and a tray menu that does not
+// follow the list.
+TEST_F(WindowTest, CleanAllAsksWashesAndShowsTheCountersAndTheTrayFollows) {
+  EXPECT_EQ(Captions(window->TrayMenu()),
+            (QStringList{"Open &Main Window", "-", "&Wash", "-", "&Help          F1", "E&xit"}));
+  EXPECT_EQ(Captions(window->WashMenu()),
+            (QStringList{"Wash all checked item", "-", "Temp", "Recycle Bin", "Logs"}));
+  EXPECT_TRUE(window->WashMenu()->actions()[2]->isChecked());
+  EXPECT_FALSE(window->WashMenu()->actions()[4]->isChecked());
+
+  EXPECT_EQ(Label("LabFolderSuccess"), QString());
+  window->Session().CheckItem(1, false);  // keep the real Trash out of it
+  EXPECT_FALSE(window->WashMenu()->actions()[3]->isChecked());
+  window->Button(Control::btnWashAll)->click();
+  EXPECT_EQ(asked, std::vector<std::string>{"Do you want to wash all the items selected?"});
+  EXPECT_FALSE(Data.Exists("t/a.tmp"));
+  EXPECT_EQ(Label("LabFolderSuccess"), QStringLiteral("1"));
+  EXPECT_EQ(Label("LabFolderFails"), QStringLiteral("0"));
+  EXPECT_TRUE(window->Button(Control::btnWashAll)->isEnabled());
+}
+
+}  // namespace
+}  // namespace vorlisk::window

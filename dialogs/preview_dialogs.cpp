@@ -332,7 +332,7 @@ void PreviewRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
   // The text starts at the text area's left edge and is clipped at the row's end.
   const QRect textRect =
-      style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(2, 0, 0, 0);
+      style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(3, 0, 0, 0);
   painter->save();
   painter->setClipRect(textRect.intersected(opt.rect));
   painter->setFont(opt.font);

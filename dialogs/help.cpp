@@ -6,13 +6,17 @@
 #include <QShortcut>
 #include <utility>
 
+#include "platform/thread_check.h"
+
 namespace vorlisk::dialogs {
 
 namespace {
 
-// Set and used on the user-interface thread only.
+// Set and used on the user-interface thread only (checked in builds with thread checks).
 HelpHandler& Handler() {
   static HelpHandler handler;
+  static platform::OneThreadCheck thread;
+  thread.Use();
   return handler;
 }
 

@@ -30,18 +30,7 @@ constexpr int kFilesPerFolder = 1000;
 constexpr int kFiles = kFolders * kFilesPerFolder;
 
 void BuildFlatTree(const fs::path& root) {
-  for (int f = 0; f < kFolders; ++f) {
-    const fs::path folder = root / ("folder" + std::to_string(f));
-    fs::create_directories(folder);
-    for (int i = 0; i < kFilesPerFolder; ++i) {
-      const std::string name = (folder / ("file" + std::to_string(i) + ".tmp")).string();
-      const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-      if (fd < 0 || ::close(fd) != 0) {
-        std::perror(name.c_str());
-        std::exit(1);
-      }
-    }
-  }
+  vorlisk::bench::BuildFlatTree(root, kFolders, kFilesPerFolder);
   ::sync();
 }
 

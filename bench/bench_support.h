@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/folder_entries.h"
@@ -55,6 +56,26 @@ inline int BuildTree(const fs::path& root, bool onlyTmp = false) {
     }
   }
   return tmpFiles;
+}
+
+// `folders` folders "folder0", "folder1", ... below `root`, each with `filesPerFolder` files
+// "file0.tmp", "file1.tmp", ... holding `contents`; ends the benchmark when one cannot be made.
+inline void BuildFlatTree(const fs::path& root, int folders, int filesPerFolder,
+                          std::string_view contents = "") {
+  for (int f = 0; f < folders; ++f) {
+    const fs::path folder = root / ("folder" + std::to_string(f));
+    fs::create_directories(folder);
+    for (int i = 0; i < filesPerFolder; ++i) {
+      const std::string name = (folder / ("file" + std::to_string(i) + ".tmp")).string();
+      const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+      if (fd < 0 ||
+          ::write(fd, contents.data(), contents.size()) != static_cast<ssize_t>(contents.size()) ||
+          ::close(fd) != 0) {
+        std::perror(name.c_str());
+        std::exit(1);
+      }
+    }
+  }
 }
 
 // Counts the regular files below a folder (links are not followed).

@@ -20,6 +20,9 @@
 #include "app/scheduler.h"
 #include "app/window/own_icons.h"
 #include "app/window/qt_port.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/help.h"
+#include "dialogs/preview_dialogs.h"
 #include "platform/drives.h"
 
 namespace vorlisk::window {
@@ -93,6 +96,12 @@ TFormMainVorlisk::TFormMainVorlisk(const std::string& programFolder, UiCallbacks
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   UiCallbacks own = MakeQtPort(this);
   own.Progress = [this](const ProgressInfo& info) { ShowProgress(info); };
+  own.ShowPreview = [this](PreviewDialog& dialog) {
+    // The progress of the expansion ends when the dialog shows what it found.
+    if (progress_) progress_->close();
+    dialogs::ShowPreviewDialog(this, dialog);
+  };
+  dialogs::SetHelpHandler([this](int topic) { OpenHelpTopic(topic); });
   session_.Ui() = Merge(std::move(own), port);
   session_.AddObserver(this);
   BuildWidgets();
@@ -321,11 +330,15 @@ void TFormMainVorlisk::BuildTray() {
 // ---- commands --------------------------------------------------------------------------------
 
 void TFormMainVorlisk::Guarded(const std::function<void()>& f) {
+  // Every command is one run as far as its progress goes: its clock starts at its first report.
+  runTimer_.invalidate();
   try {
     f();
   } catch (const std::exception& e) {
+    if (progress_) progress_->close();
     ShowErrorBox(this, e.what());
   }
+  if (progress_) progress_->close();
 }
 
 void TFormMainVorlisk::Click(Control control) {
@@ -345,9 +358,7 @@ void TFormMainVorlisk::Click(Control control) {
   });
 }
 
-void TFormMainVorlisk::ShowAboutBox() {
-  QMessageBox::about(this, QStringLiteral("About  Vorlisk"), QStringLiteral("Vorlisk V1.00"));
-}
+void TFormMainVorlisk::ShowAboutBox() { dialogs::ShowAboutDialog(this); }
 
 void TFormMainVorlisk::RestoreWindow() {
   show();
@@ -363,7 +374,7 @@ void TFormMainVorlisk::OpenHelpTopic(int topic) {
 void TFormMainVorlisk::ShowProgress(const ProgressInfo& info) {
   // A run that ends within about a second shows no dialog; a longer one shows what it is doing
   // and can be cancelled, while the window keeps repainting.
-  if (!runTimer_.isValid() || (info.Done == 0 && !progress_)) runTimer_.start();
+  if (!runTimer_.isValid()) runTimer_.start();
   if (!progress_ && runTimer_.elapsed() < 1000) return;
   if (!progress_) {
     progress_ =

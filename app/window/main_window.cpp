@@ -111,7 +111,10 @@ TFormMainVorlisk::TFormMainVorlisk(const std::string& programFolder, UiCallbacks
     move(screen->availableGeometry().center() - rect().center());
 
   session_.Startup(programFolder);
-  for (Control c : kAwaitingDialogs) RefreshEnabled(c);
+  for (Control c : kAwaitingDialogs) {
+    RefreshEnabled(c);
+    Button(c)->setToolTip(Button(c)->toolTip() + QStringLiteral(" (not available yet)"));
+  }
   if (session_.Settings.StartMinimized) setWindowState(Qt::WindowMinimized);
 }
 

@@ -15,6 +15,21 @@ std::string ProgramFolderFromHost(std::string_view hostFolder);
 // The folder of the running executable, as ProgramFolderFromHost gives it.
 std::string ExecutableProgramFolder();
 
+// The program folder to use when the user names none, as ProgramFolderFromHost gives it:
+// - the executable's folder when it holds the shipped catalogue "const/system.txt" (a build
+//   folder, an unpacked copy);
+// - for an installed program (no catalogue beside the executable, but one in
+//   "../share/vorlisk/const/system.txt" from it) the user's own folder, "$XDG_DATA_HOME/vorlisk"
+//   or "~/.local/share/vorlisk", made on first use with the installation's catalogue; the
+//   installation's help pages are copied there whenever they differ from the copies. A catalogue
+//   already in the user's folder is the user's (edited) one and is never replaced;
+// - otherwise the executable's folder.
+// Empty text when the user's folder cannot be made (no home, no right to write). Windows keeps
+// the executable's folder.
+std::string DefaultProgramFolder();
+// The same for an executable in `hostExecutableFolder`.
+std::string DefaultProgramFolderFor(std::string_view hostExecutableFolder);
+
 // The running executable as Windows text on the drive that holds it; empty when no drive holds it
 // (then no entry can name it). Maps no drive letter of its own.
 std::string ExecutableFile();

@@ -50,7 +50,8 @@ class CliTest : public ::testing::Test {
                   "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\T\\Sub]\r\n\"v\"=\"1\"\r\n");
   }
 
-  // Runs vorlisk-cli --home PROGRAM ARGS with standard input from /dev/null.
+  // Runs vorlisk-cli --home PROGRAM ARGS (no --home when withHome_ is off), standard input
+  // from /dev/null.
   Result Run(std::vector<std::string> args, std::string out = "") const {
     if (out.empty()) out = root_ / "out.txt";
     const std::string err = root_ / "err.txt";
@@ -65,7 +66,8 @@ class CliTest : public ::testing::Test {
   }
   // Starts it with its output and errors going to the given files; the process id, or -1.
   pid_t Start(std::vector<std::string> args, const std::string& out, const std::string& err) const {
-    args.insert(args.begin(), {cli_, "--home", root_ / "c"});
+    if (withHome_) args.insert(args.begin(), {"--home", root_ / "c"});
+    args.insert(args.begin(), cli_);
     std::vector<std::string> env = {
         "VORLISK_DRIVES=" +
             (drives_.empty() ? "C=" + (root_ / "c") + ";D=" + (root_ / "d") : drives_),
@@ -104,6 +106,7 @@ class CliTest : public ::testing::Test {
   test::TempFolder root_;
   std::string drives_;                  // VORLISK_DRIVES when not the usual C: and D:
   std::string cli_ = VORLISK_CLI_PATH;  // the program run
+  bool withHome_ = true;                // run with --home, the program folder being drive C:
 };
 
 // Catches a front end whose help or bad-usage exits are wrong.
@@ -543,6 +546,25 @@ TEST_F(CliEditingTest, EntryCommandsStoreTheFieldsGiven) {
   EXPECT_EQ(Run({"entries", "Mine"}).out,
             "folder\t0\t0\t1\tm\t\t\tD:\\n\\*.*\t\t0\nfolder\t1\t0\t2\tf\t\t\t\tD:\\f.txt\t1\n"
             "registry\t0\t1\t2\tm\tHKEY_CURRENT_USER\\X\tv\n");
+}
+
+// An installed copy (bin/vorlisk-cli beside share/vorlisk) run without --home works in the user's
+// data folder, made from the installation's catalogue and help; nothing is written beside it.
+TEST_F(CliTest, AnInstalledCopyWorksInTheUsersDataFolder) {
+  const std::string bin = root_ / "inst/bin";
+  std::filesystem::create_directories(bin);
+  std::filesystem::copy_file(cli_, bin + "/vorlisk-cli");
+  WriteHostFile(root_ / "inst/share/vorlisk/const/system.txt",
+                test::ItemFileText({{.Name = "Shipped item"}}));
+  WriteHostFile(root_ / "inst/share/vorlisk/help/58.html", "help");
+  cli_ = bin + "/vorlisk-cli";
+  withHome_ = false;
+
+  const Result list = Run({"list"});
+  EXPECT_EQ(list.status, 0) << list.err;
+  EXPECT_NE(list.out.find("Shipped item"), std::string::npos) << list.out;
+  EXPECT_EQ(ReadHostFile(root_ / "home/data/vorlisk/help/58.html"), "help");
+  EXPECT_FALSE(Exists("inst/bin/const"));
 }
 
 }  // namespace

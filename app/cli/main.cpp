@@ -48,8 +48,10 @@ struct Options {
 
 std::string ProgramFolder(const Options& options) {
   const std::string folder = options.home.empty()
-                                 ? vorlisk::platform::ExecutableProgramFolder()
+                                 ? vorlisk::platform::DefaultProgramFolder()
                                  : vorlisk::platform::ProgramFolderFromHost(options.home);
+  if (folder.empty() && options.home.empty())
+    throw UsageError{"The user's program folder could not be made (see --home)"};
   if (folder.empty()) throw UsageError{"The program folder " + options.home + " does not exist"};
   return folder;
 }

@@ -1,9 +1,15 @@
 // POSIX only: the running program's folder.
+#include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <optional>
+#include <vector>
 
 #include "platform/drives.h"
 #include "platform/posix/posix_util.h"
@@ -44,12 +50,110 @@ std::string ExecutableFile() {
   return ToWindowsPath(path).value_or("");
 }
 
-std::string ExecutableProgramFolder() {
+namespace {
+
+std::string ExecutableHostFolder() {
   const std::string path = posix::ExecutableHostPath();
-  if (path.empty()) return ProgramFolderFromHost(".");
+  if (path.empty()) return ".";
   const auto slash = path.rfind('/');
-  return ProgramFolderFromHost(slash == 0 ? "/" : path.substr(0, slash));
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+bool IsRegularFile(const std::string& hostPath) {
+  struct stat st {};
+  return ::stat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The whole content of a file; nullopt when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& hostPath) {
+  const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  ssize_t n;
+  while ((n = ::read(fd, buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<size_t>(n));
+  ::close(fd);
+  if (n < 0) return std::nullopt;
+  return bytes;
+}
+
+// Makes `hostFolder` and its missing parents, each new one for the owner only. True when it is a
+// folder afterwards.
+bool MakeFolders(const std::string& hostFolder) {
+  for (std::size_t slash = 1; slash != std::string::npos;) {
+    slash = hostFolder.find('/', slash + 1);
+    const std::string part = hostFolder.substr(0, slash);
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  struct stat st {};
+  return ::stat(hostFolder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The user's own program folder of an installed program: "$XDG_DATA_HOME/vorlisk" (an absolute
+// XDG_DATA_HOME only, as the base directory rules ask) or "$HOME/.local/share/vorlisk"; empty
+// without either.
+std::string UserProgramHostFolder() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && data[0] == '/') return std::string(data) + "/vorlisk";
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/share/vorlisk";
+  return {};
+}
+
+// Names of the regular files directly in a folder, none when it cannot be listed.
+std::vector<std::string> FileNamesIn(const std::string& hostFolder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(hostFolder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name != "." && name != ".." && IsRegularFile(hostFolder + "/" + name))
+      names.push_back(name);
+  }
+  ::closedir(dir);
+  return names;
+}
+
+// Fills the user's folder from the installation's share folder: the catalogue only when the user
+// has none (it is theirs once copied), every help page whenever its copy differs. Files are
+// replaced atomically, so a link in the user's folder is replaced, never written through. A help
+// page that cannot be copied is left out: the program runs without it.
+bool FillUserFolder(const std::string& share, const std::string& user) {
+  if (!MakeFolders(user + "/const")) return false;
+  const std::string catalogue = user + "/const/system.txt";
+  struct stat st {};
+  if (::lstat(catalogue.c_str(), &st) != 0) {
+    const auto shipped = ReadWholeFile(share + "/const/system.txt");
+    if (!shipped) return false;
+    const int err = posix::ReplaceFileAtomically(catalogue, *shipped, {.failIfExists = true});
+    if (err != 0 && err != EEXIST) return false;  // EEXIST: another start copied it just now
+  }
+  const std::string help = share + "/help";
+  const auto pages = FileNamesIn(help);
+  if (pages.empty() || !MakeFolders(user + "/help")) return true;
+  for (const std::string& page : pages) {
+    const auto shipped = ReadWholeFile(help + "/" + page);
+    const std::string copy = user + "/help/" + page;
+    if (shipped && ReadWholeFile(copy) != shipped) posix::ReplaceFileAtomically(copy, *shipped);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string DefaultProgramFolderFor(std::string_view hostExecutableFolder) {
+  const std::string exe(hostExecutableFolder);
+  const std::string share = exe + "/../share/vorlisk";
+  if (IsRegularFile(exe + "/const/system.txt") || !IsRegularFile(share + "/const/system.txt"))
+    return ProgramFolderFromHost(exe);
+  const std::string user = UserProgramHostFolder();
+  if (user.empty() || !FillUserFolder(share, user)) return {};
+  return ProgramFolderFromHost(user);
+}
+
+std::string ExecutableProgramFolder() { return ProgramFolderFromHost(ExecutableHostFolder()); }
+
+std::string DefaultProgramFolder() { return DefaultProgramFolderFor(ExecutableHostFolder()); }
 
 std::string WindowsPathFromHost(std::string_view hostPath) {
   std::string path(hostPath);

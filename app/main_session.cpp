@@ -335,9 +335,9 @@ void MainSession::CancelRun() {
 
 std::vector<std::string> ProgramOwnFiles(const std::string& programFolder) {
   std::vector<std::string> own;
-  for (const char* name :
-       {"const\\", "plugin\\", "order.ini", "wildcard.ini", "registry.reg", "log.htm",
-        "vorlisk.lock", "help.chm", "vorlisk", "vorlisk-cli", "vorlisk.exe", "vorlisk-cli.exe"})
+  for (const char* name : {"const\\", "plugin\\", "order.ini", "wildcard.ini", "registry.reg",
+                           "log.htm", "vorlisk.lock", "help.chm", "help\\", "vorlisk",
+                           "vorlisk-cli", "vorlisk.exe", "vorlisk-cli.exe"})
     own.push_back(programFolder + name);
   // The registry store may have been placed elsewhere.
   if (const std::string store = platform::RegistryFile(); !store.empty()) own.push_back(store);

@@ -229,7 +229,7 @@ class PublishOnExit {
 
 // The program's own files in its folder (Windows text ending in "\"), as protected patterns of the
 // file search (TFindFile::ProtectedFiles): the item files and plug-in files (every file of "const"
-// and "plugin"), the order, settings, registry and log files, the folder's lock file, the help file
+// and "plugin"), the order, settings, registry and log files, the folder's lock file, the help pages
 // and the executables, and the running executable wherever it lives. No preview lists them and no
 // wash erases them. (The program's temporary
 // files begin with "." and are never listed anyway.)

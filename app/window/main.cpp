@@ -91,10 +91,12 @@ int main(int argc, char** argv) {
       throw vorlisk::Error(bad);
     programFolder = parser.isSet(home)
                         ? vorlisk::platform::ProgramFolderFromHost(parser.value(home).toStdString())
-                        : vorlisk::platform::ExecutableProgramFolder();
+                        : vorlisk::platform::DefaultProgramFolder();
     if (programFolder.empty())
-      throw vorlisk::Error("The program folder " + parser.value(home).toStdString() +
-                           " does not exist");
+      throw vorlisk::Error(
+          parser.isSet(home)
+              ? "The program folder " + parser.value(home).toStdString() + " does not exist"
+              : std::string("The user's program folder could not be made (see --home)"));
   } catch (const std::exception& e) {
     vorlisk::window::ShowErrorBox(nullptr, e.what());
     return 1;

@@ -34,7 +34,8 @@ ln -s /usr/include/gmock "$gtest/gmock"
 
 # The warnings of vorlisk_warnings in CMakeLists.txt.
 flags=(-std=c++20 -I. -Itests -isystem "$gtest" -Wall -Wextra -Wpedantic -Wshadow -Wconversion
-       -Wno-sign-conversion -Wno-restrict -Werror)
+       -Wno-sign-conversion -Wno-restrict -Werror
+       -DVORLISK_SOURCE_DIR=\"$PWD\" -DVORLISK_CLI_PATH=\"vorlisk-cli.exe\")
 # The test framework parsed once for every test source (a third of the time).
 printf '#include <gmock/gmock.h>\n#include <gtest/gtest.h>\n' >"$gtest/framework.h"
 "$compiler" "${flags[@]}" -x c++-header "$gtest/framework.h" -o "$gtest/framework.h.gch"

@@ -8,4 +8,5 @@ dir=build
 [ "$kind" = asan ] && dir=build-asan
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"

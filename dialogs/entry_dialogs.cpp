@@ -33,6 +33,7 @@ W* Named(W* widget, const char* name) {
 QLineEdit* Field(QWidget* parent, const char* name, const std::string& text) {
   auto* field = Named(new QLineEdit(QString::fromStdString(text), parent), name);
   field->setMinimumWidth(300);
+  field->setCursorPosition(0);  // a long path shows its beginning
   return field;
 }
 
@@ -187,7 +188,7 @@ std::unique_ptr<QDialog> MakeFolderEntryDialog(QWidget* parent, FolderEntryDraft
   auto* rbSingle = Radio(d, "rbSingle", "Clean single file");
   auto* single = Field(d, "EditSingle", draft.DeleteFileName);
   auto* selectFile = ImageButton(d, "btnSelectFile", "Select Files by Filename", "document-open",
-                                 QStyle::SP_FileIcon);
+                                 QStyle::SP_DialogOpenButton);
   auto* rbFolder = Radio(d, "rbFolder", "Clean files matched  in folder ");
   auto* folder = Field(d, "EditFolder", draft.DeletePath);
   auto* addWildcard = ImageButton(d, "btnAddWildcard", "Select Files by Wildcard", "folder-open",
@@ -269,6 +270,7 @@ std::unique_ptr<QDialog> MakeRegistryEntryDialog(QWidget* parent, RegistryEntryD
   auto* rbSingle = Radio(d, "rbdeleteSingleValue", "Clean single value of the key ");
   auto* value = Field(d, "EditSingleRegisterValue", draft.RegisterSingleValue);
   value->setMinimumWidth(160);
+  key->setMinimumWidth(400);
   auto* rbValues = Radio(d, "rbDeleteValue", "Clean all the value of the registry key");
   auto* rbKey = Radio(d, "rbdeleteKey", "Clean the whole registry key ( Include subkey )");
   auto* help = Button(d, "SpeedButton1", "&Help");

@@ -71,6 +71,7 @@ class RegistryViewer final : public QDialog {
         {QStringLiteral("Name"), QStringLiteral("Type"), QStringLiteral("Data")});
     values_->horizontalHeader()->setStretchLastSection(true);
     values_->verticalHeader()->hide();
+    values_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     values_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     values_->setSelectionBehavior(QAbstractItemView::SelectRows);
     values_->setShowGrid(false);

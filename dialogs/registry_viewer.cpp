@@ -132,13 +132,15 @@ class RegistryViewer final : public QDialog {
  private:
   // Store errors (a damaged store file) are shown in the window, never raised into Qt.
   template <class F>
-  void Guard(F&& f) {
+  bool Guard(F&& f) {
     try {
       f();
       problem_->hide();
+      return true;
     } catch (const std::exception& e) {
       problem_->setText(QString::fromStdString(e.what()));
       problem_->show();
+      return false;
     }
   }
 
@@ -210,8 +212,8 @@ class RegistryViewer final : public QDialog {
     QString selected = tree_->currentItem() ? FullPath(tree_->currentItem()) : QString();
     for (QTreeWidgetItemIterator it(tree_); *it; ++it)
       if ((*it)->isExpanded()) expanded.insert(FullPath(*it).toUpper());
-    Guard([&] {
-      const QSignalBlocker block(tree_);
+    const QSignalBlocker block(tree_);
+    const bool read = Guard([&] {
       tree_->clear();
       platform::Registry reg;
       for (platform::RootKey root : kRoots) {
@@ -245,8 +247,15 @@ class RegistryViewer final : public QDialog {
         for (QTreeWidgetItem* up = current->parent(); up; up = up->parent()) up->setExpanded(true);
       }
       tree_->setCurrentItem(current ? current : tree_->topLevelItem(1));
+      ShowValues();
     });
-    Guard([&] { ShowValues(); });
+    // A store that cannot be read shows nothing of what it held before.
+    if (!read) {
+      tree_->clear();
+      values_->setRowCount(0);
+      path_->clear();
+      use_->setEnabled(false);
+    }
   }
 
   void UseKey() {

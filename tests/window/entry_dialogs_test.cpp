@@ -273,6 +273,40 @@ TEST(EntryDialogs, CancelEscapeAndCloseBoxReturnFalseAndLeaveTheDraft) {
   EXPECT_EQ(item.Name, "New");
 }
 
+TEST(EntryDialogs, TabGoesFromTopToBottom) {
+  ItemDraft item;
+  FolderEntryDraft folder;
+  RegistryEntryDraft reg;
+  const std::vector<std::pair<std::unique_ptr<QDialog>, std::vector<QString>>> dialogs = [&] {
+    std::vector<std::pair<std::unique_ptr<QDialog>, std::vector<QString>>> d;
+    d.emplace_back(
+        MakeItemDialog(nullptr, item),
+        std::vector<QString>{"Edititemname", "Chisactive", "LabelStore", "btnSave", "btncancel"});
+    d.emplace_back(
+        MakeFolderEntryDialog(nullptr, folder, {}),
+        std::vector<QString>{"EditItemName", "Chisactive", "rbSingle", "EditSingle",
+                             "btnSelectFile", "rbFolder", "EditFolder", "btnAddWildcard",
+                             "rbRegister", "EditRegister", "SpeedButton3", "EditRegisterValue",
+                             "Chincludesubfolder", "SpeedButton4", "SpeedButton1", "SpeedButton2"});
+    d.emplace_back(
+        MakeRegistryEntryDialog(nullptr, reg),
+        std::vector<QString>{"EditItemName", "Chisactive", "EditKeyName", "SpeedButton3",
+                             "rbdeleteSingleValue", "EditSingleRegisterValue", "rbDeleteValue",
+                             "rbdeleteKey", "SpeedButton1", "btnSave", "btnCancel"});
+    return d;
+  }();
+  for (const auto& [dialog, order] : dialogs) {
+    SCOPED_TRACE(dialog->objectName().toStdString());
+    auto* first = dialog->findChild<QWidget*>(order.front());
+    ASSERT_NE(first, nullptr);
+    QWidget* w = first;
+    for (std::size_t i = 1; i < order.size(); ++i) {
+      w = w->nextInFocusChain();
+      EXPECT_EQ(w->objectName(), order[i]);
+    }
+  }
+}
+
 // ---- browse buttons and help ------------------------------------------------------------
 
 TEST(EntryDialogs, BrowseButtonsFillTheirFieldThroughThePortWithoutChangingTheKind) {
@@ -436,6 +470,19 @@ TEST(RegistryViewer, OpenRegistryOfAnEntryDialogPutsTheChosenKeyIntoItsKeyField)
     QTest::mouseClick(Find<QPushButton>(*viewer, "btnUseKey"), Qt::LeftButton);
     EXPECT_EQ(TextOf(*dialog, c.keyField), "HKEY_CURRENT_USER\\Software\\Demo App\\Recent");
   }
+}
+
+TEST(RegistryViewer, ADamagedStoreIsShownAsItsErrorNotAsAnEmptyRegistry) {
+  TestProgram program;
+  platform::ImportRegistryText(kStore);
+  auto viewer = MakeRegistryViewer(nullptr);
+  viewer->show();
+  auto* problem = Find<QLabel>(*viewer, "LabelProblem");
+  EXPECT_FALSE(problem->isVisible());
+  test::WriteHostFile(program.Program.Host("registry.reg"), "REGEDIT4\r\n[HKEY_CURRENT_USER\\x");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return problem->isVisible(); }, 5000));
+  EXPECT_FALSE(problem->text().isEmpty());
+  EXPECT_EQ(Find<QTreeWidget>(*viewer, "TreeKeys")->topLevelItemCount(), 0);
 }
 
 TEST(RegistryViewer, ShowsEachTypeOfData) {

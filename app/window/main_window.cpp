@@ -21,6 +21,7 @@
 #include "app/window/own_icons.h"
 #include "app/window/qt_port.h"
 #include "dialogs/about_dialog.h"
+#include "dialogs/entry_dialogs.h"
 #include "dialogs/help.h"
 #include "dialogs/preview_dialogs.h"
 #include "platform/drives.h"
@@ -56,14 +57,7 @@ UiCallbacks Merge(UiCallbacks own, const UiCallbacks& given) {
 }
 
 // The commands whose dialogs come with the editing dialogs: their buttons stay disabled until then.
-constexpr std::array<Control, 8> kAwaitingDialogs = {Control::btnsetting,
-                                                     Control::btnExclude,
-                                                     Control::SpNew,
-                                                     Control::SpEdit,
-                                                     Control::btnaddfolder,
-                                                     Control::btnEditFolder,
-                                                     Control::btnAddRegsiterChild,
-                                                     Control::btnEditRegsiterChild};
+constexpr std::array<Control, 2> kAwaitingDialogs = {Control::btnsetting, Control::btnExclude};
 
 bool AwaitsDialog(Control c) {
   return std::find(kAwaitingDialogs.begin(), kAwaitingDialogs.end(), c) != kAwaitingDialogs.end();
@@ -100,6 +94,13 @@ TFormMainVorlisk::TFormMainVorlisk(const std::string& programFolder, UiCallbacks
     // The progress of the expansion ends when the dialog shows what it found.
     if (progress_) progress_->close();
     dialogs::ShowPreviewDialog(this, dialog);
+  };
+  own.EditItem = [this](ItemDraft& d) { return dialogs::EditItemDialog(this, d); };
+  own.EditFolderEntry = [this](FolderEntryDraft& d) {
+    return dialogs::EditFolderEntryDialog(this, d, session_.Ui());
+  };
+  own.EditRegistryEntry = [this](RegistryEntryDraft& d) {
+    return dialogs::EditRegistryEntryDialog(this, d);
   };
   dialogs::SetHelpHandler([this](int topic) { OpenHelpTopic(topic); });
   session_.Ui() = Merge(std::move(own), port);

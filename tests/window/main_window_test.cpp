@@ -7,9 +7,12 @@
 #include <QAbstractItemModelTester>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <optional>
 
 #include "test_support.h"
@@ -123,6 +126,30 @@ TEST_F(WindowTest, CleanAllAsksWashesAndShowsTheCountersAndTheTrayFollows) {
   EXPECT_EQ(Label("LabFolderSuccess"), QStringLiteral("1"));
   EXPECT_EQ(Label("LabFolderFails"), QStringLiteral("0"));
   EXPECT_TRUE(window->Button(Control::btnWashAll)->isEnabled());
+}
+
+// Catches the add button not reaching the dialog, the dialog's values not reaching the core, and a
+// list that is not told of the new row.
+TEST_F(WindowTest, AnEntryAddedThroughItsDialogAppearsInItsListAndItemFile) {
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    seen = dialog->objectName() == QStringLiteral("TFormFolder");
+    dialog->findChild<QLineEdit*>(QStringLiteral("EditItemName"))
+        ->setText(QStringLiteral(" logs "));
+    dialog->findChild<QLineEdit*>(QStringLiteral("EditFolder"))
+        ->setText(QStringLiteral("D:\\l\\*.log"));
+    dialog->findChild<QPushButton*>(QStringLiteral("SpeedButton1"))->click();
+  });
+  window->Button(Control::btnaddfolder)->click();
+  EXPECT_TRUE(seen);
+  QListView* folders = List("ChListBoxFolder");
+  ASSERT_EQ(folders->model()->rowCount(), 2);
+  EXPECT_EQ(folders->model()->index(1, 0).data().toString(), QStringLiteral("logs"));
+  EXPECT_EQ(folders->currentIndex().row(), 1);
+  EXPECT_NE(Program.Read("const/system.txt").find("tFolder1.deletepath=D:\\l\\*.log"),
+            std::string::npos);
 }
 
 }  // namespace

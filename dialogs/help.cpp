@@ -24,13 +24,15 @@ HelpHandler& Handler() {
 
 void SetHelpHandler(HelpHandler handler) { Handler() = std::move(handler); }
 
+void ShowHelpTopic(int topic) {
+  if (const auto& handler = Handler()) handler(topic);
+}
+
 void InstallHelpKey(QWidget* widget, int topic) {
   auto* key = new QShortcut(QKeySequence::HelpContents, widget);
   key->setObjectName(QStringLiteral("HelpKey"));
   key->setContext(Qt::WindowShortcut);
-  QObject::connect(key, &QShortcut::activated, widget, [topic] {
-    if (const auto& handler = Handler()) handler(topic);
-  });
+  QObject::connect(key, &QShortcut::activated, widget, [topic] { ShowHelpTopic(topic); });
 }
 
 void SetUpDialogFrame(QDialog& dialog, bool fixed) {

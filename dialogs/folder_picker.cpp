@@ -57,6 +57,13 @@ TFormselectbyfilter::TFormselectbyfilter(QWidget* parent, MainSession& session)
 
   connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this] { ShowSelectedFolder(); });
+  // The folders load in the background: the selected one is kept in view while those above it
+  // fill in.
+  connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+    const QString selected = model_->filePath(tree_->currentIndex());
+    if (selected.startsWith(loaded))
+      tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+  });
   connect(edit, &QToolButton::clicked, this, [this] {
     if (ShowWildcardDialog(this, session_)) {
       LoadWildcards();

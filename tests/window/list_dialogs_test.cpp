@@ -19,16 +19,10 @@
 #include "dialogs/wildcard_dialog.h"
 #include "platform/drives.h"
 #include "test_support.h"
+#include "window/dialog_finder.h"
 
 namespace vorlisk::dialogs {
 namespace {
-
-template <typename T = QWidget>
-T* Find(QWidget& parent, const char* name) {
-  T* w = parent.findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
 
 void Click(QWidget& dialog, const char* name) { Find<QAbstractButton>(dialog, name)->click(); }
 

@@ -16,16 +16,10 @@
 #include <QTest>
 
 #include "test_support.h"
+#include "window/dialog_finder.h"
 
 namespace vorlisk::dialogs {
 namespace {
-
-template <typename T = QWidget>
-T* Find(QWidget& parent, const char* name) {
-  T* w = parent.findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
 
 class PreferencesTest : public ::testing::Test, public test::TestProgram {
  protected:

@@ -29,6 +29,7 @@ TFormselectbyfilter::TFormselectbyfilter(QWidget* parent, MainSession& session)
   tree_->setModel(model_);
   for (int column = 1; column < model_->columnCount(); ++column) tree_->hideColumn(column);
   tree_->setHeaderHidden(true);
+  tree_->setRootIsDecorated(false);
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
   // The selection stays visible without the focus.
   QPalette p = tree_->palette();

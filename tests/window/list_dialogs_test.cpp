@@ -10,12 +10,15 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 
 #include "dialogs/exclude_dialog.h"
 #include "dialogs/folder_picker.h"
+#include "dialogs/help.h"
+#include "dialogs/preferences_dialog.h"
 #include "dialogs/wildcard_dialog.h"
 #include "platform/drives.h"
 #include "test_support.h"
@@ -201,6 +204,51 @@ TEST_F(ListDialogTest, ExcludeDialogAddsChoicesOnceAndWritesOnlyOnApply) {
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
   EXPECT_TRUE(TSettingsFile(Folder()).ReadExcludeList().empty());
   EXPECT_NE(Settings().find("Count=0"), std::string::npos);
+}
+
+// Catches an edit of the list that the picker does not take up: after "&Ok" in the wildcard dialog
+// emptied the list, the picker offers "*.*".
+TEST_F(ListDialogTest, PickerReloadsItsMasksAfterTheWildcardDialogSaved) {
+  WriteSettings("[Common]\r\nWildcard Total=1\r\nWildcard0=*.tmp\r\n");
+  auto picker = MakeFolderPicker(nullptr, session);
+  QTimer answer;
+  answer.setInterval(5);
+  QObject::connect(&answer, &QTimer::timeout, [&answer] {
+    QWidget* wildcard = QApplication::activeModalWidget();
+    if (wildcard && wildcard->objectName() == QStringLiteral("TFormWildcard")) {
+      answer.stop();
+      Click(*wildcard, "SpeedButton1");  // delete all
+      Click(*wildcard, "btnOk");
+    }
+  });
+  answer.start();
+  Click(*picker, "SpeedButton1");
+  EXPECT_EQ(Find<QComboBox>(*picker, "ComboBox1")->count(), 0);
+  EXPECT_EQ(Find<QComboBox>(*picker, "ComboBox1")->currentText(), QStringLiteral("*.*"));
+  EXPECT_TRUE(TSettingsFile(Folder()).ReadWildcardList().empty());
+}
+
+// Catches a dialog whose F1 or help button shows another topic than its own.
+TEST_F(ListDialogTest, F1AndTheHelpButtonsShowEachDialogsTopic) {
+  struct Case {
+    std::function<std::unique_ptr<QDialog>()> make;
+    const char* button;  // none: the dialog has no help button
+    std::vector<int> topics;
+  };
+  const std::vector<Case> cases = {
+      {[&] { return MakeFolderPicker(nullptr, session); }, nullptr, {302}},
+      {[&] { return MakeWildcardDialog(nullptr, session); }, "Button1", {801, 31}},
+      {[&] { return MakeExcludeFilesDialog(nullptr, session); }, "SpeedButton4", {42, 42}},
+      {[&] { return MakePreferencesDialog(nullptr, session, {}); }, "btnHelp", {102, 102}}};
+  for (const Case& c : cases) {
+    std::vector<int> topics;
+    SetHelpHandler([&topics](int topic) { topics.push_back(topic); });
+    auto dialog = c.make();
+    emit Find<QShortcut>(*dialog, "HelpKey")->activated();
+    if (c.button) Click(*dialog, c.button);
+    SetHelpHandler({});
+    EXPECT_EQ(topics, c.topics) << dialog->objectName().toStdString();
+  }
 }
 
 }  // namespace

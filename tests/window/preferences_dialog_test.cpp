@@ -133,6 +133,22 @@ TEST_F(PreferencesTest, CloseWritesNothingAndApplyWritesTheSettingsFile) {
   EXPECT_TRUE(session.Settings.Schedule.Has(byEveryHour));
 }
 
+// Catches an autostart failure that closes the dialog, is not shown, or lets the later settings
+// be saved.
+TEST_F(PreferencesTest, AFailedAutostartIsShownAndKeepsTheDialogOpen) {
+  test::WriteHostFile(Home / "not-a-folder", "");
+  test::ScopedEnv config("XDG_CONFIG_HOME", Home / "not-a-folder");
+  auto dialog = Make();
+  Find<QCheckBox>(*dialog, "cbRun")->click();
+  Find<QSpinBox>(*dialog, "SpinEditMinuts")->setValue(40);
+  Find<QPushButton>(*dialog, "btnApply")->click();
+  EXPECT_EQ(refused, std::vector<std::string>{"error: Failed to set data for 'Vorlisk'"});
+  EXPECT_EQ(dialog->result(), QDialog::Rejected);
+  EXPECT_TRUE(TSettingsFile(Folder()).ReadAutoRun());
+  EXPECT_EQ(TSettingsFile(Folder()).ReadMinutes(), 2);
+  EXPECT_EQ(timerChanges, 0);
+}
+
 // Catches the note missing on a Wayland-only desktop, or shown where X11 hot keys work.
 TEST_F(PreferencesTest, AWaylandOnlyDesktopIsToldThatGlobalHotKeysAreUnavailable) {
   struct Case {

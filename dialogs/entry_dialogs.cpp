@@ -88,7 +88,7 @@ QHBoxLayout* ButtonRow(QDialog* dialog, QPushButton* help, QPushButton* save, QP
   auto* row = new QHBoxLayout;
   if (help) {
     row->addWidget(help);
-    QObject::connect(help, &QPushButton::clicked, dialog, [] { ShowHelp(kEntryHelpTopic); });
+    QObject::connect(help, &QPushButton::clicked, dialog, [] { ShowHelpTopic(kEntryHelpTopic); });
   }
   row->addStretch(1);
   row->addWidget(save);

@@ -24,7 +24,7 @@ HelpHandler& Handler() {
 
 void SetHelpHandler(HelpHandler handler) { Handler() = std::move(handler); }
 
-void ShowHelp(int topic) {
+void ShowHelpTopic(int topic) {
   if (const auto& handler = Handler()) handler(topic);
 }
 
@@ -32,7 +32,7 @@ void InstallHelpKey(QWidget* widget, int topic) {
   auto* key = new QShortcut(QKeySequence::HelpContents, widget);
   key->setObjectName(QStringLiteral("HelpKey"));
   key->setContext(Qt::WindowShortcut);
-  QObject::connect(key, &QShortcut::activated, widget, [topic] { ShowHelp(topic); });
+  QObject::connect(key, &QShortcut::activated, widget, [topic] { ShowHelpTopic(topic); });
 }
 
 void SetUpDialogFrame(QDialog& dialog, bool fixed) {

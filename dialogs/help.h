@@ -14,8 +14,8 @@ using HelpHandler = std::function<void(int topic)>;
 // Replaces the handler; an empty one makes F1 do nothing.
 void SetHelpHandler(HelpHandler handler);
 
-// Shows `topic` through the handler set now (a dialog's Help button).
-void ShowHelp(int topic);
+// Shows `topic` through the handler (a dialog's "&Help" button); nothing without a handler.
+void ShowHelpTopic(int topic);
 
 // F1 anywhere in `widget` shows `topic` through the handler set at the time of the key press.
 void InstallHelpKey(QWidget* widget, int topic);

@@ -22,7 +22,10 @@
 #include "app/window/qt_port.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/entry_dialogs.h"
+#include "dialogs/exclude_dialog.h"
+#include "dialogs/folder_picker.h"
 #include "dialogs/help.h"
+#include "dialogs/preferences_dialog.h"
 #include "dialogs/preview_dialogs.h"
 #include "platform/drives.h"
 
@@ -54,13 +57,6 @@ UiCallbacks Merge(UiCallbacks own, const UiCallbacks& given) {
   take(own.EditRegistryEntry, given.EditRegistryEntry);
   take(own.OpenDocument, given.OpenDocument);
   return own;
-}
-
-// The commands whose dialogs come with the editing dialogs: their buttons stay disabled until then.
-constexpr std::array<Control, 2> kAwaitingDialogs = {Control::btnsetting, Control::btnExclude};
-
-bool AwaitsDialog(Control c) {
-  return std::find(kAwaitingDialogs.begin(), kAwaitingDialogs.end(), c) != kAwaitingDialogs.end();
 }
 
 QLabel* Caption(const char* text, QWidget* parent) {
@@ -95,6 +91,7 @@ TFormMainVorlisk::TFormMainVorlisk(const std::string& programFolder, UiCallbacks
     if (progress_) progress_->close();
     dialogs::ShowPreviewDialog(this, dialog);
   };
+  own.PickFolder = [this] { return dialogs::PickFolderDialog(this, session_); };
   own.EditItem = [this](ItemDraft& d) { return dialogs::EditItemDialog(this, d); };
   own.EditFolderEntry = [this](FolderEntryDraft& d) {
     return dialogs::EditFolderEntryDialog(this, d, session_.Ui());
@@ -112,10 +109,6 @@ TFormMainVorlisk::TFormMainVorlisk(const std::string& programFolder, UiCallbacks
     move(screen->availableGeometry().center() - rect().center());
 
   session_.Startup(programFolder);
-  for (Control c : kAwaitingDialogs) {
-    RefreshEnabled(c);
-    Button(c)->setToolTip(Button(c)->toolTip() + QStringLiteral(" (not available yet)"));
-  }
   if (session_.Settings.StartMinimized) setWindowState(Qt::WindowMinimized);
 }
 
@@ -346,7 +339,6 @@ void TFormMainVorlisk::Guarded(const std::function<void()>& f) {
 }
 
 void TFormMainVorlisk::Click(Control control) {
-  if (AwaitsDialog(control)) return;
   Guarded([&] {
     if (RunCommand(session_, control)) return;
     switch (control) {
@@ -363,6 +355,10 @@ void TFormMainVorlisk::Click(Control control) {
 }
 
 void TFormMainVorlisk::ShowAboutBox() { dialogs::ShowAboutDialog(this); }
+
+SetHotKeysPort TFormMainVorlisk::HotKeysPort() { return {}; }
+
+void TFormMainVorlisk::UpdateTimer() {}
 
 void TFormMainVorlisk::RestoreWindow() {
   show();
@@ -433,8 +429,7 @@ void TFormMainVorlisk::SelectionChanged(SessionList list, int32_t row) {
 }
 
 void TFormMainVorlisk::RefreshEnabled(Control control) {
-  if (QToolButton* b = Button(control))
-    b->setEnabled(!AwaitsDialog(control) && session_.IsEnabled(control));
+  if (QToolButton* b = Button(control)) b->setEnabled(session_.IsEnabled(control));
 }
 
 void TFormMainVorlisk::EnabledChanged(Control control, bool) { RefreshEnabled(control); }

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "app/main_session.h"
+#include "app/preferences.h"
 #include "app/window/check_list_model.h"
 
 namespace vorlisk::window {
@@ -41,6 +42,10 @@ class TFormMainVorlisk : public QMainWindow, private SessionObserver {
   void Click(Control control);
   // Brings the window back from the taskbar or the notification area and to the front.
   void RestoreWindow();
+  // The hot keys' registration as Preferences' Apply renews it, and the timed wash's timer
+  // switched to the schedule.
+  SetHotKeysPort HotKeysPort();
+  void UpdateTimer();
   // Opens a help topic (58 is the main window's).
   void OpenHelpTopic(int topic);
 

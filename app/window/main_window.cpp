@@ -111,6 +111,7 @@ TFormMainVorlisk::TFormMainVorlisk(const std::string& programFolder, UiCallbacks
     move(screen->availableGeometry().center() - rect().center());
 
   session_.Startup(programFolder);
+  StartAutomation();
   for (Control c : kAwaitingDialogs) {
     RefreshEnabled(c);
     Button(c)->setToolTip(Button(c)->toolTip() + QStringLiteral(" (not available yet)"));
@@ -483,7 +484,11 @@ void TFormMainVorlisk::changeEvent(QEvent* event) {
 }
 
 bool TFormMainVorlisk::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate && !activated_) {
+  // A minimized start is activated first when the user opens the window (a window system may
+  // have made it active while minimized).
+  const bool activation = event->type() == QEvent::WindowActivate ||
+                          (event->type() == QEvent::WindowStateChange && isActiveWindow());
+  if (activation && !activated_ && !isMinimized()) {
     activated_ = true;
     QTimer::singleShot(0, this, [this] { Guarded([&] { AtStartWash(session_); }); });
   }
@@ -504,6 +509,8 @@ void TFormMainVorlisk::closeEvent(QCloseEvent* event) {
   }
   if (!closed_) {
     closed_ = true;
+    timer1_->stop();
+    hotKeys_->UnregisterAll();
     Guarded([&] { session_.Close(); });
   }
   tray_->hide();

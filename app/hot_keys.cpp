@@ -1,6 +1,7 @@
 #include "app/hot_keys.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "app/settings.h"
 
@@ -31,6 +32,32 @@ std::array<std::optional<THotKeyRegistration>, 2> ReadHotKeyRegistrations(
   const TSettingsFile file(programFolder);
   return {HotKeyRegistration(kHotKeyCloseBrowsers, file.ReadHotKey(kHotKeyCloseBrowsers)),
           HotKeyRegistration(kHotKeyWashChecked, file.ReadHotKey(kHotKeyWashChecked))};
+}
+
+std::vector<std::string> ParseBrowserWindows(std::string_view text) {
+  std::vector<std::string> names;
+  while (!text.empty()) {
+    const std::size_t comma = text.find(',');
+    std::string_view name = text.substr(0, comma);
+    text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
+    if (!name.empty()) names.emplace_back(name);
+  }
+  return names;
+}
+
+bool IsBrowserWindow(std::string_view instance, std::string_view windowClass,
+                     const std::vector<std::string>& names) {
+  const auto same = [](std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return std::tolower(static_cast<unsigned char>(x)) ==
+                    std::tolower(static_cast<unsigned char>(y));
+           });
+  };
+  return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+    return same(name, instance) || same(name, windowClass);
+  });
 }
 
 }  // namespace vorlisk

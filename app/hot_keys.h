@@ -9,7 +9,9 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace vorlisk {
 
@@ -61,5 +63,22 @@ std::optional<THotKeyRegistration> HotKeyRegistration(const THotKeyDefinition& k
 // hot key 1, then hot key 2.
 std::array<std::optional<THotKeyRegistration>, 2> ReadHotKeyRegistrations(
     std::string_view programFolder);
+
+// The windows hot key 1 minimizes where there is no shell window collection: the top-level
+// windows whose window class names a web browser. Stored in "Hot Key" / "Browser Windows" as names
+// separated by ","; the default when the key is absent.
+inline constexpr const char* kDefaultBrowserWindows =
+    "firefox,firefox-esr,librewolf,waterfox,seamonkey,tor browser,chromium,chromium-browser,"
+    "google-chrome,google-chrome-beta,google-chrome-unstable,brave-browser,microsoft-edge,"
+    "microsoft-edge-beta,opera,vivaldi-stable,vivaldi-snapshot,epiphany,org.gnome.epiphany,"
+    "falkon,konqueror,midori,qutebrowser,yandex-browser-stable";
+
+// The names of "Browser Windows": entries trimmed of blanks, empty ones skipped.
+std::vector<std::string> ParseBrowserWindows(std::string_view text);
+
+// Whether a window whose WM_CLASS is `instance` and `windowClass` is a browser's: either part
+// equals one of the names, letter case ignored.
+bool IsBrowserWindow(std::string_view instance, std::string_view windowClass,
+                     const std::vector<std::string>& names);
 
 }  // namespace vorlisk

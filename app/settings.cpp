@@ -143,6 +143,11 @@ THotKeyIndices TSettingsFile::ReadHotKey(const THotKeyDefinition& key) const {
           file_.ReadInteger("Hot Key", key.LetterKey, key.DefaultLetter)};
 }
 
+std::vector<std::string> TSettingsFile::ReadBrowserWindows() const {
+  return ParseBrowserWindows(
+      file_.ReadString("Hot Key", "Browser Windows", kDefaultBrowserWindows));
+}
+
 void TSettingsFile::WriteHotKey(const THotKeyDefinition& key, THotKeyIndices indices) {
   platform::ProfileBatch batch(file_.Path());
   file_.WriteInteger("Hot Key", key.ModifierKey, indices.Modifier);

@@ -95,6 +95,9 @@ class TSettingsFile {
   // and "Char washer"), with the hot key's defaults. Both values are written in one rewrite.
   THotKeyIndices ReadHotKey(const THotKeyDefinition& key) const;
   void WriteHotKey(const THotKeyDefinition& key, THotKeyIndices indices);
+  // "Hot Key" / "Browser Windows": the window classes hot key 1 minimizes (ParseBrowserWindows),
+  // kDefaultBrowserWindows when the key is absent.
+  std::vector<std::string> ReadBrowserWindows() const;
 
  private:
   platform::ProfileFile file_;

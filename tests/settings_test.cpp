@@ -190,5 +190,38 @@ TEST_F(SettingsTest, HotKeyRegistrationsAreReadFromTheFile) {
   EXPECT_EQ(keys[1], (THotKeyRegistration{0xCDDD, kModControl | kModShift, 'D'}));
 }
 
+// Catches a default that misses the common browsers, a stored list that is not trimmed or split,
+// a present but empty key taken as absent, and a match that minds letter case or only one part.
+TEST_F(SettingsTest, BrowserWindowsDefaultToTheCommonBrowsersAndMatchEitherClassPart) {
+  const std::vector<std::string> defaults = file.ReadBrowserWindows();
+  struct Case {
+    const char* instance;
+    const char* windowClass;
+    bool browser;
+  };
+  for (const Case& c : std::initializer_list<Case>{{"Navigator", "firefox", true},
+                                                   {"chromium", "Chromium", true},
+                                                   {"google-chrome", "Google-chrome", true},
+                                                   {"brave-browser", "Brave-browser", true},
+                                                   {"microsoft-edge", "Microsoft-edge", true},
+                                                   {"opera", "Opera", true},
+                                                   {"vivaldi-stable", "Vivaldi-stable", true},
+                                                   {"epiphany", "Epiphany", true},
+                                                   {"falkon", "Falkon", true},
+                                                   {"konqueror", "konqueror", true},
+                                                   {"Navigator", "Tor Browser", true},
+                                                   {"xterm", "XTerm", false},
+                                                   {"Navigator", "Thunderbird", false},
+                                                   {"", "", false}})
+    EXPECT_EQ(IsBrowserWindow(c.instance, c.windowClass, defaults), c.browser) << c.windowClass;
+
+  drive.Put("wildcard.ini", "[Hot Key]\r\nBrowser Windows= Links ,, Dillo,\r\n");
+  EXPECT_EQ(file.ReadBrowserWindows(), (std::vector<std::string>{"Links", "Dillo"}));
+  EXPECT_TRUE(IsBrowserWindow("dillo", "x", file.ReadBrowserWindows()));
+  EXPECT_FALSE(IsBrowserWindow("Navigator", "firefox", file.ReadBrowserWindows()));
+  drive.Put("wildcard.ini", "[Hot Key]\r\nBrowser Windows=\r\n");
+  EXPECT_TRUE(file.ReadBrowserWindows().empty());
+}
+
 }  // namespace
 }  // namespace vorlisk

@@ -109,6 +109,7 @@ TFormMainVorlisk::TFormMainVorlisk(const std::string& programFolder, UiCallbacks
     move(screen->availableGeometry().center() - rect().center());
 
   session_.Startup(programFolder);
+  StartAutomation();
   if (session_.Settings.StartMinimized) setWindowState(Qt::WindowMinimized);
 }
 
@@ -356,10 +357,6 @@ void TFormMainVorlisk::Click(Control control) {
 
 void TFormMainVorlisk::ShowAboutBox() { dialogs::ShowAboutDialog(this); }
 
-SetHotKeysPort TFormMainVorlisk::HotKeysPort() { return {}; }
-
-void TFormMainVorlisk::UpdateTimer() {}
-
 void TFormMainVorlisk::RestoreWindow() {
   show();
   setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -479,7 +476,11 @@ void TFormMainVorlisk::changeEvent(QEvent* event) {
 }
 
 bool TFormMainVorlisk::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate && !activated_) {
+  // A minimized start is activated first when the user opens the window (a window system may
+  // have made it active while minimized).
+  const bool activation = event->type() == QEvent::WindowActivate ||
+                          (event->type() == QEvent::WindowStateChange && isActiveWindow());
+  if (activation && !activated_ && !isMinimized()) {
     activated_ = true;
     QTimer::singleShot(0, this, [this] { Guarded([&] { AtStartWash(session_); }); });
   }
@@ -500,6 +501,8 @@ void TFormMainVorlisk::closeEvent(QCloseEvent* event) {
   }
   if (!closed_) {
     closed_ = true;
+    timer1_->stop();
+    hotKeys_->UnregisterAll();
     Guarded([&] { session_.Close(); });
   }
   tray_->hide();

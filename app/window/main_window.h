@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolButton>
 #include <array>
 #include <functional>
@@ -20,6 +21,8 @@
 #include "app/main_session.h"
 #include "app/preferences.h"
 #include "app/window/check_list_model.h"
+#include "app/window/global_hot_keys.h"
+#include "app/window/session_end.h"
 
 namespace vorlisk::window {
 
@@ -42,12 +45,23 @@ class TFormMainVorlisk : public QMainWindow, private SessionObserver {
   void Click(Control control);
   // Brings the window back from the taskbar or the notification area and to the front.
   void RestoreWindow();
-  // The hot keys' registration as Preferences' Apply renews it, and the timed wash's timer
-  // switched to the schedule.
-  SetHotKeysPort HotKeysPort();
-  void UpdateTimer();
   // Opens a help topic (58 is the main window's).
   void OpenHelpTopic(int topic);
+
+  // ---- washing without a click (main_window_automation.cpp) ----
+  // Switches Timer1 on exactly while the timed wash is in the schedule (restarting it) and holds
+  // the shutdown lock exactly while the shutdown wash is on. Called at start and after Apply.
+  void UpdateTimer();
+  QTimer* Timer1() const { return timer1_; }
+  // What Apply re-registers both global hot keys with.
+  SetHotKeysPort HotKeysPort();
+  const GlobalHotKeys& HotKeys() const { return *hotKeys_; }
+  // A registered hot key was pressed: 0xABBB minimizes the browser windows, 0xCDDD is the
+  // automatic wash; other identifiers do nothing.
+  void HotKeyPressed(uint32_t id);
+  // The desktop session or the machine ends: the shutdown wash (when on) runs to its end, then the
+  // window closes in order. Once per process.
+  void EndSession();
 
  protected:
   void changeEvent(QEvent* event) override;
@@ -75,6 +89,7 @@ class TFormMainVorlisk : public QMainWindow, private SessionObserver {
   void RefreshEnabled(Control control);
   // Runs `f`, showing an error that ends it in the standard error box.
   void Guarded(const std::function<void()>& f);
+  void StartAutomation();
 
   MainSession session_;
   std::array<QToolButton*, kControlCount> buttons_{};
@@ -86,6 +101,11 @@ class TFormMainVorlisk : public QMainWindow, private SessionObserver {
   QMenu* washMenu_ = nullptr;
   QPointer<QProgressDialog> progress_;
   QElapsedTimer runTimer_;
+  QTimer* timer1_ = nullptr;
+  std::unique_ptr<GlobalHotKeys> hotKeys_;
+  std::unique_ptr<ShutdownLock> shutdownLock_;
+  std::unique_ptr<ShutdownWatch> shutdownWatch_;
+  bool sessionEnding_ = false;
   bool syncing_ = false;
   bool activated_ = false;
   bool closed_ = false;

@@ -76,6 +76,12 @@ MainSession::HoldNotifications::~HoldNotifications() {
 
 void MainSession::Publish() {
   if (held_ > 0) return;
+  // Nobody listens (the command line): nothing is compared; an observer added later hears the
+  // lists as reset first.
+  if (observers_.empty()) {
+    reset_.fill(true);
+    return;
+  }
   // Everything is compared first, then told: an observer that reads the session sees it whole.
   std::array<RowChange, 3> rows;
   std::array<bool, 3> selection{};

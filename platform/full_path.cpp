@@ -21,9 +21,9 @@ std::size_t NetworkRootLength(const std::string& p) {
 }
 
 // Joins `root` and the segments of `rest` as RtlGetFullPathName_U collapses them: empty and "."
-// segments go, ".." drops the previous segment (never the root), a segment followed by a separator
-// loses one trailing period, and the last segment loses every trailing period and blank (unless a
-// separator ends the text, which is then kept).
+// segments go, ".." drops the previous segment (never the root), and a segment followed by a
+// separator loses one trailing period. Then, unless the text ends with a separator, trailing
+// periods and blanks of the whole result go (up to a separator: "C:\a\..." gives "C:\a\").
 std::string Collapse(std::string root, std::string_view rest, bool trailing) {
   std::vector<std::string> parts;
   std::size_t i = 0;
@@ -32,22 +32,25 @@ std::string Collapse(std::string root, std::string_view rest, bool trailing) {
     std::string part(rest.substr(i, j - i));
     const bool last = j == rest.size();
     i = j + 1;
-    if (part == ".") continue;
+    if (part.empty() || part == ".") continue;
     if (part == "..") {
       if (!parts.empty()) parts.pop_back();
       continue;
     }
-    if (!last && !part.empty() && part.back() == '.') part.pop_back();
-    if (last)
-      while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
-    if (!part.empty()) parts.push_back(std::move(part));
+    if (!last && part.back() == '.') part.pop_back();
+    parts.push_back(std::move(part));
   }
+  const std::size_t rootLength = root.size();
   std::string out = std::move(root);
   for (std::size_t k = 0; k < parts.size(); ++k) {
     if (k > 0) out += '\\';
     out += parts[k];
   }
-  if (trailing && !parts.empty()) out += '\\';
+  if (trailing) {
+    if (!parts.empty()) out += '\\';
+  } else {
+    while (out.size() > rootLength && (out.back() == '.' || out.back() == ' ')) out.pop_back();
+  }
   return out;
 }
 
@@ -56,7 +59,7 @@ std::string Collapse(std::string root, std::string_view rest, bool trailing) {
 // Resolves `path` against `current` (absolute Windows text such as "C:\work"). "/" counts as "\",
 // runs of separators collapse, "." and ".." are resolved (".." never climbs above the drive root
 // or a UNC name's "\\server\share"), trailing periods and blanks are stripped as Windows strips
-// them, and a trailing separator is kept.
+// them, and a trailing separator is kept. The drive letter is upper case.
 std::string ResolveFullPath(std::string_view current, std::string_view path) {
   const std::string p = WithBackslashes(path);
   const bool trailing = !p.empty() && p.back() == '\\';

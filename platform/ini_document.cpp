@@ -29,6 +29,46 @@ std::optional<std::string> SectionNameOf(std::string_view text) {
   return TrimProfileBlanks(std::string_view(line).substr(1, close - 1));
 }
 
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | c >> 6);
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | c >> 12);
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | c >> 18);
+    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The code point at text[i], advancing i; a byte that starts no well-formed sequence stands for
+// itself (as Latin-1), so no byte is lost.
+char32_t NextUtf8(std::string_view text, std::size_t& i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  const std::size_t n = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+  char32_t c = n == 1 ? lead : lead & (0x7F >> n);
+  if (n > 1 && i + n <= text.size()) {
+    bool ok = true;
+    for (std::size_t k = 1; k < n && ok; ++k) {
+      const auto b = static_cast<unsigned char>(text[i + k]);
+      ok = (b & 0xC0) == 0x80;
+      c = c << 6 | (b & 0x3F);
+    }
+    if (ok) {
+      i += n;
+      return c;
+    }
+  }
+  ++i;
+  return lead;
+}
+
 }  // namespace
 
 std::string TrimProfileBlanks(std::string_view s) {
@@ -44,6 +84,49 @@ std::string UnquoteProfileValue(std::string_view stored, std::size_t limit) {
     stored = stored.substr(1, stored.size() - 2);
   stored = stored.substr(0, limit);
   return std::string(stored.substr(0, stored.find('\0')));
+}
+
+std::string DecodeProfileText(std::string_view bytes, bool& utf16) {
+  utf16 = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  if (!utf16) return std::string(bytes);
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  auto unit = [&](std::size_t at) {
+    return static_cast<char32_t>(static_cast<unsigned char>(bytes[at]) |
+                                 static_cast<unsigned char>(bytes[at + 1]) << 8);
+  };
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+        unit(i + 2) <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;  // a lone surrogate
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+std::string EncodeProfileText(std::string_view text, bool utf16) {
+  if (!utf16) return std::string(text);
+  std::string out = "\xFF\xFE";
+  out.reserve(2 + text.size() * 2);
+  auto put = [&](char32_t u) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const char32_t c = NextUtf8(text, i);
+    if (c >= 0x10000) {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      put(c);
+    }
+  }
+  return out;
 }
 
 IniDocument::Line IniDocument::MakeLine(std::string text, std::string eol) {

@@ -32,6 +32,13 @@ std::string TrimProfileBlanks(std::string_view s);
 // are kept, and of those the text before the first NUL (the API returns NUL-terminated text).
 std::string UnquoteProfileValue(std::string_view stored, std::size_t limit);
 
+// The text of a profile file's bytes. A file that begins with the UTF-16LE byte-order mark (as
+// Notepad saves "Unicode") is decoded to UTF-8 and `utf16` set, so that writes keep the file in
+// UTF-16LE (EncodeProfileText); any other file is 8-bit text taken as it is.
+std::string DecodeProfileText(std::string_view bytes, bool& utf16);
+// The bytes to store for `text`: UTF-16LE with its byte-order mark when `utf16`, else the text.
+std::string EncodeProfileText(std::string_view text, bool utf16);
+
 class IniDocument {
  public:
   IniDocument() = default;

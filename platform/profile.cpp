@@ -24,6 +24,7 @@ struct CachedFile {
   bool loaded = false;             // doc is the parsed file as it was at `stamp`
   std::optional<FileStamp> stamp;  // nullopt: the file was missing
   bool unreadable = false;         // the file exists but could not be read: never overwrite it
+  bool utf16 = false;              // the file is UTF-16LE with a byte-order mark: kept so
   IniDocument doc;
   int batchDepth = 0;
   bool pending = false;         // doc holds writes of an open batch not yet on disk
@@ -58,7 +59,7 @@ const IniDocument& Current(CachedFile& entry, std::string_view path) {
   if (entry.loaded && stamp == entry.stamp) return entry.doc;
   // The stamp is taken before reading: a change made during the read is seen next time.
   const auto bytes = ReadFileBytes(path);
-  entry.doc = IniDocument::Parse(bytes ? *bytes : std::string());
+  entry.doc = IniDocument::Parse(DecodeProfileText(bytes ? *bytes : std::string(), entry.utf16));
   entry.unreadable = !bytes && GetFileStamp(path).has_value();
   entry.stamp = bytes ? stamp : std::nullopt;
   entry.loaded = true;
@@ -69,7 +70,7 @@ const IniDocument& Current(CachedFile& entry, std::string_view path) {
 void Save(CachedFile& entry, std::string_view path) {
   entry.pending = false;
   try {
-    WriteFileAtomically(path, entry.doc.Serialize());
+    WriteFileAtomically(path, EncodeProfileText(entry.doc.Serialize(), entry.utf16));
   } catch (...) {
     entry.loaded = false;
     throw;

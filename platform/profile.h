@@ -2,7 +2,9 @@
 //
 // Contract (the rules of the Windows profile API, which the Win32 backend gets from the system and
 // the portable implementation reproduces):
-// - 8-bit text; CR, LF and CRLF end lines on reading; CRLF is written; no byte-order mark.
+// - 8-bit text; CR, LF and CRLF end lines on reading; CRLF is written; no byte-order mark. A file
+//   that begins with the UTF-16LE byte-order mark (Notepad's "Unicode") is read as UTF-16LE and
+//   stays UTF-16LE when written (its text is UTF-8 to callers).
 // - Section and key names compare without regard to case after trimming. The first section of a
 //   name and, inside it, the first key of a name are the ones read and written.
 // - Reading: a missing file, section or key gives the caller's default; blanks around key names and

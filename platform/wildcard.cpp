@@ -3,7 +3,8 @@
 // Windows rewrites the mask before matching, then the whole name must match:
 //  1. Trailing dots and blanks of the mask are removed; whether a dot went is remembered.
 //     A mask that is then empty matches no name.
-//  2. A mask that is then exactly "*.*" becomes "*" (so "*.*" matches names without a dot too).
+//  2. A mask that is then exactly "*.*" becomes "*" (so "*.*" matches names without a dot too),
+//     and the removed dot is then forgotten: "*.*." and "*.*.." find every name, as "*" does.
 //  3. Otherwise, character by character: "?" becomes DOS_QM; a "." followed by "*" or "?" becomes
 //     DOS_DOT; a "*" followed by "." becomes DOS_STAR; and when step 1 removed a dot, a final "*"
 //     becomes DOS_STAR.
@@ -68,7 +69,10 @@ WildcardMask::WildcardMask(std::string_view mask) {
     shape_ = Shape::kNothing;
     return;
   }
-  if (mask == "*.*") mask = "*";
+  if (mask == "*.*") {
+    mask = "*";
+    droppedDot = false;
+  }
 
   for (std::size_t i = 0; i < mask.size();) {
     const char c = mask[i];

@@ -10,3 +10,7 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
+# The Windows behaviours checked against the Win32 API under Wine (about 15 s once Wine is there).
+if [ "$kind" = plain ]; then
+  bash scripts/wine-diff.sh "$dir"
+fi

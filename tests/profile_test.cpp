@@ -153,6 +153,29 @@ TEST_F(ProfileTest, WritesExactBytes) {
   }
 }
 
+// UTF-16LE bytes with the byte-order mark, from ASCII text.
+std::string Utf16(std::string_view ascii) {
+  std::string out = "\xFF\xFE";
+  for (char c : ascii) {
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+
+// Notepad's "Unicode" files: GetPrivateProfileString reads them, and writes keep them UTF-16LE.
+TEST_F(ProfileTest, ReadsAndKeepsWritingUtf16WithByteOrderMark) {
+  drive.Put("a.ini", Utf16("[S]\r\nk=v\r\n"));
+  EXPECT_EQ(file.ReadString("S", "k", "d"), "v");
+  file.WriteString("S", "n", "2");
+  EXPECT_EQ(drive.Read("a.ini"), Utf16("[S]\r\nk=v\r\nn=2\r\n"));
+  file.WriteString("S", "u", "\xC3\xA9\xF0\x9F\x98\x80");  // U+00E9, U+1F600 (a surrogate pair)
+  platform::ClearProfileCache();
+  EXPECT_EQ(file.ReadString("S", "u", ""), "\xC3\xA9\xF0\x9F\x98\x80");
+  EXPECT_EQ(drive.Read("a.ini").substr(Utf16("[S]\r\nk=v\r\nn=2\r\nu=").size()),
+            std::string("\xE9\0\x3D\xD8\x00\xDE\r\0\n\0", 10));
+}
+
 TEST(IniDocument, SerializesUntouchedTextByteForByte) {
   const char* texts[] = {
       "",

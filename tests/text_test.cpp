@@ -1,8 +1,9 @@
+#include "platform/text.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/drives.h"
 #include "platform/filesystem.h"
-#include "platform/text.h"
 
 namespace vorlisk {
 namespace {
@@ -12,11 +13,20 @@ TEST(ParseInt32, AcceptsDecimalAndHexRejectsEverythingElse) {
     const char* text;
     bool ok;
     int32_t value;
-  } cases[] = {{"0", true, 0},          {"42", true, 42},       {"-7", true, -7},
-               {"+5", true, 5},         {"0x1F", true, 31},     {"0X10", true, 16},
-               {"0xFFFFFFFF", true, -1}, {"", false, 0},        {"abc", false, 0},
-               {"1.5", false, 0},       {"--5", false, 0},      {"0x", false, 0},
-               {"99999999999", false, 0}, {"12 ", false, 0}};
+  } cases[] = {{"0", true, 0},
+               {"42", true, 42},
+               {"-7", true, -7},
+               {"+5", true, 5},
+               {"0x1F", true, 31},
+               {"0X10", true, 16},
+               {"0xFFFFFFFF", true, -1},
+               {"", false, 0},
+               {"abc", false, 0},
+               {"1.5", false, 0},
+               {"--5", false, 0},
+               {"0x", false, 0},
+               {"99999999999", false, 0},
+               {"12 ", false, 0}};
   for (const auto& c : cases) {
     int32_t v = 0;
     EXPECT_EQ(ParseInt32(c.text, v), c.ok) << c.text;
@@ -52,6 +62,36 @@ TEST(ResolveFullPath, ResolvesAgainstCurrentFolderLikeGetFullPathName) {
                {"C:\\..\\..\\x", "C:\\x"},
                {"C:\\a\\\\b/c\\", "C:\\a\\b\\c\\"},
                {"d:\\", "D:\\"}};
+  for (const auto& c : cases) EXPECT_EQ(platform::ResolveFullPath(cur, c.in), c.out) << c.in;
+}
+
+// GetFullPathName's answers on Windows: trailing periods and blanks of the last segment go, an
+// inner segment loses one trailing period, and UNC and device names are collapsed below their root.
+TEST(ResolveFullPath, StripsPeriodsAndCollapsesNetworkNamesLikeGetFullPathName) {
+  const char* cur = "C:\\work";
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {{"C:\\a\\b.", "C:\\a\\b"},
+               {"C:\\a\\b  ", "C:\\a\\b"},
+               {"C:\\a\\b. .", "C:\\a\\b"},
+               {"C:\\...", "C:\\"},
+               {"C:\\a\\...", "C:\\a\\"},
+               {"C:\\a\\b  \\.", "C:\\a\\b"},
+               {"C:\\a\\b\\c.\\..", "C:\\a\\b"},
+               {"C:\\a\\...\\b", "C:\\a\\..\\b"},
+               {"c:/x", "C:\\x"},
+               {"c:x", "C:\\work\\x"},
+               {"C:\\a.\\b", "C:\\a\\b"},
+               {"C:\\Temp.\\*.tmp", "C:\\Temp\\*.tmp"},
+               {"C:\\a..\\b", "C:\\a.\\b"},
+               {"C:\\a.\\", "C:\\a\\"},
+               {"x.", "C:\\work\\x"},
+               {"\\\\Server\\Share\\..\\foo", "\\\\Server\\Share\\foo"},
+               {"//Server/Share/a/./b/../c.", "\\\\Server\\Share\\a\\c"},
+               {"\\\\Server\\Share", "\\\\Server\\Share"},
+               {"\\\\?\\C:\\a\\..\\b", "\\\\?\\C:\\b"},
+               {"\\\\.\\C:\\a.\\b", "\\\\.\\C:\\a\\b"}};
   for (const auto& c : cases) EXPECT_EQ(platform::ResolveFullPath(cur, c.in), c.out) << c.in;
 }
 

@@ -50,6 +50,9 @@ TEST(WildcardMask, MatchesAsFindFirstFileDoes) {
       {"*.???", "a.tmp.bak", true},
       {"a*b", "a.b", true},
       {"?", ".", false},
+      {"*.*.", "a.tmp", true},
+      {"*.*..", "a.b.c", true},
+      {"*.*. ", "noext", true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MatchesWildcardMask(c.mask, c.name), c.match) << c.mask << " vs " << c.name;

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 start=$SECONDS
 
-if ! bash scripts/deps.sh wine64 g++-mingw-w64-x86-64-posix || ! command -v wine >/dev/null; then
+if ! bash scripts/deps.sh wine wine64 g++-mingw-w64-x86-64-posix python3 || ! command -v wine >/dev/null; then
   echo "wine-diff: SKIPPED: wine64 or the mingw-w64 compiler could not be installed here" >&2
   exit 0
 fi

@@ -71,11 +71,11 @@ class CliTest : public ::testing::Test {
     std::vector<std::string> env = {
         "VORLISK_DRIVES=" +
             (drives_.empty() ? "C=" + (root_ / "c") + ";D=" + (root_ / "d") : drives_),
-        "HOME=" + (root_ / "home"),
-        "XDG_DATA_HOME=" + (root_ / "home/data"),
-        "XDG_CACHE_HOME=" + (root_ / "home/cache"),
-        "XDG_CONFIG_HOME=" + (root_ / "home/config"),
-        "XDG_STATE_HOME=" + (root_ / "home/state")};
+        "HOME=" + (root_ / home_),
+        "XDG_DATA_HOME=" + (root_ / (home_ + "/data")),
+        "XDG_CACHE_HOME=" + (root_ / (home_ + "/cache")),
+        "XDG_CONFIG_HOME=" + (root_ / (home_ + "/config")),
+        "XDG_STATE_HOME=" + (root_ / (home_ + "/state"))};
     for (char** e = environ; *e != nullptr; ++e) {
       const std::string entry = *e;
       if (entry.rfind("VORLISK_", 0) != 0 && entry.rfind("HOME=", 0) != 0 &&
@@ -107,7 +107,42 @@ class CliTest : public ::testing::Test {
   std::string drives_;                  // VORLISK_DRIVES when not the usual C: and D:
   std::string cli_ = VORLISK_CLI_PATH;  // the program run
   bool withHome_ = true;                // run with --home, the program folder being drive C:
+  std::string home_ = "home";           // HOME, below root_; XDG_* folders inside it
 };
+
+// Catches user folders written into the registry once and never again: a second HOME on the
+// same program folder (as sudo gives) previewed the first user's thumbnails. The homes lie
+// outside every mapped drive, so they are reached through a drive letter of their own.
+TEST_F(CliTest, UserFoldersFollowTheHomeOfEachStart) {
+  WriteHostFile(Prog("const/system.txt"),
+                test::ItemFileText({{.Name = "Thumbnails",
+                                     .Folders = {{.Name = "t",
+                                                  .Kind = 0,
+                                                  .Subfolders = true,
+                                                  .RegisterName = "HKEY_CURRENT_USER\\Software\\"
+                                                                  "Vorlisk\\User Folders",
+                                                  .RegisterValue = "Thumbnails"}}}}));
+  WriteHostFile(root_ / "ana/cache/thumbnails/normal/ana.png", "png");
+  WriteHostFile(root_ / "bo/cache/thumbnails/large/bo.png", "png");
+  WriteHostFile(root_ / "bo/config/user-dirs.dirs",
+                "XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\nXDG_MUSIC_DIR=\"$HOME/\"\n");
+  for (const char* home : {"ana", "bo", "ana"}) {
+    SCOPED_TRACE(home);
+    home_ = home;
+    const Result preview = Run({"preview", "Thumbnails"});
+    EXPECT_EQ(preview.status, 0);
+    EXPECT_EQ(preview.out.find("png"), preview.out.rfind("png")) << preview.out;
+    EXPECT_NE(preview.out.find(std::string("\\") + home + ".png\n"), std::string::npos)
+        << preview.out;
+  }
+  // Bo's Downloads are there for an item of bo's own; a folder switched off (the home) is not.
+  home_ = "bo";
+  const Result reg = Run({"reg", "export"});
+  EXPECT_EQ(reg.status, 0) << reg.err;
+  const std::string& exported = reg.out;
+  EXPECT_NE(exported.find("\"Downloads\"=\"Z:\\\\Downloads\""), std::string::npos) << exported;
+  EXPECT_EQ(exported.find("Music"), std::string::npos) << exported;
+}
 
 // Catches a front end whose help or bad-usage exits are wrong.
 TEST_F(CliTest, HelpAndBadUsage) {

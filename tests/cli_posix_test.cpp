@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <sstream>
 
 #include "test_support.h"
 
@@ -142,6 +143,58 @@ TEST_F(CliTest, UserFoldersFollowTheHomeOfEachStart) {
   const std::string& exported = reg.out;
   EXPECT_NE(exported.find("\"Downloads\"=\"Z:\\\\Downloads\""), std::string::npos) << exported;
   EXPECT_EQ(exported.find("Music"), std::string::npos) << exported;
+}
+
+// Catches a shipped Linux item that reaches nothing on a home like a user's, or more than its own
+// application's cache: each previews exactly its files of a home holding the folders these
+// applications create, beside files a user would miss (profiles, histories, downloads).
+TEST_F(CliTest, EachShippedItemPreviewsItsOwnFilesOfAUsersHome) {
+  const std::string shipped =
+      std::filesystem::path(VORLISK_CLI_PATH).parent_path() / "const/system.txt";
+  WriteHostFile(Prog("const/system.txt"), ReadHostFile(shipped));
+  const std::vector<std::pair<std::string, std::vector<std::string>>> items = {
+      {"Thumbnails", {"cache/thumbnails/normal/a.png", "cache/thumbnails/large/a.png"}},
+      {"Firefox Cache", {"cache/mozilla/firefox/x1.default-release/cache2/entries/E1"}},
+      {"Chromium Cache", {"cache/chromium/Default/Cache/Cache_Data/data_0"}},
+      {"Google Chrome Cache", {"cache/google-chrome/Default/Cache/Cache_Data/data_0"}},
+      {"Brave Cache", {"cache/BraveSoftware/Brave-Browser/Default/Cache/Cache_Data/f_1"}},
+      {"Vivaldi Cache", {"cache/vivaldi/Default/Cache/Cache_Data/index"}},
+      {"Opera Cache", {"cache/opera/Cache/Cache_Data/data_1"}},
+      {"Microsoft Edge Cache", {"cache/microsoft-edge/Default/Cache/Cache_Data/data_2"}}};
+  std::vector<std::string> allCaches = {"cache/fontconfig/f.cache-9"};
+  for (const auto& [item, files] : items)
+    for (const std::string& f : files) allCaches.push_back(f);
+  for (const std::string& f : allCaches) WriteHostFile(root_ / ("home/" + f), "cached");
+  for (const char* precious :
+       {"config/google-chrome/Default/History", ".mozilla/firefox/x1/places.sqlite",
+        "data/recently-used.xbel", "Downloads/real.pdf", ".bash_history"})
+    WriteHostFile(root_ / ("home/" + std::string(precious)), "precious");
+  // The home lies outside drives C: and D:, so it is drive Z:.
+  auto lines = [](const std::vector<std::string>& files, const std::string& mark = "1") {
+    std::vector<std::string> out;
+    for (std::string f : files) {
+      std::replace(f.begin(), f.end(), '/', '\\');
+      out.push_back("file\t" + mark + "\tZ:\\" + f);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  auto preview = [this](const std::string& item) {
+    std::vector<std::string> out;
+    std::istringstream in(Run({"preview", item}).out);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  for (const auto& [item, files] : items) EXPECT_EQ(preview(item), lines(files)) << item;
+  EXPECT_EQ(preview("All Application Caches"), lines(allCaches, "0"));
+  // Browser caches and thumbnails are ticked; what a user might miss is not.
+  const std::string list = Run({"list"}).out;
+  for (const auto& [item, files] : items)
+    EXPECT_NE(list.find("\t1\t0\t" + item + "\t"), std::string::npos) << item << '\n' << list;
+  for (const char* unticked : {"0\t0\tAll Application Caches\t", "0\t1\tRecycle Bin\t",
+                               "0\t1\tThe history of Internet Explorer\t"})
+    EXPECT_NE(list.find(unticked), std::string::npos) << unticked << '\n' << list;
 }
 
 // Catches a front end whose help or bad-usage exits are wrong.

@@ -197,6 +197,46 @@ TEST_F(CliTest, EachShippedItemPreviewsItsOwnFilesOfAUsersHome) {
     EXPECT_NE(list.find(unticked), std::string::npos) << unticked << '\n' << list;
 }
 
+// Catches output that leaves the user guessing: a silent special wash, a failure without its
+// file and reason, names that must match exactly, one ITEM only, a refused --version, a program
+// folder without a catalogue or an import that adds nothing, both passing without a word.
+TEST_F(CliTest, OutputSaysWhatWasDoneAndWhatFailed) {
+  const Result version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "vorlisk-cli 1.00\n");
+
+  WriteHostFile(root_ / "d/m/mine.txt", "data");
+  const Result two = Run({"preview", "  temp FILES ", "mine"});
+  EXPECT_EQ(two.status, 0) << two.err;
+  EXPECT_EQ(two.out,
+            "file\t1\tC:\\tmp\\a.tmp\nfile\t1\tC:\\tmp\\b.tmp\nfile\t1\tD:\\m\\mine.txt\n");
+  EXPECT_EQ(Run({"preview", "Temp files", "Mine", "--folder", "0"}).status, 2);
+
+  Settings("[Delete Option]\r\nUse Quick=0\r\n");
+  ASSERT_EQ(Run({"check", "Locked"}).status, 0);
+  const Result failed = Run({"wash", "recycle bin", "Locked", "--yes", "--verbose"});
+  EXPECT_EQ(failed.status, 3);
+  EXPECT_EQ(failed.out,
+            "Recycle Bin\temptied (the Trash of the home and of every mounted volume)\n"
+            "Clean Files\tSuccess: 0\tFails: 1\nClean Registry\tSuccess: 0\tFails: 0\n"
+            "Freed\t0 bytes\n");
+  EXPECT_EQ(failed.err, "C:\\ro\\locked.dat: File access denied\n");
+  EXPECT_NE(ReadHostFile(Prog("log.htm")).find("File Locked"), std::string::npos);
+  EXPECT_EQ(Run({"wash", "Locked", "--yes"}).err, "");  // reasons only on request
+
+  WriteHostFile(root_ / "d/none.txt", "[Common]\r\nTotal=0\r\n");
+  const Result none = Run({"import", root_ / "d/none.txt"});
+  EXPECT_EQ(none.status, 0);
+  EXPECT_TRUE(Exists("c/plugin/none.txt"));
+  EXPECT_NE(none.err.find("holds no wash item"), std::string::npos) << none.err;
+  WriteHostFile(root_ / "d/some.txt", test::ItemFileText({{.Name = "Some"}}));
+  EXPECT_EQ(Run({"import", root_ / "d/some.txt"}).err, "");
+
+  std::filesystem::remove(Prog("const/system.txt"));
+  const Result bare = Run({"list"});
+  EXPECT_NE(bare.err.find("holds no catalogue"), std::string::npos) << bare.err;
+}
+
 // Catches a front end whose help or bad-usage exits are wrong.
 TEST_F(CliTest, HelpAndBadUsage) {
   const Result help = Run({"--help"});

@@ -214,12 +214,22 @@ TEST_F(CliTest, OutputSaysWhatWasDoneAndWhatFailed) {
 
   Settings("[Delete Option]\r\nUse Quick=0\r\n");
   ASSERT_EQ(Run({"check", "Locked"}).status, 0);
-  const Result failed = Run({"wash", "recycle bin", "Locked", "--yes", "--verbose"});
+  // A special item washed here must not reach the Trash of the real volumes: the recent list.
+  WriteHostFile(root_ / "home/data/recently-used.xbel", "<xbel><bookmark/></xbel>");
+  WriteHostFile(
+      Prog("plugin/special.txt"),
+      test::ItemFileText(
+          {{.Name = "The history of Internet Explorer", .Active = false, .Special = true}}));
+  const Result failed =
+      Run({"wash", " the HISTORY of internet explorer", "Locked", "--yes", "--verbose"});
   EXPECT_EQ(failed.status, 3);
-  EXPECT_EQ(failed.out,
-            "Recycle Bin\temptied (the Trash of the home and of every mounted volume)\n"
-            "Clean Files\tSuccess: 0\tFails: 1\nClean Registry\tSuccess: 0\tFails: 0\n"
-            "Freed\t0 bytes\n");
+  EXPECT_EQ(
+      failed.out,
+      "The history of Internet Explorer\tcleared (the desktop's list of recently used files)\n"
+      "Clean Files\tSuccess: 0\tFails: 1\nClean Registry\tSuccess: 0\tFails: 0\n"
+      "Freed\t0 bytes\n");
+  EXPECT_EQ(ReadHostFile(root_ / "home/data/recently-used.xbel").find("<bookmark"),
+            std::string::npos);
   EXPECT_EQ(failed.err, "C:\\ro\\locked.dat: File access denied\n");
   EXPECT_NE(ReadHostFile(Prog("log.htm")).find("File Locked"), std::string::npos);
   EXPECT_EQ(Run({"wash", "Locked", "--yes"}).err, "");  // reasons only on request

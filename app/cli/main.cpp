@@ -22,6 +22,7 @@
 #include "platform/filesystem.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/text.h"
 
 namespace {
@@ -200,10 +201,13 @@ void RunCommand(MainSession& session, const Options& o, const std::string& item,
   }
 }
 
-// What the wash of a special item did, as one line of output.
-void PrintSpecialWash(const vorlisk::titem_property& item) {
+// What the wash of a special item did, as one line of output; `binEntries`, the entries of the
+// Recycle Bins before the wash.
+void PrintSpecialWash(const vorlisk::titem_property& item, int binEntries) {
   if (item.Name == vorlisk::kRecycleBinItem)
-    std::cout << item.Name << "\temptied (the Trash of the home and of every mounted volume)\n";
+    std::cout << item.Name
+              << "\temptied: " << binEntries - vorlisk::platform::RecycleBinEntryCount() << " of "
+              << binEntries << " entries removed\n";
   else if (item.Name == vorlisk::kUrlHistoryItem)
     std::cout << item.Name << "\tcleared (the desktop's list of recently used files)\n";
   else
@@ -244,10 +248,12 @@ int RunWash(MainSession& session, const Options& o) {
   const std::vector<std::string> items = o.items.empty() ? std::vector<std::string>{""} : o.items;
   for (const std::string& item : items) {
     session.Counters = {};
+    const auto specials = o.folder || o.registry ? std::vector<const vorlisk::titem_property*>{}
+                                                 : SpecialItemsOf(session, item);
+    const int binEntries = specials.empty() ? 0 : vorlisk::platform::RecycleBinEntryCount();
     RunCommand(session, o, item, false);
     if (refused) throw UsageError{"Nothing was washed."};
-    if (!o.folder && !o.registry)
-      for (const auto* special : SpecialItemsOf(session, item)) PrintSpecialWash(*special);
+    for (const auto* special : specials) PrintSpecialWash(*special, binEntries);
     print("Clean Files", session.Counters.Files);
     print("Clean Registry", session.Counters.Registry);
     if (session.Counters.Files)

@@ -152,10 +152,15 @@ TEST_F(CliTest, EachShippedItemPreviewsItsOwnFilesOfAUsersHome) {
   const std::string shipped =
       std::filesystem::path(VORLISK_CLI_PATH).parent_path() / "const/system.txt";
   WriteHostFile(Prog("const/system.txt"), ReadHostFile(shipped));
+  // Browsers installed as Snap or Flatpak packages keep their caches elsewhere in the home.
+  const std::string kSnapFox = "snap/firefox/common/.cache/mozilla/firefox/x2/cache2/E2";
+  const std::string kFlatpakFox = ".var/app/org.mozilla.firefox/cache/mozilla/firefox/x3/cache2/E3";
+  const std::string kSnapChromium = "snap/chromium/common/.cache/chromium/Default/Cache/data_3";
   const std::vector<std::pair<std::string, std::vector<std::string>>> items = {
       {"Thumbnails", {"cache/thumbnails/normal/a.png", "cache/thumbnails/large/a.png"}},
-      {"Firefox Cache", {"cache/mozilla/firefox/x1.default-release/cache2/entries/E1"}},
-      {"Chromium Cache", {"cache/chromium/Default/Cache/Cache_Data/data_0"}},
+      {"Firefox Cache",
+       {"cache/mozilla/firefox/x1.default-release/cache2/entries/E1", kSnapFox, kFlatpakFox}},
+      {"Chromium Cache", {"cache/chromium/Default/Cache/Cache_Data/data_0", kSnapChromium}},
       {"Google Chrome Cache", {"cache/google-chrome/Default/Cache/Cache_Data/data_0"}},
       {"Brave Cache", {"cache/BraveSoftware/Brave-Browser/Default/Cache/Cache_Data/f_1"}},
       {"Vivaldi Cache", {"cache/vivaldi/Default/Cache/Cache_Data/index"}},
@@ -163,8 +168,12 @@ TEST_F(CliTest, EachShippedItemPreviewsItsOwnFilesOfAUsersHome) {
       {"Microsoft Edge Cache", {"cache/microsoft-edge/Default/Cache/Cache_Data/data_2"}}};
   std::vector<std::string> allCaches = {"cache/fontconfig/f.cache-9"};
   for (const auto& [item, files] : items)
-    for (const std::string& f : files) allCaches.push_back(f);
-  for (const std::string& f : allCaches) WriteHostFile(root_ / ("home/" + f), "cached");
+    for (const std::string& f : files)
+      if (f.rfind("cache/", 0) == 0) allCaches.push_back(f);
+  for (const auto& [item, files] : items)
+    for (const std::string& f : files) WriteHostFile(root_ / ("home/" + f), "cached");
+  WriteHostFile(root_ / "home/cache/fontconfig/f.cache-9", "cached");
+  WriteHostFile(root_ / "home/snap/firefox/common/profile.db", "precious");
   for (const char* precious :
        {"config/google-chrome/Default/History", ".mozilla/firefox/x1/places.sqlite",
         "data/recently-used.xbel", "Downloads/real.pdf", ".bash_history"})

@@ -92,6 +92,16 @@ std::vector<std::pair<std::string, std::string>> UserFolders() {
     };
     for (const auto& [name, sub] : kCaches) add(name, cache + sub);
   }
+  // The caches of browsers installed as Snap or Flatpak packages, which keep their own cache
+  // folders inside the home whatever XDG_CACHE_HOME says.
+  if (!home.empty() && home != "/") {
+    static const std::pair<const char*, const char*> kPackaged[] = {
+        {"Firefox Snap Cache", "/snap/firefox/common/.cache/mozilla/firefox"},
+        {"Firefox Flatpak Cache", "/.var/app/org.mozilla.firefox/cache/mozilla/firefox"},
+        {"Chromium Snap Cache", "/snap/chromium/common/.cache/chromium"},
+    };
+    for (const auto& [name, sub] : kPackaged) add(name, home + sub);
+  }
   for (const auto& [name, folder] : UserDirs(home)) add(name, folder);
   return out;
 }

@@ -11,8 +11,9 @@ namespace vorlisk {
 // never name it, so they can never widen into a host's home folder.
 inline constexpr std::string_view kUserFoldersKey = "Software\\Vorlisk\\User Folders";
 
-// Binds the registry to the program folder + "registry.reg" and, when that store is created,
-// seeds the user's folders under HKEY_CURRENT_USER\ + kUserFoldersKey.
+// Binds the registry to the program folder + "registry.reg" and sets the user's folders under
+// HKEY_CURRENT_USER\ + kUserFoldersKey from the environment as it is now (platform/user_folders.h),
+// at every start: values that another HOME or drive mapping left there are replaced or removed.
 void PrepareRegistry(const std::string& programFolder);
 
 }  // namespace vorlisk

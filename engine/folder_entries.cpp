@@ -137,34 +137,43 @@ std::function<void(std::string_view)>& SecureEraseHook() {
 // counted nor logged.
 enum class EraseOutcome { Erased, NameRemoved, Missing, Failed };
 
-EraseOutcome OutcomeOf(platform::DeleteOutcome removed) {
+// A failed erase, with the system's reason taken at once, before another call can change it.
+EraseOutcome Failed(std::string& reason) {
+  reason = platform::LastFileErrorText();
+  return EraseOutcome::Failed;
+}
+
+EraseOutcome OutcomeOf(platform::DeleteOutcome removed, std::string& reason) {
   switch (removed) {
     case platform::DeleteOutcome::Deleted:
       return EraseOutcome::Erased;
     case platform::DeleteOutcome::Missing:
       return EraseOutcome::Missing;
     default:
-      return EraseOutcome::Failed;
+      return Failed(reason);
   }
 }
 
 // QuickErase with the folders reached through the remover. The deletion itself tells a file that
 // vanished apart from one that could not be deleted.
-// `freed` receives the bytes of a file whose data went with it.
-EraseOutcome QuickErase(platform::FileRemover& remover, std::string_view path, uint64_t& freed) {
-  return OutcomeOf(remover.Remove(path, true, &freed));
+// `freed` receives the bytes of a file whose data went with it; `reason`, why an erase failed.
+EraseOutcome QuickErase(platform::FileRemover& remover, std::string_view path, uint64_t& freed,
+                        std::string& reason) {
+  return OutcomeOf(remover.Remove(path, true, &freed), reason);
 }
 
-// SecureErase with the folders reached through the remover; `freed` as QuickErase has it.
-EraseOutcome SecureErase(platform::FileRemover& remover, std::string_view path, uint64_t& freed) {
+// SecureErase with the folders reached through the remover; `freed` and `reason` as QuickErase
+// has them.
+EraseOutcome SecureErase(platform::FileRemover& remover, std::string_view path, uint64_t& freed,
+                         std::string& reason) {
   freed = 0;
   const auto status = remover.Status(path);
   if (!status || !status->isFile) return EraseOutcome::Missing;
   // A link is only removed: its target is not ours to overwrite. A file with more hard links keeps
   // its data under the other names, so overwriting it would destroy those: only this name goes.
-  if (status->isLink) return OutcomeOf(remover.Remove(path));
+  if (status->isLink) return OutcomeOf(remover.Remove(path), reason);
   if (status->linkCount > 1) {
-    const EraseOutcome removed = OutcomeOf(remover.Remove(path));
+    const EraseOutcome removed = OutcomeOf(remover.Remove(path), reason);
     return removed == EraseOutcome::Erased ? EraseOutcome::NameRemoved : removed;
   }
 
@@ -175,12 +184,13 @@ EraseOutcome SecureErase(platform::FileRemover& remover, std::string_view path, 
     auto writer = remover.OpenForOverwrite(path);
     if (!writer) {
       // Why it did not open: a file gone since the look above is missing, not locked.
+      const EraseOutcome failed = Failed(reason);
       const auto now = remover.Status(path);
-      return now && now->isFile ? EraseOutcome::Failed : EraseOutcome::Missing;
+      return now && now->isFile ? failed : EraseOutcome::Missing;
     }
-    if (!OverwriteData(*writer)) return EraseOutcome::Failed;
+    if (!OverwriteData(*writer)) return Failed(reason);
   }
-  const EraseOutcome removed = OutcomeOf(remover.Remove(path));
+  const EraseOutcome removed = OutcomeOf(remover.Remove(path), reason);
   if (removed == EraseOutcome::Erased) freed = status->size;  // the size before the overwrite
   return removed;
 }
@@ -198,13 +208,15 @@ bool QuickErase(std::string_view path) {
   // bits stay, then the file is deleted.
   platform::FileRemover remover;
   uint64_t freed = 0;
-  return QuickErase(remover, path, freed) == EraseOutcome::Erased;
+  std::string reason;
+  return QuickErase(remover, path, freed, reason) == EraseOutcome::Erased;
 }
 
 bool SecureErase(std::string_view path) {
   platform::FileRemover remover;
   uint64_t freed = 0;
-  const EraseOutcome outcome = SecureErase(remover, path, freed);
+  std::string reason;
+  const EraseOutcome outcome = SecureErase(remover, path, freed, reason);
   return outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
 }
 
@@ -226,8 +238,9 @@ WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
     if (Cancelled(progress)) break;
     Step(progress, line.Text);
     uint64_t freed = 0;
-    const EraseOutcome outcome =
-        quick ? QuickErase(remover, line.Text, freed) : SecureErase(remover, line.Text, freed);
+    std::string reason;
+    const EraseOutcome outcome = quick ? QuickErase(remover, line.Text, freed, reason)
+                                       : SecureErase(remover, line.Text, freed, reason);
     if (outcome == EraseOutcome::Missing) continue;
     counts.FreedBytes += freed;
     bool success = outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
@@ -243,6 +256,7 @@ WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
     } else {
       note = "File Locked";
       ++counts.Fails;
+      counts.Failed.emplace_back(line.Text, reason);
     }
     if (log) log->WriteLogRow(true, quick, success, line.Text, note);
   }

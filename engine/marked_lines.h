@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vorlisk {
@@ -20,6 +21,8 @@ struct WashCounts {
   int32_t Success = 0;
   int32_t Fails = 0;
   uint64_t FreedBytes = 0;
+  // (path, the system's reason) of each failed line, in wash order; the log says "File Locked".
+  std::vector<std::pair<std::string, std::string>> Failed;
   bool operator==(const WashCounts&) const = default;
 };
 

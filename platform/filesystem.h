@@ -136,6 +136,11 @@ class FileRemover {
   struct OpenFolder;
   std::unique_ptr<OpenFolder> folder_;
 };
+// The system's reason for the file operation of this thread that failed last (a Remove or an
+// OpenForOverwrite that failed, a write that broke off), in the words of the run-time file errors
+// ("File access denied", "Disk full", ...). Ask right after the failure: a later call may change
+// it.
+std::string LastFileErrorText();
 bool MakeDirectory(std::string_view path);
 // Copies a regular file; false when it cannot, also onto a read-only file (whatever the process's
 // privileges), which stays as it was. A link at `target` is replaced, never written through.

@@ -12,6 +12,9 @@ namespace vorlisk::platform {
 // Empties the Recycle Bins of all drives without confirmation, progress display or sound.
 // Reports nothing; failures are ignored. Never follows a link found in a bin.
 void EmptyRecycleBins();
+// The number of entries (files and folders at the top) in the Recycle Bins that EmptyRecycleBins
+// empties; 0 where the system does not tell.
+int RecycleBinEntryCount();
 
 // Clears the URL history of the system's browser. Throws Error with the platform's text when the
 // history store cannot be reached or written.

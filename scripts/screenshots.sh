@@ -10,7 +10,7 @@ bash scripts/build.sh plain >/dev/null
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/prog/const" "$scratch/home"
-cp const/system.txt "$scratch/prog/const/"
+cp const/system-linux.txt "$scratch/prog/const/system.txt"
 cat >"$scratch/shoot.sh" <<'INNER'
 #!/usr/bin/env bash
 set -euo pipefail

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <sstream>
 
 #include "test_support.h"
 
@@ -71,11 +72,11 @@ class CliTest : public ::testing::Test {
     std::vector<std::string> env = {
         "VORLISK_DRIVES=" +
             (drives_.empty() ? "C=" + (root_ / "c") + ";D=" + (root_ / "d") : drives_),
-        "HOME=" + (root_ / "home"),
-        "XDG_DATA_HOME=" + (root_ / "home/data"),
-        "XDG_CACHE_HOME=" + (root_ / "home/cache"),
-        "XDG_CONFIG_HOME=" + (root_ / "home/config"),
-        "XDG_STATE_HOME=" + (root_ / "home/state")};
+        "HOME=" + (root_ / home_),
+        "XDG_DATA_HOME=" + (root_ / (home_ + "/data")),
+        "XDG_CACHE_HOME=" + (root_ / (home_ + "/cache")),
+        "XDG_CONFIG_HOME=" + (root_ / (home_ + "/config")),
+        "XDG_STATE_HOME=" + (root_ / (home_ + "/state"))};
     for (char** e = environ; *e != nullptr; ++e) {
       const std::string entry = *e;
       if (entry.rfind("VORLISK_", 0) != 0 && entry.rfind("HOME=", 0) != 0 &&
@@ -107,7 +108,153 @@ class CliTest : public ::testing::Test {
   std::string drives_;                  // VORLISK_DRIVES when not the usual C: and D:
   std::string cli_ = VORLISK_CLI_PATH;  // the program run
   bool withHome_ = true;                // run with --home, the program folder being drive C:
+  std::string home_ = "home";           // HOME, below root_; XDG_* folders inside it
 };
+
+// Catches user folders written into the registry once and never again: a second HOME on the
+// same program folder (as sudo gives) previewed the first user's thumbnails. The homes lie
+// outside every mapped drive, so they are reached through a drive letter of their own.
+TEST_F(CliTest, UserFoldersFollowTheHomeOfEachStart) {
+  WriteHostFile(Prog("const/system.txt"),
+                test::ItemFileText({{.Name = "Thumbnails",
+                                     .Folders = {{.Name = "t",
+                                                  .Kind = 0,
+                                                  .Subfolders = true,
+                                                  .RegisterName = "HKEY_CURRENT_USER\\Software\\"
+                                                                  "Vorlisk\\User Folders",
+                                                  .RegisterValue = "Thumbnails"}}}}));
+  WriteHostFile(root_ / "ana/cache/thumbnails/normal/ana.png", "png");
+  WriteHostFile(root_ / "bo/cache/thumbnails/large/bo.png", "png");
+  WriteHostFile(root_ / "bo/config/user-dirs.dirs",
+                "XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\nXDG_MUSIC_DIR=\"$HOME/\"\n");
+  for (const char* home : {"ana", "bo", "ana"}) {
+    SCOPED_TRACE(home);
+    home_ = home;
+    const Result preview = Run({"preview", "Thumbnails"});
+    EXPECT_EQ(preview.status, 0);
+    EXPECT_EQ(preview.out.find("png"), preview.out.rfind("png")) << preview.out;
+    EXPECT_NE(preview.out.find(std::string("\\") + home + ".png\n"), std::string::npos)
+        << preview.out;
+  }
+  // Bo's Downloads are there for an item of bo's own; a folder switched off (the home) is not.
+  home_ = "bo";
+  const Result reg = Run({"reg", "export"});
+  EXPECT_EQ(reg.status, 0) << reg.err;
+  const std::string& exported = reg.out;
+  EXPECT_NE(exported.find("\"Downloads\"=\"Z:\\\\Downloads\""), std::string::npos) << exported;
+  EXPECT_EQ(exported.find("Music"), std::string::npos) << exported;
+}
+
+// Catches a shipped Linux item that reaches nothing on a home like a user's, or more than its own
+// application's cache: each previews exactly its files of a home holding the folders these
+// applications create, beside files a user would miss (profiles, histories, downloads).
+TEST_F(CliTest, EachShippedItemPreviewsItsOwnFilesOfAUsersHome) {
+  const std::string shipped =
+      std::filesystem::path(VORLISK_CLI_PATH).parent_path() / "const/system.txt";
+  WriteHostFile(Prog("const/system.txt"), ReadHostFile(shipped));
+  // Browsers installed as Snap or Flatpak packages keep their caches elsewhere in the home.
+  const std::string kSnapFox = "snap/firefox/common/.cache/mozilla/firefox/x2/cache2/E2";
+  const std::string kFlatpakFox = ".var/app/org.mozilla.firefox/cache/mozilla/firefox/x3/cache2/E3";
+  const std::string kSnapChromium = "snap/chromium/common/.cache/chromium/Default/Cache/data_3";
+  const std::vector<std::pair<std::string, std::vector<std::string>>> items = {
+      {"Thumbnails", {"cache/thumbnails/normal/a.png", "cache/thumbnails/large/a.png"}},
+      {"Firefox Cache",
+       {"cache/mozilla/firefox/x1.default-release/cache2/entries/E1", kSnapFox, kFlatpakFox}},
+      {"Chromium Cache", {"cache/chromium/Default/Cache/Cache_Data/data_0", kSnapChromium}},
+      {"Google Chrome Cache", {"cache/google-chrome/Default/Cache/Cache_Data/data_0"}},
+      {"Brave Cache", {"cache/BraveSoftware/Brave-Browser/Default/Cache/Cache_Data/f_1"}},
+      {"Vivaldi Cache", {"cache/vivaldi/Default/Cache/Cache_Data/index"}},
+      {"Opera Cache", {"cache/opera/Cache/Cache_Data/data_1"}},
+      {"Microsoft Edge Cache", {"cache/microsoft-edge/Default/Cache/Cache_Data/data_2"}}};
+  std::vector<std::string> allCaches = {"cache/fontconfig/f.cache-9"};
+  for (const auto& [item, files] : items)
+    for (const std::string& f : files)
+      if (f.rfind("cache/", 0) == 0) allCaches.push_back(f);
+  for (const auto& [item, files] : items)
+    for (const std::string& f : files) WriteHostFile(root_ / ("home/" + f), "cached");
+  WriteHostFile(root_ / "home/cache/fontconfig/f.cache-9", "cached");
+  WriteHostFile(root_ / "home/snap/firefox/common/profile.db", "precious");
+  for (const char* precious :
+       {"config/google-chrome/Default/History", ".mozilla/firefox/x1/places.sqlite",
+        "data/recently-used.xbel", "Downloads/real.pdf", ".bash_history"})
+    WriteHostFile(root_ / ("home/" + std::string(precious)), "precious");
+  // The home lies outside drives C: and D:, so it is drive Z:.
+  auto lines = [](const std::vector<std::string>& files, const std::string& mark = "1") {
+    std::vector<std::string> out;
+    for (std::string f : files) {
+      std::replace(f.begin(), f.end(), '/', '\\');
+      out.push_back("file\t" + mark + "\tZ:\\" + f);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  auto preview = [this](const std::string& item) {
+    std::vector<std::string> out;
+    std::istringstream in(Run({"preview", item}).out);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  for (const auto& [item, files] : items) EXPECT_EQ(preview(item), lines(files)) << item;
+  EXPECT_EQ(preview("All Application Caches"), lines(allCaches, "0"));
+  // Browser caches and thumbnails are ticked; what a user might miss is not.
+  const std::string list = Run({"list"}).out;
+  for (const auto& [item, files] : items)
+    EXPECT_NE(list.find("\t1\t0\t" + item + "\t"), std::string::npos) << item << '\n' << list;
+  for (const char* unticked : {"0\t0\tAll Application Caches\t", "0\t1\tRecycle Bin\t",
+                               "0\t1\tThe history of Internet Explorer\t"})
+    EXPECT_NE(list.find(unticked), std::string::npos) << unticked << '\n' << list;
+}
+
+// Catches output that leaves the user guessing: a silent special wash, a failure without its
+// file and reason, names that must match exactly, one ITEM only, a refused --version, a program
+// folder without a catalogue or an import that adds nothing, both passing without a word.
+TEST_F(CliTest, OutputSaysWhatWasDoneAndWhatFailed) {
+  const Result version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "vorlisk-cli 1.00\n");
+
+  WriteHostFile(root_ / "d/m/mine.txt", "data");
+  const Result two = Run({"preview", "  temp FILES ", "mine"});
+  EXPECT_EQ(two.status, 0) << two.err;
+  EXPECT_EQ(two.out,
+            "file\t1\tC:\\tmp\\a.tmp\nfile\t1\tC:\\tmp\\b.tmp\nfile\t1\tD:\\m\\mine.txt\n");
+  EXPECT_EQ(Run({"preview", "Temp files", "Mine", "--folder", "0"}).status, 2);
+
+  Settings("[Delete Option]\r\nUse Quick=0\r\n");
+  ASSERT_EQ(Run({"check", "Locked"}).status, 0);
+  // A special item washed here must not reach the Trash of the real volumes: the recent list.
+  WriteHostFile(root_ / "home/data/recently-used.xbel", "<xbel><bookmark/></xbel>");
+  WriteHostFile(
+      Prog("plugin/special.txt"),
+      test::ItemFileText(
+          {{.Name = "The history of Internet Explorer", .Active = false, .Special = true}}));
+  const Result failed =
+      Run({"wash", " the HISTORY of internet explorer", "Locked", "--yes", "--verbose"});
+  EXPECT_EQ(failed.status, 3);
+  EXPECT_EQ(
+      failed.out,
+      "The history of Internet Explorer\tcleared (the desktop's list of recently used files)\n"
+      "Clean Files\tSuccess: 0\tFails: 1\nClean Registry\tSuccess: 0\tFails: 0\n"
+      "Freed\t0 bytes\n");
+  EXPECT_EQ(ReadHostFile(root_ / "home/data/recently-used.xbel").find("<bookmark"),
+            std::string::npos);
+  EXPECT_EQ(failed.err, "C:\\ro\\locked.dat: File access denied\n");
+  EXPECT_NE(ReadHostFile(Prog("log.htm")).find("File Locked"), std::string::npos);
+  EXPECT_EQ(Run({"wash", "Locked", "--yes"}).err, "");  // reasons only on request
+
+  WriteHostFile(root_ / "d/none.txt", "[Common]\r\nTotal=0\r\n");
+  const Result none = Run({"import", root_ / "d/none.txt"});
+  EXPECT_EQ(none.status, 0);
+  EXPECT_TRUE(Exists("c/plugin/none.txt"));
+  EXPECT_NE(none.err.find("holds no wash item"), std::string::npos) << none.err;
+  WriteHostFile(root_ / "d/some.txt", test::ItemFileText({{.Name = "Some"}}));
+  EXPECT_EQ(Run({"import", root_ / "d/some.txt"}).err, "");
+
+  std::filesystem::remove(Prog("const/system.txt"));
+  const Result bare = Run({"list"});
+  EXPECT_NE(bare.err.find("holds no catalogue"), std::string::npos) << bare.err;
+}
 
 // Catches a front end whose help or bad-usage exits are wrong.
 TEST_F(CliTest, HelpAndBadUsage) {

@@ -594,5 +594,21 @@ TEST_F(SessionTest, OnlyACacheBelowTheHomeIsSeededIntoTheRegistry) {
   }
 }
 
+// Catches a value left from an earlier start: a cache folder that is no longer usable (here the
+// home itself) must not keep pointing at the folder of the start before.
+TEST_F(SessionTest, AValueTheEnvironmentNoLongerGivesIsRemovedAtTheNextStart) {
+  platform::ScopedDriveMapping home('H', Home.Path());
+  auto cache = [] {
+    platform::Registry reg;
+    reg.OpenKey("\\" + std::string(kUserFoldersKey));
+    return std::make_pair(reg.ValueExists("Cache"), reg.ReadString("Thumbnails"));
+  };
+  PrepareRegistry(Folder());
+  EXPECT_EQ(cache(), std::make_pair(true, std::string("H:\\cache\\thumbnails")));
+  test::ScopedEnv env("XDG_CACHE_HOME", Home.Path());
+  PrepareRegistry(Folder());
+  EXPECT_EQ(cache(), std::make_pair(false, std::string()));
+}
+
 }  // namespace
 }  // namespace vorlisk

@@ -151,7 +151,10 @@ TEST_F(ShellTest, EmptiesTheTrashFoldersOfMountedFileSystems) {
   const std::string spacedShared = Listing(spaced + "/.Trash");
   const std::string fake = Listing(tmp_ / "fake");
 
+  // What the wash will empty is counted, and only that: three trashes of five entries each.
+  EXPECT_EQ(RecycleBinEntryCount(), 15);
   EmptyRecycleBins();
+  EXPECT_EQ(RecycleBinEntryCount(), 0);
   EXPECT_TRUE(IsEmptied(vol + "/.Trash-" + kUid));
   EXPECT_TRUE(IsEmptied(vol + "/.Trash/" + kUid));
   EXPECT_TRUE(IsEmptied(spaced + "/.Trash-" + kUid));

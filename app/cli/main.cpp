@@ -6,6 +6,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/cli/item_commands.h"
 #include "app/cli/list_commands.h"
@@ -14,12 +15,15 @@
 #include "app/plugins.h"
 #include "app/user_folders.h"
 #include "engine/folder_entries.h"
+#include "engine/special_targets.h"
 #include "platform/drives.h"
 #include "platform/error.h"
 #include "platform/file_lock.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -38,6 +42,8 @@ struct UsageError {
 struct Options {
   std::string home;
   std::string item;
+  std::vector<std::string> items;  // of preview and wash
+  bool verbose = false;
   std::optional<int32_t> folder;
   std::optional<int32_t> registry;
   bool yes = false;
@@ -73,8 +79,12 @@ int32_t ItemRow(MainSession& session, const std::string& item) {
     const int32_t row = std::stoi(item);
     if (row < session.Items.Count()) return row;
   }
+  // As the system compares names: blanks around them trimmed, a to z without regard to case.
+  const std::string name = vorlisk::Trim(item);
   for (int32_t i = 0; i < session.Items.Count(); ++i)
-    if (session.Items.Items[static_cast<std::size_t>(i)].Name == item) return i;
+    if (vorlisk::SameTextAZ(vorlisk::Trim(session.Items.Items[static_cast<std::size_t>(i)].Name),
+                            name))
+      return i;
   throw UsageError{"Unknown wash item: " + item};
 }
 
@@ -164,13 +174,15 @@ int RunEntries(MainSession& session, const Options& o) {
   return kExitDone;
 }
 
-// Runs the preview or wash command that the arguments name.
-void RunCommand(MainSession& session, const Options& o, bool previewOnly) {
-  if (o.item.empty()) {
+// Runs the preview or wash command that the arguments name for one ITEM ("" for all checked).
+void RunCommand(MainSession& session, const Options& o, const std::string& item, bool previewOnly) {
+  if ((o.folder || o.registry) && o.items.size() > 1)
+    throw UsageError{"--folder and --registry name an entry of one ITEM"};
+  if (item.empty()) {
     session.WashCheckedItems(previewOnly);
     return;
   }
-  session.SelectItem(ItemRow(session, o.item));
+  session.SelectItem(ItemRow(session, item));
   if (o.folder) {
     RequireEnabled(session, previewOnly ? vorlisk::Control::btnPreviewCurrentFolder
                                         : vorlisk::Control::btnWashFolder);
@@ -189,6 +201,33 @@ void RunCommand(MainSession& session, const Options& o, bool previewOnly) {
   }
 }
 
+// What the wash of a special item did, as one line of output; `binEntries`, the entries of the
+// Recycle Bins before the wash.
+void PrintSpecialWash(const vorlisk::titem_property& item, int binEntries) {
+  if (item.Name == vorlisk::kRecycleBinItem)
+    std::cout << item.Name
+              << "\temptied: " << binEntries - vorlisk::platform::RecycleBinEntryCount() << " of "
+              << binEntries << " entries removed\n";
+  else if (item.Name == vorlisk::kUrlHistoryItem)
+    std::cout << item.Name << "\tcleared (the desktop's list of recently used files)\n";
+  else
+    std::cout << item.Name << "\tnothing done (no special target has this name)\n";
+}
+
+// The special items a wash of ITEM ("" for all checked items) ran.
+std::vector<const vorlisk::titem_property*> SpecialItemsOf(MainSession& session,
+                                                           const std::string& item) {
+  std::vector<const vorlisk::titem_property*> out;
+  if (!item.empty()) {
+    const auto& washed = session.Items.Items[static_cast<std::size_t>(ItemRow(session, item))];
+    if (washed.IsSpecial) out.push_back(&washed);
+    return out;
+  }
+  for (const auto& checked : session.Items.Items)
+    if (checked.IsSpecial && checked.IsActive) out.push_back(&checked);
+  return out;
+}
+
 int RunWash(MainSession& session, const Options& o) {
   bool refused = false;
   auto ask = session.Ui().Ask;
@@ -197,18 +236,29 @@ int RunWash(MainSession& session, const Options& o) {
     refused = refused || !yes;
     return yes;
   };
-  RunCommand(session, o, false);
-  if (refused) throw UsageError{"Nothing was washed."};
   bool failures = false;
   auto print = [&](const char* caption, const std::optional<vorlisk::WashCounts>& c) {
     if (!c) return;
     std::cout << caption << "\tSuccess: " << c->Success << "\tFails: " << c->Fails << '\n';
     failures = failures || c->Fails > 0;
+    // The log keeps "File Locked"; here each failed line says why, on request.
+    if (o.verbose)
+      for (const auto& [line, reason] : c->Failed) std::cerr << line << ": " << reason << '\n';
   };
-  print("Clean Files", session.Counters.Files);
-  print("Clean Registry", session.Counters.Registry);
-  if (session.Counters.Files)
-    std::cout << "Freed\t" << session.Counters.Files->FreedBytes << " bytes\n";
+  const std::vector<std::string> items = o.items.empty() ? std::vector<std::string>{""} : o.items;
+  for (const std::string& item : items) {
+    session.Counters = {};
+    const auto specials = o.folder || o.registry ? std::vector<const vorlisk::titem_property*>{}
+                                                 : SpecialItemsOf(session, item);
+    const int binEntries = specials.empty() ? 0 : vorlisk::platform::RecycleBinEntryCount();
+    RunCommand(session, o, item, false);
+    if (refused) throw UsageError{"Nothing was washed."};
+    for (const auto* special : specials) PrintSpecialWash(*special, binEntries);
+    print("Clean Files", session.Counters.Files);
+    print("Clean Registry", session.Counters.Registry);
+    if (session.Counters.Files)
+      std::cout << "Freed\t" << session.Counters.Files->FreedBytes << " bytes\n";
+  }
   return failures ? kExitFailures : kExitDone;
 }
 
@@ -253,6 +303,7 @@ int main(int argc, char** argv) {
       "Paths inside wash items are Windows text; VORLISK_DRIVES maps drive letters to "
       "host folders (default C: is /)."};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "vorlisk-cli 1.00");
   Options o;
   app.add_option("--home", o.home,
                  "Program folder holding the item files, settings, registry and log (host path; "
@@ -274,16 +325,19 @@ int main(int argc, char** argv) {
   auto* preview = app.add_subcommand(
       "preview", "Print what a wash would remove: list, mark, line (nothing is removed)");
   auto* previewItem =
-      preview->add_option("ITEM", o.item, "Item index or name (default: all checked items)");
+      preview->add_option("ITEM", o.items, "Item indexes or names (default: all checked items)");
   addEntryOptions(preview, previewItem);
   preview->add_flag("--sizes", o.sizes,
                     "Add each file line's size in bytes, and the total of the ticked file lines");
   auto* wash =
       app.add_subcommand("wash", "Wash all checked items, one item, or one entry of an item");
   auto* washItem =
-      wash->add_option("ITEM", o.item, "Item index or name (default: all checked items)");
+      wash->add_option("ITEM", o.items, "Item indexes or names (default: all checked items)");
   addEntryOptions(wash, washItem);
   wash->add_flag("--yes,-y", o.yes, "Answer Yes to the question asked before washing");
+  wash->add_flag("--verbose,-v", o.verbose,
+                 "Print each line that could not be washed, with the system's reason, on "
+                 "standard error");
   auto* check = app.add_subcommand("check", "Tick an item, or one of its entries");
   addEntryOptions(check, check->add_option("ITEM", o.item, "Item index or name")->required());
   auto* uncheck = app.add_subcommand("uncheck", "Untick an item, or one of its entries");
@@ -343,11 +397,16 @@ int main(int argc, char** argv) {
         ui.Progress = [&bar](const vorlisk::ProgressInfo& info) { bar.Show(info); };
       MainSession session(ui);
       session.Startup(programFolder);
+      if (!vorlisk::platform::FileExists(programFolder + std::string(vorlisk::kSystemItemFile)))
+        std::cerr << "The program folder " << programFolder << " holds no catalogue ("
+                  << vorlisk::kSystemItemFile
+                  << "): the shipped items are missing. Is --home the right folder?\n";
 
       if (list->parsed()) return RunList(session);
       if (entries->parsed()) return RunEntries(session, o);
       if (preview->parsed()) {
-        RunCommand(session, o, true);
+        if (o.items.empty()) RunCommand(session, o, "", true);
+        for (const std::string& item : o.items) RunCommand(session, o, item, true);
         return kExitDone;
       }
       if (wash->parsed()) {
@@ -365,8 +424,22 @@ int main(int argc, char** argv) {
       if (check->parsed()) return RunCheck(session, o, true);
       if (uncheck->parsed()) return RunCheck(session, o, false);
       if (import->parsed()) {
-        const auto result = vorlisk::ImportPlugin(session, HostFileArgument(o.file));
-        return result == vorlisk::ImportResult::Imported ? kExitDone : kExitUsage;
+        const std::string source = HostFileArgument(o.file);
+        const auto result = vorlisk::ImportPlugin(session, source);
+        if (result != vorlisk::ImportResult::Imported) return kExitUsage;
+        const std::string copy = std::string(vorlisk::kPluginFolder) +
+                                 vorlisk::ExtractFileName(vorlisk::platform::FullPathName(source));
+        const bool adds = std::any_of(
+            session.Items.Items.begin(), session.Items.Items.end(), [&](const auto& item) {
+              return item.ItemFile.size() >= copy.size() &&
+                     vorlisk::SameTextAZ(item.ItemFile.substr(item.ItemFile.size() - copy.size()),
+                                         copy);
+            });
+        if (!adds)
+          std::cerr << "Warning: " << o.file
+                    << " holds no wash item; it was copied into the plug-in folder but adds "
+                       "nothing to the catalogue.\n";
+        return kExitDone;
       }
       if (exportCmd->parsed()) {
         // As the save dialog does, an existing file is replaced only when the user agrees.

@@ -431,10 +431,13 @@ std::unique_ptr<FileWriter> OpenExistingAt(int dirFd, const char* name) {
   // Re-check on the open file: the same regular file, writable by its owner, with no other name.
   const bool refused = ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
                        st.st_ino != before.st_ino || st.st_dev != before.st_dev ||
-                       !(st.st_mode & S_IWUSR) || st.st_nlink != 1 || !NameRemovableAt(dirFd, st) ||
-                       ::flock(fd, LOCK_EX | LOCK_NB) != 0;  // shared with no other locker
-  if (refused) {
+                       !(st.st_mode & S_IWUSR) || st.st_nlink != 1 || !NameRemovableAt(dirFd, st);
+  // Shared with no other locker; a refusal above is the system's "access denied" to the caller
+  // (LastFileErrorText), whatever the process's privileges.
+  if (refused || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = refused ? EACCES : errno;
     ::close(fd);
+    errno = err;
     return nullptr;
   }
   return std::make_unique<PosixFileWriter>(fd, static_cast<uint64_t>(st.st_size));
@@ -490,6 +493,8 @@ std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(std::string_view path)
   const int dirFd = folder_->For(path, name);
   return dirFd < 0 ? nullptr : OpenExistingAt(dirFd, name.c_str());
 }
+
+std::string LastFileErrorText() { return posix::FileErrorText(errno); }
 
 bool MakeDirectory(std::string_view path) {
   const auto host = HostOf(path);

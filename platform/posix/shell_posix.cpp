@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -258,17 +259,29 @@ std::vector<std::string> MountPoints() {
 
 // The trash folders at the top of one file system: $topdir/.Trash/$uid, where .Trash must be a
 // real folder with the sticky bit, and $topdir/.Trash-$uid; both must belong to the user.
-void EmptyVolumeTrash(const std::string& topDir) {
+void ForEachVolumeTrash(const std::string& topDir, const std::function<void(int)>& visit) {
   const Fd top = OpenFolder(topDir);
   if (!top) return;
   const Fd shared = OpenSubfolder(top.get(), ".Trash");
   struct stat st {};
   if (shared && StatOf(shared.get(), st) && (st.st_mode & S_ISVTX) != 0) {
     const Fd mine = OpenSubfolder(shared.get(), UserId());
-    if (mine && OwnedByUser(mine.get())) EmptyTrash(mine.get());
+    if (mine && OwnedByUser(mine.get())) visit(mine.get());
   }
   const Fd own = OpenSubfolder(top.get(), ".Trash-" + UserId());
-  if (own && OwnedByUser(own.get())) EmptyTrash(own.get());
+  if (own && OwnedByUser(own.get())) visit(own.get());
+}
+
+// Each trash of the user, opened without following a link: the home trash, then those of the
+// mounted file systems.
+void ForEachTrash(const std::function<void(int)>& visit) {
+  if (const std::string data = DataHome(); !data.empty()) {
+    if (const Fd dataFd = OpenFolder(data)) {
+      const Fd home = OpenSubfolder(dataFd.get(), "Trash");
+      if (home && OwnedByUser(home.get())) visit(home.get());
+    }
+  }
+  for (const std::string& point : MountPoints()) ForEachVolumeTrash(point, visit);
 }
 
 // Replaces the file in its folder atomically, private to the user when it is new; returns 0 or
@@ -298,14 +311,15 @@ void SetMountTableForTesting(std::string_view path) {
   MountTable() = path.empty() ? kDefaultMountTable : std::string(path);
 }
 
-void EmptyRecycleBins() {
-  if (const std::string data = DataHome(); !data.empty()) {
-    if (const Fd dataFd = OpenFolder(data)) {
-      const Fd home = OpenSubfolder(dataFd.get(), "Trash");
-      if (home && OwnedByUser(home.get())) EmptyTrash(home.get());
-    }
-  }
-  for (const std::string& point : MountPoints()) EmptyVolumeTrash(point);
+void EmptyRecycleBins() { ForEachTrash(EmptyTrash); }
+
+int RecycleBinEntryCount() {
+  int count = 0;
+  ForEachTrash([&count](int trashFd) {
+    if (const Fd files = OpenSubfolder(trashFd, "files"))
+      count += static_cast<int>(EntryNames(files.get()).size());
+  });
+  return count;
 }
 
 void ClearUrlHistoryStore() {

@@ -1,7 +1,9 @@
-// POSIX only: the user's cache folders, after the XDG base directory rules.
+// POSIX only: the user's folders, after the XDG base directory rules and the user-dirs file of
+// xdg-user-dirs.
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/drives.h"
 #include "platform/user_folders.h"
@@ -9,11 +11,14 @@
 namespace vorlisk::platform {
 
 namespace {
-std::string EnvFolder(const char* name) {
-  const char* v = std::getenv(name);
-  std::string folder = (v && v[0] == '/') ? std::string(v) : std::string();
+std::string WithoutTrailingSlashes(std::string folder) {
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   return folder;
+}
+
+std::string EnvFolder(const char* name) {
+  const char* v = std::getenv(name);
+  return WithoutTrailingSlashes((v && v[0] == '/') ? std::string(v) : std::string());
 }
 
 // Whether `folder` is `home` or a folder above it, compared as written and with links resolved.
@@ -29,25 +34,75 @@ bool HoldsHome(const std::string& folder, const std::string& home) {
   return ::realpath(folder.c_str(), f) != nullptr && ::realpath(home.c_str(), h) != nullptr &&
          above(f, h);
 }
+
+// The folders of the user-dirs file ($XDG_CONFIG_HOME/user-dirs.dirs), as xdg-user-dirs writes
+// it: lines XDG_<NAME>_DIR="$HOME/Folder" or "/absolute/folder". Folders equal to the home (the
+// way the file switches a folder off) are left out.
+std::vector<std::pair<std::string, std::string>> UserDirs(const std::string& home) {
+  static const std::pair<const char*, const char*> kNames[] = {
+      {"DESKTOP", "Desktop"},     {"DOWNLOAD", "Downloads"}, {"DOCUMENTS", "Documents"},
+      {"MUSIC", "Music"},         {"PICTURES", "Pictures"},  {"VIDEOS", "Videos"},
+      {"TEMPLATES", "Templates"}, {"PUBLICSHARE", "Public"}};
+  std::string config = EnvFolder("XDG_CONFIG_HOME");
+  if (config.empty() && !home.empty()) config = home + "/.config";
+  std::vector<std::pair<std::string, std::string>> out;
+  if (config.empty()) return out;
+  std::ifstream in(config + "/user-dirs.dirs");
+  for (std::string line; std::getline(in, line);) {
+    const auto eq = line.find("=\"");
+    if (line.rfind("XDG_", 0) != 0 || eq == std::string::npos || line.back() != '"') continue;
+    std::string value = line.substr(eq + 2, line.size() - eq - 3);
+    if (value.rfind("$HOME/", 0) == 0 && !home.empty())
+      value = home + value.substr(5);
+    else if (value.empty() || value[0] != '/')
+      continue;
+    value = WithoutTrailingSlashes(value);
+    if (value == home) continue;
+    for (const auto& [key, name] : kNames)
+      if (line.compare(4, eq - 4, std::string(key) + "_DIR") == 0) out.emplace_back(name, value);
+  }
+  return out;
+}
 }  // namespace
 
-std::vector<std::pair<std::string, std::string>> DisposableUserFolders() {
-  std::string cache = EnvFolder("XDG_CACHE_HOME");
+std::vector<std::pair<std::string, std::string>> UserFolders() {
   const std::string home = EnvFolder("HOME");
+  std::string cache = EnvFolder("XDG_CACHE_HOME");
   if (cache.empty() && !home.empty()) cache = home + "/.cache";
+  // The home first: every folder below it then has Windows text on the home's drive, also when
+  // no mapped drive holds the home (a free letter is mapped to it).
+  if (!home.empty()) ToWindowsPathMappingIfNeeded(home);
   std::vector<std::pair<std::string, std::string>> out;
-  // A cache folder set to the home, the root or a folder above the home (a mistaken
-  // XDG_CACHE_HOME) holds the user's files, not a cache: nothing is offered then.
-  if (cache.empty() || HoldsHome(cache, home)) return out;
-  const std::pair<const char*, std::string> folders[] = {
-      {"Cache", cache},
-      {"Thumbnails", cache + "/thumbnails"},
-      {"Firefox Cache", cache + "/mozilla/firefox"},
-      {"Chromium Cache", cache + "/chromium"},
-      {"Chrome Cache", cache + "/google-chrome"},
+  auto add = [&out](const std::string& name, const std::string& host) {
+    if (std::string w = ToWindowsPathMappingIfNeeded(host); !w.empty()) out.emplace_back(name, w);
   };
-  for (const auto& [name, host] : folders)
-    if (auto w = ToWindowsPath(host)) out.emplace_back(name, *w);
+  // A cache folder set to the home, the root or a folder above the home (a mistaken
+  // XDG_CACHE_HOME) holds the user's files, not a cache: no cache folder is offered then.
+  if (!cache.empty() && !HoldsHome(cache, home)) {
+    static const std::pair<const char*, const char*> kCaches[] = {
+        {"Cache", ""},
+        {"Thumbnails", "/thumbnails"},
+        {"Firefox Cache", "/mozilla/firefox"},
+        {"Chromium Cache", "/chromium"},
+        {"Chrome Cache", "/google-chrome"},
+        {"Brave Cache", "/BraveSoftware/Brave-Browser"},
+        {"Vivaldi Cache", "/vivaldi"},
+        {"Opera Cache", "/opera"},
+        {"Edge Cache", "/microsoft-edge"},
+    };
+    for (const auto& [name, sub] : kCaches) add(name, cache + sub);
+  }
+  // The caches of browsers installed as Snap or Flatpak packages, which keep their own cache
+  // folders inside the home whatever XDG_CACHE_HOME says.
+  if (!home.empty() && home != "/") {
+    static const std::pair<const char*, const char*> kPackaged[] = {
+        {"Firefox Snap Cache", "/snap/firefox/common/.cache/mozilla/firefox"},
+        {"Firefox Flatpak Cache", "/.var/app/org.mozilla.firefox/cache/mozilla/firefox"},
+        {"Chromium Snap Cache", "/snap/chromium/common/.cache/chromium"},
+    };
+    for (const auto& [name, sub] : kPackaged) add(name, home + sub);
+  }
+  for (const auto& [name, folder] : UserDirs(home)) add(name, folder);
   return out;
 }
 

@@ -8,7 +8,7 @@ namespace vorlisk {
 
 namespace {
 
-FileDialogSpec PluginDialog(const char* title) {
+FileChooser PluginDialog(const char* title) {
   return {.Title = title, .Filter = "TXT file (*.TXT)|*.TXT", .DefaultExt = "txt"};
 }
 

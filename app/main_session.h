@@ -25,7 +25,7 @@
 namespace vorlisk {
 
 // A file chooser's settings. Paths go in and out as Windows text.
-struct FileDialogSpec {
+struct FileChooser {
   std::string Title;
   std::string Filter;      // "TXT file (*.TXT)|*.TXT": pairs of caption and masks
   std::string DefaultExt;  // added to a name typed without one
@@ -59,10 +59,10 @@ struct UiCallbacks {
   // end may call MainSession::CancelRun from it (or from its event loop meanwhile).
   std::function<void(const ProgressInfo& info)> Progress;
   // An open-file dialog: the chosen files, none when cancelled.
-  std::function<std::vector<std::string>(const FileDialogSpec& spec)> OpenFiles;
+  std::function<std::vector<std::string>(const FileChooser& chooser)> OpenFiles;
   // A save-file dialog that asks before overwriting an existing file: the file, none when
   // cancelled.
-  std::function<std::optional<std::string>(const FileDialogSpec& spec)> SaveFile;
+  std::function<std::optional<std::string>(const FileChooser& chooser)> SaveFile;
   // The folder picker with its mask list; none when cancelled.
   std::function<std::optional<FolderChoice>()> PickFolder;
   // The item dialog and the two entry dialogs: true when the user saved the draft.
@@ -229,10 +229,10 @@ class PublishOnExit {
 
 // The program's own files in its folder (Windows text ending in "\"), as protected patterns of the
 // file search (TFindFile::ProtectedFiles): the item files and plug-in files (every file of "const"
-// and "plugin"), the order, settings, registry and log files, the folder's lock file, the help pages
-// and the executables, and the running executable wherever it lives. No preview lists them and no
-// wash erases them. (The program's temporary
-// files begin with "." and are never listed anyway.)
+// and "plugin"), the order, settings, registry and log files, the folder's lock file, the help
+// pages and the executables, and the running executable wherever it lives. No preview lists them
+// and no wash erases them. (The program's temporary files begin with "." and are never listed
+// anyway.)
 std::vector<std::string> ProgramOwnFiles(const std::string& programFolder);
 
 }  // namespace vorlisk

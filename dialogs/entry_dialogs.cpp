@@ -214,7 +214,7 @@ std::unique_ptr<QDialog> MakeFolderEntryDialog(QWidget* parent, FolderEntryDraft
   // Choosing a file or a folder fills its field without changing the kind.
   QObject::connect(selectFile, &QToolButton::clicked, d, [single, open = port.OpenFiles] {
     if (!open) return;
-    const std::vector<std::string> files = open(FileDialogSpec{});
+    const std::vector<std::string> files = open(FileChooser{});
     if (!files.empty()) single->setText(QString::fromStdString(files.front()));
   });
   QObject::connect(addWildcard, &QToolButton::clicked, d, [folder, pick = port.PickFolder] {

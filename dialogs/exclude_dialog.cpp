@@ -44,10 +44,10 @@ TFormExcludeFile::TFormExcludeFile(QWidget* parent, MainSession& session)
   connect(byName, &QToolButton::clicked, this, [this] {
     const auto& open = session_.Ui().OpenFiles;
     if (!open) return;
-    FileDialogSpec spec;
-    spec.Title = "Select files by filename";
-    spec.Multiple = true;
-    core_.AddByFileNames(open(spec));
+    FileChooser chooser;
+    chooser.Title = "Select files by filename";
+    chooser.Multiple = true;
+    core_.AddByFileNames(open(chooser));
     list_->Show();
   });
   connect(remove, &QToolButton::clicked, this, [this] {

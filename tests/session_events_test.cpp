@@ -93,12 +93,13 @@ struct ScriptedPort {
     ui.Inform = [this](const std::string& m) { asked.push_back("note: " + m); };
     ui.Refuse = [this](const std::string& m) { asked.push_back("refused: " + m); };
     ui.OpenDocument = [this](const std::string& p) { asked.push_back("open " + p); };
-    ui.OpenFiles = [this](const FileDialogSpec& spec) {
-      asked.push_back("open dialog: " + spec.Title + " | " + spec.Filter + " | " + spec.DefaultExt);
+    ui.OpenFiles = [this](const FileChooser& chooser) {
+      asked.push_back("open dialog: " + chooser.Title + " | " + chooser.Filter + " | " +
+                      chooser.DefaultExt);
       return Next() ? files : std::vector<std::string>{};
     };
-    ui.SaveFile = [this](const FileDialogSpec& spec) -> std::optional<std::string> {
-      asked.push_back("save dialog: " + spec.Title + " | " + spec.DefaultExt);
+    ui.SaveFile = [this](const FileChooser& chooser) -> std::optional<std::string> {
+      asked.push_back("save dialog: " + chooser.Title + " | " + chooser.DefaultExt);
       if (!Next()) return std::nullopt;
       return files.front();
     };

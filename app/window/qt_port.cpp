@@ -81,25 +81,25 @@ UiCallbacks MakeQtPort(QWidget* parent) {
     else
       QApplication::restoreOverrideCursor();
   };
-  ui.OpenFiles = [parent](const FileDialogSpec& spec) {
+  ui.OpenFiles = [parent](const FileChooser& chooser) {
     QStringList chosen;
-    if (spec.Multiple) {
-      chosen = QFileDialog::getOpenFileNames(parent, QString::fromStdString(spec.Title), QString(),
-                                             QtFilter(spec.Filter));
+    if (chooser.Multiple) {
+      chosen = QFileDialog::getOpenFileNames(parent, QString::fromStdString(chooser.Title),
+                                             QString(), QtFilter(chooser.Filter));
     } else {
-      const QString one = QFileDialog::getOpenFileName(parent, QString::fromStdString(spec.Title),
-                                                       QString(), QtFilter(spec.Filter));
+      const QString one = QFileDialog::getOpenFileName(
+          parent, QString::fromStdString(chooser.Title), QString(), QtFilter(chooser.Filter));
       if (!one.isEmpty()) chosen << one;
     }
     std::vector<std::string> files;
     for (const QString& f : chosen) files.push_back(WindowsPath(f));
     return files;
   };
-  ui.SaveFile = [parent](const FileDialogSpec& spec) -> std::optional<std::string> {
-    QFileDialog dialog(parent, QString::fromStdString(spec.Title), QString(),
-                       QtFilter(spec.Filter));
+  ui.SaveFile = [parent](const FileChooser& chooser) -> std::optional<std::string> {
+    QFileDialog dialog(parent, QString::fromStdString(chooser.Title), QString(),
+                       QtFilter(chooser.Filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QString::fromStdString(spec.DefaultExt));
+    dialog.setDefaultSuffix(QString::fromStdString(chooser.DefaultExt));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return WindowsPath(dialog.selectedFiles().constFirst());

@@ -329,10 +329,10 @@ TEST(EntryDialogs, BrowseButtonsFillTheirFieldThroughThePortWithoutChangingTheKi
     SCOPED_TRACE(c.what);
     UiCallbacks port;
     int fileAsks = 0;
-    port.OpenFiles = [&](const FileDialogSpec& spec) {
+    port.OpenFiles = [&](const FileChooser& chooser) {
       ++fileAsks;
-      EXPECT_FALSE(spec.Multiple);
-      EXPECT_EQ(spec.Filter, "");
+      EXPECT_FALSE(chooser.Multiple);
+      EXPECT_EQ(chooser.Filter, "");
       return c.files;
     };
     port.PickFolder = [&] { return c.folder; };

@@ -177,9 +177,9 @@ TEST_F(ListDialogTest, ExcludeDialogAddsChoicesOnceAndWritesOnlyOnApply) {
     picks.erase(picks.begin());
     return c;
   };
-  FileDialogSpec asked;
-  session.Ui().OpenFiles = [&](const FileDialogSpec& spec) {
-    asked = spec;
+  FileChooser asked;
+  session.Ui().OpenFiles = [&](const FileChooser& chooser) {
+    asked = chooser;
     return std::vector<std::string>{"D:\\b.txt", "d:\\KEEP.TXT", "D:\\a.txt"};
   };
   {

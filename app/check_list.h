@@ -38,8 +38,9 @@ class CheckList {
     selected_ = -1;
     ++revision_;
   }
-  virtual void Add(std::string text, bool checked) {
-    rows_.push_back({std::move(text), checked});
+  void Add(std::string text, bool checked) { Add(MarkedLine{std::move(text), checked}); }
+  virtual void Add(MarkedLine line) {
+    rows_.push_back(std::move(line));
     ++revision_;
   }
 
@@ -60,8 +61,9 @@ class CheckList {
 // n rows costs O(n log n), not O(n^2).
 class SortedCheckList : public CheckList {
  public:
-  void Add(std::string text, bool checked) override {
-    rows_.push_back({std::move(text), checked});
+  using CheckList::Add;
+  void Add(MarkedLine line) override {
+    rows_.push_back(std::move(line));
     ++revision_;
     dirty_ = true;
   }

@@ -352,13 +352,18 @@ std::vector<std::string> ProgramOwnFiles(const std::string& programFolder) {
   return own;
 }
 
-std::vector<std::string> MainSession::ExpandFolder(int32_t row) {
+MarkedLines MainSession::ExpandFolder(int32_t row, bool checked) {
   std::vector<std::string> lines;
+  std::vector<platform::ListedIn> listed;
   // The exclude list is read afresh for every entry, so an edit shows at the next expansion.
   ExpandFolderEntry(Current->Folders.Entries[static_cast<std::size_t>(row)],
                     TSettingsFile(ProgramFolder).ReadExcludeList(), lines,
-                    ProgramOwnFiles(ProgramFolder), progress_ ? &*progress_ : nullptr);
-  return lines;
+                    ProgramOwnFiles(ProgramFolder), progress_ ? &*progress_ : nullptr, &listed);
+  MarkedLines marked;
+  marked.reserve(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    marked.push_back({std::move(lines[i]), checked, listed[i]});
+  return marked;
 }
 
 std::vector<std::string> MainSession::ExpandRegistry(int32_t row) {
@@ -383,8 +388,11 @@ void MainSession::WashOneEntry(bool previewOnly, bool registry) {
   StartProgress();
   PreviewDialog dialog(registry ? PreviewKind::Register : PreviewKind::Folder, MakeWashContext());
   CheckList& list = registry ? dialog.Registry() : dialog.Files();
-  for (auto& line : registry ? ExpandRegistry(row) : ExpandFolder(row))
-    list.Add(std::move(line), false);
+  if (registry) {
+    for (auto& line : ExpandRegistry(row)) list.Add(std::move(line), false);
+  } else {
+    for (auto& line : ExpandFolder(row, false)) list.Add(std::move(line));
+  }
   list.SetAll(entries.Checked(row));
   if (Cancelled()) return;
 
@@ -418,7 +426,7 @@ void MainSession::WashCurrentItem(bool previewOnly) {
   const bool itemChecked = ChListBoxItem.Checked(item);
   for (int32_t r = 0; r < ChListBoxFolder.Count(); ++r)
     if (ChListBoxFolder.Checked(r))
-      for (auto& line : ExpandFolder(r)) dialog.Files().Add(std::move(line), false);
+      for (auto& line : ExpandFolder(r, false)) dialog.Files().Add(std::move(line));
   dialog.Files().SetAll(itemChecked);
   for (int32_t r = 0; r < ChListBoxRegister.Count(); ++r)
     if (ChListBoxRegister.Checked(r))
@@ -458,7 +466,7 @@ void MainSession::WashCheckedItems(bool previewOnly) {
     if (Current->Item.IsSpecial) dialog.Special().Add(ChListBoxItem.Text(i), true);
     for (int32_t r = 0; r < ChListBoxFolder.Count(); ++r)
       if (ChListBoxFolder.Checked(r))
-        for (auto& line : ExpandFolder(r)) dialog.Files().Add(std::move(line), true);
+        for (auto& line : ExpandFolder(r, true)) dialog.Files().Add(std::move(line));
     for (int32_t r = 0; r < ChListBoxRegister.Count(); ++r)
       if (ChListBoxRegister.Checked(r))
         for (auto& line : ExpandRegistry(r)) dialog.Registry().Add(std::move(line), true);

@@ -187,7 +187,9 @@ class MainSession {
 
  private:
   void WashOneEntry(bool previewOnly, bool registry);
-  std::vector<std::string> ExpandFolder(int32_t row);
+  // The files of a folder entry as file lines, each marked `checked` and telling where it was
+  // listed.
+  MarkedLines ExpandFolder(int32_t row, bool checked);
   std::vector<std::string> ExpandRegistry(int32_t row);
   bool Ask(const std::string& question);
   void SetCursor(bool busy);

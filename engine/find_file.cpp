@@ -11,6 +11,7 @@
 #include "engine/find_file.h"
 
 #include <map>
+#include <memory>
 
 #include "platform/filesystem.h"
 #include "platform/text.h"
@@ -158,7 +159,7 @@ void TFindFile::StartSearch() {
       const std::string target = WithBackslashes(given);
       const std::string folder = ExtractFilePath(target);
       if (IsAbsoluteDrivePath(folder)) {
-        SearchFolder(IncludeTrailingBackslash(platform::FullPathName(folder)),
+        SearchTarget(IncludeTrailingBackslash(platform::FullPathName(folder)),
                      ExtractFileName(target));
       }
       if (aborted_) break;
@@ -212,40 +213,90 @@ void TFindFile::CollectExcludedIdentities() {
   }
 }
 
-// `folder` ends with "\". One reading of the folder gives both its matching entries and its
-// subfolders; every reported entry of the folder comes before anything of its subfolders.
-void TFindFile::SearchFolder(const std::string& folder, const std::string& mask) {
-  const std::string shownFolder = ExcludeTrailingBackslash(folder);
-  const std::string upperFolder = UpperAZ(folder);
+// `folder` ends with "\\". One reading of each folder gives both its matching entries and its
+// subfolders; every reported entry of a folder comes before anything of its subfolders. The walk
+// is depth first, without recursion (a tree may be thousands of levels deep): each level keeps
+// its identity and the names of the subfolders still to walk, and only the folder being walked
+// is held open. Back from a subfolder, its parent is reached through ".." and must be the folder
+// that was listed there; if it is not (the tree was moved meanwhile), it is reached again from the
+// target through the names walked, and otherwise the search of this target ends.
+void TFindFile::SearchTarget(const std::string& folder, const std::string& mask) {
+  std::unique_ptr<platform::FolderHandle> at = platform::FolderHandle::Open(folder);
+  if (!at) return;
+  std::string path = folder, upperPath = UpperAZ(folder);
   TSearchRec rec;
-  const auto onEntry = [&](const platform::FindData& data) {
-    if (data.name.empty() || data.name[0] == '.') return true;
-    if ((data.attributes & kLinkToFolder) == kLinkToFolder) return true;
-    if (!excludeIds_.empty() && excludeIds_.count({data.identity.device, data.identity.inode}) != 0)
-      return true;
-    rec.Name = data.name;
-    rec.Size = static_cast<uint32_t>(data.size);  // 32 bits, as the record has always carried
-    rec.Attr = data.attributes;
-    rec.CreationTime = data.creationTime;
-    rec.LastAccessTime = data.lastAccessTime;
-    rec.LastWriteTime = data.lastWriteTime;
-    if (Passes(upperFolder, rec) && OnFound && !destroying_) OnFound(*this, shownFolder, rec);
-    return !aborted_;
-  };
+  rec.Listed.anchorLength = folder.size();
   // Without details a regular file carries the archive bit alone, which passes the filter exactly
   // when the filter takes every file that has the archive bit, read-only or not.
   const auto detail = !Details && !ExactAttribute && Attributes.Has(ffArchive)
                           ? platform::FindDetail::KindOnly
                           : platform::FindDetail::Full;
+  // Lists the folder `at`, whose text is `path`; its subfolders go to `subfolders` when given.
+  const auto list = [&](std::vector<std::string>* subfolders) {
+    const std::string shownFolder = ExcludeTrailingBackslash(path);
+    rec.Listed.folder = at->Identity();
+    at->List(
+        mask,
+        [&](const platform::FindData& data) {
+          if (data.name.empty() || data.name[0] == '.') return true;
+          if ((data.attributes & kLinkToFolder) == kLinkToFolder) return true;
+          if (!excludeIds_.empty() &&
+              excludeIds_.count({data.identity.device, data.identity.inode}) != 0)
+            return true;
+          rec.Name = data.name;
+          rec.Size = static_cast<uint32_t>(data.size);  // 32 bits, as the record has always carried
+          rec.Attr = data.attributes;
+          rec.CreationTime = data.creationTime;
+          rec.LastAccessTime = data.lastAccessTime;
+          rec.LastWriteTime = data.lastWriteTime;
+          if (Passes(upperPath, rec) && OnFound && !destroying_) OnFound(*this, shownFolder, rec);
+          return !aborted_;
+        },
+        subfolders, detail);
+  };
   if (!Subfolders) {
-    platform::FindFiles(folder + mask, onEntry, detail);
+    list(nullptr);
     return;
   }
-  std::vector<std::string> subfolders;
-  platform::FindFilesAndSubfolders(folder + mask, onEntry, subfolders, detail);
-  for (const auto& sub : subfolders) {
-    if (aborted_) return;
-    if (sub[0] != '.') SearchFolder(folder + sub + "\\", mask);
+
+  struct Level {
+    std::string name;  // in its parent
+    std::size_t pathLength = 0;
+    platform::FileIdentity identity;
+    std::vector<std::string> subfolders;
+    std::size_t next = 0;
+  };
+  std::vector<Level> levels(1);
+  list(&levels.back().subfolders);
+  levels.back().pathLength = path.size();
+  levels.back().identity = at->Identity();
+  while (!aborted_) {
+    Level& top = levels.back();
+    if (top.next < top.subfolders.size()) {
+      std::string name = std::move(top.subfolders[top.next++]);
+      if (name[0] == '.') continue;
+      auto child = at->Subfolder(name);
+      if (!child) continue;
+      path.resize(top.pathLength);
+      upperPath.resize(top.pathLength);
+      path += name + "\\";
+      upperPath += UpperAZ(name) + "\\";
+      at = std::move(child);
+      Level level{std::move(name), path.size(), at->Identity(), {}, 0};
+      list(&level.subfolders);
+      levels.push_back(std::move(level));
+      continue;
+    }
+    levels.pop_back();
+    if (levels.empty()) break;
+    auto parent = at->Parent();
+    if (!parent || parent->Identity() != levels.back().identity) {
+      parent = platform::FolderHandle::Open(folder);
+      for (std::size_t i = 1; parent && i < levels.size(); ++i)
+        parent = parent->Subfolder(levels[i].name);
+      if (!parent || parent->Identity() != levels.back().identity) return;
+    }
+    at = std::move(parent);
   }
 }
 

@@ -4,7 +4,9 @@
 //
 // Walk order: every entry of a folder that matches comes before anything of its subfolders.
 // Names beginning with "." are skipped and such folders never entered. Links to folders are never
-// descended into and never reported.
+// descended into and never reported, nor are folders where another file system is mounted. The
+// walk holds each folder open and opens its subfolders through it: a folder swapped for a link
+// while the search runs is never entered, and the cost of a folder does not grow with its depth.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/filesystem.h"
 
 namespace vorlisk {
 
@@ -41,6 +44,10 @@ struct TSearchRec {
   uint32_t Size = 0;
   uint32_t Attr = 0;  // platform attribute bits (platform/filesystem.h)
   int64_t CreationTime = 0, LastAccessTime = 0, LastWriteTime = 0;
+  // Where the entry was listed: the length of its target's folder text ("C:\Temp\"), which the
+  // entry's path begins with, and the identity of the folder it lies in. A wash given them
+  // reaches the entry through the folders the search walked, or not at all.
+  platform::ListedIn Listed;
 };
 
 class EFindFileError : public Error {
@@ -101,7 +108,7 @@ class TFindFile {
   void CollectExcludedIdentities();
 
   std::vector<std::string> BuildTargets() const;
-  void SearchFolder(const std::string& folder, const std::string& mask);
+  void SearchTarget(const std::string& folder, const std::string& mask);
   bool Passes(const std::string& upperFolder, const TSearchRec& rec) const;
 };
 

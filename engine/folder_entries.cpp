@@ -66,8 +66,10 @@ std::string ReadRegistryFolder(const tChildFolder& entry) {
 
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
                        std::vector<std::string>& lines,
-                       const std::vector<std::string>& protectedFiles, TProgress* progress) {
+                       const std::vector<std::string>& protectedFiles, TProgress* progress,
+                       std::vector<platform::ListedIn>* listed) {
   lines.clear();
+  if (listed) listed->clear();
   if (TargetMayBeCut(entry)) return;
   // Windows reads "/" as "\": "c:/data/*.tmp" is c:\data\*.tmp.
   const std::string target = WithBackslashes(FolderEntryTarget(entry));
@@ -82,12 +84,13 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
   search.Details = false;  // a file line is its path alone
   entry.FoundFiles.clear();
   struct SearchCancelled {};
-  search.OnFound = [&entry, progress](TFindFile&, const std::string& folder,
-                                      const TSearchRec& rec) {
+  search.OnFound = [&entry, progress, listed](TFindFile&, const std::string& folder,
+                                              const TSearchRec& rec) {
     // An error thrown here ends the search, keeping what was found.
     if (Cancelled(progress)) throw SearchCancelled{};
     // Regular files only: the enumeration's own attributes tell a folder from a file.
     if (rec.Attr & platform::kAttrDirectory) return;
+    if (listed) listed->push_back(rec.Listed);
     entry.FoundFiles.push_back(IncludeTrailingBackslash(folder) + rec.Name);
     Step(progress, entry.FoundFiles.back());
   };
@@ -158,22 +161,22 @@ EraseOutcome OutcomeOf(platform::DeleteOutcome removed, std::string& reason) {
 // vanished apart from one that could not be deleted.
 // `freed` receives the bytes of a file whose data went with it; `reason`, why an erase failed.
 EraseOutcome QuickErase(platform::FileRemover& remover, std::string_view path, uint64_t& freed,
-                        std::string& reason) {
-  return OutcomeOf(remover.Remove(path, true, &freed), reason);
+                        std::string& reason, const platform::ListedIn* listed = nullptr) {
+  return OutcomeOf(remover.Remove(path, true, &freed, listed), reason);
 }
 
 // SecureErase with the folders reached through the remover; `freed` and `reason` as QuickErase
 // has them.
 EraseOutcome SecureErase(platform::FileRemover& remover, std::string_view path, uint64_t& freed,
-                         std::string& reason) {
+                         std::string& reason, const platform::ListedIn* listed = nullptr) {
   freed = 0;
-  const auto status = remover.Status(path);
+  const auto status = remover.Status(path, listed);
   if (!status || !status->isFile) return EraseOutcome::Missing;
   // A link is only removed: its target is not ours to overwrite. A file with more hard links keeps
   // its data under the other names, so overwriting it would destroy those: only this name goes.
-  if (status->isLink) return OutcomeOf(remover.Remove(path), reason);
+  if (status->isLink) return OutcomeOf(remover.Remove(path, false, nullptr, listed), reason);
   if (status->linkCount > 1) {
-    const EraseOutcome removed = OutcomeOf(remover.Remove(path), reason);
+    const EraseOutcome removed = OutcomeOf(remover.Remove(path, false, nullptr, listed), reason);
     return removed == EraseOutcome::Erased ? EraseOutcome::NameRemoved : removed;
   }
 
@@ -181,17 +184,18 @@ EraseOutcome SecureErase(platform::FileRemover& remover, std::string_view path, 
   {
     // Not opened when the file could not be deleted afterwards: a failed erase keeps the file
     // as it was. A failed flush fails the erase, and the file stays.
-    auto writer = remover.OpenForOverwrite(path);
+    auto writer = remover.OpenForOverwrite(path, listed);
     if (!writer) {
       // Why it did not open: a file gone since the look above is missing, not locked.
       const EraseOutcome failed = Failed(reason);
-      const auto now = remover.Status(path);
+      const auto now = remover.Status(path, listed);
       return now && now->isFile ? failed : EraseOutcome::Missing;
     }
     if (!OverwriteData(*writer)) return Failed(reason);
   }
-  const EraseOutcome removed = OutcomeOf(remover.Remove(path), reason);
-  if (removed == EraseOutcome::Erased) freed = status->size;  // the size before the overwrite
+  const EraseOutcome removed = OutcomeOf(remover.Remove(path, false, nullptr, listed), reason);
+  // What the file held on disk before the overwrite (which fills no hole).
+  if (removed == EraseOutcome::Erased) freed = status->sizeOnDisk;
   return removed;
 }
 
@@ -239,8 +243,9 @@ WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
     Step(progress, line.Text);
     uint64_t freed = 0;
     std::string reason;
-    const EraseOutcome outcome = quick ? QuickErase(remover, line.Text, freed, reason)
-                                       : SecureErase(remover, line.Text, freed, reason);
+    const platform::ListedIn* listed = line.Listed ? &*line.Listed : nullptr;
+    const EraseOutcome outcome = quick ? QuickErase(remover, line.Text, freed, reason, listed)
+                                       : SecureErase(remover, line.Text, freed, reason, listed);
     if (outcome == EraseOutcome::Missing) continue;
     counts.FreedBytes += freed;
     bool success = outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;

@@ -31,11 +31,13 @@ std::string ReadRegistryFolder(const tChildFolder& entry);
 // may have been cut, and a cut path can name more than the entry meant.
 // `protectedFiles` (TFindFile::ProtectedFiles) name the program's own files, never listed either.
 // With a progress, each file found is a step, and a cancel ends the search with the files found
-// so far.
+// so far. `listed`, when given, receives where each line's file was listed, line for line, for
+// the wash (MarkedLine::Listed).
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
                        std::vector<std::string>& lines,
                        const std::vector<std::string>& protectedFiles = {},
-                       TProgress* progress = nullptr);
+                       TProgress* progress = nullptr,
+                       std::vector<platform::ListedIn>* listed = nullptr);
 
 // Each true when the file is gone. A secure erase overwrites the file's data in one pass, flushed
 // to the device, and then deletes it; a file with other hard links or a link only loses this name.
@@ -49,10 +51,12 @@ bool SecureErase(std::string_view path);
 bool EraseFile(std::string_view path, bool quick);
 
 // Erases the ticked files that exist, in order; counts, and when a log is given (logging on)
-// writes a row per file to its open run. A failed erase of a specific file counts as a success.
-// A file that vanished before it was erased, however late, is neither counted nor logged.
-// With a progress, each ticked line is a step; a cancel stops before the next line, and what was
-// done is counted and logged.
+// writes a row per file to its open run. A line that tells where it was listed is reached only
+// through the folders the search walked: a folder swapped since (for a link, or another folder)
+// holds nothing for it, and the line is skipped as a vanished file is. A failed erase of a specific
+// file counts as a success. A file that vanished before it was erased, however late, is neither
+// counted nor logged. With a progress, each ticked line is a step; a cancel stops before the next
+// line, and what was done is counted and logged.
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
                          const SpecificFileList& specificFiles, TProgress* progress = nullptr);
 

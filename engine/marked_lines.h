@@ -2,15 +2,21 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "platform/filesystem.h"
 
 namespace vorlisk {
 
 struct MarkedLine {
   std::string Text;
   bool Checked = false;
+  // Of a file line: where the search listed the file. A wash reaches the file only through the
+  // folders the search walked, and only while its folder is the one listed.
+  std::optional<platform::ListedIn> Listed = std::nullopt;
 };
 using MarkedLines = std::vector<MarkedLine>;
 

@@ -26,7 +26,8 @@ std::string DriveMappingError();
 
 // "X:\a\b" (absolute Windows text on a mapped drive) to the host path; nullopt for anything else
 // (relative text, UNC names, unmapped letters, text holding a NUL, which the system would read as
-// the end of the path). "." and ".." components are not resolved here.
+// the end of the path), and text with a "." or ".." level: those are not resolved here, and the
+// host would resolve them itself (resolve the text with FullPathName first).
 std::optional<std::string> ToHostPath(std::string_view windowsPath);
 
 // An absolute host path to Windows text on the drive whose folder holds it (the longest match);

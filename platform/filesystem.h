@@ -73,6 +73,39 @@ bool FindFilesAndSubfolders(std::string_view pattern,
                             std::vector<std::string>& subfolders,
                             FindDetail detail = FindDetail::Full);
 
+// A folder held open for a walk. A search lists it and opens its subfolders through it, never by
+// their whole path again: a subfolder swapped for a link (or for another folder) while the walk
+// runs is never entered, and a folder 10,000 levels down costs what one at the top costs.
+class FolderHandle {
+ public:
+  virtual ~FolderHandle() = default;
+  // The folder of Windows text ("C:\Temp\"), reached as FileRemover reaches the folder an entry
+  // names: through links that the user or root made, never through another user's. nullptr when
+  // it cannot be reached so.
+  static std::unique_ptr<FolderHandle> Open(std::string_view folder);
+  // The real subfolder of this exact name, opened through this folder: never a link (whoever made
+  // it), nor a file system or a bind mount mounted there, which Windows would show as a mount
+  // point, a reparse point no walk enters. nullptr otherwise.
+  virtual std::unique_ptr<FolderHandle> Subfolder(std::string_view name) const = 0;
+  // The folder above this one, whatever it is now (a caller checks its identity).
+  virtual std::unique_ptr<FolderHandle> Parent() const = 0;
+  virtual FileIdentity Identity() const = 0;
+  // As FindFilesAndSubfolders for this folder, with a mask instead of a pattern; subfolders may
+  // be null (FindFiles).
+  virtual bool List(std::string_view mask, const std::function<bool(const FindData&)>& onEntry,
+                    std::vector<std::string>* subfolders, FindDetail detail) = 0;
+};
+
+// Where a search listed a file line: how many characters of the line's text name the folder the
+// entry named (the walk's start, which links of the user or root may lead to), and the identity of
+// the folder the file was listed in. A wash given it reaches the file's folder from that start
+// through real subfolders only, and only when the folder it reaches is the one listed.
+struct ListedIn {
+  std::size_t anchorLength = 0;
+  FileIdentity folder;
+  bool operator==(const ListedIn&) const = default;
+};
+
 // As GetFullPathName: relative text is taken from the current folder, "." and ".." are resolved,
 // "/" counts as "\". A trailing "\" is kept.
 std::string FullPathName(std::string_view path);
@@ -95,6 +128,7 @@ struct FileStatus {
   bool isFile = false;       // a regular file, or a link to anything but a folder
   uint32_t linkCount = 0;    // hard links of a regular file
   uint64_t size = 0;
+  uint64_t sizeOnDisk = 0;  // of a regular file: its size, or less when it has holes
   uint32_t attributes = 0;
 };
 std::optional<FileStatus> GetFileStatus(std::string_view path);
@@ -121,15 +155,20 @@ class FileRemover {
   ~FileRemover();
   FileRemover(const FileRemover&) = delete;
   FileRemover& operator=(const FileRemover&) = delete;
+  // Each call below may be given where a search listed the path (ListedIn): the file's folder is
+  // then reached from the entry's folder through real subfolders only, and a folder that is not
+  // the one listed (swapped for a link or another folder since) holds nothing: Missing.
+  //
   // DeleteExistingFile; with clearReadOnly a read-only file is made writable and removed. When
-  // given, `freedBytes` receives the size of a regular file whose last name was removed (0 for a
-  // link, or a file that keeps other hard links).
+  // given, `freedBytes` receives what a regular file whose last name was removed held on disk:
+  // its size, or less when it has holes (0 for a link, or a file that keeps other hard links).
   DeleteOutcome Remove(std::string_view path, bool clearReadOnly = false,
-                       uint64_t* freedBytes = nullptr);
+                       uint64_t* freedBytes = nullptr, const ListedIn* listed = nullptr);
   // GetFileStatus.
-  std::optional<FileStatus> Status(std::string_view path);
+  std::optional<FileStatus> Status(std::string_view path, const ListedIn* listed = nullptr);
   // FileWriter::OpenExisting.
-  std::unique_ptr<FileWriter> OpenForOverwrite(std::string_view path);
+  std::unique_ptr<FileWriter> OpenForOverwrite(std::string_view path,
+                                               const ListedIn* listed = nullptr);
 
  private:
   // The folder of the last file, kept open; what it holds is the platform's own.

@@ -9,20 +9,30 @@ namespace vorlisk::platform {
 
 namespace {
 
-// The part of a UNC or device name that ".." never climbs above: "\\server\share" (or as much of
-// it as is given), or the device prefix "\\?\" / "\\.\".
-std::size_t NetworkRootLength(const std::string& p) {
-  if (p.size() >= 4 && (p[2] == '?' || p[2] == '.') && p[3] == '\\') return 3;
-  std::size_t at = p.find('\\', 2);  // end of the server name
-  if (at == std::string::npos) return p.size();
-  while (at < p.size() && p[at] == '\\') ++at;
-  at = p.find('\\', at);  // end of the share name
-  return at == std::string::npos ? p.size() : at;
+// The part of a UNC or device name that ".." never climbs above, and where the rest of the text
+// begins: "\\server\share" (or as much of it as is given; a run of separators between server and
+// share is one), or the device prefix "\\?" / "\\.".
+struct NetworkRoot {
+  std::string root;
+  std::size_t restAt = 0;
+};
+
+NetworkRoot NetworkRootOf(const std::string& p) {
+  if (p.size() >= 3 && (p[2] == '?' || p[2] == '.') && (p.size() == 3 || p[3] == '\\'))
+    return {p.substr(0, 3), 3};
+  const std::size_t serverEnd = p.find('\\', 2);
+  if (serverEnd == std::string::npos) return {p, p.size()};
+  std::size_t shareAt = serverEnd;
+  while (shareAt < p.size() && p[shareAt] == '\\') ++shareAt;
+  const std::size_t shareEnd = std::min(p.find('\\', shareAt), p.size());
+  return {p.substr(0, serverEnd + 1) + p.substr(shareAt, shareEnd - shareAt), shareEnd};
 }
 
 // Joins `root` and the segments of `rest` as RtlGetFullPathName_U collapses them: empty and "."
 // segments go, ".." drops the previous segment (never the root), and a segment followed by a
-// separator loses one trailing period. Then, unless the text ends with a separator, trailing
+// separator that ends in a single period loses it ("b." gives "b"). A segment ending in two or more
+// periods ("...", "b..") is a name as it stands, as Windows keeps it since Vista: older Windows
+// (and Wine) made "..." a ".." that climbs. Then, unless the text ends with a separator, trailing
 // periods and blanks of the whole result go (up to a separator: "C:\a\..." gives "C:\a\").
 std::string Collapse(std::string root, std::string_view rest, bool trailing) {
   std::vector<std::string> parts;
@@ -37,7 +47,9 @@ std::string Collapse(std::string root, std::string_view rest, bool trailing) {
       if (!parts.empty()) parts.pop_back();
       continue;
     }
-    if (!last && part.back() == '.') part.pop_back();
+    const bool singlePeriod =
+        part.back() == '.' && (part.size() == 1 || part[part.size() - 2] != '.');
+    if (!last && singlePeriod) part.pop_back();
     parts.push_back(std::move(part));
   }
   const std::size_t rootLength = root.size();
@@ -64,10 +76,11 @@ std::string ResolveFullPath(std::string_view current, std::string_view path) {
   const std::string p = WithBackslashes(path);
   const bool trailing = !p.empty() && p.back() == '\\';
   if (p.size() >= 2 && p[0] == '\\' && p[1] == '\\') {
-    const std::size_t rootLength = NetworkRootLength(p);
-    const std::string root = p.substr(0, rootLength);
-    if (rootLength == p.size()) return root;
-    return Collapse(root + "\\", std::string_view(p).substr(rootLength), trailing);
+    const NetworkRoot network = NetworkRootOf(p);
+    // A device prefix alone is a folder: "\\." gives "\\.\".
+    if (network.restAt == p.size())
+      return network.root.size() == 3 ? network.root + "\\" : network.root;
+    return Collapse(network.root + "\\", std::string_view(p).substr(network.restAt), trailing);
   }
 
   const std::string cur = WithBackslashes(current);

@@ -9,8 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "engine/folder_entries.h"
 #include "engine/wash_log.h"
@@ -268,6 +270,163 @@ TEST_F(FolderEntriesTest, AWashNeverPassesThroughAnotherUsersLink) {
       EXPECT_FALSE(EraseFile(drive_.Win(c.line), c.quick)) << trace;
       EXPECT_TRUE(fs::exists(own / "a.tmp")) << trace;
     }
+  }
+}
+
+// Expands an entry into file lines that tell where each was listed, as the preview dialogs hold
+// them, all ticked.
+MarkedLines ListedLines(tChildFolder entry) {
+  std::vector<std::string> lines;
+  std::vector<platform::ListedIn> listed;
+  ExpandFolderEntry(entry, {}, lines, {}, nullptr, &listed);
+  MarkedLines marked;
+  for (std::size_t i = 0; i < lines.size(); ++i) marked.push_back({lines[i], true, listed[i]});
+  return marked;
+}
+
+// A level of three dots is a name, as Windows keeps it: it never climbs to the folder above.
+TEST_F(FolderEntriesTest, AFolderLevelOfDotsIsANameAndNeverClimbs) {
+  WriteHostFile(drive_.Host("data/budget.doc"), "precious");
+  WriteHostFile(drive_.Host("data/keep/.../junk.doc"), "junk");
+  WriteHostFile(drive_.Host("data/keep/b../junk.doc"), "junk");
+  for (const char* target : {"data\\keep\\...\\*.doc", "data\\keep\\b..\\*.doc"}) {
+    const auto lines = ListedLines(Entry(FolderKind::FolderMask, drive_.Win(target), false));
+    ASSERT_EQ(lines.size(), 1u) << target;
+    EXPECT_EQ(lines[0].Text,
+              drive_.Win(target).substr(0, drive_.Win(target).size() - 5) + "junk.doc");
+    for (const bool quick : {true, false})
+      EXPECT_EQ(WashFileLines(lines, quick, nullptr, {}).Success, quick ? 1 : 0) << target;
+  }
+  EXPECT_EQ(ReadHostFile(drive_.Host("data/budget.doc")), "precious");
+  EXPECT_FALSE(drive_.Exists("data/keep/.../junk.doc"));
+  EXPECT_FALSE(drive_.Exists("data/keep/b../junk.doc"));
+}
+
+// Between the preview and the wash a subfolder is swapped: for a link to other files (whoever
+// made it), or for another real folder. The wash reaches every file through the folders the
+// search listed, so nothing of the other folder goes; the files still where they were listed do.
+TEST_F(FolderEntriesTest, AWashNeverEntersAFolderSwappedSinceThePreview) {
+  test::TempFolder precious;
+  enum Swap { Link, LinkAbove, Folder };
+  for (const Swap swap : {Link, LinkAbove, Folder}) {
+    const std::string trace = swap == Link ? "link" : swap == LinkAbove ? "link above" : "folder";
+    for (const bool quick : {true, false}) {
+      test::RemoveTree(drive_.Host("pub"));
+      for (const char* f : {"pub/a.tmp", "pub/zzz/b.tmp", "pub/zzz/deep/c.tmp", "pub/y/d.tmp"})
+        WriteHostFile(drive_.Host(f), "junk");
+      for (const char* f : {"b.tmp", "deep/c.tmp"}) WriteHostFile(precious / f, "precious");
+      const auto lines = ListedLines(Entry(FolderKind::FolderMask, drive_.Win("pub\\*.tmp"), true));
+      ASSERT_EQ(lines.size(), 4u);
+      fs::rename(drive_.Host("pub/zzz"), drive_.Host("moved"));
+      if (swap == Link) {
+        fs::create_directory_symlink(precious.Path(), drive_.Host("pub/zzz"));
+      } else if (swap == LinkAbove) {
+        fs::create_directory(drive_.Host("pub/zzz"));
+        fs::create_directory_symlink(precious / "deep", drive_.Host("pub/zzz/deep"));
+      } else {
+        fs::rename(precious.Path(), drive_.Host("pub/zzz"));
+      }
+      const WashCounts counts = WashFileLines(lines, quick, nullptr, {});
+      if (swap == Folder) fs::rename(drive_.Host("pub/zzz"), precious.Path());
+      EXPECT_EQ(counts.Success, 2) << trace;
+      EXPECT_EQ(counts.Fails, 0) << trace;
+      EXPECT_EQ(ReadHostFile(precious / "b.tmp"), "precious") << trace << (quick ? " quick" : "");
+      EXPECT_EQ(ReadHostFile(precious / "deep/c.tmp"), "precious") << trace;
+      EXPECT_FALSE(drive_.Exists("pub/a.tmp")) << trace;
+      EXPECT_TRUE(drive_.Exists("moved/b.tmp")) << trace << ": not listed where it is now";
+      test::RemoveTree(drive_.Host("moved"));
+    }
+  }
+}
+
+// The same swap, made over and over by another thread while the wash runs.
+TEST_F(FolderEntriesTest, ASubfolderSwappedForALinkDuringTheWashIsNeverFollowed) {
+  test::TempFolder precious;
+  for (int i = 0; i < 200; ++i) WriteHostFile(precious / ("p" + std::to_string(i) + ".tmp"), "p");
+  for (int round = 0; round < 4; ++round) {
+    test::RemoveTree(drive_.Host("pub"));
+    for (int i = 0; i < 200; ++i) {
+      WriteHostFile(drive_.Host("pub/zzz/p" + std::to_string(i) + ".tmp"), "junk");
+      WriteHostFile(drive_.Host("pub/a" + std::to_string(i) + ".tmp"), "junk");
+    }
+    const auto lines = ListedLines(Entry(FolderKind::FolderMask, drive_.Win("pub\\*.tmp"), true));
+    std::atomic<bool> stop = false;
+    std::thread swapper([&] {
+      const std::string zzz = drive_.Host("pub/zzz"), away = drive_.Host("away");
+      while (!stop) {
+        std::error_code error;
+        fs::rename(zzz, away, error);
+        fs::create_directory_symlink(precious.Path(), zzz, error);
+        fs::remove(zzz, error);
+        fs::rename(away, zzz, error);
+      }
+    });
+    WashFileLines(lines, round % 2 == 0, nullptr, {});
+    stop = true;
+    swapper.join();
+    int left = 0;
+    for (const auto& file : fs::directory_iterator(precious.Path())) left += file.exists();
+    EXPECT_EQ(left, 200) << "round " << round;
+  }
+}
+
+// Each folder is opened through the one above it: a tree deeper than the host's limit on the
+// length of a path (4,096 bytes) is listed and washed like any other.
+TEST_F(FolderEntriesTest, ATreeDeeperThanTheHostPathLimitIsListedAndWashed) {
+  // Made level by level through each level's descriptor: no path reaches the last level.
+  fs::create_directories(drive_.Host("pub"));
+  int at = ::open(drive_.Host("pub").c_str(), O_RDONLY | O_DIRECTORY);
+  for (int level = 0; level < 1500; ++level) {
+    const std::string name = "d" + std::to_string(level % 10);
+    ASSERT_EQ(::mkdirat(at, name.c_str(), 0755), 0) << level;
+    const int next = ::openat(at, name.c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(at);
+    at = next;
+  }
+  const int file = ::openat(at, "last.tmp", O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(file, 0);
+  ::close(file);
+  const auto lines = ListedLines(Entry(FolderKind::FolderMask, drive_.Win("pub\\*.tmp"), true));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_GT(lines[0].Text.size(), 4096u);
+  EXPECT_EQ(WashFileLines(lines, false, nullptr, {}).Success, 1);
+  EXPECT_NE(::faccessat(at, "last.tmp", F_OK, 0), 0) << "the deepest file is still there";
+  ::close(at);
+  // rm walks by descriptors too; the fixture's removal works by paths, which cannot reach it.
+  EXPECT_EQ(std::system(("rm -rf '" + drive_.Host("pub") + "'").c_str()), 0);
+}
+
+// A file system mounted below the folder an entry names is another volume: never entered.
+TEST_F(FolderEntriesTest, AFileSystemMountedBelowTheFolderIsNeverEntered) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
+  WriteHostFile(drive_.Host("pub/a.tmp"), "junk");
+  fs::create_directories(drive_.Host("pub/mnt"));
+  if (std::system(("mount -t tmpfs none '" + drive_.Host("pub/mnt") + "' 2>/dev/null").c_str()) !=
+      0)
+    GTEST_SKIP() << "mounting is not allowed here";
+  WriteHostFile(drive_.Host("pub/mnt/b.tmp"), "on another volume");
+  const auto lines = ListedLines(Entry(FolderKind::FolderMask, drive_.Win("pub\\*.tmp"), true));
+  const int unmounted = std::system(("umount '" + drive_.Host("pub/mnt") + "'").c_str());
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].Text, drive_.Win("pub\\a.tmp"));
+  EXPECT_EQ(unmounted, 0);
+}
+
+// Freed counts what a file held on disk: a sparse file of 1 GB with 4 bytes of data frees a block,
+// not a gigabyte.
+TEST_F(FolderEntriesTest, FreedCountsTheBytesAFileHeldOnDisk) {
+  for (const bool quick : {true, false}) {
+    const int fd = ::open(drive_.Host("sparse.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, "data", 4, 500000000), 4);
+    ASSERT_EQ(::ftruncate(fd, 1000000000), 0);
+    struct stat st {};
+    ::fstat(fd, &st);
+    ::close(fd);
+    if (st.st_blocks * 512 > 1 << 20) GTEST_SKIP() << "the file system keeps no holes";
+    const WashCounts counts = WashFileLines({{drive_.Win("sparse.bin"), true}}, quick, nullptr, {});
+    EXPECT_EQ(counts.Success, 1);
+    EXPECT_EQ(counts.FreedBytes, static_cast<uint64_t>(st.st_blocks) * 512) << quick;
   }
 }
 

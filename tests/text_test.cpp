@@ -65,8 +65,9 @@ TEST(ResolveFullPath, ResolvesAgainstCurrentFolderLikeGetFullPathName) {
   for (const auto& c : cases) EXPECT_EQ(platform::ResolveFullPath(cur, c.in), c.out) << c.in;
 }
 
-// GetFullPathName's answers on Windows: trailing periods and blanks of the last segment go, an
-// inner segment loses one trailing period, and UNC and device names are collapsed below their root.
+// GetFullPathName's answers on Windows (Vista and later): trailing periods and blanks of the last
+// segment go, an inner segment ending in a single period loses it, one ending in more periods is a
+// name ("..." never climbs), and UNC and device names are collapsed below their root.
 TEST(ResolveFullPath, StripsPeriodsAndCollapsesNetworkNamesLikeGetFullPathName) {
   const char* cur = "C:\\work";
   struct Case {
@@ -79,17 +80,23 @@ TEST(ResolveFullPath, StripsPeriodsAndCollapsesNetworkNamesLikeGetFullPathName) 
                {"C:\\a\\...", "C:\\a\\"},
                {"C:\\a\\b  \\.", "C:\\a\\b"},
                {"C:\\a\\b\\c.\\..", "C:\\a\\b"},
-               {"C:\\a\\...\\b", "C:\\a\\..\\b"},
+               {"C:\\a\\...\\b", "C:\\a\\...\\b"},
+               {"C:\\data\\keep\\...\\*.doc", "C:\\data\\keep\\...\\*.doc"},
+               {"C:\\a\\....\\..\\b", "C:\\a\\b"},
                {"c:/x", "C:\\x"},
                {"c:x", "C:\\work\\x"},
                {"C:\\a.\\b", "C:\\a\\b"},
                {"C:\\Temp.\\*.tmp", "C:\\Temp\\*.tmp"},
-               {"C:\\a..\\b", "C:\\a.\\b"},
+               {"C:\\a..\\b", "C:\\a..\\b"},
+               {"C:\\a. .\\b", "C:\\a. \\b"},
                {"C:\\a.\\", "C:\\a\\"},
                {"x.", "C:\\work\\x"},
                {"\\\\Server\\Share\\..\\foo", "\\\\Server\\Share\\foo"},
                {"//Server/Share/a/./b/../c.", "\\\\Server\\Share\\a\\c"},
                {"\\\\Server\\Share", "\\\\Server\\Share"},
+               {"\\\\Server\\\\Share\\a", "\\\\Server\\Share\\a"},
+               {"//.", "\\\\.\\"},
+               {"\\\\?", "\\\\?\\"},
                {"\\\\?\\C:\\a\\..\\b", "\\\\?\\C:\\b"},
                {"\\\\.\\C:\\a.\\b", "\\\\.\\C:\\a\\b"}};
   for (const auto& c : cases) EXPECT_EQ(platform::ResolveFullPath(cur, c.in), c.out) << c.in;
@@ -103,6 +110,10 @@ TEST(DriveMapping, MapsBothWaysAndPrefersLongestFolder) {
   EXPECT_EQ(platform::ToHostPath("D:\\x").value(), "/srv/c/data/x");
   EXPECT_FALSE(platform::ToHostPath("Q:\\x").has_value());
   EXPECT_FALSE(platform::ToHostPath("relative\\x").has_value());
+  // A "." or ".." level would be resolved by the host, above the folder the text names.
+  for (const char* climbing : {"C:\\a\\..\\x", "C:\\..", "C:\\a\\.\\x", "C:/a/../x"})
+    EXPECT_FALSE(platform::ToHostPath(climbing).has_value()) << climbing;
+  EXPECT_EQ(platform::ToHostPath("C:\\a\\...\\x").value(), "/srv/c/a/.../x");
   EXPECT_EQ(platform::ToWindowsPath("/srv/c/data/x/y").value(), "D:\\x\\y");
   EXPECT_EQ(platform::ToWindowsPath("/srv/c/Temp").value(), "C:\\Temp");
   EXPECT_EQ(platform::ToWindowsPath("/srv/cc").has_value(), false);

@@ -16,8 +16,10 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -163,31 +165,103 @@ int OpenWashFolder(const std::string& hostFolder, std::size_t foldFrom) {
   return folder;
 }
 
-// One pass over the folder of `pattern`. Only entries that match the mask are examined further
-// (one fstatat each, none for a regular file with FindDetail::KindOnly); subfolders are recognised
-// from the entry type where the file system gives it. Without a look at the file, its identity is
-// the folder's device and the inode number that the listing gives.
-bool ReadFolder(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry,
-                std::vector<std::string>* subfolders, FindDetail detail) {
-  const WildcardMask mask(ExtractFileName(pattern));
-  std::size_t driveFolderLength = 0;
-  const auto host = posix::HostPathOf(ExtractFilePath(pattern), &driveFolderLength);
-  if (!host) return false;
-  // Reached as a wash reaches it, so that a search lists no folder that a wash would not enter.
-  const int fd = OpenWashFolder(*host, driveFolderLength);
-  if (fd < 0) return false;
-  std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-  if (!dir) {
-    ::close(fd);
-    return false;
+// Where a folder lies: its file system and the mount it was reached through (a bind mount of a
+// folder of the same file system has the device of its surroundings but a mount of its own).
+struct Place {
+  uint64_t device = 0, inode = 0, mount = 0;  // mount 0: the kernel tells none
+  bool directory = false;
+};
+
+std::optional<Place> PlaceOf(int dirFd, const char* name, int flags) {
+  struct statx sx {};
+  if (::statx(dirFd, name, flags, STATX_TYPE | STATX_INO | STATX_MNT_ID, &sx) != 0)
+    return std::nullopt;
+  Place p;
+  p.device = static_cast<uint64_t>(::makedev(sx.stx_dev_major, sx.stx_dev_minor));
+  p.inode = sx.stx_ino;
+  if (sx.stx_mask & STATX_MNT_ID) p.mount = sx.stx_mnt_id;
+  p.directory = S_ISDIR(sx.stx_mode);
+  return p;
+}
+
+class PosixFolderHandle final : public FolderHandle {
+ public:
+  // Takes the descriptor of an open folder; nullptr when it is none.
+  static std::unique_ptr<PosixFolderHandle> Adopt(int fd) {
+    if (fd < 0) return nullptr;
+    const auto place = PlaceOf(fd, "", AT_EMPTY_PATH);
+    DIR* dir = place && place->directory ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+      ::close(fd);
+      return nullptr;
+    }
+    return std::unique_ptr<PosixFolderHandle>(new PosixFolderHandle(dir, *place));
   }
-  const int dirFd = ::dirfd(dir.get());
-  struct stat folder {};
-  if (::fstat(dirFd, &folder) != 0) return false;
+  ~PosixFolderHandle() override { ::closedir(dir_); }
+  PosixFolderHandle(const PosixFolderHandle&) = delete;
+  PosixFolderHandle& operator=(const PosixFolderHandle&) = delete;
+
+  int Fd() const { return ::dirfd(dir_); }
+
+  std::unique_ptr<FolderHandle> Subfolder(std::string_view name) const override {
+    return OpenSubfolder(name);
+  }
+  std::unique_ptr<PosixFolderHandle> OpenSubfolder(std::string_view name) const {
+    const std::string level(name);
+    if (level.empty() || level == "." || level == ".." || level.find('/') != std::string::npos)
+      return nullptr;
+    // Looked at before it is opened, without triggering an automount: a link, or a folder of
+    // another mount, is refused without being entered.
+    const auto seen = PlaceOf(Fd(), level.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT);
+    if (!seen || !seen->directory || !SameMount(*seen)) return nullptr;
+    auto child =
+        Adopt(::openat(Fd(), level.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    // The folder opened must be the one looked at: nothing swapped in between.
+    if (!child || child->place_.device != seen->device || child->place_.inode != seen->inode ||
+        !SameMount(child->place_))
+      return nullptr;
+    return child;
+  }
+
+  std::unique_ptr<FolderHandle> Parent() const override { return OpenParent(); }
+  // A second handle of this very folder.
+  std::unique_ptr<PosixFolderHandle> Reopen() const {
+    return Adopt(::openat(Fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  }
+  std::unique_ptr<PosixFolderHandle> OpenParent() const {
+    return Adopt(::openat(Fd(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  }
+
+  FileIdentity Identity() const override { return {place_.device, place_.inode}; }
+
+  bool List(std::string_view maskText, const std::function<bool(const FindData&)>& onEntry,
+            std::vector<std::string>* subfolders, FindDetail detail) override;
+
+ private:
+  PosixFolderHandle(DIR* dir, const Place& place) : dir_(dir), place_(place) {}
+  bool SameMount(const Place& other) const {
+    return other.device == place_.device &&
+           (other.mount == 0 || place_.mount == 0 || other.mount == place_.mount);
+  }
+
+  DIR* dir_;
+  Place place_;
+};
+
+// One pass over the folder. Only entries that match the mask are examined further (one fstatat
+// each, none for a regular file with FindDetail::KindOnly); subfolders are recognised from the
+// entry type where the file system gives it. Without a look at the file, its identity is the
+// folder's device and the inode number that the listing gives.
+bool PosixFolderHandle::List(std::string_view maskText,
+                             const std::function<bool(const FindData&)>& onEntry,
+                             std::vector<std::string>* subfolders, FindDetail detail) {
+  const WildcardMask mask(maskText);
+  ::rewinddir(dir_);
+  const int dirFd = Fd();
   const bool kindOnly = detail == FindDetail::KindOnly;
 
   FindData data;
-  while (const dirent* e = ::readdir(dir.get())) {
+  while (const dirent* e = ::readdir(dir_)) {
     const char* name = e->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
     if (!IsWindowsName(name)) continue;  // never reported or entered
@@ -200,7 +274,7 @@ bool ReadFolder(std::string_view pattern, const std::function<bool(const FindDat
       data.attributes = kAttrArchive;
       data.size = 0;
       data.creationTime = data.lastAccessTime = data.lastWriteTime = 0;
-      data.identity = {static_cast<uint64_t>(folder.st_dev), static_cast<uint64_t>(e->d_ino)};
+      data.identity = {place_.device, static_cast<uint64_t>(e->d_ino)};
       if (!onEntry(data)) break;
       continue;
     }
@@ -221,6 +295,21 @@ bool ReadFolder(std::string_view pattern, const std::function<bool(const FindDat
     if (!onEntry(data)) break;
   }
   return true;
+}
+
+// The folder of Windows text, reached as a wash reaches it, so that a search lists no folder
+// that a wash would not enter.
+std::unique_ptr<PosixFolderHandle> OpenFolderOf(std::string_view folder) {
+  std::size_t driveFolderLength = 0;
+  const auto host = posix::HostPathOf(folder, &driveFolderLength);
+  if (!host) return nullptr;
+  return PosixFolderHandle::Adopt(OpenWashFolder(*host, driveFolderLength));
+}
+
+bool ReadFolder(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry,
+                std::vector<std::string>* subfolders, FindDetail detail) {
+  const auto folder = OpenFolderOf(ExtractFilePath(pattern));
+  return folder && folder->List(ExtractFileName(pattern), onEntry, subfolders, detail);
 }
 
 bool CopyAll(int in, int out) {
@@ -285,6 +374,10 @@ class PosixFileWriter final : public FileWriter {
 
 }  // namespace
 
+std::unique_ptr<FolderHandle> FolderHandle::Open(std::string_view folder) {
+  return OpenFolderOf(folder);
+}
+
 bool FindFiles(std::string_view pattern, const std::function<bool(const FindData&)>& onEntry,
                FindDetail detail) {
   return ReadFolder(pattern, onEntry, nullptr, detail);
@@ -297,6 +390,11 @@ bool FindFilesAndSubfolders(std::string_view pattern,
 }
 
 namespace {
+
+// What a regular file holds on disk: its size, or the blocks it has when that is less (holes).
+uint64_t SizeOnDisk(const struct stat& st) {
+  return std::min(static_cast<uint64_t>(st.st_size), static_cast<uint64_t>(st.st_blocks) * 512);
+}
 
 // GetFileStatus of `name` in the folder `dirFd` (AT_FDCWD: name is a whole path).
 std::optional<FileStatus> StatusAt(int dirFd, const char* name) {
@@ -315,6 +413,7 @@ std::optional<FileStatus> StatusAt(int dirFd, const char* name) {
   if (S_ISREG(st.st_mode)) {
     s.linkCount = static_cast<uint32_t>(st.st_nlink);
     s.size = static_cast<uint64_t>(st.st_size);
+    s.sizeOnDisk = SizeOnDisk(st);
   }
   // A special file (pipe, socket, device) exists but is neither a file nor a folder.
   s.attributes = AttributesOf(st.st_mode, s.isLink && s.isDirectory).value_or(0);
@@ -396,8 +495,7 @@ DeleteOutcome DeleteExistingAt(int dirFd, const char* name, bool clearReadOnly,
   // unlinkat without AT_REMOVEDIR never removes a folder and removes a link itself. A file gone
   // since the look above is missing, not a failure.
   if (::unlinkat(dirFd, name, 0) == 0) {
-    if (freedBytes)
-      *freedBytes = S_ISREG(st.st_mode) && st.st_nlink == 1 ? static_cast<uint64_t>(st.st_size) : 0;
+    if (freedBytes) *freedBytes = S_ISREG(st.st_mode) && st.st_nlink == 1 ? SizeOnDisk(st) : 0;
     return DeleteOutcome::Deleted;
   }
   return errno == ENOENT ? DeleteOutcome::Missing : DeleteOutcome::Failed;
@@ -447,50 +545,115 @@ std::unique_ptr<FileWriter> OpenExistingAt(int dirFd, const char* name) {
 
 DeleteOutcome DeleteExistingFile(std::string_view path) { return FileRemover().Remove(path); }
 
-// The open folder of the last file: its host path and descriptor.
+// The open folder of the last file. Without a listing, its host path and descriptor. With one,
+// the folder the entry named (`anchor`, Windows text, as the line begins) and the file's folder
+// below it (`folder`, Windows text ending in "\\"), reached from the anchor through real
+// subfolders only and checked against the identity the search listed.
 struct FileRemover::OpenFolder {
   ~OpenFolder() {
     if (fd >= 0) ::close(fd);
   }
   // The open folder of `path` (-1 when it cannot be reached) and the file's name in it.
-  int For(std::string_view path, std::string& name) {
+  int For(std::string_view path, std::string& name, const ListedIn* listed) {
+    if (listed) return Listed(path, name, *listed);
     std::size_t driveFolderLength = 0;
     const auto host = HostOf(path, &driveFolderLength);
     if (!host) return -1;
     const auto slash = host->rfind('/');
     if (slash == std::string::npos || slash + 1 == host->size()) return -1;
-    const std::string folder = slash == 0 ? "/" : host->substr(0, slash);
-    if (fd < 0 || folder != hostPath) {
+    const std::string hostFolder = slash == 0 ? "/" : host->substr(0, slash);
+    if (fd < 0 || hostFolder != hostPath) {
       if (fd >= 0) ::close(fd);
-      fd = OpenWashFolder(folder, driveFolderLength);
-      hostPath = folder;
+      fd = OpenWashFolder(hostFolder, driveFolderLength);
+      hostPath = hostFolder;
     }
     name = host->substr(slash + 1);
     return fd;
   }
+
+  int Listed(std::string_view path, std::string& name, const ListedIn& listed) {
+    const std::size_t cut = path.rfind('\\');
+    if (cut == std::string_view::npos || cut + 1 == path.size() || listed.anchorLength == 0 ||
+        listed.anchorLength > cut + 1 || path[listed.anchorLength - 1] != '\\')
+      return -1;
+    name = std::string(path.substr(cut + 1));
+    const std::string_view anchorText = path.substr(0, listed.anchorLength);
+    const std::string_view folderText = path.substr(0, cut + 1);
+    if (!anchorHandle || anchorText != anchor) {
+      anchorHandle = OpenFolderOf(anchorText);
+      anchor = anchorText;
+      current.reset();
+    }
+    if (!anchorHandle) return -1;
+    if (current && folderText == folder) return current->Fd();
+    // From the folder of the last file, up and down, when that is the shorter way; else from the
+    // anchor. Each level is opened through the one before it; only the last is checked, since
+    // only there does anything happen.
+    if (current && Reach(folderText, listed.folder, true)) return current->Fd();
+    if (Reach(folderText, listed.folder, false)) return current->Fd();
+    current.reset();
+    return -1;
+  }
+
+  // Moves `current` to `to` (the anchor or below it), from `current` itself or from the anchor.
+  bool Reach(std::string_view to, const FileIdentity& id, bool fromCurrent) {
+    std::unique_ptr<PosixFolderHandle> at;
+    std::size_t common = anchor.size();
+    if (fromCurrent) {
+      const std::size_t n = std::min(to.size(), folder.size());
+      std::size_t same = 0;
+      while (same < n && to[same] == folder[same]) ++same;
+      common = std::max(to.substr(0, same).rfind('\\') + 1, anchor.size());
+      const auto levels = [](std::string_view text) {
+        return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\\'));
+      };
+      const std::size_t ups = levels(std::string_view(folder).substr(common));
+      if (ups > levels(to.substr(anchor.size(), common - anchor.size()))) return false;
+      at = std::move(current);
+      for (std::size_t i = 0; at && i < ups; ++i) at = at->OpenParent();
+    } else {
+      at = anchorHandle->Reopen();
+    }
+    for (std::size_t i = common; at && i < to.size();) {
+      const std::size_t slash = to.find('\\', i);
+      at = at->OpenSubfolder(to.substr(i, slash - i));
+      i = slash + 1;
+    }
+    if (!at || at->Identity() != id) return false;
+    current = std::move(at);
+    folder = std::string(to);
+    return true;
+  }
+
+  // Without a listing.
   std::string hostPath;
   int fd = -1;
+  // With one.
+  std::string anchor, folder;
+  std::unique_ptr<PosixFolderHandle> anchorHandle, current;
 };
 
 FileRemover::FileRemover() : folder_(std::make_unique<OpenFolder>()) {}
 FileRemover::~FileRemover() = default;
 
-DeleteOutcome FileRemover::Remove(std::string_view path, bool clearReadOnly, uint64_t* freedBytes) {
+DeleteOutcome FileRemover::Remove(std::string_view path, bool clearReadOnly, uint64_t* freedBytes,
+                                  const ListedIn* listed) {
   std::string name;
-  const int dirFd = folder_->For(path, name);
+  const int dirFd = folder_->For(path, name, listed);
   return dirFd < 0 ? DeleteOutcome::Missing
                    : DeleteExistingAt(dirFd, name.c_str(), clearReadOnly, freedBytes);
 }
 
-std::optional<FileStatus> FileRemover::Status(std::string_view path) {
+std::optional<FileStatus> FileRemover::Status(std::string_view path, const ListedIn* listed) {
   std::string name;
-  const int dirFd = folder_->For(path, name);
+  const int dirFd = folder_->For(path, name, listed);
   return dirFd < 0 ? std::nullopt : StatusAt(dirFd, name.c_str());
 }
 
-std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(std::string_view path) {
+std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(std::string_view path,
+                                                          const ListedIn* listed) {
   std::string name;
-  const int dirFd = folder_->For(path, name);
+  const int dirFd = folder_->For(path, name, listed);
   return dirFd < 0 ? nullptr : OpenExistingAt(dirFd, name.c_str());
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/error.h"
 #include "platform/text.h"
 
 namespace vorlisk {
@@ -50,11 +51,29 @@ ExcludeFilesDialog::ExcludeFilesDialog(const MainSession& session)
     : List(TSettingsFile(session.ProgramFolder).ReadExcludeList()),
       programFolder_(session.ProgramFolder) {}
 
+namespace {
+// An exclude entry is matched by its text: a "." or ".." level would never be resolved, so it
+// would keep nothing it seems to name.
+void RefuseDotLevels(std::string_view path) {
+  const std::string text = WithBackslashes(path);
+  for (std::size_t at = 0; at <= text.size();) {
+    const std::size_t cut = std::min(text.find('\\', at), text.size());
+    const std::string_view level = std::string_view(text).substr(at, cut - at);
+    if (level == "." || level == "..")
+      throw Error("An excluded file is named by its full path, without \".\" or \"..\": " +
+                  std::string(path));
+    at = cut + 1;
+  }
+}
+}  // namespace
+
 bool ExcludeFilesDialog::AddByWildcard(std::string_view folder, std::string_view mask) {
+  RefuseDotLevels(folder);
   return List.AddUnlessHeld(FolderAndMask(folder, mask));
 }
 
 std::vector<std::string> ExcludeFilesDialog::AddByFileNames(const std::vector<std::string>& paths) {
+  for (const auto& path : paths) RefuseDotLevels(path);
   std::vector<std::string> held;
   for (const auto& path : paths)
     if (!List.AddUnlessHeld(path)) held.push_back(path);

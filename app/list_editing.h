@@ -59,7 +59,8 @@ class ExcludeFilesDialog {
   TextListEdit List;
 
   // "Select Files Excluded by Wildcard" after the folder picker ended with OK: the folder and the
-  // mask as one entry, added unless listed; whether it was added.
+  // mask as one entry, added unless listed; whether it was added. Both adders throw Error, adding
+  // nothing, for a path with a "." or ".." level: entries are matched by text and never resolved.
   bool AddByWildcard(std::string_view folder, std::string_view mask);
   // "Select Files Excluded by Filename" after the open dialog was confirmed: each path in the
   // order given, unless listed; the paths that were already listed (and so not added).

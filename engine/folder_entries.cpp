@@ -11,6 +11,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/thread_check.h"
+#include "platform/user_folders.h"
 
 namespace vorlisk {
 
@@ -75,6 +76,13 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
   const std::string target = WithBackslashes(FolderEntryTarget(entry));
   // A target without a folder of its own (an unset registry folder gives "*.*") yields nothing.
   if (!IsAbsoluteTarget(target)) return;
+  if (entry.IncludeSubfolders) {
+    const std::string guarded = platform::GuardedFolderName(ExtractFilePath(target));
+    if (!guarded.empty())
+      throw RefusedEntry("Refused: \"" + target +
+                         "\" with its subfolders would reach every file in " + guarded +
+                         ". Name a folder inside it, or leave out the subfolders.");
+  }
 
   TFindFile search;
   search.IncludeFiles.push_back(target);

@@ -12,12 +12,20 @@
 #include "engine/progress.h"
 #include "engine/special_targets.h"
 #include "model/item.h"
+#include "platform/error.h"
 
 namespace vorlisk {
 
 class tWashLog;
 
 inline constexpr std::size_t kSecureEraseBlock = 102400;
+
+// An entry whose walk would reach everything of a folder that no wash item can mean: its
+// subfolders included, it names the root of the system, the home or a top-level user folder.
+class RefusedEntry : public Error {
+ public:
+  using Error::Error;
+};
 
 // The search target of an entry: a folder followed by a mask, or one file path.
 std::string FolderEntryTarget(const tChildFolder& entry);
@@ -30,6 +38,9 @@ std::string ReadRegistryFolder(const tChildFolder& entry);
 // path (or registry key or value name) is as long as an item file's reading returns at most: it
 // may have been cut, and a cut path can name more than the entry meant.
 // `protectedFiles` (TFindFile::ProtectedFiles) name the program's own files, never listed either.
+// With subfolders included, an entry at the root of the system, the home or a top-level user
+// folder (platform::GuardedFolderName) is refused: it throws RefusedEntry, which ends the preview
+// or wash in progress with its reason, as `rm --preserve-root` refuses the root.
 // With a progress, each file found is a step, and a cancel ends the search with the files found
 // so far. `listed`, when given, receives where each line's file was listed, line for line, for
 // the wash (MarkedLine::Listed).

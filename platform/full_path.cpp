@@ -78,8 +78,8 @@ std::string ResolveFullPath(std::string_view current, std::string_view path) {
   if (p.size() >= 2 && p[0] == '\\' && p[1] == '\\') {
     const NetworkRoot network = NetworkRootOf(p);
     // A device prefix alone is a folder: "\\." gives "\\.\".
-    if (network.restAt == p.size())
-      return network.root.size() == 3 ? network.root + "\\" : network.root;
+    const bool device = p.size() == 3 && (p[2] == '?' || p[2] == '.');
+    if (network.restAt == p.size()) return device ? network.root + "\\" : network.root;
     return Collapse(network.root + "\\", std::string_view(p).substr(network.restAt), trailing);
   }
 

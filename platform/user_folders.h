@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,5 +18,13 @@ namespace vorlisk::platform {
 // free drive letter of its own (see ToWindowsPathMappingIfNeeded). On Windows the system's own keys
 // serve instead: empty.
 std::vector<std::pair<std::string, std::string>> UserFolders();
+
+// What `folder` (Windows text) is when a walk of all its subfolders would reach files no wash item
+// can mean: "the root of the system" (the host's root, which `rm --preserve-root` guards too),
+// "your home folder", or "your Documents folder" and the like for the top-level user folders
+// (Desktop, Documents, Downloads, Music, Pictures, Videos, Public, Templates: those of the
+// user-dirs file, or of those names in the home). Compared by identity, whatever text or links
+// lead there. "" for any other folder, and for one that does not exist.
+std::string GuardedFolderName(std::string_view folder);
 
 }  // namespace vorlisk::platform

@@ -11,7 +11,10 @@
 //  4. Matching: "*" takes any run of characters, dots included. DOS_STAR takes any run that does
 //     not contain the name's last dot. DOS_QM takes one character that is not a dot, or nothing
 //     at a dot or at the end of the name. DOS_DOT takes a "." or nothing at the end of the name.
-//     Any other character matches itself, the letters A to Z without regard to case.
+//     Any other character matches itself without regard to case: the letters A to Z, and every
+//     letter that Windows' upcase table pairs with a capital of its own ("é" matches "É"), as
+//     Windows compares file names (Latin, Greek, Cyrillic, Armenian, circled and full-width
+//     letters).
 //  5. Only the long name is matched: there are no 8.3 short names here, so "*.tmp" never finds
 //     "x.tmpl" through a short name as it may on Windows.
 // A character is one byte, or one whole UTF-8 sequence, so "?" takes "é" as Windows takes it.
@@ -30,10 +33,75 @@ namespace {
 
 char Lower(char c) { return LowerAZ(c); }
 
+// The capital Windows' upcase table gives a letter beyond ASCII, or the letter itself. Only pairs
+// whose UTF-8 sequences are equally long: no letter folds into ASCII here.
+char32_t Upcase(char32_t c) {
+  const auto pairEvenCapital = [c] { return (c % 2 == 1) ? c - 1 : c; };
+  const auto pairOddCapital = [c] { return (c % 2 == 0) ? c - 1 : c; };
+  if (c < 0xE0) return c;
+  if (c <= 0xFE) return c == 0xF7 ? c : c - 0x20;
+  if (c == 0xFF) return 0x178;
+  if (c >= 0x100 && c <= 0x17F) {
+    if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return pairOddCapital();
+    return pairEvenCapital();
+  }
+  if (c == 0x3AC) return 0x386;
+  if (c >= 0x3AD && c <= 0x3AF) return c - 0x25;
+  if (c == 0x3C2) return 0x3A3;
+  if (c >= 0x3B1 && c <= 0x3CB) return c - 0x20;
+  if (c == 0x3CC) return 0x38C;
+  if (c == 0x3CD || c == 0x3CE) return c - 0x3F;
+  if (c >= 0x430 && c <= 0x44F) return c - 0x20;
+  if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+  if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
+    return pairEvenCapital();
+  if (c >= 0x4C1 && c <= 0x4CE) return pairOddCapital();
+  if (c == 0x4CF) return 0x4C0;
+  if (c >= 0x561 && c <= 0x586) return c - 0x30;
+  if ((c >= 0x1E00 && c <= 0x1E95) || (c >= 0x1EA0 && c <= 0x1EFF)) return pairEvenCapital();
+  if (c >= 0x24D0 && c <= 0x24E9) return c - 0x1A;
+  if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;
+  return c;
+}
+
+// Folds the character of `length` bytes at s[i] into `out` (as many bytes): one byte as Lower
+// folds it, a UTF-8 sequence to the capital of its letter.
+void FoldChar(std::string_view s, std::size_t i, std::size_t length, char* out) {
+  if (length == 1) {
+    out[0] = Lower(s[i]);
+    return;
+  }
+  const auto byte = [&](std::size_t k) { return static_cast<char32_t>(s[i + k]) & 0x3F; };
+  const auto lead = static_cast<unsigned char>(s[i]);
+  char32_t c = length == 2   ? ((lead & 0x1Fu) << 6) | byte(1)
+               : length == 3 ? ((lead & 0x0Fu) << 12) | (byte(1) << 6) | byte(2)
+                             : ((lead & 0x07u) << 18) | (byte(1) << 12) | (byte(2) << 6) | byte(3);
+  c = Upcase(c);
+  for (std::size_t k = length - 1; k > 0; --k) {
+    out[k] = static_cast<char>(0x80 | (c & 0x3F));
+    c >>= 6;
+  }
+  static constexpr unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+  out[0] = static_cast<char>(kLead[length] | c);
+}
+
+std::size_t CharLength(std::string_view s, std::size_t i);
+
 bool SameFolded(std::string_view text, std::string_view foldedLiteral) {
   if (text.size() != foldedLiteral.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i)
-    if (Lower(text[i]) != foldedLiteral[i]) return false;
+  for (std::size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      if (Lower(text[i]) != foldedLiteral[i]) return false;
+      ++i;
+      continue;
+    }
+    const std::size_t length = CharLength(text, i);
+    char folded[4];
+    FoldChar(text, i, length, folded);
+    if (std::string_view(folded, length) != foldedLiteral.substr(i, length)) return false;
+    i += length;
+  }
   return true;
 }
 
@@ -89,7 +157,7 @@ WildcardMask::WildcardMask(std::string_view mask) {
     } else {
       length = CharLength(mask, i);
       t.length = static_cast<uint8_t>(length);
-      for (std::size_t k = 0; k < length; ++k) t.bytes[k] = Lower(mask[i + k]);
+      FoldChar(mask, i, length, t.bytes);
     }
     tokens_.push_back(t);
     i += length;
@@ -198,9 +266,9 @@ bool WildcardMask::MatchesGeneral(std::string_view name) const {
           break;
         case Kind::kLiteral:
           if (t.length == length) {
-            advance = true;
-            for (std::size_t k = 0; k < length && advance; ++k)
-              advance = Lower(name[i + k]) == t.bytes[k];
+            char folded[4];
+            FoldChar(name, i, length, folded);
+            advance = std::equal(folded, folded + length, t.bytes);
           }
           break;
       }

@@ -12,7 +12,7 @@ namespace vorlisk::platform {
 class WildcardMask {
  public:
   explicit WildcardMask(std::string_view mask);
-  // Does the whole long name match the mask, ignoring the case of the letters A to Z?
+  // Does the whole long name match the mask, ignoring the case of letters as Windows does?
   bool Matches(std::string_view name) const;
 
  private:
@@ -20,7 +20,7 @@ class WildcardMask {
   struct Token {
     Kind kind = Kind::kLiteral;
     uint8_t length = 0;  // bytes of a literal character (UTF-8 sequences count as one character)
-    char bytes[4] = {};  // a literal, folded to lower case
+    char bytes[4] = {};  // a literal, folded (see FoldChar)
   };
   // Shapes that most masks have, matched without the general walk.
   enum class Shape : uint8_t { kGeneral, kEverything, kNothing, kSuffix, kDosStarSuffix, kExact };
@@ -29,7 +29,7 @@ class WildcardMask {
 
   std::vector<Token> tokens_;
   Shape shape_ = Shape::kGeneral;
-  std::string literal_;  // kSuffix, kDosStarSuffix, kExact: the literal text, lower case
+  std::string literal_;  // kSuffix, kDosStarSuffix, kExact: the literal text, folded
   bool literalHasDot_ = false;
 };
 

@@ -430,5 +430,50 @@ TEST_F(FolderEntriesTest, FreedCountsTheBytesAFileHeldOnDisk) {
   }
 }
 
+// As rm --preserve-root: an entry that walks every subfolder of the root, of the home or of a
+// top-level user folder is refused with its reason, however its path reaches the folder; one
+// folder further down, or without subfolders, it stands.
+TEST_F(FolderEntriesTest, AWalkOfTheRootTheHomeOrAUserFolderIsRefused) {
+  fs::create_directories(drive_.Host("home/Documents/old"));
+  fs::create_directories(drive_.Host("home/Pictures"));
+  WriteHostFile(drive_.Host("home/Documents/thesis.odt"), "precious");
+  WriteHostFile(drive_.Host("home/Documents/old/a.tmp"), "junk");
+  fs::create_directory_symlink(drive_.Host("home"), drive_.Host("alias"));
+  test::ScopedEnv home("HOME", drive_.Host("home"));
+  test::ScopedEnv config("XDG_CONFIG_HOME", drive_.Host("home/config"));
+  platform::ScopedDriveMapping root('R', "/");
+  struct Case {
+    std::string target;
+    bool subfolders;
+    const char* refusedAs;  // nullptr: not refused
+  } cases[] = {
+      {"R:\\*.*", true, "the root of the system"},
+      {drive_.Win("home\\*.*"), true, "your home folder"},
+      {drive_.Win("alias\\*.odt"), true, "your home folder"},
+      {drive_.Win("home\\Documents\\*.*"), true, "your Documents folder"},
+      {drive_.Win("home\\Pictures\\thesis.odt"), true, "your Pictures folder"},
+      {drive_.Win("home\\Documents\\old\\*.*"), true, nullptr},
+      {drive_.Win("home\\Documents\\*.*"), false, nullptr},
+  };
+  for (const auto& c : cases) {
+    const FolderKind kind =
+        c.target.find('*') == std::string::npos ? FolderKind::SingleFile : FolderKind::FolderMask;
+    auto entry = Entry(kind, c.target, c.subfolders);
+    std::vector<std::string> lines;
+    if (c.refusedAs) {
+      try {
+        ExpandFolderEntry(entry, {}, lines);
+        ADD_FAILURE() << c.target << " not refused";
+      } catch (const RefusedEntry& e) {
+        EXPECT_NE(std::string(e.what()).find(c.refusedAs), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(c.target), std::string::npos) << e.what();
+      }
+    } else {
+      EXPECT_NO_THROW(ExpandFolderEntry(entry, {}, lines)) << c.target;
+    }
+  }
+  EXPECT_EQ(ReadHostFile(drive_.Host("home/Documents/thesis.odt")), "precious");
+}
+
 }  // namespace
 }  // namespace vorlisk

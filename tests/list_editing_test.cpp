@@ -81,6 +81,17 @@ TEST_F(ListEditingTest, ExcludeAddsInOrderOnceAndWritesOnlyOnApply) {
   EXPECT_NE(drive.Read("wildcard.ini").find("Record0=C:\\a.txt"), std::string::npos);
 }
 
+// An entry is matched by its text: "C:\a\..\b.txt" would keep nothing it seems to name. Such a
+// path is refused whole, nothing of it added.
+TEST_F(ListEditingTest, ExcludePathsWithDotLevelsAreRefusedNotStored) {
+  ExcludeFilesDialog dialog(session);
+  EXPECT_THROW(dialog.AddByFileNames({"C:\\keep.txt", "C:\\a\\..\\b.txt"}), Error);
+  EXPECT_THROW(dialog.AddByFileNames({"C:/a/./b.txt"}), Error);
+  EXPECT_THROW(dialog.AddByWildcard("C:\\a\\..", "*.*"), Error);
+  EXPECT_TRUE(dialog.List.Rows().empty());
+  EXPECT_EQ(dialog.AddByFileNames({"C:\\a\\...\\b.txt", "C:\\a..\\b"}), Rows{});
+}
+
 // Catches an untrimmed or duplicate mask, a field left filled, a delete without its note, and a
 // write before OK.
 TEST_F(ListEditingTest, WildcardAddsTrimmedOnceAndWritesOnlyOnOk) {

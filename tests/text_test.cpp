@@ -96,6 +96,7 @@ TEST(ResolveFullPath, StripsPeriodsAndCollapsesNetworkNamesLikeGetFullPathName) 
                {"\\\\Server\\Share", "\\\\Server\\Share"},
                {"\\\\Server\\\\Share\\a", "\\\\Server\\Share\\a"},
                {"//.", "\\\\.\\"},
+               {"\\\\\\", "\\\\\\"},
                {"\\\\?", "\\\\?\\"},
                {"\\\\?\\C:\\a\\..\\b", "\\\\?\\C:\\b"},
                {"\\\\.\\C:\\a.\\b", "\\\\.\\C:\\a\\b"}};

@@ -82,8 +82,15 @@ TEST(WildcardMask, ShortcutsAgreeWithGeneralRules) {
       {"?", "ab", false},
       {"?*", "a.b", true},
       {"*.*", ".hidden", true},
-      {"\xC3\xA9.txt", "\xC3\x89.txt", false},  // only A to Z fold
-      {"?.txt", "\xC3\xA9.txt", true},          // "?" takes one whole UTF-8 character
+      {"\xC3\xA9.txt", "\xC3\x89.txt", true},  // letters beyond ASCII fold as Windows folds them
+      {"\xC3\xA9*", "\xC3\x89T\xC3\x89.txt", true},
+      {"*\xC3\x89", "caf\xC3\xA9", true},
+      {"\xC3\xBF", "\xC5\xB8", true},                   // ÿ and Ÿ
+      {"\xD0\xB4*.log", "\xD0\x94\xD0\xB0.log", true},  // Cyrillic д and Д
+      {"\xCF\x82", "\xCE\xA3", true},                   // final sigma and Σ
+      {"\xC3\xB7", "\xC3\x97", false},                  // ÷ and × are no pair
+      {"?\xC3\xA9?", "x\xC3\x89y", true},               // the general walk folds too
+      {"?.txt", "\xC3\xA9.txt", true},                  // "?" takes one whole UTF-8 character
       {"??.txt", "\xC3\xA9.txt", true},
   };
   for (const auto& c : cases) {

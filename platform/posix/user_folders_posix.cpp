@@ -1,11 +1,15 @@
 // POSIX only: the user's folders, after the XDG base directory rules and the user-dirs file of
 // xdg-user-dirs.
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/drives.h"
+#include "platform/filesystem.h"
 #include "platform/user_folders.h"
 
 namespace vorlisk::platform {
@@ -64,6 +68,28 @@ std::vector<std::pair<std::string, std::string>> UserDirs(const std::string& hom
   return out;
 }
 }  // namespace
+
+std::string GuardedFolderName(std::string_view folder) {
+  const auto id = GetFileIdentity(folder);
+  if (!id) return {};
+  const auto is = [&id](const std::string& host) {
+    struct stat st {};
+    return !host.empty() && ::stat(host.c_str(), &st) == 0 &&
+           static_cast<uint64_t>(st.st_dev) == id->device &&
+           static_cast<uint64_t>(st.st_ino) == id->inode;
+  };
+  if (is("/")) return "the root of the system";
+  const std::string home = EnvFolder("HOME");
+  if (home.empty()) return {};
+  if (is(home)) return "your home folder";
+  auto folders = UserDirs(home);
+  for (const char* name :
+       {"Desktop", "Documents", "Downloads", "Music", "Pictures", "Videos", "Public", "Templates"})
+    folders.emplace_back(name, home + "/" + name);
+  for (const auto& [name, host] : folders)
+    if (is(host)) return "your " + name + " folder";
+  return {};
+}
 
 std::vector<std::pair<std::string, std::string>> UserFolders() {
   const std::string home = EnvFolder("HOME");

@@ -46,6 +46,8 @@ void ExportPluginFile(MainSession& s) {
 }
 
 bool RunCommand(MainSession& s, Control control) {
+  // Every command starts from the files as they are now, whoever changed them.
+  s.RefreshFromDisk();
   if (!s.IsEnabled(control)) return true;
   const PublishOnExit publish(s);
   const UiCallbacks& ui = s.Ui();

@@ -1,6 +1,7 @@
 #include "app/item_editing.h"
 
 #include "platform/file_lock.h"
+#include "platform/profile.h"
 #include "platform/text.h"
 
 namespace vorlisk {
@@ -76,6 +77,14 @@ void Refuse(MainSession& s, const std::string& message) {
 
 bool Ask(MainSession& s, const std::string& question) { return s.Ui().Ask && s.Ui().Ask(question); }
 
+// The order file's writes of one item change, kept in memory (the reload reads them there) and
+// written in one replacement once the item file has been written: a change stopped at any write
+// leaves a catalogue that loads whole, the changed item at worst in another row.
+struct OrderFileBatch : platform::ProfileBatch {
+  explicit OrderFileBatch(const MainSession& s)
+      : platform::ProfileBatch(s.ProgramFolder + std::string(kOrderFile)) {}
+};
+
 // Rebuilds the item list from the item files and the order file and selects a row as a click does.
 void Reload(MainSession& s, int32_t row) {
   LoadCatalogue(s.ProgramFolder, s.Items);
@@ -117,12 +126,14 @@ EditOutcome AddItem(MainSession& s, const ItemEditor& edit) {
     // The name test and the writes form one change; the refusal is shown after the lock ends.
     const platform::ProgramFolderLock lock;
     if (!NameTaken(userFile, draft.Name)) {
+      OrderFileBatch order(s);
       s.SaveOrderFile();
       copy.SaveAsNew(userFile, draft.Name, draft.Active);
       // The order file does not list the new item yet, so it comes last.
       LoadCatalogue(s.ProgramFolder, s.Items);
       s.FillItemList();
       s.SelectItem(s.Items.Count() - 1);
+      order.Commit();
       return EditOutcome::Done;
     }
   }
@@ -142,9 +153,11 @@ EditOutcome EditItem(MainSession& s, const ItemEditor& edit) {
     const platform::ProgramFolderLock lock;
     const int32_t p = IndexInItemFile(current.Item.ItemFile, current.Item.Name);
     if (!NameTakenByOther(current.Item.ItemFile, draft.Name, p)) {
+      OrderFileBatch order(s);
       s.SaveOrderFile();
       current.Rename(draft.Name, draft.Active, p);
       Reload(s, i);
+      order.Commit();
       return EditOutcome::Done;
     }
   }
@@ -158,6 +171,7 @@ EditOutcome DeleteItem(MainSession& s) {
   if (!Ask(s, "Do you want to delete '" + s.ChListBoxItem.Text(i) + "'?"))
     return EditOutcome::Cancelled;
   const platform::ProgramFolderLock lock;
+  OrderFileBatch order(s);
   s.SaveOrderFile();
   const titem_property item = s.Current->Item;
   s.Current->RemoveFromFile(item.ItemFile, item.Name, IndexInItemFile(item.ItemFile, item.Name));
@@ -167,9 +181,10 @@ EditOutcome DeleteItem(MainSession& s) {
     s.Current.reset();
     s.ChListBoxFolder.Clear();
     s.ChListBoxRegister.Clear();
-    return EditOutcome::Done;
+  } else {
+    s.SelectItem(i < s.ChListBoxItem.Count() ? i : 0);
   }
-  s.SelectItem(i < s.ChListBoxItem.Count() ? i : 0);
+  order.Commit();
   return EditOutcome::Done;
 }
 

@@ -164,6 +164,7 @@ void MainSession::Startup(const std::string& programFolder) {
   ProgramFolder = programFolder;
   platform::SetProgramFolderLock(ProgramFolder);
   RemoveStaleTemporaryFiles(ProgramFolder);
+  DiskStamps stamps = TakeStamps();  // before reading: a change made meanwhile is seen next time
   Items = titem_list{};
   Current.reset();
   Counters = WashCounters{};
@@ -171,6 +172,8 @@ void MainSession::Startup(const std::string& programFolder) {
   LoadSpecificFiles(SpecificFiles);
   Settings = LoadSettings(ProgramFolder);
   LoadCatalogue(ProgramFolder, Items);
+  stamps_ = std::move(stamps);
+  synced_ = Items;
   FillItemList();
   if (ChListBoxItem.Count() > 0) {
     ChListBoxItem.Select(0);
@@ -179,13 +182,19 @@ void MainSession::Startup(const std::string& programFolder) {
 }
 
 void MainSession::Close() {
+  RefreshFromDisk();
   const PublishOnExit publish(*this);
   SpecificFiles.clear();
   Current.reset();
   if (Settings.DeleteLogOnExit) platform::RemoveFile(ProgramFolder + "log.htm");
 }
 
-void MainSession::Destroy() { SaveOrderFile(); }
+void MainSession::Destroy() {
+  // The list written is the files' list with this session's marks and moves: what another
+  // process stored meanwhile is kept.
+  RefreshFromDisk();
+  SaveOrderFile();
+}
 
 void MainSession::SaveOrderFile() {
   // The order file is written anew, so sections of items that left the list disappear. Both
@@ -196,6 +205,7 @@ void MainSession::SaveOrderFile() {
   ini.Clear();
   Items.SaveOrder(path);
   batch.Commit();
+  synced_ = Items;
 }
 
 // ---- lists -----------------------------------------------------------------------------------
@@ -283,18 +293,47 @@ void MainSession::SelectItem(int32_t row) {
   ChListBoxItemClick();
 }
 
+namespace {
+// The row that shows `text` after a refresh moved the rows: `row` itself when it still does.
+int32_t SameRow(const CheckList& list, int32_t row, const std::string& text) {
+  if (row >= 0 && row < list.Count() && list.Text(row) == text) return row;
+  for (int32_t i = 0; i < list.Count(); ++i)
+    if (list.Text(i) == text) return i;
+  return -1;
+}
+}  // namespace
+
 void MainSession::CheckItem(int32_t row, bool checked) {
+  if (row >= 0 && row < Items.Count()) {
+    // The mark goes to the item the row showed, wherever the files now put it.
+    const titem_property item = Items.Items[static_cast<std::size_t>(row)];
+    if (RefreshFromDisk()) {
+      row = -1;
+      for (int32_t i = 0; i < Items.Count(); ++i) {
+        const auto& now = Items.Items[static_cast<std::size_t>(i)];
+        if (now.Name == item.Name && now.ItemFile == item.ItemFile) row = i;
+      }
+      if (row < 0) return;
+    }
+  }
   ChListBoxItem.SetChecked(row, checked);
   ChListBoxItemClickCheck();
 }
 
 void MainSession::CheckFolderEntry(int32_t row, bool checked) {
+  // The entry is written whole: it is read again first when another process changed the file.
+  const std::string text =
+      row >= 0 && row < ChListBoxFolder.Count() ? ChListBoxFolder.Text(row) : "";
+  if (RefreshFromDisk() && (row = SameRow(ChListBoxFolder, row, text)) < 0) return;
   ChListBoxFolder.Select(row);
   ChListBoxFolder.SetChecked(row, checked);
   ChListBoxFolderClickCheck();
 }
 
 void MainSession::CheckRegistryEntry(int32_t row, bool checked) {
+  const std::string text =
+      row >= 0 && row < ChListBoxRegister.Count() ? ChListBoxRegister.Text(row) : "";
+  if (RefreshFromDisk() && (row = SameRow(ChListBoxRegister, row, text)) < 0) return;
   ChListBoxRegister.Select(row);
   ChListBoxRegister.SetChecked(row, checked);
   ChListBoxRegisterClickCheck();
@@ -486,11 +525,22 @@ void MainSession::WashCheckedItems(bool previewOnly) {
 void MainSession::MenuWashClick(int32_t tag) {
   // The menu's entries are disabled while a run is in progress, and so is changing the selection.
   if (RunInProgress()) return;
+  // The entry washes the item it showed, wherever the files now put it.
+  std::optional<titem_property> shown;
+  if (tag >= 100 && tag - 100 < Items.Count())
+    shown = Items.Items[static_cast<std::size_t>(tag - 100)];
+  RefreshFromDisk();
   if (tag < 100) {
     WashCheckedItems(false);
     return;
   }
-  SelectItem(tag - 100);
+  int32_t row = -1;
+  for (int32_t i = 0; shown && i < Items.Count(); ++i) {
+    const auto& now = Items.Items[static_cast<std::size_t>(i)];
+    if (now.Name == shown->Name && now.ItemFile == shown->ItemFile) row = i;
+  }
+  if (row < 0) return;
+  SelectItem(row);
   btnWashSingleClick();
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/check_list.h"
@@ -185,7 +186,19 @@ class MainSession {
   WashContext MakeWashContext();
   UiCallbacks& Ui() { return ui_; }
 
+  // ---- files another process changed (app/session_refresh.cpp) ----
+  // Reloads what changed on disk since the session last read its files: the settings file, the
+  // item files and the order file. Item marks and moves made here and not stored yet are kept over
+  // the reloaded list; the selected item and entries stay selected. Does nothing while a run is in
+  // progress. Returns whether anything was reloaded. The session calls it itself before every
+  // command (RunCommand), tray entry, click on a mark, automatic wash and its closing steps; a
+  // front end calls it when it is shown again (its window activated).
+  bool RefreshFromDisk();
+
  private:
+  // Each file of the program folder that the session reads, with its stamp (none when missing).
+  using DiskStamps = std::vector<std::pair<std::string, std::optional<std::string>>>;
+  DiskStamps TakeStamps() const;
   void WashOneEntry(bool previewOnly, bool registry);
   // The files of a folder entry as file lines, each marked `checked` and telling where it was
   // listed.
@@ -211,6 +224,11 @@ class MainSession {
     WashCounters Counters;
     std::vector<TrayMenuEntry> Menu;
   };
+  // The files as last read: their stamps, and the item list they gave (the base over which the
+  // marks and moves not stored yet are told apart from another process's changes).
+  DiskStamps stamps_;
+  titem_list synced_;
+
   std::vector<SessionObserver*> observers_;
   Shown shown_;
   std::array<bool, 3> reset_{};

@@ -94,7 +94,7 @@ bool ApplyPreferences(MainSession& session, const TPreferences& p, const SetHotK
   TSettings& s = session.Settings;
   file.WriteAutoRun(p.AutoRun);
   if (p.AutoRun)
-    platform::EnableAutostart();
+    platform::EnableAutostartFor(session.ProgramFolder);
   else
     platform::DisableAutostart();
   file.WriteIsMinimized(p.Minimized);

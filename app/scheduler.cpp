@@ -6,6 +6,8 @@ namespace vorlisk {
 
 void AutomaticWash(MainSession& session) {
   if (session.RunInProgress()) return;
+  // What the command line unchecked meanwhile is not washed.
+  session.RefreshFromDisk();
   const bool prompt = session.Settings.PromptBefore;
   session.Settings.PromptBefore = false;
   try {
@@ -29,6 +31,11 @@ bool TimedWashDue(int32_t minutes, Clock::time_point last, Clock::time_point now
 }
 
 bool TimerTick(MainSession& session, const std::function<Clock::time_point()>& now) {
+  try {
+    session.RefreshFromDisk();  // the schedule as stored now
+  } catch (...) {
+    // The files could not be read now: the tick goes on with what the session holds.
+  }
   // The timer runs only while byEveryHour is in the schedule: a tick without it (a timer left
   // running, LastScheduledWash never set) must not wash what the user never asked to.
   if (!session.Settings.Schedule.Has(byEveryHour) || session.RunInProgress()) return false;

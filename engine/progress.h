@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/process.h"
+
 namespace vorlisk {
 
 struct ProgressInfo {
@@ -37,7 +39,9 @@ class TProgress {
   void Finish();
 
   void Cancel() { cancelled_ = true; }
-  bool Cancelled() const { return cancelled_; }
+  // Cancelled by Cancel, or by a request to end the program (Ctrl-C, SIGTERM; see
+  // WatchTerminationRequests): the run stops between two lines in either case.
+  bool Cancelled() const { return cancelled_ || platform::TerminationRequested(); }
   const ProgressInfo& Info() const { return info_; }
 
  private:

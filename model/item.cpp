@@ -83,7 +83,7 @@ void tChildFolder::Create(std::string itemFile, int32_t index, std::string secti
 }
 
 void tChildFolder::Persist(PersistDirection direction) {
-  ProfileBatch batch(ItemFile);
+  ProfileBatch batch(ItemFile, ProfileBatch::DiscardWrites);
   Transfer t(ItemFile, Section, "tFolder", Index, direction);
   t.Text("ChildItemName", Name);
   t.Bool("isactive", IsActive, false);
@@ -101,7 +101,7 @@ void tChildRegister::Create(std::string itemFile, int32_t index, std::string sec
 }
 
 void tChildRegister::Persist(PersistDirection direction) {
-  ProfileBatch batch(ItemFile);
+  ProfileBatch batch(ItemFile, ProfileBatch::DiscardWrites);
   Transfer t(ItemFile, Section, "tRegister", Index, direction);
   t.Text("ChildItemName", Name);
   t.Text("RegisterKeyName", RegisterKeyName);
@@ -179,7 +179,7 @@ void tEntryContainer<Entry>::Delete(int32_t index) {
 
 template <class Entry>
 void tEntryContainer<Entry>::Save() {
-  ProfileBatch batch(ItemFile);
+  ProfileBatch batch(ItemFile, ProfileBatch::DiscardWrites);
   PersistTotal(PersistDirection::Write);
   for (auto& e : Entries) e.Persist(PersistDirection::Write);
   batch.Commit();
@@ -206,7 +206,7 @@ void tItemContent::PersistFlags(PersistDirection direction) {
     Item.IsActive = ini.ReadBool(Item.Name, "IsActive", true);
     Item.IsSpecial = ini.ReadBool(Item.Name, "IsSpecial", false);
   } else {
-    ProfileBatch batch(Item.ItemFile);
+    ProfileBatch batch(Item.ItemFile, ProfileBatch::DiscardWrites);
     ini.WriteBool(Item.Name, "IsActive", Item.IsActive);
     ini.WriteBool(Item.Name, "IsSpecial", Item.IsSpecial);
     batch.Commit();
@@ -239,7 +239,9 @@ void WriteItemBody(tItemContent& item) {
 void tItemContent::SaveAsNew(std::string itemFile, std::string itemName, bool active) {
   Retarget(std::move(itemFile), std::move(itemName));
   Item.IsActive = active;
-  ProfileBatch batch(Item.ItemFile);
+  // The name key, the flags and every entry reach the file in one replacement: never a name
+  // without its section.
+  ProfileBatch batch(Item.ItemFile, ProfileBatch::DiscardWrites);
   AppendNameKey(Item.ItemFile, Item.Name);
   WriteItemBody(*this);
   batch.Commit();
@@ -247,7 +249,9 @@ void tItemContent::SaveAsNew(std::string itemFile, std::string itemName, bool ac
 
 void tItemContent::Rename(std::string newName, bool active, int32_t index) {
   const std::string oldName = Item.Name;
-  ProfileBatch batch(Item.ItemFile);
+  // The old section goes and the new one comes in one replacement of the file: never an item
+  // without its entries.
+  ProfileBatch batch(Item.ItemFile, ProfileBatch::DiscardWrites);
   ProfileFile ini(Item.ItemFile);
   // The name key to reuse is the one that lists the old name. When the file no longer lists it
   // at the index given (changed by another program since it was loaded), the key is looked up
@@ -272,7 +276,7 @@ void tItemContent::Rename(std::string newName, bool active, int32_t index) {
 
 void tItemContent::RemoveFromFile(const std::string& itemFile, const std::string& itemName,
                                   int32_t index) {
-  ProfileBatch batch(itemFile);
+  ProfileBatch batch(itemFile, ProfileBatch::DiscardWrites);
   ProfileFile ini(itemFile);
   ini.EraseSection(itemName);
   int32_t slot = -1;

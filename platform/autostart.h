@@ -5,9 +5,11 @@
 // On POSIX it is the freedesktop.org autostart entry "vorlisk.desktop" in
 // $XDG_CONFIG_HOME/autostart
 // ($HOME/.config/autostart when XDG_CONFIG_HOME is unset or not absolute): a Desktop Entry whose
-// Exec line starts the window program "vorlisk" beside the running executable. The entry is
-// replaced atomically through a temporary file renamed over it, so a link found in its place is
-// replaced, never written through; removing it removes a link as a link.
+// Exec line starts the window program "vorlisk" beside the running executable, with "--home" and
+// the program folder when that is not the folder the program takes by itself. Its text is UTF-8,
+// as desktops read it: a path that is not UTF-8 is refused. The entry is replaced atomically
+// through a temporary file renamed over it, so a link found in its place is replaced, never
+// written through; removing it removes a link as a link.
 #pragma once
 
 #include <string>
@@ -18,9 +20,12 @@ namespace vorlisk::platform {
 // The name of the Run value and of the autostart entry.
 inline constexpr const char* kAutostartName = "Vorlisk";
 
-// Registers the program to start at logon. Throws Error "Failed to set data for 'Vorlisk'" when
-// the value or the entry cannot be written.
+// Registers the program to start at logon with the program folder it takes by itself. Throws
+// Error "Failed to set data for 'Vorlisk'" when the value or the entry cannot be written, with the
+// reason after a colon when the path is one the entry cannot hold.
 void EnableAutostart();
+// The same for the program folder `programFolder` (Windows text, as the session holds it).
+void EnableAutostartFor(std::string_view programFolder);
 
 // Removes the registration; a failure (nothing to remove included) is silent.
 void DisableAutostart();

@@ -30,6 +30,10 @@ std::string DefaultProgramFolder();
 // The same for an executable in `hostExecutableFolder`.
 std::string DefaultProgramFolderFor(std::string_view hostExecutableFolder);
 
+// Whether `programFolder` (as ProgramFolderFromHost gives it) is the folder DefaultProgramFolder
+// gives, found without making anything.
+bool IsDefaultProgramFolder(std::string_view programFolder);
+
 // The running executable as Windows text on the drive that holds it; empty when no drive holds it
 // (then no entry can name it). Maps no drive letter of its own.
 std::string ExecutableFile();
@@ -46,7 +50,10 @@ bool StderrIsTerminal();
 
 // From now on a request to end the program (SIGTERM, SIGINT, SIGHUP on POSIX; a console close on
 // Windows) is only noted, for the program to end in its own orderly way when it next looks.
+// A request cancels every run in progress between two lines, as its Cancel does (TProgress).
 void WatchTerminationRequests();
 bool TerminationRequested();
+// The signal of the first request (POSIX); 0 without one.
+int TerminationSignal();
 
 }  // namespace vorlisk::platform

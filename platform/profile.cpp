@@ -4,6 +4,7 @@
 #include "platform/profile.h"
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -192,7 +193,11 @@ void ProfileFile::DeleteKey(std::string_view section, std::string_view key) noex
   }
 }
 
-ProfileBatch::ProfileBatch(std::string path) : path_(std::move(path)), key_(CacheKey(path_)) {
+ProfileBatch::ProfileBatch(std::string path, OnException onException)
+    : path_(std::move(path)),
+      key_(CacheKey(path_)),
+      onException_(onException),
+      uncaught_(std::uncaught_exceptions()) {
   std::lock_guard lock(CacheMutex());
   CachedFile& entry = Cache()[key_];
   if (entry.batchDepth++ == 0) entry.checkedInBatch = false;
@@ -202,6 +207,12 @@ ProfileBatch::~ProfileBatch() {
   std::lock_guard lock(CacheMutex());
   CachedFile& entry = Cache()[key_];
   if (--entry.batchDepth > 0 || !entry.pending) return;
+  if (onException_ == DiscardWrites && std::uncaught_exceptions() > uncaught_) {
+    // The next read parses the file as it stayed on disk.
+    entry.pending = false;
+    entry.loaded = false;
+    return;
+  }
   try {
     Save(entry, path_);
   } catch (...) {
@@ -212,7 +223,7 @@ ProfileBatch::~ProfileBatch() {
 void ProfileBatch::Commit() {
   std::lock_guard lock(CacheMutex());
   CachedFile& entry = Cache()[key_];
-  if (entry.pending) Save(entry, path_);
+  if (entry.pending && entry.batchDepth == 1) Save(entry, path_);
 }
 
 void ClearProfileCache() {

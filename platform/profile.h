@@ -89,23 +89,30 @@ class ProfileFile {
 // Inside a batch the file is parsed at most once: reads are served from the parsed copy without
 // looking at the disk again, so a batch also makes a run of many reads cheap.
 // Writes to one file made while a batch is open are kept in memory and written once, by Commit()
-// or when the outermost batch of that file ends. Batches of the same file nest. When a batch ends
-// by an exception, what was written so far is still saved (errors then are swallowed), so keys
-// written before a failure stay written.
+// of the outermost batch or when the outermost batch of that file ends. Batches of the same file
+// nest; what happens when the outermost one ends by an exception is its own choice:
+// - KeepWrites: what was written so far is still saved (errors then are swallowed), so keys
+//   written before a failure stay written;
+// - DiscardWrites: nothing of the batch reaches the disk, the file stays as it was (one change
+//   made of many keys, such as an item with its entries, is written whole or not at all).
 class ProfileBatch {
  public:
-  explicit ProfileBatch(std::string path);
+  enum OnException { KeepWrites, DiscardWrites };
+  explicit ProfileBatch(std::string path, OnException onException = KeepWrites);
   ~ProfileBatch();
   ProfileBatch(const ProfileBatch&) = delete;
   ProfileBatch& operator=(const ProfileBatch&) = delete;
 
-  // Writes pending changes now; throws WriteError. Later writes in the batch are deferred again.
+  // The outermost batch writes pending changes now and throws WriteError; later writes in it are
+  // deferred again. In a nested batch it does nothing: the outermost batch writes everything once.
   void Commit();
 
  private:
   ProgramFolderLock lock_;  // taken first, released after the final save
   std::string path_;
   std::string key_;  // the file's entry in the parsed-copy cache, fixed when the batch opens
+  OnException onException_;
+  int uncaught_;  // exceptions in flight when the batch began
 };
 
 // Forgets every parsed copy (tests use it after changing files behind the cache's back within the

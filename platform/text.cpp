@@ -35,6 +35,41 @@ bool SameTextAZ(std::string_view a, std::string_view b) {
   return true;
 }
 
+bool IsUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length = 0;
+    uint32_t code = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      code = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      code = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      code = lead & 0x07u;
+    } else {
+      return false;  // a continuation byte, an overlong lead (C0, C1) or one beyond U+10FFFF
+    }
+    if (i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0u) != 0x80u) return false;
+      code = (code << 6) | (next & 0x3Fu);
+    }
+    const uint32_t least = length == 3 ? 0x800u : 0x10000u;
+    if ((length > 2 && code < least) || code > 0x10FFFFu || (code >= 0xD800u && code <= 0xDFFFu))
+      return false;
+    i += length;
+  }
+  return true;
+}
+
 std::string ExtractFilePath(std::string_view path) {
   const auto pos = path.rfind('\\');
   return pos == std::string_view::npos ? std::string() : std::string(path.substr(0, pos + 1));

@@ -35,6 +35,10 @@ std::string IncludeTrailingBackslash(std::string_view path);
 // Removes one trailing "\" unless the path is a drive root such as "C:\".
 std::string ExcludeTrailingBackslash(std::string_view path);
 
+// Whether the bytes are well-formed UTF-8 (no overlong form, no surrogate, nothing above
+// U+10FFFF), as the text files of the desktop must be.
+bool IsUtf8(std::string_view text);
+
 // Parses an integer as the profile files store it: decimal with an optional sign, or hexadecimal
 // after "0x"/"0X". Returns false for anything else, including values outside 32 bits.
 bool ParseInt32(std::string_view text, int32_t& out);

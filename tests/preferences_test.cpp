@@ -7,6 +7,7 @@
 
 #include "platform/autostart.h"
 #include "platform/error.h"
+#include "platform/process.h"
 #include "test_support.h"
 
 namespace vorlisk {
@@ -140,8 +141,10 @@ TEST_F(PreferencesTest, ApplySavesInOrderAndRegistersTheHotKeysAfterEachPair) {
   EXPECT_TRUE(s.PromptBefore && !s.WriteToLog && s.DeleteLogOnExit);
   EXPECT_EQ(s.LastScheduledWash, kNow);
   const auto exe = std::filesystem::read_symlink("/proc/self/exe");
+  // The session's program folder is not the program's own: the entry names it.
   EXPECT_EQ(Entry(), "[Desktop Entry]\nType=Application\nName=Vorlisk\nExec=" +
                          platform::DesktopExecArgument((exe.parent_path() / "vorlisk").string()) +
+                         " --home " + platform::DesktopExecArgument(drive.host()) +
                          "\nTerminal=false\n");
 
   // Off again: the entry goes, the timer base stays where it was.
@@ -191,6 +194,45 @@ TEST_F(PreferencesTest, TheAutostartEntryReplacesALinkAndIgnoresARelativeConfigH
   platform::DisableAutostart();
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(entry)));
   EXPECT_EQ(test::ReadHostFile(target), "keep");
+}
+
+// Catches an entry that drops the program folder the program runs with, one that names the
+// folder the program takes by itself, and a path that is not UTF-8 written into the entry (which
+// desktops cannot read) instead of refused.
+TEST_F(PreferencesTest, TheAutostartEntryKeepsTheProgramFolderAndRefusesTextThatIsNotUtf8) {
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe");
+  const std::string program =
+      platform::DesktopExecArgument((exe.parent_path() / "vorlisk").string());
+  std::filesystem::create_directories(drive.Host("my 100% folder"));
+  std::filesystem::create_directories(drive.Host("bad\xff"));
+  struct Case {
+    std::string programFolder;
+    std::string exec;  // empty: refused
+  };
+  for (const Case& c :
+       std::vector<Case>{{platform::ExecutableProgramFolder(), program},
+                         {drive.Root(), program + " --home " + drive.host()},
+                         {drive.Win("my 100% folder\\"),
+                          program + " --home \"" + drive.Host("my 100%% folder") + "\""},
+                         {drive.Win("bad\xff\\"), ""}}) {
+    SCOPED_TRACE(c.programFolder);
+    test::WriteHostFile(Autostart(), "[Desktop Entry]\nExec=old\n");
+    session.ProgramFolder = c.programFolder;
+    TPreferences p;
+    p.AutoRun = true;
+    if (c.exec.empty()) {
+      try {
+        Apply(p);
+        ADD_FAILURE() << "no error";
+      } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("is not UTF-8 text"), std::string::npos) << e.what();
+      }
+      EXPECT_EQ(Entry(), "[Desktop Entry]\nExec=old\n");
+      continue;
+    }
+    ASSERT_TRUE(Apply(p));
+    EXPECT_NE(Entry().find("\nExec=" + c.exec + "\n"), std::string::npos) << Entry();
+  }
 }
 
 // Catches an Exec argument that a desktop splits, expands or reads as a field code.

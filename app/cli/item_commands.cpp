@@ -5,6 +5,7 @@
 
 #include "app/item_editing.h"
 #include "platform/file_lock.h"
+#include "platform/profile.h"
 
 namespace vorlisk::cli {
 
@@ -207,12 +208,15 @@ std::optional<int> RunItemCommands(MainSession& session, const ItemCommandOption
   if (o.yes) session.Ui().Ask = [](const std::string&) { return true; };
   // The catalogue is read again under the lock, so that a change another process made since the
   // start is kept, and the order file is written at the end as when the window closes.
+  // The order file's writes go to disk once, after the item file's.
   const platform::ProgramFolderLock lock;
   LoadCatalogue(session.ProgramFolder, session.Items);
   session.FillItemList();
   if (entries) return RunEntry(session, o, itemRow);
+  platform::ProfileBatch order(session.ProgramFolder + std::string(kOrderFile));
   const int status = RunItem(session, o, itemRow);
   session.Destroy();
+  order.Commit();
   return status;
 }
 

@@ -33,6 +33,17 @@ constexpr int kExitDone = 0;
 constexpr int kExitError = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitFailures = 3;
+// A preview or wash cancelled by SIGINT or SIGTERM ends with 128 + the signal's number, as the
+// shell reports a program the signal ended.
+constexpr int kExitSignalBase = 128;
+
+// After a preview or wash: when a signal cancelled it, says so and gives the exit status.
+std::optional<int> Interrupted() {
+  if (!vorlisk::platform::TerminationRequested()) return std::nullopt;
+  std::cerr << "Interrupted: stopped between two lines; what was washed is counted above and "
+               "logged.\n";
+  return kExitSignalBase + vorlisk::platform::TerminationSignal();
+}
 
 // Bad usage, an unknown item or entry, or a question refused: exit status 2.
 struct UsageError {
@@ -247,6 +258,7 @@ int RunWash(MainSession& session, const Options& o) {
   };
   const std::vector<std::string> items = o.items.empty() ? std::vector<std::string>{""} : o.items;
   for (const std::string& item : items) {
+    if (vorlisk::platform::TerminationRequested()) break;
     session.Counters = {};
     const auto specials = o.folder || o.registry ? std::vector<const vorlisk::titem_property*>{}
                                                  : SpecialItemsOf(session, item);
@@ -393,8 +405,13 @@ int main(int argc, char** argv) {
       ui.ShowPreview = [&o](vorlisk::PreviewDialog& dialog) { PrintPreview(dialog, o.sizes); };
       ui.ShowError = [](const std::string& message) { std::cerr << message << '\n'; };
       ProgressBar bar;
-      if (vorlisk::platform::StderrIsTerminal())
-        ui.Progress = [&bar](const vorlisk::ProgressInfo& info) { bar.Show(info); };
+      // Every run has a progress, so that Ctrl-C and SIGTERM cancel it between two lines as the
+      // window's Cancel does (drawn only on a terminal).
+      const bool drawProgress = vorlisk::platform::StderrIsTerminal();
+      ui.Progress = [&bar, drawProgress](const vorlisk::ProgressInfo& info) {
+        if (drawProgress) bar.Show(info);
+      };
+      if (preview->parsed() || wash->parsed()) vorlisk::platform::WatchTerminationRequests();
       MainSession session(ui);
       session.Startup(programFolder);
       if (!vorlisk::platform::FileExists(programFolder + std::string(vorlisk::kSystemItemFile)))
@@ -406,8 +423,9 @@ int main(int argc, char** argv) {
       if (entries->parsed()) return RunEntries(session, o);
       if (preview->parsed()) {
         if (o.items.empty()) RunCommand(session, o, "", true);
-        for (const std::string& item : o.items) RunCommand(session, o, item, true);
-        return kExitDone;
+        for (const std::string& item : o.items)
+          if (!vorlisk::platform::TerminationRequested()) RunCommand(session, o, item, true);
+        return Interrupted().value_or(kExitDone);
       }
       if (wash->parsed()) {
         // The closing steps of the window ("Delete Log On Exit"), also after a failed wash.
@@ -419,7 +437,7 @@ int main(int argc, char** argv) {
           throw;
         }
         session.Close();
-        return washed;
+        return Interrupted().value_or(washed);
       }
       if (check->parsed()) return RunCheck(session, o, true);
       if (uncheck->parsed()) return RunCheck(session, o, false);

@@ -480,6 +480,8 @@ bool TFormMainVorlisk::event(QEvent* event) {
   // have made it active while minimized).
   const bool activation = event->type() == QEvent::WindowActivate ||
                           (event->type() == QEvent::WindowStateChange && isActiveWindow());
+  // Shown again: what another process changed in the program's files meanwhile is shown.
+  if (event->type() == QEvent::WindowActivate) Guarded([&] { session_.RefreshFromDisk(); });
   if (activation && !activated_ && !isMinimized()) {
     activated_ = true;
     QTimer::singleShot(0, this, [this] { Guarded([&] { AtStartWash(session_); }); });

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>  // renameat2
 #include <cstring>
@@ -63,6 +64,18 @@ std::string& FaultStorage() {
 }  // namespace
 
 const std::string& WriteFault() { return FaultStorage(); }
+
+namespace {
+std::atomic<int> replacementsMade{0};
+int replacementLimit = -1;  // the count at which replacements begin to fail; -1: never
+}  // namespace
+
+void SetReplacementLimitForTesting(int replacements) {
+  TestSeamThread().Use();
+  replacementLimit = replacements < 0 ? -1 : replacementsMade.load() + replacements;
+}
+
+int ReplacementsMade() { return replacementsMade.load(); }
 
 namespace {
 
@@ -151,7 +164,9 @@ int ReplaceFileAtomically(const std::string& hostPath, const std::function<int(i
   int err = WriteFault() == "write" ? ENOSPC : fill(fd);
   if (err == 0 && ::fsync(fd) != 0) err = errno;
   if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && WriteFault() == "rename") err = EIO;
+  if (err == 0 && (WriteFault() == "rename" ||
+                   (replacementLimit >= 0 && replacementsMade.load() >= replacementLimit)))
+    err = EIO;
   if (err == 0 && ::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, hostPath.c_str(),
                               options.failIfExists ? RENAME_NOREPLACE : 0) != 0)
     err = errno;
@@ -160,6 +175,7 @@ int ReplaceFileAtomically(const std::string& hostPath, const std::function<int(i
     return err;
   }
   SyncFolderOf(hostPath);  // make the rename itself durable
+  ++replacementsMade;
   return 0;
 }
 

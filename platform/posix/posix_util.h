@@ -44,6 +44,13 @@ int ReplaceFileAtomically(const std::string& hostPath, const std::function<int(i
 int ReplaceFileAtomically(const std::string& hostPath, std::string_view bytes,
                           const ReplaceOptions& options = {});
 
+// Test seam: the atomic replacements from now on that succeed before every later one fails as a
+// failed rename does (EIO), which leaves the files as a process killed after that many writes
+// would; negative: none fails. One-thread only, as the write fault is.
+void SetReplacementLimitForTesting(int replacements);
+// How many atomic replacements succeeded since the process began.
+int ReplacementsMade();
+
 // The host path of the running executable, or "" when the system does not tell it.
 std::string ExecutableHostPath();
 

@@ -151,6 +151,17 @@ std::string DefaultProgramFolderFor(std::string_view hostExecutableFolder) {
   return ProgramFolderFromHost(user);
 }
 
+bool IsDefaultProgramFolder(std::string_view programFolder) {
+  const std::string exe = ExecutableHostFolder();
+  std::string folder;
+  if (IsRegularFile(exe + "/const/system.txt") ||
+      !IsRegularFile(exe + "/../share/vorlisk/const/system.txt"))
+    folder = ProgramFolderFromHost(exe);
+  else if (const std::string user = UserProgramHostFolder(); !user.empty())
+    folder = ProgramFolderFromHost(user);
+  return !folder.empty() && folder == programFolder;
+}
+
 std::string ExecutableProgramFolder() { return ProgramFolderFromHost(ExecutableHostFolder()); }
 
 std::string DefaultProgramFolder() { return DefaultProgramFolderFor(ExecutableHostFolder()); }
@@ -173,8 +184,10 @@ bool StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 namespace {
-volatile sig_atomic_t terminationRequested = 0;
-extern "C" void NoteTermination(int) { terminationRequested = 1; }
+volatile sig_atomic_t terminationRequested = 0;  // the signal of the first request
+extern "C" void NoteTermination(int signal) {
+  if (terminationRequested == 0) terminationRequested = signal;
+}
 }  // namespace
 
 void WatchTerminationRequests() {
@@ -185,5 +198,7 @@ void WatchTerminationRequests() {
 }
 
 bool TerminationRequested() { return terminationRequested != 0; }
+
+int TerminationSignal() { return terminationRequested; }
 
 }  // namespace vorlisk::platform

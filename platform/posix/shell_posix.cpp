@@ -22,9 +22,12 @@
 #include <vector>
 
 #include "platform/autostart.h"
+#include "platform/drives.h"
 #include "platform/error.h"
 #include "platform/posix/posix_util.h"
+#include "platform/process.h"
 #include "platform/shell.h"
+#include "platform/text.h"
 #include "platform/thread_check.h"
 
 namespace vorlisk::platform {
@@ -220,12 +223,15 @@ std::string AutostartFolder() {
 
 constexpr const char* kAutostartFile = "vorlisk.desktop";
 
-// The entry's text: the window program beside the running executable, started without arguments.
-std::string AutostartEntry(const std::string& executable) {
+// The entry's text: the window program beside the running executable, with "--home" and the
+// program folder's host path when one is given.
+std::string AutostartEntry(const std::string& executable, const std::string& homeFolder) {
   const auto slash = executable.rfind('/');
   const std::string program = executable.substr(0, slash + 1) + "vorlisk";
+  std::string exec = DesktopExecArgument(program);
+  if (!homeFolder.empty()) exec += " --home " + DesktopExecArgument(homeFolder);
   return std::string("[Desktop Entry]\nType=Application\nName=") + kAutostartName +
-         "\nExec=" + DesktopExecArgument(program) + "\nTerminal=false\n";
+         "\nExec=" + exec + "\nTerminal=false\n";
 }
 
 // "\040" and the like in a mount table field.
@@ -367,12 +373,37 @@ std::string DesktopExecArgument(std::string_view argument) {
   return value;
 }
 
-void EnableAutostart() {
+namespace {
+
+// Writes the entry; `homeFolder` is the host folder that "--home" names, empty for none.
+void WriteAutostartEntry(const std::string& homeFolder) {
+  const std::string failed = "Failed to set data for '" + std::string(kAutostartName) + "'";
   const std::string folder = AutostartFolder();
   const std::string executable = posix::ExecutableHostPath();
+  // A desktop entry is UTF-8 text: a path that is not would be unreadable (or read as another).
+  for (const std::string* path : {&executable, &homeFolder})
+    if (!IsUtf8(*path))
+      throw Error(failed + ": the path " + *path +
+                  " is not UTF-8 text, which a desktop entry cannot hold");
   int err = folder.empty() || executable.empty() ? ENOENT : EnsureFolder(folder);
-  if (err == 0) err = ReplaceFile(folder, kAutostartFile, AutostartEntry(executable));
-  if (err != 0) throw Error("Failed to set data for '" + std::string(kAutostartName) + "'");
+  if (err == 0) err = ReplaceFile(folder, kAutostartFile, AutostartEntry(executable, homeFolder));
+  if (err != 0) throw Error(failed);
+}
+
+}  // namespace
+
+void EnableAutostart() { WriteAutostartEntry(""); }
+
+void EnableAutostartFor(std::string_view programFolder) {
+  if (programFolder.empty() || IsDefaultProgramFolder(programFolder)) {
+    WriteAutostartEntry("");
+    return;
+  }
+  const auto host = ToHostPath(programFolder);
+  if (!host) throw Error("Failed to set data for '" + std::string(kAutostartName) + "'");
+  std::string folder = *host;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  WriteAutostartEntry(folder);
 }
 
 void DisableAutostart() {

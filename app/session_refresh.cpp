@@ -1,0 +1,147 @@
+// The session's look at its files before each step: what another process (the command line, a
+// second user of the folder) changed on disk is reloaded, and what this session changed and has
+// not stored yet (item marks and moves) is kept over it.
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "app/main_session.h"
+#include "platform/filesystem.h"
+
+namespace vorlisk {
+
+namespace {
+
+constexpr const char* kSettingsFile = "wildcard.ini";
+
+using Key = std::pair<std::string, std::string>;  // an item: its name and item file
+Key KeyOf(const titem_property& item) { return {item.Name, item.ItemFile}; }
+
+std::vector<Key> Keys(const titem_list& list) {
+  std::vector<Key> keys;
+  for (const auto& item : list.Items) keys.push_back(KeyOf(item));
+  return keys;
+}
+
+// The list `theirs` read from disk, with the changes `ours` made to `base` kept: a mark changed
+// here wins over the stored one; when the items were moved here, they keep the order given here
+// (items new on disk follow in their own order).
+titem_list Merge(const titem_list& base, const titem_list& ours, const titem_list& theirs) {
+  std::map<Key, bool> baseMarks, ourMarks;
+  for (const auto& item : base.Items) baseMarks[KeyOf(item)] = item.IsActive;
+  for (const auto& item : ours.Items) ourMarks[KeyOf(item)] = item.IsActive;
+  titem_list merged = theirs;
+  for (auto& item : merged.Items) {
+    const auto b = baseMarks.find(KeyOf(item));
+    const auto o = ourMarks.find(KeyOf(item));
+    if (b != baseMarks.end() && o != ourMarks.end() && b->second != o->second)
+      item.IsActive = o->second;
+  }
+  if (Keys(ours) == Keys(base)) return merged;
+  std::map<Key, titem_property> byKey;
+  for (const auto& item : merged.Items) byKey.emplace(KeyOf(item), item);
+  titem_list ordered;
+  std::set<Key> placed;
+  for (const auto& key : Keys(ours))
+    if (const auto it = byKey.find(key); it != byKey.end() && placed.insert(key).second)
+      ordered.Items.push_back(it->second);
+  for (const auto& item : merged.Items)
+    if (placed.insert(KeyOf(item)).second) ordered.Items.push_back(item);
+  return ordered;
+}
+
+std::optional<std::string> StampText(const std::string& path) {
+  const auto stamp = platform::GetFileStamp(path);
+  if (!stamp) return std::nullopt;
+  return std::to_string(stamp->device) + ":" + std::to_string(stamp->inode) + ":" +
+         std::to_string(stamp->size) + ":" + std::to_string(stamp->mtimeNs) + ":" +
+         std::to_string(stamp->ctimeNs);
+}
+
+// The row of `list` whose text is `name`, or -1.
+int32_t RowNamed(const CheckList& list, const std::string& name) {
+  for (int32_t i = 0; i < list.Count(); ++i)
+    if (list.Text(i) == name) return i;
+  return -1;
+}
+
+}  // namespace
+
+MainSession::DiskStamps MainSession::TakeStamps() const {
+  DiskStamps stamps;
+  auto add = [&stamps](std::string path) {
+    auto stamp = StampText(path);
+    stamps.emplace_back(std::move(path), std::move(stamp));
+  };
+  add(ProgramFolder + kSettingsFile);
+  add(ProgramFolder + std::string(kOrderFile));
+  add(ProgramFolder + std::string(kSystemItemFile));
+  add(ProgramFolder + std::string(kUserItemFile));
+  std::vector<std::string> plugins;
+  platform::FindFiles(
+      ProgramFolder + std::string(kPluginFolder) + "*.txt",
+      [&plugins](const platform::FindData& found) {
+        if ((found.attributes & platform::kAttrDirectory) == 0) plugins.push_back(found.name);
+        return true;
+      },
+      platform::FindDetail::KindOnly);
+  std::sort(plugins.begin(), plugins.end());
+  for (const auto& name : plugins) add(ProgramFolder + std::string(kPluginFolder) + name);
+  return stamps;
+}
+
+bool MainSession::RefreshFromDisk() {
+  if (ProgramFolder.empty() || RunInProgress()) return false;
+  // Stamps are taken before reading: a change made during the reads is seen next time.
+  DiskStamps now = TakeStamps();
+  if (now == stamps_) return false;
+  const PublishOnExit publish(*this);
+  const bool settingsChanged = stamps_.empty() || now.front() != stamps_.front();
+  const bool catalogueChanged =
+      stamps_.size() != now.size() || !std::equal(now.begin() + 1, now.end(), stamps_.begin() + 1);
+  stamps_ = std::move(now);
+
+  if (settingsChanged) {
+    TSettings fresh = LoadSettings(ProgramFolder);
+    // What lives only in memory stays: the one-shot minimized start, and the timed wash's base
+    // while the timer keeps running.
+    fresh.StartMinimized = Settings.StartMinimized;
+    if (Settings.Schedule.Has(byEveryHour) && fresh.Schedule.Has(byEveryHour))
+      fresh.LastScheduledWash = Settings.LastScheduledWash;
+    Settings = fresh;
+  }
+  if (!catalogueChanged) return true;
+
+  // The selection by identity: rows may have come, gone or moved.
+  const int32_t row = ChListBoxItem.Selected();
+  std::optional<Key> selected;
+  if (row >= 0 && row < Items.Count()) selected = KeyOf(Items.Items[static_cast<std::size_t>(row)]);
+  const std::string folderEntry =
+      ChListBoxFolder.Selected() >= 0 ? ChListBoxFolder.Text(ChListBoxFolder.Selected()) : "";
+  const std::string registryEntry =
+      ChListBoxRegister.Selected() >= 0 ? ChListBoxRegister.Text(ChListBoxRegister.Selected()) : "";
+
+  titem_list theirs;
+  LoadCatalogue(ProgramFolder, theirs);
+  Items = Merge(synced_, Items, theirs);
+  synced_ = std::move(theirs);
+  FillItemList();
+
+  int32_t select = -1;
+  for (int32_t i = 0; selected && i < Items.Count(); ++i)
+    if (KeyOf(Items.Items[static_cast<std::size_t>(i)]) == *selected) select = i;
+  if (select < 0 && Items.Count() > 0) select = std::clamp(row, 0, Items.Count() - 1);
+  if (select < 0) {
+    Current.reset();
+    ChListBoxFolder.Clear();
+    ChListBoxRegister.Clear();
+    return true;
+  }
+  SelectItem(select);
+  if (const int32_t r = RowNamed(ChListBoxFolder, folderEntry); r >= 0) ChListBoxFolder.Select(r);
+  if (const int32_t r = RowNamed(ChListBoxRegister, registryEntry); r >= 0)
+    ChListBoxRegister.Select(r);
+  return true;
+}
+
+}  // namespace vorlisk

@@ -274,6 +274,8 @@ void TFormMainVorlisk::BuildWidgets() {
     auto* row = new QHBoxLayout;
     row->addWidget(list, 1);
     auto* column = new QVBoxLayout;
+    column->setSpacing(
+        0);  // the buttons' own margins part them: the window fits a screen at scale 2
     for (const auto& [control, theme, glyph] : buttons)
       column->addWidget(MakeButton(control, theme, static_cast<int>(glyph)));
     column->addStretch(1);

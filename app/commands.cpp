@@ -14,11 +14,26 @@ FileChooser PluginDialog(const char* title) {
 
 }  // namespace
 
+std::string NoProgramToOpen(const std::string& what) {
+  return "No program on this desktop opens " + what;
+}
+
+void OpenDocument(MainSession& s, const std::string& path) {
+  const UiCallbacks& ui = s.Ui();
+  if (!ui.OpenDocument) return;
+  std::string error;
+  if (!platform::FileExists(path))
+    error = path + " does not exist";
+  else if (!ui.OpenDocument(path))
+    error = NoProgramToOpen(path);
+  if (!error.empty() && ui.ShowError) ui.ShowError(error);
+}
+
 void ViewLog(MainSession& s) {
   const UiCallbacks& ui = s.Ui();
   if (!s.Settings.WriteToLog && ui.Inform) ui.Inform(kLogNotWritten);
   const std::string log = s.ProgramFolder + "log.htm";
-  if (platform::FileExists(log) && ui.OpenDocument) ui.OpenDocument(log);
+  if (platform::FileExists(log)) OpenDocument(s, log);
 }
 
 void DeleteLog(MainSession& s) {
@@ -29,8 +44,7 @@ void DeleteLog(MainSession& s) {
 }
 
 void OpenHelp(MainSession& s, int topic) {
-  if (s.Ui().OpenDocument)
-    s.Ui().OpenDocument(s.ProgramFolder + "help\\" + std::to_string(topic) + ".html");
+  OpenDocument(s, s.ProgramFolder + "help\\" + std::to_string(topic) + ".html");
 }
 
 void ImportPluginFile(MainSession& s) {

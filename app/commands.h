@@ -17,6 +17,12 @@ inline constexpr const char* kLogNotWritten =
 // SpeedButton17 "Exit" are the front end's: RunCommand returns false for them and does nothing.
 bool RunCommand(MainSession& session, Control control);
 
+// Opens a document with the desktop's handler; a document that does not exist, or that no
+// program opens, is said in the error box.
+void OpenDocument(MainSession& session, const std::string& path);
+// The error when no program on the desktop opens `what` (a file, a web address, a mail address).
+std::string NoProgramToOpen(const std::string& what);
+
 // "View Log": the note when logging is off, then the log opened when it exists.
 void ViewLog(MainSession& session);
 // "Delete Log": asks, deletes the log and says so when it was deleted; a failure is silent.

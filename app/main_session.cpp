@@ -265,15 +265,23 @@ void MainSession::ChListBoxItemClickCheck() {
 }
 
 namespace {
-// Stores the mark of the selected row in its entry and writes that entry at once.
+// Stores the mark of the selected row in its entry and writes that entry at once; a mark that
+// cannot be written goes back to what the file holds, in the entry and in the row.
 template <class Container>
-void StoreEntryMark(const CheckList& list, std::optional<tItemContent>& current,
+void StoreEntryMark(CheckList& list, std::optional<tItemContent>& current,
                     Container tItemContent::*container) {
   const int32_t row = list.Selected();
   if (row < 0 || !current || row >= ((*current).*container).Count()) return;
   auto& entry = ((*current).*container).Entries[static_cast<std::size_t>(row)];
+  const bool stored = entry.IsActive;
   entry.IsActive = list.Checked(row);
-  entry.Persist(PersistDirection::Write);
+  try {
+    entry.Persist(PersistDirection::Write);
+  } catch (...) {
+    entry.IsActive = stored;
+    list.SetChecked(row, stored);
+    throw;
+  }
 }
 }  // namespace
 
@@ -367,11 +375,22 @@ WashContext MainSession::MakeWashContext() {
 
 TProgress* MainSession::StartProgress() {
   progress_.reset();
+  Counters.Cancelled = false;
   if (!ui_.Progress) return nullptr;
   progress_.emplace([this](TProgress&, const ProgressInfo& info) { ui_.Progress(info); },
                     ProgressInterval);
   progress_->Begin(-1);
   return &*progress_;
+}
+
+void MainSession::EndProgress() {
+  // A run cancelled while it expanded (its wash never began counting lines) washed nothing: its
+  // counters are empty. A cancelled wash has marked its counters itself.
+  if (Cancelled() && progress_->Info().Total < 0) {
+    Counters = WashCounters{};
+    Counters.Cancelled = true;
+  }
+  progress_.reset();
 }
 
 void MainSession::CancelRun() {
@@ -420,7 +439,7 @@ void MainSession::WashOneEntry(bool previewOnly, bool registry) {
   if (row < 0 || !Current) return;
   EnableWashControls(false);
   Finally enable([this] {
-    progress_.reset();
+    EndProgress();
     EnableWashControls(true);
   });
 
@@ -455,7 +474,7 @@ void MainSession::WashCurrentItem(bool previewOnly) {
   if (item < 0 || !Current) return;
   EnableWashControls(false);
   Finally restore([this] {
-    progress_.reset();
+    EndProgress();
     EnableWashControls(true);
     ChListBoxItemClick();
   });
@@ -488,7 +507,7 @@ void MainSession::WashCheckedItems(bool previewOnly) {
   Hourglass hourglass(ui_.Cursor);
   EnableWashControls(false);
   Finally restore([this] {
-    progress_.reset();
+    EndProgress();
     EnableWashControls(true);
     ChListBoxItemClick();
   });

@@ -70,8 +70,9 @@ struct UiCallbacks {
   ItemEditor EditItem;
   FolderEntryEditor EditFolderEntry;
   RegistryEntryEditor EditRegistryEntry;
-  // Opens a document (the log, the help file) with the desktop's handler; failures are ignored.
-  std::function<void(const std::string& path)> OpenDocument;
+  // Opens a document (the log, a help page) with the desktop's handler; false when no program
+  // took it.
+  std::function<bool(const std::string& path)> OpenDocument;
 };
 
 // One entry of the tray's Wash submenu.
@@ -209,6 +210,8 @@ class MainSession {
 
   // The run's progress while a run reports one (UiCallbacks::Progress set); null otherwise.
   TProgress* StartProgress();
+  // The end of a run's progress; a cancelled run is marked so in the counters.
+  void EndProgress();
   bool Cancelled() const { return progress_ && progress_->Cancelled(); }
 
   UiCallbacks ui_;

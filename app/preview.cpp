@@ -75,6 +75,7 @@ void PreviewDialog::Wash() {
       WashSpecialItem(line.Text, context_.Cursor);
     }
   }
+  counters.Cancelled = Cancelled(progress);
   if (progress) progress->Finish();
   if (log) log->EndLogRun();
   closed_ = true;

@@ -25,6 +25,8 @@ enum class PreviewKind {
 struct WashCounters {
   std::optional<WashCounts> Files;
   std::optional<WashCounts> Registry;
+  // The last run was cancelled: its counters (if it came to wash) count what it did before.
+  bool Cancelled = false;
   bool operator==(const WashCounters&) const = default;
 };
 

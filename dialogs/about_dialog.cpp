@@ -12,6 +12,8 @@
 #include <QUrl>
 #include <functional>
 
+#include "app/commands.h"
+#include "app/window/qt_port.h"
 #include "dialogs/help.h"
 
 namespace vorlisk::dialogs {
@@ -62,6 +64,12 @@ class LinkLabel final : public QLabel {
   std::function<void(const QString&)> open_;
 };
 
+// Opens a link with the desktop's handler; says so in the error box when no program opens it.
+void OpenLink(QWidget* parent, const QUrl& url) {
+  if (!QDesktopServices::openUrl(url))
+    window::ShowErrorBox(parent, NoProgramToOpen(url.toString().toStdString()));
+}
+
 QLabel* Named(QLabel* label, const char* name) {
   label->setObjectName(QString::fromLatin1(name));
   return label;
@@ -90,19 +98,17 @@ std::unique_ptr<QDialog> MakeAboutDialog(QWidget* parent) {
 
   auto* links = new QGridLayout;
   links->addWidget(Named(new QLabel(QStringLiteral("Website: "), d), "Label5"), 0, 0);
-  links->addWidget(Named(new LinkLabel(
-                             QString::fromLatin1(kWebAddress),
-                             [](const QString&) {
-                               QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebAddress)));
-                             },
-                             d),
-                         "Label6"),
-                   0, 1);
+  links->addWidget(
+      Named(new LinkLabel(
+                QString::fromLatin1(kWebAddress),
+                [d](const QString&) { OpenLink(d, QUrl(QString::fromLatin1(kWebAddress))); }, d),
+            "Label6"),
+      0, 1);
   links->addWidget(Named(new QLabel(QStringLiteral("Technical Support: "), d), "Label1"), 1, 0);
   links->addWidget(Named(new LinkLabel(
                              QString::fromLatin1(kSupportAddress),
-                             [](const QString& address) {
-                               QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + address));
+                             [d](const QString& address) {
+                               OpenLink(d, QUrl(QStringLiteral("mailto:") + address));
                              },
                              d),
                          "Label4"),

@@ -2,14 +2,42 @@
 
 #include <QBoxLayout>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <functional>
 
 #include "dialogs/help.h"
 
 namespace vorlisk::dialogs {
 
 using window::OwnGlyph;
+
+namespace {
+
+// Takes Return and Enter pressed in the widget it watches and runs `action` instead.
+class EnterKey final : public QObject {
+ public:
+  EnterKey(QObject* parent, std::function<void()> action)
+      : QObject(parent), action_(std::move(action)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        action_();
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> action_;
+};
+
+}  // namespace
 
 TFormWildcard::TFormWildcard(QWidget* parent, MainSession& session)
     : QDialog(parent), session_(session), core_(session) {
@@ -39,6 +67,8 @@ TFormWildcard::TFormWildcard(QWidget* parent, MainSession& session)
   auto* help = CaptionButton(this, "Button1", "Help");
   ok->setDefault(true);
 
+  // Enter in the box adds its mask (the dialog's default button does not see it).
+  edit1_->installEventFilter(new EnterKey(edit1_, [spNew] { spNew->click(); }));
   connect(spNew, &QToolButton::clicked, this, [this] {
     core_.Edit1 = edit1_->text().toStdString();
     core_.SpNewClick();
@@ -71,6 +101,7 @@ TFormWildcard::TFormWildcard(QWidget* parent, MainSession& session)
   InstallHelpKey(this, kWildcardHelpTopic);
   resize(sizeHint().expandedTo(QSize(330, 300)));
   SetUpDialogFrame(*this, true);
+  edit1_->setFocus();
 }
 
 std::unique_ptr<TFormWildcard> MakeWildcardDialog(QWidget* parent, MainSession& session) {

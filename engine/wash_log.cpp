@@ -66,9 +66,9 @@ tWashLog::~tWashLog() {
 void tWashLog::Write(std::string_view line) {
   try {
     out_->WriteLine(line);
-  } catch (...) {
+  } catch (const std::exception& e) {
     out_.reset();  // the run ends here; the file is left as far as it was written
-    throw;
+    throw Error(path_ + ": " + e.what());
   }
 }
 
@@ -76,7 +76,11 @@ void tWashLog::BeginLogRun() { BeginLogRun(platform::LocalNow()); }
 
 void tWashLog::BeginLogRun(const platform::LocalDateTime& now) {
   EndLogRun();
-  out_ = platform::LineWriter::OpenAppend(path_);
+  try {
+    out_ = platform::LineWriter::OpenAppend(path_);
+  } catch (const std::exception& e) {
+    throw Error(path_ + ": " + e.what());
+  }
   Write("<p align=\"center\"><font size=\"4\"><b>" + FormatLogDateTime(now) + "</b></font></p>");
   Write("<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\">");
   Write("<tr>");

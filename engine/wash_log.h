@@ -8,9 +8,9 @@
 // The Items and Note cells are HTML-escaped ("&", "<", ">"), so a file or registry name carrying
 // markup shows as text and cannot add script to the page.
 //
-// Failures: every open and write raises Error with the file error text ("File access denied",
-// "Disk full", ...) and ends the run, leaving the file as far as it was written. The log is never
-// written through a symbolic link.
+// Failures: every open and write raises Error with the log's path and the file error text
+// ("C:\Vorlisk\log.htm: File access denied", "...: Disk full") and ends the run, leaving the file
+// as far as it was written. The log is never written through a symbolic link.
 #pragma once
 
 #include <memory>

@@ -79,6 +79,7 @@ TEST_F(ProgressTest, ACancelStopsBetweenTwoLinesKeepingWhatWasDone) {
   session->WashCheckedItems(false);
   EXPECT_EQ(Remaining(), kFiles);
   EXPECT_FALSE(session->Counters.Files);
+  EXPECT_TRUE(session->Counters.Cancelled);
 
   // During the wash: the expansion finds every file, the wash stops part of the way.
   cancelIf = [](const ProgressInfo& info) { return info.Total >= 0 && info.Done >= 100; };
@@ -92,6 +93,13 @@ TEST_F(ProgressTest, ACancelStopsBetweenTwoLinesKeepingWhatWasDone) {
   EXPECT_EQ(test::LogRows(log).size(), static_cast<std::size_t>(washed));
   EXPECT_EQ(log.substr(log.size() - 10), "</table>\r\n");
   EXPECT_TRUE(session->IsEnabled(Control::btnWashAll));
+  EXPECT_TRUE(session->Counters.Cancelled);
+
+  // A run to its end is no longer marked cancelled.
+  cancelIf = nullptr;
+  session->WashCheckedItems(false);
+  EXPECT_FALSE(session->Counters.Cancelled);
+  EXPECT_EQ(Remaining(), 0);
 }
 
 }  // namespace

@@ -92,7 +92,10 @@ struct ScriptedPort {
     };
     ui.Inform = [this](const std::string& m) { asked.push_back("note: " + m); };
     ui.Refuse = [this](const std::string& m) { asked.push_back("refused: " + m); };
-    ui.OpenDocument = [this](const std::string& p) { asked.push_back("open " + p); };
+    ui.OpenDocument = [this](const std::string& p) {
+      asked.push_back("open " + p);
+      return true;
+    };
     ui.OpenFiles = [this](const FileChooser& chooser) {
       asked.push_back("open dialog: " + chooser.Title + " | " + chooser.Filter + " | " +
                       chooser.DefaultExt);

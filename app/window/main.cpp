@@ -2,8 +2,6 @@
 // first window to the front and ends.
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QCryptographicHash>
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
@@ -15,6 +13,7 @@
 #include "app/user_folders.h"
 #include "app/window/main_window.h"
 #include "app/window/qt_port.h"
+#include "app/window/single_instance.h"
 #include "platform/drives.h"
 #include "platform/error.h"
 #include "platform/process.h"
@@ -34,26 +33,6 @@ class Application : public QApplication {
     return false;
   }
 };
-
-// The name of the instance's local socket: the user's home and the program folder.
-QString InstanceName(const std::string& programFolder) {
-  const QByteArray key =
-      (QDir::homePath() + QLatin1Char('\n') + QString::fromStdString(programFolder)).toUtf8();
-  return QStringLiteral("vorlisk-") +
-         QString::fromLatin1(
-             QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24));
-}
-
-// Asks a running instance to come to the front; whether one answered.
-bool ActivateRunningInstance(const QString& name) {
-  QLocalSocket socket;
-  socket.connectToServer(name);
-  if (!socket.waitForConnected(1000)) return false;
-  socket.write("activate\n");
-  socket.waitForBytesWritten(1000);
-  socket.disconnectFromServer();
-  return true;
-}
 
 bool HasDisplay() {
   for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -102,12 +81,17 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  const QString name = InstanceName(programFolder);
-  if (ActivateRunningInstance(name)) return 0;
-  QLocalServer server;
-  if (!server.listen(name)) {
-    QLocalServer::removeServer(name);  // left by an instance that did not end in order
-    server.listen(name);
+  // A second start brings the first window to the front; a first start that cannot take its
+  // place says why.
+  std::unique_ptr<QLocalServer> server;
+  try {
+    const QString name = vorlisk::window::InstanceSocketPath(programFolder);
+    if (vorlisk::window::ActivateRunningInstance(name)) return 0;
+    server = vorlisk::window::ListenAsFirstInstance(name);
+  } catch (const std::exception& e) {
+    std::cerr << "vorlisk: " << vorlisk::window::CannotStart(e.what()) << '\n';
+    vorlisk::window::ShowErrorBox(nullptr, vorlisk::window::CannotStart(e.what()));
+    return 1;
   }
 
   std::unique_ptr<vorlisk::window::TFormMainVorlisk> window;
@@ -118,25 +102,26 @@ int main(int argc, char** argv) {
     vorlisk::window::ShowErrorBox(nullptr, e.what());
     return 1;
   }
-  QObject::connect(&server, &QLocalServer::newConnection, [&] {
-    while (QLocalSocket* socket = server.nextPendingConnection()) {
+  QObject::connect(server.get(), &QLocalServer::newConnection, [&] {
+    while (QLocalSocket* socket = server->nextPendingConnection()) {
       socket->deleteLater();
       window->RestoreWindow();
     }
   });
 
-  // SIGTERM, SIGINT and SIGHUP close the window as its close box does.
-  vorlisk::platform::WatchTerminationRequests();
-  QTimer termination;
-  QObject::connect(&termination, &QTimer::timeout, [&] {
-    if (vorlisk::platform::TerminationRequested()) window->close();
-  });
-  termination.start(200);
+  // SIGTERM ends the session (the shutdown wash when it is on); SIGINT and SIGHUP close the
+  // window as its close box does.
+  window->WatchTerminationSignals();
 
   if (window->windowState() & Qt::WindowMinimized)
     window->showMinimized();
   else
     window->show();
+  if (!window->DoesNotFit().empty()) {
+    std::cerr << "vorlisk: " << window->DoesNotFit() << '\n';
+    QTimer::singleShot(0, window.get(),
+                       [&] { vorlisk::window::ShowNote(window.get(), window->DoesNotFit()); });
+  }
   const int status = QApplication::exec();
   window.reset();  // the order file is written as the window goes
   return status;

@@ -11,11 +11,13 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/catalogue_check.h"
 #include "app/commands.h"
 #include "app/scheduler.h"
 #include "app/window/own_icons.h"
@@ -67,6 +69,22 @@ QLabel* Caption(const char* text, QWidget* parent) {
   return label;
 }
 
+// Draws a row whose model gives it a colour in that colour also while it is selected, where the
+// style would take the palette's highlighted-text colour.
+class ColouredRows final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QVariant colour = index.data(Qt::ForegroundRole);
+    if (colour.canConvert<QColor>())
+      for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        option->palette.setColor(group, QPalette::HighlightedText, colour.value<QColor>());
+  }
+};
+
 QFrame* Bevel(QWidget* parent) {
   auto* line = new QFrame(parent);
   line->setFrameShape(QFrame::VLine);
@@ -75,6 +93,19 @@ QFrame* Bevel(QWidget* parent) {
 }
 
 }  // namespace
+
+WindowFit FitWindow(QSize wanted, QSize minimum, QSize available) {
+  // Room for the title bar and the borders, which the window's own size leaves out.
+  const QSize room = available - QSize(16, 48);
+  WindowFit fit{.Size = wanted.boundedTo(room).expandedTo(minimum), .Why = {}};
+  if (minimum.width() > room.width() || minimum.height() > room.height())
+    fit.Why = "The screen has room for " + std::to_string(room.width()) + " x " +
+              std::to_string(room.height()) + " points at its scale; the window needs " +
+              std::to_string(minimum.width()) + " x " + std::to_string(minimum.height()) +
+              ", so part of it lies outside the screen. A smaller scale or a larger screen shows "
+              "all of it.";
+  return fit;
+}
 
 TFormMainVorlisk::TFormMainVorlisk(const std::string& programFolder, UiCallbacks port,
                                    QWidget* parent)
@@ -104,11 +135,19 @@ TFormMainVorlisk::TFormMainVorlisk(const std::string& programFolder, UiCallbacks
   session_.AddObserver(this);
   BuildWidgets();
   BuildTray();
-  setFixedSize(kWidth, kHeight);
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const WindowFit fit =
+        FitWindow(QSize(kWidth, kHeight), minimumSizeHint(), screen->availableGeometry().size());
+    setFixedSize(fit.Size);
     move(screen->availableGeometry().center() - rect().center());
+    doesNotFit_ = fit.Why;
+  } else {
+    setFixedSize(kWidth, kHeight);
+  }
 
   session_.Startup(programFolder);
+  // Damage of the item files is told once, when the event loop runs.
+  QTimer::singleShot(0, this, [this] { Guarded([&] { ReportCatalogueDamage(session_); }); });
   StartAutomation();
   if (session_.Settings.StartMinimized) setWindowState(Qt::WindowMinimized);
 }
@@ -175,6 +214,7 @@ QListView* TFormMainVorlisk::MakeList(const char* name, SessionList list) {
       return std::nullopt;
     });
   view->setModel(model);
+  view->setItemDelegate(new ColouredRows(view));
   const auto i = static_cast<std::size_t>(list);
   views_[i] = view;
   models_[i] = model;
@@ -234,6 +274,8 @@ void TFormMainVorlisk::BuildWidgets() {
     auto* row = new QHBoxLayout;
     row->addWidget(list, 1);
     auto* column = new QVBoxLayout;
+    column->setSpacing(
+        0);  // the buttons' own margins part them: the window fits a screen at scale 2
     for (const auto& [control, theme, glyph] : buttons)
       column->addWidget(MakeButton(control, theme, static_cast<int>(glyph)));
     column->addStretch(1);
@@ -290,6 +332,10 @@ void TFormMainVorlisk::BuildWidgets() {
     counters_[i]->setMinimumWidth(48);
     bottom->addWidget(counters_[i]);
   }
+  cancelled_ = new QLabel(central);
+  cancelled_->setObjectName(QStringLiteral("LabCancelled"));
+  bottom->addWidget(Bevel(central));
+  bottom->addWidget(cancelled_);
   bottom->addStretch(1);
 
   auto* layout = new QVBoxLayout(central);
@@ -334,7 +380,7 @@ void TFormMainVorlisk::Guarded(const std::function<void()>& f) {
     f();
   } catch (const std::exception& e) {
     if (progress_) progress_->close();
-    ShowErrorBox(this, e.what());
+    if (session_.Ui().ShowError) session_.Ui().ShowError(e.what());
   }
   if (progress_) progress_->close();
 }
@@ -343,6 +389,12 @@ void TFormMainVorlisk::Click(Control control) {
   Guarded([&] {
     if (RunCommand(session_, control)) return;
     switch (control) {
+      case Control::btnsetting:
+        dialogs::ShowPreferencesDialog(this, session_, HotKeysPort(), [this] { UpdateTimer(); });
+        break;
+      case Control::btnExclude:
+        dialogs::ShowExcludeFilesDialog(this, session_);
+        break;
       case Control::SpeedButton3:
         ShowAboutBox();
         break;
@@ -439,6 +491,7 @@ void TFormMainVorlisk::CountersChanged() {
   show(counters_[1], session_.Counters.Files, true);
   show(counters_[2], session_.Counters.Registry, false);
   show(counters_[3], session_.Counters.Registry, true);
+  cancelled_->setText(session_.Counters.Cancelled ? QStringLiteral("Cancelled") : QString());
 }
 
 void TFormMainVorlisk::TrayMenuChanged() {
@@ -448,10 +501,11 @@ void TFormMainVorlisk::TrayMenuChanged() {
       washMenu_->addSeparator();
       continue;
     }
-    QAction* action = washMenu_->addAction(QString::fromStdString(entry.Caption));
-    // "&" in an item's name is shown, not taken as an accelerator.
-    action->setText(
-        QString::fromStdString(entry.Caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    // A very long name is shortened in its middle; "&" in a name is shown, not taken as an
+    // accelerator.
+    QAction* action =
+        washMenu_->addAction(Elided(QString::fromStdString(entry.Caption), kLongestWord)
+                                 .replace(QLatin1Char('&'), QStringLiteral("&&")));
     action->setCheckable(entry.Tag >= 100);
     action->setChecked(entry.Checked);
     action->setEnabled(entry.Enabled);

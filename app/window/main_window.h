@@ -26,6 +26,15 @@
 
 namespace vorlisk::window {
 
+// The main window's size on a screen: the size it is made for, brought down to the space the
+// screen has (less room for the window's frame) but never below what its controls need. When even
+// that does not fit, `Why` says so.
+struct WindowFit {
+  QSize Size;
+  std::string Why;  // empty when the window fits
+};
+WindowFit FitWindow(QSize wanted, QSize minimum, QSize available);
+
 class TFormMainVorlisk : public QMainWindow, private SessionObserver {
   Q_OBJECT
 
@@ -47,6 +56,8 @@ class TFormMainVorlisk : public QMainWindow, private SessionObserver {
   void RestoreWindow();
   // Opens a help topic (58 is the main window's).
   void OpenHelpTopic(int topic);
+  // Why the window does not fit its screen; empty when it does. Said once when it is first shown.
+  const std::string& DoesNotFit() const { return doesNotFit_; }
 
   // ---- washing without a click (main_window_automation.cpp) ----
   // Switches Timer1 on exactly while the timed wash is in the schedule (restarting it) and holds
@@ -62,6 +73,10 @@ class TFormMainVorlisk : public QMainWindow, private SessionObserver {
   // The desktop session or the machine ends: the shutdown wash (when on) runs to its end, then the
   // window closes in order. Once per process.
   void EndSession();
+  // From now on SIGTERM ends the session as the session manager's request does (the shutdown
+  // wash, when on, then the orderly close); SIGINT and SIGHUP close the window as its close box
+  // does. Looked at five times a second.
+  void WatchTerminationSignals();
 
  protected:
   void changeEvent(QEvent* event) override;
@@ -96,6 +111,7 @@ class TFormMainVorlisk : public QMainWindow, private SessionObserver {
   std::array<QListView*, 3> views_{};
   std::array<CheckListModel*, 3> models_{};
   std::array<QLabel*, 4> counters_{};
+  QLabel* cancelled_ = nullptr;  // "Cancelled" beside the counters of a cancelled run
   QSystemTrayIcon* tray_ = nullptr;
   QMenu* trayMenu_ = nullptr;
   QMenu* washMenu_ = nullptr;
@@ -105,6 +121,7 @@ class TFormMainVorlisk : public QMainWindow, private SessionObserver {
   std::unique_ptr<GlobalHotKeys> hotKeys_;
   std::unique_ptr<ShutdownLock> shutdownLock_;
   std::unique_ptr<ShutdownWatch> shutdownWatch_;
+  std::string doesNotFit_;
   bool sessionEnding_ = false;
   bool syncing_ = false;
   bool activated_ = false;

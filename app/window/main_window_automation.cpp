@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "app/window/browser_windows.h"
 #include "app/window/main_window.h"
+#include "platform/process.h"
 
 namespace vorlisk::window {
 
@@ -52,6 +53,20 @@ void TFormMainVorlisk::HotKeyPressed(uint32_t id) {
     });
   else if (id == kHotKeyWashChecked.Id)
     Guarded([&] { AutomaticWash(session_); });
+}
+
+void TFormMainVorlisk::WatchTerminationSignals() {
+  platform::WatchTerminationRequests();
+  WatchSessionEndSignal();
+  auto* poll = new QTimer(this);
+  poll->setObjectName(QStringLiteral("TerminationPoll"));
+  connect(poll, &QTimer::timeout, this, [this] {
+    if (TakeSessionEndSignal())
+      EndSession();
+    else if (platform::TerminationRequested())
+      close();
+  });
+  poll->start(200);
 }
 
 void TFormMainVorlisk::EndSession() {

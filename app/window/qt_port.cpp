@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QStringList>
 #include <QUrl>
@@ -27,11 +29,23 @@ std::string WindowsPath(const QString& hostPath) {
 
 }  // namespace
 
+QString Elided(const QString& text, int width) {
+  return QFontMetrics(QApplication::font()).elidedText(text, Qt::ElideMiddle, width);
+}
+
 QString MessageText(const std::string& text) {
   QString s = QString::fromStdString(text);
   s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return s;
+  // A box wraps a line at its blanks only: no word may be wider than the box, and a line wraps
+  // over a few lines at most.
+  QStringList lines = s.split(QLatin1Char('\n'));
+  for (QString& line : lines) {
+    QStringList words = line.split(QLatin1Char(' '));
+    for (QString& word : words) word = Elided(word, kLongestWord);
+    line = Elided(words.join(QLatin1Char(' ')), 4 * kLongestWord);
+  }
+  return lines.join(QLatin1Char('\n'));
 }
 
 bool AskYesNo(QWidget* parent, const std::string& question) {
@@ -85,10 +99,11 @@ UiCallbacks MakeQtPort(QWidget* parent) {
     QStringList chosen;
     if (chooser.Multiple) {
       chosen = QFileDialog::getOpenFileNames(parent, QString::fromStdString(chooser.Title),
-                                             QString(), QtFilter(chooser.Filter));
+                                             QDir::homePath(), QtFilter(chooser.Filter));
     } else {
-      const QString one = QFileDialog::getOpenFileName(
-          parent, QString::fromStdString(chooser.Title), QString(), QtFilter(chooser.Filter));
+      const QString one =
+          QFileDialog::getOpenFileName(parent, QString::fromStdString(chooser.Title),
+                                       QDir::homePath(), QtFilter(chooser.Filter));
       if (!one.isEmpty()) chosen << one;
     }
     std::vector<std::string> files;
@@ -96,7 +111,7 @@ UiCallbacks MakeQtPort(QWidget* parent) {
     return files;
   };
   ui.SaveFile = [parent](const FileChooser& chooser) -> std::optional<std::string> {
-    QFileDialog dialog(parent, QString::fromStdString(chooser.Title), QString(),
+    QFileDialog dialog(parent, QString::fromStdString(chooser.Title), QDir::homePath(),
                        QtFilter(chooser.Filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QString::fromStdString(chooser.DefaultExt));
@@ -106,7 +121,7 @@ UiCallbacks MakeQtPort(QWidget* parent) {
   };
   ui.OpenDocument = [](const std::string& path) {
     const QString host = HostPath(path);
-    if (!host.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(host));
+    return !host.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(host));
   };
   return ui;
 }

@@ -1,5 +1,6 @@
 // The session's port as the window answers it: message boxes with the icons and buttons of the
-// program's conventions, the hourglass, Qt's file choosers (paths as Windows text through the
+// program's conventions, the hourglass, Qt's file choosers (opening in the user's home; paths as
+// Windows text through the
 // drive mapping) and the desktop's handler for documents.
 #pragma once
 
@@ -11,8 +12,15 @@
 
 namespace vorlisk::window {
 
-// A message's text as a box shows it: the line break written "\r" becomes a line break.
+// A message's text as a box shows it: the line break written "\r" becomes a line break, and a
+// word or line too long for the screen (a very long item name or path) is shortened in its middle
+// with "…", so the box always fits.
 QString MessageText(const std::string& text);
+
+// The widest a word of a message or a menu entry is drawn, in pixels at the application's font.
+inline constexpr int kLongestWord = 420;
+// `text` shortened in its middle to at most `width` pixels at the application's font.
+QString Elided(const QString& text, int width);
 
 // The four boxes; `parent` may be null.
 bool AskYesNo(QWidget* parent, const std::string& question);

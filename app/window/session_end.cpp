@@ -1,6 +1,10 @@
 #include "app/window/session_end.h"
 
+#include <csignal>
+
 #ifndef _WIN32
+#include <signal.h>
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
@@ -36,6 +40,24 @@ void ShutdownWatch::PrepareForShutdown(bool start) {
 }
 
 #ifndef _WIN32
+
+namespace {
+volatile std::sig_atomic_t sessionEndSignalled = 0;
+extern "C" void NoteSessionEnd(int) { sessionEndSignalled = 1; }
+}  // namespace
+
+void WatchSessionEndSignal() {
+  struct sigaction action {};
+  action.sa_handler = NoteSessionEnd;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGTERM, &action, nullptr);
+}
+
+bool TakeSessionEndSignal() {
+  if (sessionEndSignalled == 0) return false;
+  sessionEndSignalled = 0;
+  return true;
+}
 
 namespace {
 
@@ -100,6 +122,9 @@ class NoShutdownLock : public ShutdownLock {
 std::unique_ptr<ShutdownLock> MakeShutdownLock(std::function<void(bool)>) {
   return std::make_unique<NoShutdownLock>();
 }
+
+void WatchSessionEndSignal() {}
+bool TakeSessionEndSignal() { return false; }
 
 #endif
 

@@ -39,6 +39,13 @@ class ShutdownWatch {
   bool held_ = false;
 };
 
+// SIGTERM, which a session manager sends its programs at logout (and the system at shutdown), is
+// from now on noted as the end of the session rather than ending the process. Call after
+// platform::WatchTerminationRequests, which keeps SIGINT and SIGHUP. Nothing on Windows.
+void WatchSessionEndSignal();
+// Whether SIGTERM came since the last call.
+bool TakeSessionEndSignal();
+
 // systemd-logind's delay inhibitor for "shutdown" through the system bus, its PrepareForShutdown
 // signal passed to `notice`. Without a system bus or logind, a lock that is never held. On Windows,
 // where the session manager's request covers shutdown, the same.

@@ -9,9 +9,11 @@
 #include <QEnterEvent>
 #include <QGraphicsDropShadowEffect>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <vector>
 
@@ -102,6 +104,27 @@ TEST(AboutDialog, LinksTurnRedUnderlinedWithHandWhileHoveredAndOpenTheirAddress)
     EXPECT_EQ(catcher.opened.back(), url);
   }
   EXPECT_EQ(catcher.opened.size(), 2u);
+}
+
+// Catches a link that does nothing when no program on the desktop opens it (the offscreen
+// platform has none).
+TEST(AboutDialog, ALinkNoProgramOpensIsShownInTheErrorBox) {
+  auto dialog = MakeAboutDialog(nullptr);
+  dialog->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+  for (const auto& [name, url] : std::vector<std::pair<const char*, QString>>{
+           {"Label6", "https://vorlisk.org/"}, {"Label4", "mailto:support@vorlisk.org"}}) {
+    SCOPED_TRACE(name);
+    QString shown;
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        shown = box->text();
+        box->accept();
+      }
+    });
+    QTest::mouseClick(dialog->findChild<QLabel*>(name), Qt::LeftButton);
+    EXPECT_EQ(shown, QStringLiteral("No program on this desktop opens ") + url);
+  }
 }
 
 TEST(AboutDialog, HelpKeyShowsTopic30ThroughTheWindowsHandler) {

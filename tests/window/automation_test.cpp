@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <csignal>
 #include <optional>
 
 #include "app/preferences.h"
@@ -66,6 +67,23 @@ TEST_F(AutomationTest, Timer1RunsExactlyWhileTheTimedWashIsScheduledAtStartAndAf
       window->UpdateTimer();
       EXPECT_EQ(timer->isActive(), on);
     }
+  }
+}
+
+// Catches SIGTERM (what a session manager sends at logout) closing the window without the
+// shutdown wash, and a wash on SIGTERM while the shutdown wash is off.
+TEST_F(AutomationTest, SigtermRunsTheShutdownWashWhenOnThenClosesInOrder) {
+  for (bool on : {true, false}) {
+    SCOPED_TRACE(on ? "shutdown wash on" : "shutdown wash off");
+    PutFile();
+    Open(on ? "[Schedule]\r\nSchedule Option=byShutdown \r\n[Delete Option]\r\nprompt Before=1\r\n"
+            : "");
+    window->show();
+    window->WatchTerminationSignals();
+    std::raise(SIGTERM);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 5000));
+    EXPECT_EQ(Data.Exists("t/a.tmp"), !on);
+    EXPECT_TRUE(asked.empty());
   }
 }
 

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
@@ -164,6 +165,26 @@ TEST_F(ListDialogTest, WildcardDialogAddsTrimmedMasksOnceAndWritesOnlyOnOk) {
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
   EXPECT_EQ(TSettingsFile(Folder()).ReadWildcardList(),
             (std::vector<std::string>{"*.bak", "*.tmp"}));
+}
+
+// Catches Enter in "Add wildcard:" closing the dialog as "&Ok" (which wrote the list without the
+// mask), and the box without the focus when the dialog opens.
+TEST_F(ListDialogTest, EnterInTheWildcardBoxAddsTheMaskAndKeepsTheDialogOpen) {
+  WriteSettings("[Common]\r\nWildcard Total=1\r\nWildcard0=*.tmp\r\n");
+  const std::string before = Settings();
+  auto dialog = MakeWildcardDialog(nullptr, session);
+  dialog->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  auto* edit = Find<QLineEdit>(*dialog, "Edit1");
+  EXPECT_EQ(QApplication::focusWidget(), edit);
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    QTest::keyClicks(QApplication::focusWidget(), key == Qt::Key_Return ? "*.log" : "*.bak");
+    QTest::keyClick(QApplication::focusWidget(), key);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(edit->text(), QString());
+  }
+  EXPECT_EQ(Rows(*dialog, "ListBox1"), (QStringList{"*.tmp", "*.log", "*.bak"}));
+  EXPECT_EQ(Settings(), before);
 }
 
 // Catches the picker's or the file dialog's answer not reaching the list, duplicates in other

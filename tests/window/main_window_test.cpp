@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <optional>
 
+#include "app/window/qt_port.h"
 #include "test_support.h"
 
 namespace vorlisk::window {
@@ -88,6 +89,40 @@ TEST_F(WindowTest, ASpecialItemDisablesItsTwelveButtonsAndIsDrawnRed) {
     EXPECT_TRUE(window->Button(c)->isEnabled()) << ControlName(c);
 }
 
+// Catches the style's highlighted-text colour drawn over a selected special item's red (as styles
+// whose selected text is white do), and red on an ordinary selected row.
+TEST_F(WindowTest, ASelectedSpecialItemStaysRedWhateverTheHighlightColours) {
+  QListView* items = List("ChListBoxItem");
+  QPalette palette = items->palette();
+  for (auto group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::Highlight, QColor(0, 0, 160));
+    palette.setColor(group, QPalette::HighlightedText, QColor(255, 255, 255));
+  }
+  items->setPalette(palette);
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&*window));
+  const auto redPixels = [items](int row) {
+    const QImage image =
+        items->viewport()->grab(items->visualRect(items->model()->index(row, 0))).toImage();
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        red += c.red() > 200 && c.green() < 80 && c.blue() < 80 ? 1 : 0;
+      }
+    return red;
+  };
+  for (int row : {1, 0}) {
+    window->Session().SelectItem(row);
+    items->setFocus();
+    ASSERT_TRUE(items->selectionModel()->isRowSelected(row));
+    if (row == 1)
+      EXPECT_GT(redPixels(row), 10) << "the selected special item is not red";
+    else
+      EXPECT_EQ(redPixels(row), 0) << "an ordinary selected item is red";
+  }
+}
+
 // Catches a tick in the view that is not written to the item file, and the model failing Qt's
 // own checks while rows move.
 TEST_F(WindowTest, TickingAnEntryWritesItsItemFileAndRowsMoveInPlace) {
@@ -126,6 +161,52 @@ TEST_F(WindowTest, CleanAllAsksWashesAndShowsTheCountersAndTheTrayFollows) {
   EXPECT_EQ(Label("LabFolderSuccess"), QStringLiteral("1"));
   EXPECT_EQ(Label("LabFolderFails"), QStringLiteral("0"));
   EXPECT_TRUE(window->Button(Control::btnWashAll)->isEnabled());
+}
+
+// Catches a tick that its read-only item file refused staying ticked in the list, and an error
+// that does not name the file.
+TEST_F(WindowTest, ATickThatCannotBeWrittenShowsWhatItsFileHolds) {
+  test::MakeReadOnly(Program.Host("const/system.txt"));
+  QListView* folders = List("ChListBoxFolder");
+  folders->model()->setData(folders->model()->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+  EXPECT_EQ(asked, std::vector<std::string>{"error: Unable to write to P:\\const\\system.txt"});
+  EXPECT_EQ(folders->model()->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+}
+
+// Catches a very long item name drawn whole in the tray menu (wider than the screen).
+TEST_F(WindowTest, AVeryLongItemNameIsShortenedInTheTrayMenu) {
+  const std::string name = std::string(2000, 'n') + "&end";
+  WriteItems("const/system.txt", {{.Name = name}, {.Name = "Temp"}});
+  window.reset();
+  std::filesystem::remove(Program.Host("order.ini"));
+  window.emplace(Folder(), port);
+  const QList<QAction*> actions = window->WashMenu()->actions();
+  ASSERT_EQ(actions.size(), 4);
+  const QString shown = actions[2]->text();
+  EXPECT_TRUE(shown.contains(QChar(0x2026)));
+  EXPECT_TRUE(shown.endsWith(QStringLiteral("&&end")));
+  EXPECT_LE(window->WashMenu()->fontMetrics().horizontalAdvance(shown), 2 * kLongestWord);
+  EXPECT_EQ(actions[3]->text(), QStringLiteral("Temp"));
+}
+
+// Catches a cancelled run that shows nothing beside its counters, and the mark staying after a run
+// that ended.
+TEST_F(WindowTest, ACancelledRunSaysSoBesideItsCounters) {
+  // Enough files for the expansion to report its progress.
+  for (int i = 0; i < 100; ++i)
+    test::WriteHostFile(Data.Host("t/" + std::to_string(i) + ".tmp"), "");
+  window->Session().CheckItem(1, false);  // keep the real Trash out of it
+  window->Session().ProgressInterval = std::chrono::milliseconds(0);
+  window->Session().Ui().Progress = [this](const ProgressInfo&) { window->Session().CancelRun(); };
+  window->Button(Control::btnWashAll)->click();
+  EXPECT_EQ(Label("LabCancelled"), QStringLiteral("Cancelled"));
+  EXPECT_EQ(Label("LabFolderSuccess"), QString());
+  EXPECT_TRUE(Data.Exists("t/a.tmp"));
+
+  window->Session().Ui().Progress = nullptr;
+  window->Button(Control::btnWashAll)->click();
+  EXPECT_EQ(Label("LabCancelled"), QString());
+  EXPECT_EQ(Label("LabFolderSuccess"), QStringLiteral("101"));
 }
 
 // Catches the add button not reaching the dialog, the dialog's values not reaching the core, and a

@@ -410,18 +410,16 @@ std::vector<std::string> ProgramOwnFiles(const std::string& programFolder) {
   return own;
 }
 
-MarkedLines MainSession::ExpandFolder(int32_t row, bool checked) {
+void MainSession::ExpandFolder(int32_t row, bool checked, PreviewDialog& dialog) {
   std::vector<std::string> lines;
-  std::vector<platform::ListedIn> listed;
+  FolderExpansion details;
   // The exclude list is read afresh for every entry, so an edit shows at the next expansion.
   ExpandFolderEntry(Current->Folders.Entries[static_cast<std::size_t>(row)],
                     TSettingsFile(ProgramFolder).ReadExcludeList(), lines,
-                    ProgramOwnFiles(ProgramFolder), progress_ ? &*progress_ : nullptr, &listed);
-  MarkedLines marked;
-  marked.reserve(lines.size());
+                    ProgramOwnFiles(ProgramFolder), progress_ ? &*progress_ : nullptr, &details);
   for (std::size_t i = 0; i < lines.size(); ++i)
-    marked.push_back({std::move(lines[i]), checked, listed[i]});
-  return marked;
+    dialog.Files().Add(MarkedLine{std::move(lines[i]), checked, details.Listed[i]});
+  dialog.UnnamableFiles += details.UnnamableFiles;
 }
 
 std::vector<std::string> MainSession::ExpandRegistry(int32_t row) {
@@ -449,7 +447,7 @@ void MainSession::WashOneEntry(bool previewOnly, bool registry) {
   if (registry) {
     for (auto& line : ExpandRegistry(row)) list.Add(std::move(line), false);
   } else {
-    for (auto& line : ExpandFolder(row, false)) list.Add(std::move(line));
+    ExpandFolder(row, false, dialog);
   }
   list.SetAll(entries.Checked(row));
   if (Cancelled()) return;
@@ -483,8 +481,7 @@ void MainSession::WashCurrentItem(bool previewOnly) {
   PreviewDialog dialog(PreviewKind::FolderRegister, MakeWashContext());
   const bool itemChecked = ChListBoxItem.Checked(item);
   for (int32_t r = 0; r < ChListBoxFolder.Count(); ++r)
-    if (ChListBoxFolder.Checked(r))
-      for (auto& line : ExpandFolder(r, false)) dialog.Files().Add(std::move(line));
+    if (ChListBoxFolder.Checked(r)) ExpandFolder(r, false, dialog);
   dialog.Files().SetAll(itemChecked);
   for (int32_t r = 0; r < ChListBoxRegister.Count(); ++r)
     if (ChListBoxRegister.Checked(r))
@@ -523,8 +520,7 @@ void MainSession::WashCheckedItems(bool previewOnly) {
     if (!Current) continue;
     if (Current->Item.IsSpecial) dialog.Special().Add(ChListBoxItem.Text(i), true);
     for (int32_t r = 0; r < ChListBoxFolder.Count(); ++r)
-      if (ChListBoxFolder.Checked(r))
-        for (auto& line : ExpandFolder(r, true)) dialog.Files().Add(std::move(line));
+      if (ChListBoxFolder.Checked(r)) ExpandFolder(r, true, dialog);
     for (int32_t r = 0; r < ChListBoxRegister.Count(); ++r)
       if (ChListBoxRegister.Checked(r))
         for (auto& line : ExpandRegistry(r)) dialog.Registry().Add(std::move(line), true);

@@ -201,9 +201,9 @@ class MainSession {
   using DiskStamps = std::vector<std::pair<std::string, std::optional<std::string>>>;
   DiskStamps TakeStamps() const;
   void WashOneEntry(bool previewOnly, bool registry);
-  // The files of a folder entry as file lines, each marked `checked` and telling where it was
-  // listed.
-  MarkedLines ExpandFolder(int32_t row, bool checked);
+  // The files of a folder entry as file lines of the dialog, each marked `checked` and telling
+  // where it was listed; the files no line can name are counted in the dialog.
+  void ExpandFolder(int32_t row, bool checked, PreviewDialog& dialog);
   std::vector<std::string> ExpandRegistry(int32_t row);
   bool Ask(const std::string& question);
   void SetCursor(bool busy);

@@ -65,8 +65,10 @@ void PreviewDialog::Wash() {
       for (const auto& line : list->Rows()) total += line.Checked ? 1 : 0;
     progress->Begin(total);
   }
-  if (HasFileList())
+  if (HasFileList()) {
     counters.Files = WashFileLines(files_->Rows(), context_.UseQuick, logRun, specific, progress);
+    counters.Files->Unnamable = UnnamableFiles;
+  }
   if (HasRegistryList()) counters.Registry = WashRegistryLines(registry_.Rows(), logRun, progress);
   if (HasSpecialList()) {
     for (const auto& line : special_.Rows()) {

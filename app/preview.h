@@ -58,6 +58,9 @@ class PreviewDialog {
   CheckList& Special() { return special_; }
   CheckList& Files() { return *files_; }
   CheckList& Registry() { return registry_; }
+  // Files the expansions matched but left out, their names holding a control character or a "\\"
+  // that no line can hold; the wash's file counters tell them (WashCounts::Unnamable).
+  int32_t UnnamableFiles = 0;
 
   // "&Wash": the wash action, then the dialog closes. Callable without the dialog being shown;
   // a closed dialog does nothing, so lines are never washed twice.

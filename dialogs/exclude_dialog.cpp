@@ -38,8 +38,12 @@ TFormExcludeFile::TFormExcludeFile(QWidget* parent, MainSession& session)
   connect(byWildcard, &QToolButton::clicked, this, [this] {
     const auto& pick = session_.Ui().PickFolder;
     if (!pick) return;
-    if (const auto choice = pick(); choice && core_.AddByWildcard(choice->Folder, choice->Mask))
-      list_->Show();
+    const auto choice = pick();
+    if (!choice) return;
+    // A folder with a "." or ".." level is refused with its reason.
+    bool added = false;
+    ShowingErrors(session_, [&] { added = core_.AddByWildcard(choice->Folder, choice->Mask); });
+    if (added) list_->Show();
   });
   connect(byName, &QToolButton::clicked, this, [this] {
     const auto& open = session_.Ui().OpenFiles;
@@ -47,7 +51,7 @@ TFormExcludeFile::TFormExcludeFile(QWidget* parent, MainSession& session)
     FileChooser chooser;
     chooser.Title = "Select files by filename";
     chooser.Multiple = true;
-    core_.AddByFileNames(open(chooser));
+    ShowingErrors(session_, [&] { core_.AddByFileNames(open(chooser)); });
     list_->Show();
   });
   connect(remove, &QToolButton::clicked, this, [this] {

@@ -144,6 +144,7 @@ void TFindFile::StartSearch() {
   if (busy_) return;
   busy_ = true;
   aborted_ = false;
+  unnamable_ = 0;
   try {
     excludeCopy_.clear();
     // Windows reads "/" as "\" in a path: "c:/data/*.tmp" is c:\data\*.tmp.
@@ -253,6 +254,7 @@ void TFindFile::SearchTarget(const std::string& folder, const std::string& mask)
           return !aborted_;
         },
         subfolders, detail);
+    unnamable_ += static_cast<int32_t>(at->UnnamableFiles());
   };
   if (!Subfolders) {
     list(nullptr);

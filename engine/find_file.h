@@ -94,11 +94,15 @@ class TFindFile {
   // Any error while searching (also one thrown by OnFound) ends the search and is not passed on.
   void StartSearch();
   bool Busy() const { return busy_; }
+  // Of the last search: regular files left out although they matched, because their names cannot
+  // be Windows text (platform::FolderHandle::UnnamableFiles).
+  int32_t UnnamableFiles() const { return unnamable_; }
 
  private:
   std::string filename_ = "*.*";
   std::string location_;
   bool busy_ = false;
+  int32_t unnamable_ = 0;
   bool aborted_ = false;
   bool destroying_ = false;
   std::vector<std::string> excludeCopy_;

@@ -68,9 +68,10 @@ std::string ReadRegistryFolder(const tChildFolder& entry) {
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
                        std::vector<std::string>& lines,
                        const std::vector<std::string>& protectedFiles, TProgress* progress,
-                       std::vector<platform::ListedIn>* listed) {
+                       FolderExpansion* details) {
   lines.clear();
-  if (listed) listed->clear();
+  if (details) *details = {};
+  std::vector<platform::ListedIn>* listed = details ? &details->Listed : nullptr;
   if (TargetMayBeCut(entry)) return;
   // Windows reads "/" as "\": "c:/data/*.tmp" is c:\data\*.tmp.
   const std::string target = WithBackslashes(FolderEntryTarget(entry));
@@ -103,6 +104,7 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
     Step(progress, entry.FoundFiles.back());
   };
   search.StartSearch();
+  if (details) details->UnnamableFiles = search.UnnamableFiles();
   lines = std::move(entry.FoundFiles);
   entry.FoundFiles.clear();
 }

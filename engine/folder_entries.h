@@ -42,13 +42,16 @@ std::string ReadRegistryFolder(const tChildFolder& entry);
 // folder (platform::GuardedFolderName) is refused: it throws RefusedEntry, which ends the preview
 // or wash in progress with its reason, as `rm --preserve-root` refuses the root.
 // With a progress, each file found is a step, and a cancel ends the search with the files found
-// so far. `listed`, when given, receives where each line's file was listed, line for line, for
-// the wash (MarkedLine::Listed).
+// so far. `details`, when given, receives where each line's file was listed, line for line, for
+// the wash (MarkedLine::Listed), and how many files no line could name.
+struct FolderExpansion {
+  std::vector<platform::ListedIn> Listed;
+  int32_t UnnamableFiles = 0;  // matched, but named with a control character or a "\\"
+};
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
                        std::vector<std::string>& lines,
                        const std::vector<std::string>& protectedFiles = {},
-                       TProgress* progress = nullptr,
-                       std::vector<platform::ListedIn>* listed = nullptr);
+                       TProgress* progress = nullptr, FolderExpansion* details = nullptr);
 
 // Each true when the file is gone. A secure erase overwrites the file's data in one pass, flushed
 // to the device, and then deletes it; a file with other hard links or a link only loses this name.

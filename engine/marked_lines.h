@@ -29,6 +29,9 @@ struct WashCounts {
   uint64_t FreedBytes = 0;
   // (path, the system's reason) of each failed line, in wash order; the log says "File Locked".
   std::vector<std::pair<std::string, std::string>> Failed;
+  // Files the search matched but could not list: their names hold a control character or a "\\",
+  // which no line can hold. Neither washed nor counted above: "Success" is not "all gone".
+  int32_t Unnamable = 0;
   bool operator==(const WashCounts&) const = default;
 };
 

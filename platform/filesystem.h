@@ -94,6 +94,9 @@ class FolderHandle {
   // be null (FindFiles).
   virtual bool List(std::string_view mask, const std::function<bool(const FindData&)>& onEntry,
                     std::vector<std::string>* subfolders, FindDetail detail) = 0;
+  // How many regular files the last List left out although they matched its mask, because their
+  // names cannot be Windows text (a control character, a "\\"): no line can name them.
+  virtual std::size_t UnnamableFiles() const = 0;
 };
 
 // Where a search listed a file line: how many characters of the line's text name the folder the

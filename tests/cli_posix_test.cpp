@@ -563,6 +563,22 @@ TEST_F(CliTest, PreviewSizesAndTheBytesAWashFreed) {
   EXPECT_NE(wash.out.find("Freed\t8 bytes\n"), std::string::npos) << wash.out;
 }
 
+// A file whose name holds a control character matches the mask but no line can name it: the
+// wash leaves it, and --verbose says so, so "Success" is not read as "all gone".
+TEST_F(CliTest, AVerboseWashSaysHowManyFilesNoLineCouldName) {
+  test::WriteHostFile(root_ / "c/tmp/bad\nname.tmp", "x");
+  const Result quiet = Run({"wash", "Temp files", "--folder", "0"});
+  EXPECT_EQ(quiet.err.find("skipped"), std::string::npos) << quiet.err;
+  test::WriteHostFile(root_ / "c/tmp/a.tmp", "a");
+  const Result verbose = Run({"wash", "Temp files", "--folder", "0", "--verbose"});
+  EXPECT_EQ(verbose.status, 0);
+  EXPECT_NE(verbose.out.find("Success: 1\t"), std::string::npos) << verbose.out;
+  EXPECT_NE(verbose.err.find("1 file was skipped: a name holding a control character"),
+            std::string::npos)
+      << verbose.err;
+  EXPECT_TRUE(std::filesystem::exists(root_ / "c/tmp/bad\nname.tmp"));
+}
+
 // Catches list edits that differ from the dialogs': duplicates ignoring case, a second backslash,
 // host paths stored as host text, a refusal that writes or exits 0.
 TEST_F(CliTest, ExcludeAndWildcardListsAreEditedAsTheDialogsDo) {

@@ -277,10 +277,11 @@ TEST_F(FolderEntriesTest, AWashNeverPassesThroughAnotherUsersLink) {
 // them, all ticked.
 MarkedLines ListedLines(tChildFolder entry) {
   std::vector<std::string> lines;
-  std::vector<platform::ListedIn> listed;
-  ExpandFolderEntry(entry, {}, lines, {}, nullptr, &listed);
+  FolderExpansion details;
+  ExpandFolderEntry(entry, {}, lines, {}, nullptr, &details);
   MarkedLines marked;
-  for (std::size_t i = 0; i < lines.size(); ++i) marked.push_back({lines[i], true, listed[i]});
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    marked.push_back({lines[i], true, details.Listed[i]});
   return marked;
 }
 

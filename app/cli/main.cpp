@@ -253,8 +253,13 @@ int RunWash(MainSession& session, const Options& o) {
     std::cout << caption << "\tSuccess: " << c->Success << "\tFails: " << c->Fails << '\n';
     failures = failures || c->Fails > 0;
     // The log keeps "File Locked"; here each failed line says why, on request.
-    if (o.verbose)
+    if (o.verbose) {
       for (const auto& [line, reason] : c->Failed) std::cerr << line << ": " << reason << '\n';
+      if (c->Unnamable > 0)
+        std::cerr << c->Unnamable << (c->Unnamable == 1 ? " file was" : " files were")
+                  << " skipped: a name holding a control character or a \"\\\" cannot be a "
+                     "Windows path, so no line names it.\n";
+    }
   };
   const std::vector<std::string> items = o.items.empty() ? std::vector<std::string>{""} : o.items;
   for (const std::string& item : items) {

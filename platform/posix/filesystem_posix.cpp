@@ -236,6 +236,7 @@ class PosixFolderHandle final : public FolderHandle {
 
   bool List(std::string_view maskText, const std::function<bool(const FindData&)>& onEntry,
             std::vector<std::string>* subfolders, FindDetail detail) override;
+  std::size_t UnnamableFiles() const override { return unnamable_; }
 
  private:
   PosixFolderHandle(DIR* dir, const Place& place) : dir_(dir), place_(place) {}
@@ -246,6 +247,7 @@ class PosixFolderHandle final : public FolderHandle {
 
   DIR* dir_;
   Place place_;
+  std::size_t unnamable_ = 0;
 };
 
 // One pass over the folder. Only entries that match the mask are examined further (one fstatat
@@ -257,6 +259,7 @@ bool PosixFolderHandle::List(std::string_view maskText,
                              std::vector<std::string>* subfolders, FindDetail detail) {
   const WildcardMask mask(maskText);
   ::rewinddir(dir_);
+  unnamable_ = 0;
   const int dirFd = Fd();
   const bool kindOnly = detail == FindDetail::KindOnly;
 
@@ -264,7 +267,13 @@ bool PosixFolderHandle::List(std::string_view maskText,
   while (const dirent* e = ::readdir(dir_)) {
     const char* name = e->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    if (!IsWindowsName(name)) continue;  // never reported or entered
+    if (!IsWindowsName(name)) {  // never reported or entered, only counted
+      struct stat st {};
+      if (mask.Matches(name) && ::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+          S_ISREG(st.st_mode))
+        ++unnamable_;
+      continue;
+    }
     const bool matches = mask.Matches(name);
     const bool typeKnown = e->d_type != DT_UNKNOWN;
     if (subfolders && typeKnown && e->d_type == DT_DIR) subfolders->emplace_back(name);

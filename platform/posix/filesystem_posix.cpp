@@ -240,9 +240,12 @@ class PosixFolderHandle final : public FolderHandle {
 
  private:
   PosixFolderHandle(DIR* dir, const Place& place) : dir_(dir), place_(place) {}
+  // A mount of its own (a file system or a bind mount placed there) tells a mount point; where the
+  // kernel gives no mount identity, another device does. A subvolume of the same mount (btrfs),
+  // which has a device number of its own, is a folder like any other.
   bool SameMount(const Place& other) const {
-    return other.device == place_.device &&
-           (other.mount == 0 || place_.mount == 0 || other.mount == place_.mount);
+    if (other.mount != 0 && place_.mount != 0) return other.mount == place_.mount;
+    return other.device == place_.device;
   }
 
   DIR* dir_;

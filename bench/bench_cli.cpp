@@ -20,34 +20,6 @@ namespace {
 
 using namespace vorlisk::bench;
 
-std::string DefaultCli() {
-  char exe[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n <= 0) return "vorlisk-cli";
-  return (fs::path(std::string(exe, static_cast<std::size_t>(n))).parent_path().parent_path() /
-          "vorlisk-cli")
-      .string();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// The program folder: one checked user item with one checked FolderMask entry, quick erase,
-// logging off, no question before washing.
-void MakeProgramFolder(const fs::path& program) {
-  WriteFile(program / "const" / "user.txt",
-            "[Common]\r\nTotal=1\r\nItem0=Temporary files\r\n"
-            "[Temporary files]\r\nIsActive=1\r\nIsSpecial=0\r\ntFolder.Total=1\r\n"
-            "tFolder0.ChildItemName=tmp files\r\ntFolder0.isactive=1\r\n"
-            "tFolder0.deletepath=X:\\tree\\*.tmp\r\ntFolder0.RegisterName=\r\n"
-            "tFolder0.RegisterValueofName=\r\ntFolder0.deletefilename=\r\n"
-            "tFolder0.bycategory=1\r\ntFolder0.IsIncludeSubfolder=1\r\ntRegister.Total=0\r\n");
-  WriteFile(program / "wildcard.ini",
-            "[Delete Option]\r\nUse Quick=1\r\nprompt Before=0\r\n[Log]\r\nWrite to Log=0\r\n");
-}
-
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -65,7 +37,7 @@ void Report(const char* what, const Stats& find, const Stats& cli, double aim) {
 
 int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  const std::string cli = argc > 2 ? argv[2] : DefaultCli();
+  const std::string cli = argc > 2 ? argv[2] : CliBesideBench();
   if (::access(cli.c_str(), X_OK) != 0) {
     std::fprintf(stderr, "vorlisk-cli not found at %s\n", cli.c_str());
     return 1;
@@ -78,21 +50,11 @@ int main(int argc, char** argv) {
   {
     const int expected = BuildTree(tree);
     BuildTree(findTree);
-    MakeProgramFolder(program);
-    fs::create_directories(home);
-    const std::vector<std::string> env = {"VORLISK_DRIVES=X=" + drive.string(),
-                                          "HOME=" + home.string(),
-                                          "XDG_CACHE_HOME=" + (home / "cache").string(),
-                                          "XDG_DATA_HOME=" + (home / "data").string(),
-                                          "XDG_CONFIG_HOME=" + (home / "config").string(),
-                                          "XDG_STATE_HOME=" + (home / "state").string()};
+    MakeCliProgramFolder(program, "Temporary files", "X:\\tree\\*.tmp");
+    const std::vector<std::string> env = CliEnvironment(drive, home);
     const std::vector<std::string> preview = {cli, "--home", program.string(), "preview", "0"};
     const std::vector<std::string> wash = {cli, "--home", program.string(), "wash", "0", "--yes"};
-    auto find = [](const fs::path& dir, bool remove) {
-      std::vector<std::string> a = {"find", dir.string(), "-type", "f", "-name", "*.tmp"};
-      if (remove) a.push_back("-delete");
-      return a;
-    };
+    const auto find = FindTmp;
 
     // Preview: the same lines as find, every one ticked.
     TimeProgram(find(tree, false));  // warm the caches once for both

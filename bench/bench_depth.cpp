@@ -21,20 +21,6 @@ namespace {
 
 using namespace vorlisk::bench;
 
-std::string DefaultCli() {
-  char exe[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n <= 0) return "vorlisk-cli";
-  return (fs::path(std::string(exe, static_cast<std::size_t>(n))).parent_path().parent_path() /
-          "vorlisk-cli")
-      .string();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // Levels "d" below `root`, each holding "f.tmp": made through each level's descriptor, since no
 // path reaches the deep ones. Existing levels and files are kept.
 void BuildDeepTree(const fs::path& root, int levels) {
@@ -78,7 +64,7 @@ void Report(const char* what, const Stats& find, const Stats& cli) {
 int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   const int levels = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10000;
-  const std::string cli = argc > 3 ? argv[3] : DefaultCli();
+  const std::string cli = argc > 3 ? argv[3] : CliBesideBench();
   if (::access(cli.c_str(), X_OK) != 0) {
     std::fprintf(stderr, "vorlisk-cli not found at %s\n", cli.c_str());
     return 1;
@@ -89,30 +75,11 @@ int main(int argc, char** argv) {
   int status = 0;
   BuildDeepTree(tree, levels);
   BuildDeepTree(findTree, levels);
-  WriteFile(program / "const" / "user.txt",
-            "[Common]\r\nTotal=1\r\nItem0=Deep files\r\n"
-            "[Deep files]\r\nIsActive=1\r\nIsSpecial=0\r\ntFolder.Total=1\r\n"
-            "tFolder0.ChildItemName=tmp files\r\ntFolder0.isactive=1\r\n"
-            "tFolder0.deletepath=X:\\tree\\*.tmp\r\ntFolder0.RegisterName=\r\n"
-            "tFolder0.RegisterValueofName=\r\ntFolder0.deletefilename=\r\n"
-            "tFolder0.bycategory=1\r\ntFolder0.IsIncludeSubfolder=1\r\ntRegister.Total=0\r\n");
-  WriteFile(program / "const" / "system.txt", "[Common]\r\nTotal=0\r\n");
-  WriteFile(program / "wildcard.ini",
-            "[Delete Option]\r\nUse Quick=1\r\nprompt Before=0\r\n[Log]\r\nWrite to Log=0\r\n");
-  fs::create_directories(home);
-  const std::vector<std::string> env = {"VORLISK_DRIVES=X=" + drive.string(),
-                                        "HOME=" + home.string(),
-                                        "XDG_CACHE_HOME=" + (home / "cache").string(),
-                                        "XDG_DATA_HOME=" + (home / "data").string(),
-                                        "XDG_CONFIG_HOME=" + (home / "config").string(),
-                                        "XDG_STATE_HOME=" + (home / "state").string()};
+  MakeCliProgramFolder(program, "Deep files", "X:\\tree\\*.tmp");
+  const std::vector<std::string> env = CliEnvironment(drive, home);
   const std::vector<std::string> preview = {cli, "--home", program.string(), "preview", "0"};
   const std::vector<std::string> wash = {cli, "--home", program.string(), "wash", "0", "--yes"};
-  auto find = [](const fs::path& dir, bool remove) {
-    std::vector<std::string> a = {"find", dir.string(), "-type", "f", "-name", "*.tmp"};
-    if (remove) a.push_back("-delete");
-    return a;
-  };
+  const auto find = FindTmp;
 
   TimeProgram(find(tree, false));  // warm the caches once for both
   TimeProgram(preview, env, output.string());

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -239,6 +240,58 @@ inline WashCounts ExpandAndQuickWash(const std::string& deletePath, TProgress* p
   const WashCounts counts = WashFileLines(marked, true, nullptr, {}, progress);
   if (progress) progress->Finish();
   return counts;
+}
+
+// The command-line program beside the benchmarks' folder in the build tree.
+inline std::string CliBesideBench() {
+  char exe[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return "vorlisk-cli";
+  return (fs::path(std::string(exe, static_cast<std::size_t>(n))).parent_path().parent_path() /
+          "vorlisk-cli")
+      .string();
+}
+
+inline void WriteFile(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A program folder for the command line: an empty shipped catalogue and one checked user item
+// `name` with one checked FolderMask entry `deletePath` (with subfolders); quick erase, logging
+// off, no question before washing.
+inline void MakeCliProgramFolder(const fs::path& program, const std::string& name,
+                                 const std::string& deletePath) {
+  WriteFile(program / "const" / "system.txt", "[Common]\r\nTotal=0\r\n");
+  WriteFile(program / "const" / "user.txt",
+            "[Common]\r\nTotal=1\r\nItem0=" + name + "\r\n[" + name +
+                "]\r\nIsActive=1\r\nIsSpecial=0\r\ntFolder.Total=1\r\n"
+                "tFolder0.ChildItemName=tmp files\r\ntFolder0.isactive=1\r\n"
+                "tFolder0.deletepath=" +
+                deletePath +
+                "\r\ntFolder0.RegisterName=\r\n"
+                "tFolder0.RegisterValueofName=\r\ntFolder0.deletefilename=\r\n"
+                "tFolder0.bycategory=1\r\ntFolder0.IsIncludeSubfolder=1\r\ntRegister.Total=0\r\n");
+  WriteFile(program / "wildcard.ini",
+            "[Delete Option]\r\nUse Quick=1\r\nprompt Before=0\r\n[Log]\r\nWrite to Log=0\r\n");
+}
+
+// The child's environment: drive X: mapped to `drive`, HOME and the XDG folders below `home`.
+inline std::vector<std::string> CliEnvironment(const fs::path& drive, const fs::path& home) {
+  fs::create_directories(home);
+  return {"VORLISK_DRIVES=X=" + drive.string(),
+          "HOME=" + home.string(),
+          "XDG_CACHE_HOME=" + (home / "cache").string(),
+          "XDG_DATA_HOME=" + (home / "data").string(),
+          "XDG_CONFIG_HOME=" + (home / "config").string(),
+          "XDG_STATE_HOME=" + (home / "state").string()};
+}
+
+// find DIR -type f -name '*.tmp' [-delete]
+inline std::vector<std::string> FindTmp(const fs::path& dir, bool remove) {
+  std::vector<std::string> a = {"find", dir.string(), "-type", "f", "-name", "*.tmp"};
+  if (remove) a.push_back("-delete");
+  return a;
 }
 
 }  // namespace vorlisk::bench

@@ -20,7 +20,7 @@
 
 #include "app/preview.h"
 #include "bench/bench_support.h"
-#include "dialogs/preview_dialogs.h"
+#include "gui/dialogs/preview_dialogs.h"
 #include "platform/drives.h"
 
 namespace {

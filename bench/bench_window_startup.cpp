@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/user_folders.h"
-#include "app/window/main_window.h"
+#include "gui/window/main_window.h"
 #include "bench/bench_support.h"
 #include "platform/drives.h"
 #include "platform/profile.h"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks that the portable core and the tests of its contracts build for Windows: every source
-# outside platform/posix and app/cli, and every test but the *_posix_test.cpp files, is compiled
+# outside platform/posix, and every test but the *_posix_test.cpp files, is compiled
 # by the mingw-w64 cross compiler (syntax and types only, no linking) with the project's warnings
 # as errors. Also refuses POSIX headers in those files, which mingw-w64 partly provides.
 set -euo pipefail

@@ -31,7 +31,7 @@ std::set<int> TopicsOpenedBySources() {
   const std::regex call(R"(OpenHelp\w*\([^()]*?\b(\d+)\s*\))");
   const std::regex constant(R"(constexpr\s+int\s+k\w*Help\w*\s*=\s*(\d+))");
   std::set<int> topics;
-  for (const char* folder : {"app", "dialogs"}) {
+  for (const char* folder : {"app", "cli", "gui"}) {
     const fs::path root = fs::path(VORLISK_SOURCE_DIR) / folder;
     if (!fs::exists(root)) continue;
     for (const auto& e : fs::recursive_directory_iterator(root)) {

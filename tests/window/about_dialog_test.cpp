@@ -1,6 +1,6 @@
 // The About dialog: its controls by name, the link labels' hover look, what their clicks open, and
 // F1 reaching the window's help with the dialog's topic.
-#include "dialogs/about_dialog.h"
+#include "gui/dialogs/about_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@
 #include <QUrl>
 #include <vector>
 
-#include "dialogs/help.h"
+#include "gui/support/help.h"
 
 namespace vorlisk::dialogs {
 namespace {

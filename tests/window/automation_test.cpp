@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "app/preferences.h"
-#include "app/window/main_window.h"
-#include "app/window/session_end.h"
+#include "gui/window/main_window.h"
+#include "gui/support/session_end.h"
 #include "test_support.h"
 
 namespace vorlisk::window {

@@ -2,7 +2,7 @@
 // which saves they refuse, that what was typed reaches the draft untrimmed (the core trims), the
 // radio groups that keep every field, the browse buttons through the port, help, and the viewer
 // showing and handing on a key of the program's registry store.
-#include "dialogs/entry_dialogs.h"
+#include "gui/dialogs/entry_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "app/item_editing.h"
-#include "dialogs/help.h"
-#include "dialogs/registry_viewer.h"
+#include "gui/support/help.h"
+#include "gui/dialogs/registry_viewer.h"
 #include "platform/text.h"
 #include "test_support.h"
 

@@ -16,11 +16,11 @@
 #include <QToolButton>
 #include <filesystem>
 
-#include "dialogs/exclude_dialog.h"
-#include "dialogs/folder_picker.h"
-#include "dialogs/help.h"
-#include "dialogs/preferences_dialog.h"
-#include "dialogs/wildcard_dialog.h"
+#include "gui/dialogs/exclude_dialog.h"
+#include "gui/dialogs/folder_picker.h"
+#include "gui/support/help.h"
+#include "gui/dialogs/preferences_dialog.h"
+#include "gui/dialogs/wildcard_dialog.h"
 #include "platform/drives.h"
 #include "test_support.h"
 #include "window/dialog_finder.h"

@@ -13,7 +13,7 @@
 #include <optional>
 #include <set>
 
-#include "app/window/main_window.h"
+#include "gui/window/main_window.h"
 #include "test_support.h"
 
 namespace vorlisk::window {

@@ -1,6 +1,6 @@
 // The main window driven by its widgets' object names through a scripted port: what it shows
 // follows the session, and its buttons and menus run the session's commands.
-#include "app/window/main_window.h"
+#include "gui/window/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <QTimer>
 #include <optional>
 
-#include "app/window/qt_port.h"
+#include "gui/support/qt_port.h"
 #include "test_support.h"
 
 namespace vorlisk::window {

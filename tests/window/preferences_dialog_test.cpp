@@ -1,7 +1,7 @@
 // The Preferences dialog driven by its widgets' object names: what it shows from the file and the
 // settings state, the interval box's reading of typed text, the refused hot-key conflict, and that
 // only "&Apply" writes.
-#include "dialogs/preferences_dialog.h"
+#include "gui/dialogs/preferences_dialog.h"
 
 #include <gtest/gtest.h>
 

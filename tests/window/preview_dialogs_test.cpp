@@ -1,7 +1,7 @@
 // The preview dialogs as the user meets them: their controls by name, how registry and special
 // rows are drawn, ticking and the select buttons reaching the core's marks, the status line, and
 // what "&Wash", "Cl&ose" and the close box do to the files.
-#include "dialogs/preview_dialogs.h"
+#include "gui/dialogs/preview_dialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The window's answers to the session's port where the screen sets limits: long names shortened in
 // message boxes and the tray menu, the window's size on a small screen, and file choosers that
 // open in the user's home.
-#include "app/window/qt_port.h"
+#include "gui/support/qt_port.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "app/window/main_window.h"
+#include "gui/window/main_window.h"
 #include "test_support.h"
 
 namespace vorlisk::window {

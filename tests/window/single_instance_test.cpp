@@ -1,7 +1,7 @@
 // One window per user and program folder: the socket lives in the user's private folder, a second
 // start reaches the first, a leftover name does not keep the first start out, and an unsafe folder
 // is refused with its reason.
-#include "app/window/single_instance.h"
+#include "gui/window/single_instance.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

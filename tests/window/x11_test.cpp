@@ -15,9 +15,9 @@
 #include <thread>
 
 #include "app/hot_keys.h"
-#include "app/window/browser_windows.h"
-#include "app/window/main_window.h"
-#include "app/window/x11_hot_keys.h"
+#include "gui/support/browser_windows.h"
+#include "gui/window/main_window.h"
+#include "gui/x11/x11_hot_keys.h"
 #include "platform/error.h"
 #include "test_support.h"
 

@@ -13,8 +13,8 @@
 #include <functional>
 
 #include "app/commands.h"
-#include "gui/support/qt_port.h"
 #include "gui/support/help.h"
+#include "gui/support/qt_port.h"
 
 namespace vorlisk::dialogs {
 

@@ -17,8 +17,8 @@
 
 #include "app/item_editing.h"
 #include "app/list_editing.h"
-#include "gui/support/help.h"
 #include "gui/dialogs/registry_viewer.h"
+#include "gui/support/help.h"
 
 namespace vorlisk::dialogs {
 

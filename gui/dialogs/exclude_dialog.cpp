@@ -42,7 +42,8 @@ TFormExcludeFile::TFormExcludeFile(QWidget* parent, MainSession& session)
     if (!choice) return;
     // A folder with a "." or ".." level is refused with its reason.
     bool added = false;
-    ShowingErrors(session_, [&] { added = core_.AddByWildcard(choice->Folder, choice->Mask); });
+    window::ShowingErrors(session_,
+                          [&] { added = core_.AddByWildcard(choice->Folder, choice->Mask); });
     if (added) list_->Show();
   });
   connect(byName, &QToolButton::clicked, this, [this] {
@@ -51,7 +52,7 @@ TFormExcludeFile::TFormExcludeFile(QWidget* parent, MainSession& session)
     FileChooser chooser;
     chooser.Title = "Select files by filename";
     chooser.Multiple = true;
-    ShowingErrors(session_, [&] { core_.AddByFileNames(open(chooser)); });
+    window::ShowingErrors(session_, [&] { core_.AddByFileNames(open(chooser)); });
     list_->Show();
   });
   connect(remove, &QToolButton::clicked, this, [this] {
@@ -59,7 +60,7 @@ TFormExcludeFile::TFormExcludeFile(QWidget* parent, MainSession& session)
   });
   list_->WireMoves(up, down, clear);
   connect(apply, &QPushButton::clicked, this, [this] {
-    if (ShowingErrors(session_, [this] { core_.Apply(); })) accept();
+    if (window::ShowingErrors(session_, [this] { core_.Apply(); })) accept();
   });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(help, &QPushButton::clicked, this, [] { ShowHelpTopic(kExcludeHelpTopic); });

@@ -9,9 +9,9 @@
 #include <QTreeView>
 
 #include "app/settings.h"
-#include "gui/support/help.h"
 #include "gui/dialogs/list_dialog_parts.h"
 #include "gui/dialogs/wildcard_dialog.h"
+#include "gui/support/help.h"
 #include "platform/drives.h"
 
 namespace vorlisk::dialogs {

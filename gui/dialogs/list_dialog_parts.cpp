@@ -47,16 +47,6 @@ void TabOrder(std::initializer_list<QWidget*> widgets) {
   }
 }
 
-bool ShowingErrors(MainSession& session, const std::function<void()>& action) {
-  try {
-    action();
-    return true;
-  } catch (const std::exception& e) {
-    if (session.Ui().ShowError) session.Ui().ShowError(e.what());
-    return false;
-  }
-}
-
 TextListView::TextListView(QListWidget* widget, TextListEdit& list) : widget_(widget), list_(list) {
   widget_->setSelectionMode(QAbstractItemView::SingleSelection);
   QObject::connect(widget_, &QListWidget::currentRowChanged, widget_,

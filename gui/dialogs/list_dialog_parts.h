@@ -13,6 +13,7 @@
 #include "app/list_editing.h"
 #include "app/main_session.h"
 #include "gui/support/own_icons.h"
+#include "gui/support/qt_port.h"
 
 namespace vorlisk::dialogs {
 
@@ -28,10 +29,6 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, bool stretchFirst);
 QVBoxLayout* Column(std::initializer_list<QWidget*> widgets);
 // The focus moves through the widgets in the order given.
 void TabOrder(std::initializer_list<QWidget*> widgets);
-
-// Runs `action`; an error it throws is shown in the session's error box and false is returned, so
-// the dialog stays open and no exception crosses Qt's event loop.
-bool ShowingErrors(MainSession& session, const std::function<void()>& action);
 
 // A list control showing the rows of a TextListEdit. The core owns the rows and the selection: a
 // click selects in the core, and Show() redraws after the core changed.

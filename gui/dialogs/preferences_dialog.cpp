@@ -9,8 +9,8 @@
 #include <QTabWidget>
 #include <cstdlib>
 
-#include "gui/support/help.h"
 #include "gui/dialogs/list_dialog_parts.h"
+#include "gui/support/help.h"
 
 namespace vorlisk::dialogs {
 
@@ -134,8 +134,8 @@ TFormPreferences::TFormPreferences(QWidget* parent, MainSession& session, SetHot
   connect(help, &QPushButton::clicked, this, [] { ShowHelpTopic(kPreferencesHelpTopic); });
   connect(apply, &QPushButton::clicked, this, [this] {
     bool applied = false;
-    if (ShowingErrors(session_,
-                      [&] { applied = ApplyPreferences(session_, Shown(), setHotKeys_); }) &&
+    if (window::ShowingErrors(
+            session_, [&] { applied = ApplyPreferences(session_, Shown(), setHotKeys_); }) &&
         applied) {
       if (timerChanged_) timerChanged_();
       accept();

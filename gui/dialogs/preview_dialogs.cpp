@@ -19,10 +19,10 @@
 #include <exception>
 #include <vector>
 
-#include "gui/support/check_list_model.h"
-#include "gui/support/qt_port.h"
-#include "gui/support/help.h"
 #include "engine/registry_entries.h"
+#include "gui/support/check_list_model.h"
+#include "gui/support/help.h"
+#include "gui/support/qt_port.h"
 
 namespace vorlisk::dialogs {
 
@@ -239,16 +239,15 @@ class PreviewWindow final : public QDialog {
   void Wash() {
     totalsTimer_.stop();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-      dialog_.Wash();
-    } catch (const std::exception& e) {
-      QApplication::restoreOverrideCursor();
-      window::ShowErrorBox(this, e.what());
-      dialog_.Close();  // what was washed stays washed; no second wash from this dialog
-      accept();
-      return;
-    }
-    QApplication::restoreOverrideCursor();
+    const bool washed = window::ShowingErrors(
+        [this](const std::string& message) {
+          QApplication::restoreOverrideCursor();
+          window::ShowErrorBox(this, message);
+        },
+        [this] { dialog_.Wash(); });
+    if (washed) QApplication::restoreOverrideCursor();
+    // After an error what was washed stays washed: no second wash from this dialog.
+    if (!washed) dialog_.Close();
     accept();
   }
 

@@ -16,6 +16,7 @@
 #include <exception>
 #include <optional>
 
+#include "gui/support/qt_port.h"
 #include "platform/filesystem.h"
 #include "platform/registry.h"
 
@@ -133,15 +134,14 @@ class RegistryViewer final : public QDialog {
   // Store errors (a damaged store file) are shown in the window, never raised into Qt.
   template <class F>
   bool Guard(F&& f) {
-    try {
-      f();
-      problem_->hide();
-      return true;
-    } catch (const std::exception& e) {
-      problem_->setText(QString::fromStdString(e.what()));
-      problem_->show();
-      return false;
-    }
+    const bool done = window::ShowingErrors(
+        [this](const std::string& message) {
+          problem_->setText(QString::fromStdString(message));
+          problem_->show();
+        },
+        std::forward<F>(f));
+    if (done) problem_->hide();
+    return done;
   }
 
   static QString FullPath(const QTreeWidgetItem* item) {

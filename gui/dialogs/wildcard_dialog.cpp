@@ -81,7 +81,7 @@ TFormWildcard::TFormWildcard(QWidget* parent, MainSession& session)
   });
   list_->WireMoves(up, down, clear);
   connect(ok, &QPushButton::clicked, this, [this] {
-    if (ShowingErrors(session_, [this] { core_.OkClick(); })) accept();
+    if (window::ShowingErrors(session_, [this] { core_.OkClick(); })) accept();
   });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(help, &QPushButton::clicked, this, [] { ShowHelpTopic(kWildcardHelpButtonTopic); });

@@ -126,4 +126,19 @@ UiCallbacks MakeQtPort(QWidget* parent) {
   return ui;
 }
 
+bool ShowingErrors(const std::function<void(const std::string&)>& report,
+                   const std::function<void()>& action) {
+  try {
+    action();
+    return true;
+  } catch (const std::exception& e) {
+    if (report) report(e.what());
+    return false;
+  }
+}
+
+bool ShowingErrors(MainSession& session, const std::function<void()>& action) {
+  return ShowingErrors(session.Ui().ShowError, action);
+}
+
 }  // namespace vorlisk::window

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "app/main_session.h"
@@ -27,6 +28,14 @@ bool AskYesNo(QWidget* parent, const std::string& question);
 void ShowNote(QWidget* parent, const std::string& note);
 void ShowRefusal(QWidget* parent, const std::string& message);
 void ShowErrorBox(QWidget* parent, const std::string& message);
+
+// The window's one error boundary: runs `action`; an error it throws goes to `report` (the standard
+// error box, or where a dialog shows its errors) and false is returned, so no exception ever
+// crosses Qt's event loop. Every handler of the main window and of the dialogs runs through it.
+bool ShowingErrors(const std::function<void(const std::string&)>& report,
+                   const std::function<void()>& action);
+// The same, reporting through the session's port (the standard error box; tests answer it).
+bool ShowingErrors(MainSession& session, const std::function<void()>& action);
 
 // The boxes, the hourglass, the file choosers and documents, bound to `parent` (which must outlive
 // the callbacks). The preview, editing and progress members are left to their owners.

@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "app/user_folders.h"
-#include "gui/window/main_window.h"
 #include "gui/support/qt_port.h"
+#include "gui/window/main_window.h"
 #include "gui/window/single_instance.h"
 #include "platform/drives.h"
 #include "platform/error.h"
@@ -25,12 +25,13 @@ class Application : public QApplication {
  public:
   using QApplication::QApplication;
   bool notify(QObject* receiver, QEvent* event) override {
-    try {
-      return QApplication::notify(receiver, event);
-    } catch (const std::exception& e) {
-      vorlisk::window::ShowErrorBox(activeWindow(), e.what());
-    }
-    return false;
+    bool handled = false;
+    vorlisk::window::ShowingErrors(
+        [](const std::string& message) {
+          vorlisk::window::ShowErrorBox(QApplication::activeWindow(), message);
+        },
+        [&] { handled = QApplication::notify(receiver, event); });
+    return handled;
   }
 };
 

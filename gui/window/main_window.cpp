@@ -20,15 +20,15 @@
 #include "app/catalogue_check.h"
 #include "app/commands.h"
 #include "app/scheduler.h"
-#include "gui/support/own_icons.h"
-#include "gui/support/qt_port.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/entry_dialogs.h"
 #include "gui/dialogs/exclude_dialog.h"
 #include "gui/dialogs/folder_picker.h"
-#include "gui/support/help.h"
 #include "gui/dialogs/preferences_dialog.h"
 #include "gui/dialogs/preview_dialogs.h"
+#include "gui/support/help.h"
+#include "gui/support/own_icons.h"
+#include "gui/support/qt_port.h"
 #include "platform/drives.h"
 
 namespace vorlisk::window {
@@ -154,13 +154,12 @@ TFormMainVorlisk::TFormMainVorlisk(const std::string& programFolder, UiCallbacks
 
 TFormMainVorlisk::~TFormMainVorlisk() {
   session_.RemoveObserver(this);
-  try {
-    if (!closed_) session_.Close();
-    session_.Destroy();
-  } catch (const std::exception& e) {
-    // The window is going: the error can only be shown on its own.
-    ShowErrorBox(nullptr, e.what());
-  }
+  // The window is going: an error can only be shown on its own.
+  ShowingErrors([](const std::string& message) { ShowErrorBox(nullptr, message); },
+                [this] {
+                  if (!closed_) session_.Close();
+                  session_.Destroy();
+                });
 }
 
 // ---- widgets ---------------------------------------------------------------------------------
@@ -376,12 +375,12 @@ void TFormMainVorlisk::BuildTray() {
 void TFormMainVorlisk::Guarded(const std::function<void()>& f) {
   // Every command is one run as far as its progress goes: its clock starts at its first report.
   runTimer_.invalidate();
-  try {
-    f();
-  } catch (const std::exception& e) {
-    if (progress_) progress_->close();
-    if (session_.Ui().ShowError) session_.Ui().ShowError(e.what());
-  }
+  ShowingErrors(
+      [this](const std::string& message) {
+        if (progress_) progress_->close();
+        if (session_.Ui().ShowError) session_.Ui().ShowError(message);
+      },
+      f);
   if (progress_) progress_->close();
 }
 

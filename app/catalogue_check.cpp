@@ -3,8 +3,8 @@
 #include <set>
 #include <string_view>
 
-#include "model/item.h"
-#include "model/name_keys.h"
+#include "model/catalogue.h"
+#include "model/formats/name_keys.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 

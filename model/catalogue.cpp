@@ -28,7 +28,8 @@ std::vector<std::string> PluginFileNames(const std::string& programFolder) {
   platform::FindFiles(
       programFolder + std::string(kPluginFolder) + "*.txt",
       [&names](const platform::FindData& found) {
-        // Files only: a folder, or a link to one, holds no items.
+        // Files only (a folder, or a link to one, holds no items); a name beginning with "." is
+        // passed over, as every search of the program passes it over.
         if ((found.attributes & platform::kAttrDirectory) == 0 && found.name[0] != '.')
           names.push_back(found.name);
         return true;

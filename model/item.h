@@ -1,9 +1,10 @@
 // The wash item model: the item list and the working copy of one wash item with its entries.
 //
 // Every object is bound to an item file (Windows path text) and a section in it. The objects hold
-// values; reading and writing files is the format code's (model/formats/item_file.h), which the
-// operations below that name a file or say Create, Save or Persist call. Nothing is written
-// implicitly. Where a catalogue's files lie and how they are merged: model/catalogue.h.
+// values and do not read or write files themselves: the operations below that load or store
+// (Create, Persist, Save, SaveAsNew, Rename, RemoveFromFile, LoadFromFile, SaveOrder) call the
+// format code, model/formats/item_file.h. Nothing is written implicitly. Where a catalogue's files
+// lie and how they are merged: model/catalogue.h.
 #pragma once
 
 #include <cstdint>

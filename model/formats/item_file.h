@@ -44,7 +44,8 @@ void WriteEntry(const tChildFolder& entry);
 void WriteEntry(const tChildRegister& entry);
 
 // Reads the total at the container's binding (ItemFile, Section) and creates and reads that many
-// entries, bound to the container's file and section and numbered from 0.
+// entries (at most 100,000, whatever a damaged total says), bound to the container's file and
+// section and numbered from 0.
 void ReadEntries(tFolder& folders);
 void ReadEntries(tRegister& registers);
 // Writes the total, then every entry.

@@ -79,4 +79,11 @@ std::vector<titem_property> ReadItemList(const std::string& path);
 // Writes the order file: "Total", then for each item its name key and its section.
 void WriteOrderFile(const std::string& path, const std::vector<titem_property>& items);
 
+// ---- damage ----------------------------------------------------------------------------------
+
+// Damage in an item file that reading passes over, one line each: a "Total" that counts more names
+// than the file lists, a listed name without its section, and an entry total beyond the entries
+// an item's section holds. None for a sound (or missing) file.
+std::vector<std::string> ItemFileDamage(const std::string& itemFile);
+
 }  // namespace vorlisk::formats

@@ -21,7 +21,7 @@
 #include "app/settings.h"
 #include "engine/progress.h"
 #include "engine/special_targets.h"
-#include "model/item.h"
+#include "model/catalogue.h"
 
 namespace vorlisk {
 

@@ -1,6 +1,6 @@
 #include "app/plugins.h"
 
-#include "model/item.h"
+#include "model/catalogue.h"
 #include "platform/error.h"
 #include "platform/file_lock.h"
 #include "platform/filesystem.h"

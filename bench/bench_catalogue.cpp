@@ -19,7 +19,7 @@
 
 #include "app/item_editing.h"
 #include "app/main_session.h"
-#include "model/item.h"
+#include "model/catalogue.h"
 #include "platform/drives.h"
 #include "platform/profile.h"
 

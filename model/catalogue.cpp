@@ -1,10 +1,11 @@
+#include "model/catalogue.h"
+
 #include <algorithm>
 #include <set>
 #include <utility>
 
-#include "engine/find_file.h"
-#include "model/item.h"
-#include "model/name_keys.h"
+#include "model/formats/name_keys.h"
+#include "platform/filesystem.h"
 #include "platform/text.h"
 
 namespace vorlisk {
@@ -20,24 +21,25 @@ bool NameTakenExcept(const std::string& itemFile, const std::string& name, int32
   return false;
 }
 
-// The plug-in files: every file directly in the folder "plugin" whose name matches "*.txt",
-// sorted by name (ignoring a to z case) so the catalogue does not depend on directory order.
+}  // namespace
+
 std::vector<std::string> PluginFileNames(const std::string& programFolder) {
   std::vector<std::string> names;
-  TFindFile search;
-  search.IncludeFiles.push_back(programFolder + std::string(kPluginFolder) + "*.txt");
-  search.Subfolders = false;
-  search.OnFound = [&names](TFindFile&, const std::string&, const TSearchRec& rec) {
-    names.push_back(rec.Name);
-  };
-  search.StartSearch();
+  platform::FindFiles(
+      programFolder + std::string(kPluginFolder) + "*.txt",
+      [&names](const platform::FindData& found) {
+        // Files only (a folder, or a link to one, holds no items); a name beginning with "." is
+        // passed over, as every search of the program passes it over.
+        if ((found.attributes & platform::kAttrDirectory) == 0 && found.name[0] != '.')
+          names.push_back(found.name);
+        return true;
+      },
+      platform::FindDetail::KindOnly);
   std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     return UpperAZ(a) < UpperAZ(b);
   });
   return names;
 }
-
-}  // namespace
 
 void LoadCatalogue(const std::string& programFolder, titem_list& list) {
   titem_list all;

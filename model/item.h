@@ -1,13 +1,14 @@
 // The wash item model: the item list and the working copy of one wash item with its entries.
 //
-// Every object is bound to an item file (Windows path text) and a section in it and reads and
-// writes its own keys there through one transfer operation with a direction flag. Nothing is
-// written implicitly. Key names, key order and defaults are those of the item-file layout.
+// Every object is bound to an item file (Windows path text) and a section in it. The objects hold
+// values and do not read or write files themselves: the operations below that load or store
+// (Create, Persist, Save, SaveAsNew, Rename, RemoveFromFile, LoadFromFile, SaveOrder) call the
+// format code, model/formats/item_file.h. Nothing is written implicitly. Where a catalogue's files
+// lie and how they are merged: model/catalogue.h.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace vorlisk {
@@ -45,7 +46,8 @@ class tChildFolder {
 
   // Binds the entry to (itemFile, section, index) and reads it.
   void Create(std::string itemFile, int32_t index, std::string section);
-  // Reads or writes the entry's eight keys "tFolder<Index>.<key>"; writing throws WriteError.
+  // Reads or writes the entry at its binding (formats::ReadEntry, formats::WriteEntry); writing
+  // throws WriteError.
   void Persist(PersistDirection direction);
 };
 
@@ -75,20 +77,15 @@ class tEntryContainer {
 
   int32_t Count() const { return static_cast<int32_t>(Entries.size()); }
 
-  // Stores both, reads the total and creates the entries.
+  // Stores both, reads the total and creates and reads the entries (formats::ReadEntries).
   void Create(std::string itemFile, std::string section);
-  void CreateEntries(int32_t count);
-  // Reads or writes the total key; reading returns the stored total.
-  int32_t PersistTotal(PersistDirection direction);
   // Copies every field but FoundFiles.
   static void AssignEntry(Entry& target, const Entry& source);
   void Add(const Entry& entry);
   void Replace(const Entry& entry, int32_t index);
   void Delete(int32_t index);
-  // Writes the total, then every entry, in one rewrite of the item file.
-  void Save();
-
-  static const char* TotalKey();
+  // Writes the total, then every entry, in one rewrite of the item file (formats::WriteEntries).
+  void Save() const;
 };
 
 using tFolder = tEntryContainer<tChildFolder>;
@@ -101,10 +98,15 @@ class tItemContent {
   tFolder Folders;
   tRegister Registers;
 
+  // Reads the item of that name from the item file (formats::ReadItem).
   void Create(std::string itemFile, std::string itemName);
-  void PersistFlags(PersistDirection direction);
+  // Binds the item and every entry to another file and section; writes nothing.
   void Retarget(std::string itemFile, std::string itemName);
+  // Binds the copy to (itemFile, itemName), sets its mark and adds it to that file under a new
+  // name key (formats::AddItem).
   void SaveAsNew(std::string itemFile, std::string itemName, bool active);
+  // Renames the item in its file, reusing the name key at `index` when it lists the item
+  // (formats::ReplaceItem).
   void Rename(std::string newName, bool active, int32_t index);
   // Deletes an item (section and name key) from an item file; the working copy is left as it was.
   void RemoveFromFile(const std::string& itemFile, const std::string& itemName, int32_t index);
@@ -116,7 +118,9 @@ class titem_list {
   std::vector<titem_property> Items;
 
   int32_t Count() const { return static_cast<int32_t>(Items.size()); }
+  // Appends the items an item file or the order file lists (formats::ReadItemList).
   void LoadFromFile(const std::string& path);
+  // Writes the list as the order file (formats::WriteOrderFile).
   void SaveOrder(const std::string& path) const;
   bool Contains(const titem_property& item) const;
   static void AssignItem(titem_property& target, const titem_property& source);
@@ -124,19 +128,5 @@ class titem_list {
   void MoveUp(int32_t index);
   void MoveDown(int32_t index);
 };
-
-// Files of the catalogue, relative to the program folder (which ends in "\").
-inline constexpr std::string_view kSystemItemFile = "const\\system.txt";
-inline constexpr std::string_view kUserItemFile = "const\\user.txt";
-inline constexpr std::string_view kPluginFolder = "plugin\\";
-inline constexpr std::string_view kOrderFile = "order.ini";
-inline constexpr std::string_view kOrderMarker = "<|>";
-
-// Rebuilds `list` from the shipped, user and plug-in item files merged with the order file.
-void LoadCatalogue(const std::string& programFolder, titem_list& list);
-
-int32_t IndexInItemFile(const std::string& itemFile, const std::string& name);
-bool NameTaken(const std::string& itemFile, const std::string& name);
-bool NameTakenByOther(const std::string& itemFile, const std::string& name, int32_t ownIndex);
 
 }  // namespace vorlisk

@@ -9,12 +9,12 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh g++-mingw-w64-x86-64-posix
 compiler=x86_64-w64-mingw32-g++-posix
 
-core=(platform/*.cpp model/*.cpp engine/*.cpp app/*.cpp)
+core=(platform/*.cpp model/*.cpp model/formats/*.cpp engine/*.cpp app/*.cpp)
 tests=()
 for f in tests/*.cpp; do
   [[ $f == *_posix_test.cpp ]] || tests+=("$f")
 done
-headers=(platform/*.h model/*.h engine/*.h app/*.h)
+headers=(platform/*.h model/*.h model/formats/*.h engine/*.h app/*.h)
 for f in tests/*.h; do
   [[ $f == tests/posix_support.h || $f == tests/save_counter.h ]] || headers+=("$f")
 done

@@ -3,6 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 kind=${1:-plain}
+# Every include runs down the layers of docs/ARCHITECTURE.md.
+bash scripts/check-layers.sh
 bash scripts/build.sh "$kind"
 dir=build
 [ "$kind" = asan ] && dir=build-asan

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "model/item.h"
+#include "model/catalogue.h"
 #include "test_support.h"
 
 namespace vorlisk {

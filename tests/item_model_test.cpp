@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "model/catalogue.h"
 #include "model/item.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"

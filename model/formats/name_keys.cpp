@@ -1,4 +1,4 @@
-#include "model/name_keys.h"
+#include "model/formats/name_keys.h"
 
 #include <algorithm>
 
@@ -38,7 +38,8 @@ std::vector<std::pair<int32_t, std::string>> ReadNameKeys(const std::string& ite
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   out.reserve(numbers.size());
-  for (int32_t n : numbers) out.emplace_back(n, ini.ReadString(kCommon, "Item" + std::to_string(n), ""));
+  for (int32_t n : numbers)
+    out.emplace_back(n, ini.ReadString(kCommon, "Item" + std::to_string(n), ""));
   return out;
 }
 

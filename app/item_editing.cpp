@@ -85,13 +85,6 @@ struct OrderFileBatch : platform::ProfileBatch {
       : platform::ProfileBatch(s.ProgramFolder + std::string(kOrderFile)) {}
 };
 
-// Rebuilds the item list from the item files and the order file and selects a row as a click does.
-void Reload(MainSession& s, int32_t row) {
-  LoadCatalogue(s.ProgramFolder, s.Items);
-  s.FillItemList();
-  s.SelectItem(row);
-}
-
 }  // namespace
 
 // ---- wash items ------------------------------------------------------------------------------
@@ -130,9 +123,7 @@ EditOutcome AddItem(MainSession& s, const ItemEditor& edit) {
       s.SaveOrderFile();
       copy.SaveAsNew(userFile, draft.Name, draft.Active);
       // The order file does not list the new item yet, so it comes last.
-      LoadCatalogue(s.ProgramFolder, s.Items);
-      s.FillItemList();
-      s.SelectItem(s.Items.Count() - 1);
+      s.ReloadCatalogue(MainSession::kLastRow);
       order.Commit();
       return EditOutcome::Done;
     }
@@ -156,7 +147,7 @@ EditOutcome EditItem(MainSession& s, const ItemEditor& edit) {
       OrderFileBatch order(s);
       s.SaveOrderFile();
       current.Rename(draft.Name, draft.Active, p);
-      Reload(s, i);
+      s.ReloadCatalogue(i);
       order.Commit();
       return EditOutcome::Done;
     }
@@ -175,15 +166,7 @@ EditOutcome DeleteItem(MainSession& s) {
   s.SaveOrderFile();
   const titem_property item = s.Current->Item;
   s.Current->RemoveFromFile(item.ItemFile, item.Name, IndexInItemFile(item.ItemFile, item.Name));
-  LoadCatalogue(s.ProgramFolder, s.Items);
-  s.FillItemList();
-  if (s.ChListBoxItem.Count() == 0) {
-    s.Current.reset();
-    s.ChListBoxFolder.Clear();
-    s.ChListBoxRegister.Clear();
-  } else {
-    s.SelectItem(i < s.ChListBoxItem.Count() ? i : 0);
-  }
+  s.ReloadCatalogue(i);
   order.Commit();
   return EditOutcome::Done;
 }

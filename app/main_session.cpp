@@ -12,29 +12,6 @@
 
 namespace vorlisk {
 
-namespace {
-
-// Runs a clean-up on every exit of a scope, also when an error breaks the operation off.
-template <class F>
-class Finally {
- public:
-  explicit Finally(F f) : f_(std::move(f)) {}
-  ~Finally() {
-    try {
-      f_();
-    } catch (...) {
-      // The error that ended the operation is the one the user sees.
-    }
-  }
-  Finally(const Finally&) = delete;
-  Finally& operator=(const Finally&) = delete;
-
- private:
-  F f_;
-};
-
-}  // namespace
-
 MainSession::MainSession(UiCallbacks ui) : ui_(std::move(ui)) {
   enabled_.fill(true);
   shown_.Enabled.fill(true);
@@ -224,6 +201,21 @@ void MainSession::FillItemList() {
   }
 }
 
+void MainSession::ReloadCatalogue(std::optional<int32_t> select) {
+  const PublishOnExit publish(*this);
+  LoadCatalogue(ProgramFolder, Items);
+  FillItemList();
+  if (!select) return;
+  if (ChListBoxItem.Count() == 0) {
+    Current.reset();
+    ChListBoxFolder.Clear();
+    ChListBoxRegister.Clear();
+    return;
+  }
+  const int32_t rows = ChListBoxItem.Count();
+  SelectItem(*select == kLastRow ? rows - 1 : (*select >= 0 && *select < rows ? *select : 0));
+}
+
 void MainSession::ChListBoxItemClick() {
   const int32_t row = ChListBoxItem.Selected();
   if (row < 0 || row >= Items.Count()) return;
@@ -393,6 +385,29 @@ void MainSession::EndProgress() {
   progress_.reset();
 }
 
+MainSession::RunScope::RunScope(MainSession& session, bool reselect)
+    : session_(session), publish_(session), hourglass_(session.ui_.Cursor), reselect_(reselect) {
+  session_.EnableWashControls(false);
+  try {
+    session_.StartProgress();
+  } catch (...) {
+    Restore();
+    throw;
+  }
+}
+
+MainSession::RunScope::~RunScope() { Restore(); }
+
+void MainSession::RunScope::Restore() {
+  try {
+    session_.EndProgress();
+    session_.EnableWashControls(true);
+    if (reselect_) session_.ChListBoxItemClick();
+  } catch (...) {
+    // The error that ended the run is the one the user sees.
+  }
+}
+
 void MainSession::CancelRun() {
   if (progress_) progress_->Cancel();
 }
@@ -430,18 +445,10 @@ std::vector<std::string> MainSession::ExpandRegistry(int32_t row) {
 
 void MainSession::WashOneEntry(bool previewOnly, bool registry) {
   if (RunInProgress()) return;
-  const PublishOnExit publish(*this);
-  Hourglass hourglass(ui_.Cursor);
   CheckList& entries = registry ? ChListBoxRegister : ChListBoxFolder;
   const int32_t row = entries.Selected();
   if (row < 0 || !Current) return;
-  EnableWashControls(false);
-  Finally enable([this] {
-    EndProgress();
-    EnableWashControls(true);
-  });
-
-  StartProgress();
+  const RunScope run(*this, false);
   PreviewDialog dialog(registry ? PreviewKind::Register : PreviewKind::Folder, MakeWashContext());
   CheckList& list = registry ? dialog.Registry() : dialog.Files();
   if (registry) {
@@ -466,18 +473,9 @@ void MainSession::WashRegistryEntry(bool previewOnly) { WashOneEntry(previewOnly
 
 void MainSession::WashCurrentItem(bool previewOnly) {
   if (RunInProgress()) return;
-  const PublishOnExit publish(*this);
-  Hourglass hourglass(ui_.Cursor);
   const int32_t item = ChListBoxItem.Selected();
   if (item < 0 || !Current) return;
-  EnableWashControls(false);
-  Finally restore([this] {
-    EndProgress();
-    EnableWashControls(true);
-    ChListBoxItemClick();
-  });
-
-  StartProgress();
+  const RunScope run(*this, true);
   PreviewDialog dialog(PreviewKind::FolderRegister, MakeWashContext());
   const bool itemChecked = ChListBoxItem.Checked(item);
   for (int32_t r = 0; r < ChListBoxFolder.Count(); ++r)
@@ -496,20 +494,12 @@ void MainSession::WashCurrentItem(bool previewOnly) {
   if (ConfirmClean("'" + ChListBoxItem.Text(item) + "'")) dialog.Wash();
 }
 
-void MainSession::WashCheckedItems(bool previewOnly) {
+void MainSession::WashCheckedItems(bool previewOnly, bool askFirst) {
   if (RunInProgress()) return;
-  const PublishOnExit publish(*this);
-  if (Settings.PromptBefore && !previewOnly && !Ask("Do you want to wash all the items selected?"))
+  if (askFirst && Settings.PromptBefore && !previewOnly &&
+      !Ask("Do you want to wash all the items selected?"))
     return;
-  Hourglass hourglass(ui_.Cursor);
-  EnableWashControls(false);
-  Finally restore([this] {
-    EndProgress();
-    EnableWashControls(true);
-    ChListBoxItemClick();
-  });
-
-  StartProgress();
+  const RunScope run(*this, true);
   PreviewDialog dialog(PreviewKind::All, MakeWashContext());
   for (int32_t i = 0; i < ChListBoxItem.Count(); ++i) {
     if (Cancelled()) return;

@@ -90,6 +90,20 @@ struct TrayMenuEntry {
 // any); Startup does it.
 void RemoveStaleTemporaryFiles(const std::string& programFolder);
 
+class MainSession;
+
+// Publishes the session's changes when the scope ends, also when an error ends it.
+class PublishOnExit {
+ public:
+  explicit PublishOnExit(MainSession& session) : session_(session) {}
+  ~PublishOnExit();
+  PublishOnExit(const PublishOnExit&) = delete;
+  PublishOnExit& operator=(const PublishOnExit&) = delete;
+
+ private:
+  MainSession& session_;
+};
+
 class MainSession {
  public:
   explicit MainSession(UiCallbacks ui = {});
@@ -146,6 +160,12 @@ class MainSession {
 
   // ---- the item list and the entry lists ----
   void FillItemList();
+  // Rebuilds the item list from the item files and the order file (LoadCatalogue, FillItemList).
+  // With `select`, that row is selected as a click does (kLastRow: the last one; the first one
+  // when the list has fewer rows); with no rows left, no item is current and the entry lists are
+  // empty.
+  static constexpr int32_t kLastRow = -1;
+  void ReloadCatalogue(std::optional<int32_t> select = std::nullopt);
   void ChListBoxItemClick();
   void UpdateItemButtons(int32_t index);
   // After any change of marks in ChListBoxItem: copies them into the item list (memory only).
@@ -170,7 +190,9 @@ class MainSession {
   void WashFolderEntry(bool previewOnly);
   void WashRegistryEntry(bool previewOnly);
   void WashCurrentItem(bool previewOnly);
-  void WashCheckedItems(bool previewOnly);
+  // "prompt Before" asks first unless `askFirst` is false (the automatic washes, which nobody may
+  // be there to answer).
+  void WashCheckedItems(bool previewOnly, bool askFirst = true);
   // "Clean Current Wash Item": a special item runs by its name, any other WashCurrentItem.
   void btnWashSingleClick();
   // A tray Wash submenu entry: "Wash all checked item" (tag -1) runs as btnWashAll; an item's
@@ -214,6 +236,25 @@ class MainSession {
   void EndProgress();
   bool Cancelled() const { return progress_ && progress_->Cancelled(); }
 
+  // One wash or preview from its start to its end: changes are told when it ends, the hourglass
+  // is on, the wash controls are disabled (the run-in-progress guard) and the progress started;
+  // at its end, also when an error ends it, the progress ends, the controls are enabled again
+  // and, for a run that selects items, the selection is reloaded.
+  class RunScope {
+   public:
+    RunScope(MainSession& session, bool reselect);
+    ~RunScope();
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+   private:
+    void Restore();
+    MainSession& session_;
+    PublishOnExit publish_;
+    Hourglass hourglass_;
+    bool reselect_;
+  };
+
   UiCallbacks ui_;
   std::array<bool, kControlCount> enabled_;
   std::optional<TProgress> progress_;
@@ -236,18 +277,6 @@ class MainSession {
   Shown shown_;
   std::array<bool, 3> reset_{};
   int held_ = 0;
-};
-
-// Publishes the session's changes when the scope ends, also when an error ends it.
-class PublishOnExit {
- public:
-  explicit PublishOnExit(MainSession& session) : session_(session) {}
-  ~PublishOnExit();
-  PublishOnExit(const PublishOnExit&) = delete;
-  PublishOnExit& operator=(const PublishOnExit&) = delete;
-
- private:
-  MainSession& session_;
 };
 
 // The program's own files in its folder (Windows text ending in "\"), as protected patterns of the

@@ -11,12 +11,6 @@ namespace vorlisk {
 
 namespace {
 
-void Reload(MainSession& session) {
-  LoadCatalogue(session.ProgramFolder, session.Items);
-  session.FillItemList();
-  if (session.ChListBoxItem.Count() > 0) session.SelectItem(0);
-}
-
 bool SameFile(const std::string& a, const std::string& b) {
   const std::string fa = platform::FullPathName(a), fb = platform::FullPathName(b);
   if (SameTextAZ(fa, fb)) return true;
@@ -48,7 +42,7 @@ ImportResult ImportPlugin(MainSession& session, const std::string& source) {
   const bool copied = !SameFile(source, target) && platform::CopyFileTo(source, target, false);
   // Marks and moves made since the order file was last written are kept over the reload.
   session.SaveOrderFile();
-  Reload(session);
+  session.ReloadCatalogue(0);
   if (!copied && !SameFile(source, target))
     throw Error("Unable to copy " + source + " to " + target);
   return ImportResult::Imported;

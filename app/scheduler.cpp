@@ -8,15 +8,9 @@ void AutomaticWash(MainSession& session) {
   if (session.RunInProgress()) return;
   // What the command line unchecked meanwhile is not washed.
   session.RefreshFromDisk();
-  const bool prompt = session.Settings.PromptBefore;
-  session.Settings.PromptBefore = false;
-  try {
-    session.WashCheckedItems(false);
-  } catch (...) {
-    session.Settings.PromptBefore = prompt;
-    throw;
-  }
-  session.Settings.PromptBefore = prompt;
+  // Nobody may be there to answer: the wash never asks, and "prompt Before" stays as the user
+  // set it.
+  session.WashCheckedItems(false, false);
 }
 
 std::optional<std::chrono::minutes> TimedWashInterval(int32_t minutes) {

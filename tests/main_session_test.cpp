@@ -499,9 +499,11 @@ TEST_F(SessionTest, ADialogWashesOnceAndNeverAfterItClosed) {
 
 // ---- scheduler -------------------------------------------------------------------------------
 
-// Catches an automatic wash that asks, or leaves "prompt Before" changed, also after an error.
-TEST_F(SessionTest, AutomaticWashNeverAsksAndRestoresPromptBefore) {
+// Catches an automatic wash that asks, or changes "prompt Before" (even for a while: an observer
+// sees it during the run), also after an error.
+TEST_F(SessionTest, AutomaticWashNeverAsksAndLeavesPromptBefore) {
   Start(true);
+  session->Ui().Cursor = [this](bool) { EXPECT_TRUE(session->Settings.PromptBefore); };
   AutomaticWash(*session);
   EXPECT_TRUE(questions.empty());
   EXPECT_TRUE(session->Settings.PromptBefore);

@@ -210,8 +210,7 @@ std::optional<int> RunItemCommands(MainSession& session, const ItemCommandOption
   // start is kept, and the order file is written at the end as when the window closes.
   // The order file's writes go to disk once, after the item file's.
   const platform::ProgramFolderLock lock;
-  LoadCatalogue(session.ProgramFolder, session.Items);
-  session.FillItemList();
+  session.ReloadCatalogue();
   if (entries) return RunEntry(session, o, itemRow);
   platform::ProfileBatch order(session.ProgramFolder + std::string(kOrderFile));
   const int status = RunItem(session, o, itemRow);

@@ -294,8 +294,7 @@ int RunCheck(MainSession& session, const Options& o, bool checked) {
     // The order file is written whole from the list: the list is read again under the lock, so
     // that a mark another process stored since the start is kept.
     const vorlisk::platform::ProgramFolderLock lock;
-    vorlisk::LoadCatalogue(session.ProgramFolder, session.Items);
-    session.FillItemList();
+    session.ReloadCatalogue();
     session.CheckItem(ItemRow(session, o.item), checked);
     session.Destroy();
   }

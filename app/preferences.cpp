@@ -66,8 +66,8 @@ bool HotKeysConflict(THotKeyIndices a, THotKeyIndices b) {
 }
 
 TPreferences ReadPreferences(const MainSession& session) {
-  const TSettingsFile file(session.ProgramFolder);
-  const TSettings& s = session.Settings;
+  const TSettingsFile file(session.ProgramFolder());
+  const TSettings& s = session.Settings();
   TPreferences p;
   p.AutoRun = file.ReadAutoRun();
   p.Minimized = file.ReadIsMinimized();
@@ -90,11 +90,17 @@ bool ApplyPreferences(MainSession& session, const TPreferences& p, const SetHotK
   }
   // No question is asked from here on, so the whole save is one step for other processes.
   const platform::ProgramFolderLock lock;
-  TSettingsFile file(session.ProgramFolder);
-  TSettings& s = session.Settings;
+  TSettingsFile file(session.ProgramFolder());
+  // The settings state takes what was applied, also when a write breaks the save off.
+  TSettings s = session.Settings();
+  struct TakeOver {
+    MainSession& session;
+    const TSettings& settings;
+    ~TakeOver() { session.SetSettings(settings); }
+  } takeOver{session, s};
   file.WriteAutoRun(p.AutoRun);
   if (p.AutoRun)
-    platform::EnableAutostartFor(session.ProgramFolder);
+    platform::EnableAutostartFor(session.ProgramFolder());
   else
     platform::DisableAutostart();
   file.WriteIsMinimized(p.Minimized);
@@ -115,7 +121,7 @@ bool ApplyPreferences(MainSession& session, const TPreferences& p, const SetHotK
   for (const auto& [key, shown] :
        {std::pair{kHotKeyCloseBrowsers, p.HotKey1}, std::pair{kHotKeyWashChecked, p.HotKey2}}) {
     file.WriteHotKey(key, StoredHotKey(shown));
-    if (setHotKeys) setHotKeys(ReadHotKeyRegistrations(session.ProgramFolder));
+    if (setHotKeys) setHotKeys(ReadHotKeyRegistrations(session.ProgramFolder()));
   }
   return true;
 }

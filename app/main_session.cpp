@@ -166,14 +166,9 @@ void MainSession::Startup(const std::string& programFolder) {
   specificFiles_.clear();
   LoadSpecificFiles(specificFiles_);
   settings_ = LoadSettings(programFolder_);
-  LoadCatalogue(programFolder_, items_);
+  ReloadCatalogue(0);
   stamps_ = std::move(stamps);
   synced_ = items_;
-  FillItemList();
-  if (chListBoxItem_.Count() > 0) {
-    chListBoxItem_.Select(0);
-    ChListBoxItemClick();
-  }
 }
 
 void MainSession::Close() {

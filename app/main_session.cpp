@@ -477,6 +477,21 @@ void MainSession::CancelRun() {
   if (progress_) progress_->Cancel();
 }
 
+std::vector<titem_property> SpecialItemsWashed(const MainSession& session,
+                                               std::optional<int32_t> row) {
+  const auto& items = session.Items().Items;
+  std::vector<titem_property> out;
+  if (row) {
+    if (*row >= 0 && *row < session.Items().Count() &&
+        items[static_cast<std::size_t>(*row)].IsSpecial)
+      out.push_back(items[static_cast<std::size_t>(*row)]);
+    return out;
+  }
+  for (const auto& item : items)
+    if (item.IsSpecial && item.IsActive) out.push_back(item);
+  return out;
+}
+
 void EditProgramFiles(MainSession& session, const std::function<void()>& change,
                       OrderFileStep order) {
   const platform::ProgramFolderLock lock;

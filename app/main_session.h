@@ -321,6 +321,11 @@ class MainSession {
   int held_ = 0;
 };
 
+// The special items a wash runs by name: that of the item in `row` when it is special, or with no
+// row ("Clean all Wash Items checked") every checked special item, in list order.
+std::vector<titem_property> SpecialItemsWashed(const MainSession& session,
+                                               std::optional<int32_t> row);
+
 // Whether a change of the program's files writes the order file anew from the item list.
 enum class OrderFileStep { Untouched, WrittenAfterChange };
 

@@ -497,6 +497,24 @@ TEST_F(SessionTest, ADialogWashesOnceAndNeverAfterItClosed) {
   EXPECT_TRUE(DataExists("tmp/a.tmp"));
 }
 
+// Catches a wash whose special items are told wrongly: an unchecked one counted with the checked
+// items, or one washed by itself left out because it is unchecked.
+TEST_F(SessionTest, SpecialItemsWashedAreThoseTheWashRunsByName) {
+  Start();
+  auto names = [this](std::optional<int32_t> row) {
+    std::vector<std::string> out;
+    for (const auto& item : SpecialItemsWashed(*session, row)) out.push_back(item.Name);
+    return out;
+  };
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(names(std::nullopt), Names{"Recycle Bin"});
+  EXPECT_EQ(names(1), Names{"Recycle Bin"});
+  EXPECT_EQ(names(0), Names{});
+  session->CheckItem(1, false);
+  EXPECT_EQ(names(std::nullopt), Names{});
+  EXPECT_EQ(names(1), Names{"Recycle Bin"});
+}
+
 // ---- reloads and changes of the program's files ----------------------------------------------
 
 // Catches a reload that selects another row than asked, or leaves an item current when the

@@ -70,19 +70,6 @@ void PrintSpecialWash(const titem_property& item, int binEntries) {
     std::cout << item.Name << "\tnothing done (no special target has this name)\n";
 }
 
-// The special items a wash of ITEM ("" for all checked items) ran.
-std::vector<titem_property> SpecialItemsOf(const MainSession& session, const std::string& item) {
-  std::vector<titem_property> out;
-  if (!item.empty()) {
-    const auto& washed = session.Items().Items[static_cast<std::size_t>(ItemRow(session, item))];
-    if (washed.IsSpecial) out.push_back(washed);
-    return out;
-  }
-  for (const auto& checked : session.Items().Items)
-    if (checked.IsSpecial && checked.IsActive) out.push_back(checked);
-  return out;
-}
-
 int RunPreview(MainSession& session, const WashCommandOptions& o) {
   if (o.items.empty()) RunOne(session, o, "", true);
   for (const std::string& item : o.items)
@@ -117,7 +104,10 @@ int RunWash(MainSession& session, const WashCommandOptions& o) {
     if (platform::TerminationRequested()) break;
     session.ResetCounters();
     const auto specials =
-        o.folder || o.registry ? std::vector<titem_property>{} : SpecialItemsOf(session, item);
+        o.folder || o.registry
+            ? std::vector<titem_property>{}
+            : SpecialItemsWashed(
+                  session, item.empty() ? std::nullopt : std::optional(ItemRow(session, item)));
     const int binEntries = specials.empty() ? 0 : platform::RecycleBinEntryCount();
     RunOne(session, o, item, false);
     if (refused) throw UsageError{"Nothing was washed."};

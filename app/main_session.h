@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -148,8 +149,8 @@ class MainSession {
   // Observers hear of every change after it is made; they must outlive the session or be removed.
   void AddObserver(SessionObserver* observer);
   void RemoveObserver(SessionObserver* observer);
-  // Tells the observers what changed since they last heard. Every operation of the session and
-  // of the editing workflows ends with it; code that changes the public state directly calls it.
+  // Tells the observers what changed since they last heard. Every operation of the session ends
+  // with it.
   void Publish();
   // The next Publish tells that list's rows as reset, whatever they hold.
   void MarkReset(SessionList list) { reset_[static_cast<std::size_t>(list)] = true; }

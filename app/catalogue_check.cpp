@@ -26,7 +26,7 @@ std::string CatalogueDamageMessage(const std::string& programFolder) {
 }
 
 void ReportCatalogueDamage(MainSession& session) {
-  if (const std::string message = CatalogueDamageMessage(session.ProgramFolder);
+  if (const std::string message = CatalogueDamageMessage(session.ProgramFolder());
       !message.empty() && session.Ui().ShowError)
     session.Ui().ShowError(message);
 }

@@ -31,20 +31,20 @@ void OpenDocument(MainSession& s, const std::string& path) {
 
 void ViewLog(MainSession& s) {
   const UiCallbacks& ui = s.Ui();
-  if (!s.Settings.WriteToLog && ui.Inform) ui.Inform(kLogNotWritten);
-  const std::string log = s.ProgramFolder + "log.htm";
+  if (!s.Settings().WriteToLog && ui.Inform) ui.Inform(kLogNotWritten);
+  const std::string log = s.ProgramFolder() + "log.htm";
   if (platform::FileExists(log)) OpenDocument(s, log);
 }
 
 void DeleteLog(MainSession& s) {
   const UiCallbacks& ui = s.Ui();
   if (!(ui.Ask && ui.Ask("Do you want to delete log file?"))) return;
-  if (platform::RemoveFile(s.ProgramFolder + "log.htm") && ui.Inform)
+  if (platform::RemoveFile(s.ProgramFolder() + "log.htm") && ui.Inform)
     ui.Inform("Log file is cleaned successful!");
 }
 
 void OpenHelp(MainSession& s, int topic) {
-  OpenDocument(s, s.ProgramFolder + "help\\" + std::to_string(topic) + ".html");
+  OpenDocument(s, s.ProgramFolder() + "help\\" + std::to_string(topic) + ".html");
 }
 
 void ImportPluginFile(MainSession& s) {

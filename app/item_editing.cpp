@@ -1,6 +1,5 @@
 #include "app/item_editing.h"
 
-#include "platform/file_lock.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 
@@ -77,114 +76,80 @@ void Refuse(MainSession& s, const std::string& message) {
 
 bool Ask(MainSession& s, const std::string& question) { return s.Ui().Ask && s.Ui().Ask(question); }
 
-// The order file's writes of one item change, kept in memory (the reload reads them there) and
-// written in one replacement once the item file has been written: a change stopped at any write
-// leaves a catalogue that loads whole, the changed item at worst in another row.
-struct OrderFileBatch : platform::ProfileBatch {
-  explicit OrderFileBatch(const MainSession& s)
-      : platform::ProfileBatch(s.ProgramFolder + std::string(kOrderFile)) {}
-};
-
-// Rebuilds the item list from the item files and the order file and selects a row as a click does.
-void Reload(MainSession& s, int32_t row) {
-  LoadCatalogue(s.ProgramFolder, s.Items);
-  s.FillItemList();
-  s.SelectItem(row);
-}
-
 }  // namespace
 
 // ---- wash items ------------------------------------------------------------------------------
 
-void SetAllItemMarks(MainSession& s, bool checked) {
-  s.ChListBoxItem.SetAll(checked);
-  s.ChListBoxItemClickCheck();
-}
+void SetAllItemMarks(MainSession& s, bool checked) { s.CheckAllItems(checked); }
 
 EditOutcome MoveItem(MainSession& s, int direction) {
-  const int32_t i = s.ChListBoxItem.Selected();
-  const int32_t to = i + (direction < 0 ? -1 : 1);
-  if (i < 0 || to < 0 || to >= s.Items.Count()) return EditOutcome::NotAvailable;
-  if (direction < 0)
-    s.Items.MoveUp(i);
-  else
-    s.Items.MoveDown(i);
-  s.FillItemList();
-  s.SelectItem(to);
-  return EditOutcome::Done;
+  return s.MoveItemRow(s.ChListBoxItem().Selected(), direction) ? EditOutcome::Done
+                                                                : EditOutcome::NotAvailable;
 }
 
+// An item change writes the order file first (the marks and moves made here, which the reload
+// then reads) and the item file next; the order file's writes reach the disk once the item file
+// has been written, so a change stopped at any write leaves a catalogue that loads whole, the
+// changed item at worst in another row.
+
 EditOutcome AddItem(MainSession& s, const ItemEditor& edit) {
-  const std::string userFile = s.ProgramFolder + std::string(kUserItemFile);
+  const std::string userFile = s.ProgramFolder() + std::string(kUserItemFile);
   // The new item starts as a copy of what the user item file keeps under "New Item".
   tItemContent copy;
   copy.Create(userFile, "New Item");
   ItemDraft draft{"Add Wash Item", "New Item", copy.Item.IsActive, userFile};
   if (!edit || !edit(draft)) return EditOutcome::Cancelled;
   if (!CanSave(draft)) return EditOutcome::Incomplete;
-  {
-    // The name test and the writes form one change; the refusal is shown after the lock ends.
-    const platform::ProgramFolderLock lock;
-    if (!NameTaken(userFile, draft.Name)) {
-      OrderFileBatch order(s);
-      s.SaveOrderFile();
-      copy.SaveAsNew(userFile, draft.Name, draft.Active);
-      // The order file does not list the new item yet, so it comes last.
-      LoadCatalogue(s.ProgramFolder, s.Items);
-      s.FillItemList();
-      s.SelectItem(s.Items.Count() - 1);
-      order.Commit();
-      return EditOutcome::Done;
-    }
-  }
+  // The name test and the writes form one change; the refusal is shown after it.
+  bool taken = false;
+  EditProgramFiles(s, [&] {
+    taken = NameTaken(userFile, draft.Name);
+    if (taken) return;
+    s.SaveOrderFile();
+    copy.SaveAsNew(userFile, draft.Name, draft.Active);
+    // The order file does not list the new item yet, so it comes last.
+    s.ReloadCatalogue(MainSession::kLastRow);
+  });
+  if (!taken) return EditOutcome::Done;
   Refuse(s, "Item Name exists! Please retry.");
   return EditOutcome::Refused;
 }
 
 EditOutcome EditItem(MainSession& s, const ItemEditor& edit) {
-  const int32_t i = s.ChListBoxItem.Selected();
-  if (i < 0 || !s.Current || !s.IsEnabled(Control::SpEdit)) return EditOutcome::NotAvailable;
-  tItemContent& current = *s.Current;
+  const int32_t i = s.ChListBoxItem().Selected();
+  if (i < 0 || !s.Current() || !s.IsEnabled(Control::SpEdit)) return EditOutcome::NotAvailable;
+  // A copy: the reload that follows the change replaces the current item.
+  tItemContent current = *s.Current();
   ItemDraft draft{"Edit Wash Item", current.Item.Name, current.Item.IsActive,
                   current.Item.ItemFile};
   if (!edit || !edit(draft)) return EditOutcome::Cancelled;
   if (!CanSave(draft)) return EditOutcome::Incomplete;
-  {
-    const platform::ProgramFolderLock lock;
+  bool taken = false;
+  EditProgramFiles(s, [&] {
     const int32_t p = IndexInItemFile(current.Item.ItemFile, current.Item.Name);
-    if (!NameTakenByOther(current.Item.ItemFile, draft.Name, p)) {
-      OrderFileBatch order(s);
-      s.SaveOrderFile();
-      current.Rename(draft.Name, draft.Active, p);
-      Reload(s, i);
-      order.Commit();
-      return EditOutcome::Done;
-    }
-  }
+    taken = NameTakenByOther(current.Item.ItemFile, draft.Name, p);
+    if (taken) return;
+    s.SaveOrderFile();
+    current.Rename(draft.Name, draft.Active, p);
+    s.ReloadCatalogue(i);
+  });
+  if (!taken) return EditOutcome::Done;
   Refuse(s, "Item Name exists! Please retry.");
   return EditOutcome::Refused;
 }
 
 EditOutcome DeleteItem(MainSession& s) {
-  const int32_t i = s.ChListBoxItem.Selected();
-  if (i < 0 || !s.Current) return EditOutcome::NotAvailable;
-  if (!Ask(s, "Do you want to delete '" + s.ChListBoxItem.Text(i) + "'?"))
+  const int32_t i = s.ChListBoxItem().Selected();
+  if (i < 0 || !s.Current()) return EditOutcome::NotAvailable;
+  if (!Ask(s, "Do you want to delete '" + s.ChListBoxItem().Text(i) + "'?"))
     return EditOutcome::Cancelled;
-  const platform::ProgramFolderLock lock;
-  OrderFileBatch order(s);
-  s.SaveOrderFile();
-  const titem_property item = s.Current->Item;
-  s.Current->RemoveFromFile(item.ItemFile, item.Name, IndexInItemFile(item.ItemFile, item.Name));
-  LoadCatalogue(s.ProgramFolder, s.Items);
-  s.FillItemList();
-  if (s.ChListBoxItem.Count() == 0) {
-    s.Current.reset();
-    s.ChListBoxFolder.Clear();
-    s.ChListBoxRegister.Clear();
-  } else {
-    s.SelectItem(i < s.ChListBoxItem.Count() ? i : 0);
-  }
-  order.Commit();
+  tItemContent current = *s.Current();
+  EditProgramFiles(s, [&] {
+    s.SaveOrderFile();
+    const titem_property item = current.Item;
+    current.RemoveFromFile(item.ItemFile, item.Name, IndexInItemFile(item.ItemFile, item.Name));
+    s.ReloadCatalogue(i);
+  });
   return EditOutcome::Done;
 }
 
@@ -202,8 +167,11 @@ struct EntryKind<tChildFolder> {
   static constexpr Control kAdd = Control::btnaddfolder;
   static constexpr Control kEdit = Control::btnEditFolder;
   static constexpr Control kDelete = Control::btndeletefolder;
-  static tFolder& Container(tItemContent& c) { return c.Folders; }
-  static CheckList& List(MainSession& s) { return s.ChListBoxFolder; }
+  static const tFolder& Container(const tItemContent& c) { return c.Folders; }
+  static const CheckList& List(const MainSession& s) { return s.ChListBoxFolder(); }
+  static void Store(MainSession& s, const tFolder& c, int32_t select) {
+    s.SetFolderEntries(c, select);
+  }
   // A new entry keeps the flags and kind stored for its index; its name and texts are cleared.
   static void ClearTexts(tChildFolder& e) {
     e.Name.clear();
@@ -221,8 +189,11 @@ struct EntryKind<tChildRegister> {
   static constexpr Control kAdd = Control::btnAddRegsiterChild;
   static constexpr Control kEdit = Control::btnEditRegsiterChild;
   static constexpr Control kDelete = Control::btndeleteregister;
-  static tRegister& Container(tItemContent& c) { return c.Registers; }
-  static CheckList& List(MainSession& s) { return s.ChListBoxRegister; }
+  static const tRegister& Container(const tItemContent& c) { return c.Registers; }
+  static const CheckList& List(const MainSession& s) { return s.ChListBoxRegister(); }
+  static void Store(MainSession& s, const tRegister& c, int32_t select) {
+    s.SetRegistryEntries(c, select);
+  }
   static void ClearTexts(tChildRegister& e) {
     e.Name.clear();
     e.RegisterKeyName.clear();
@@ -234,29 +205,21 @@ struct EntryKind<tChildRegister> {
 // shows it in the entry list with the given row selected: a failed write changes nothing.
 template <class Entry>
 void StoreEntries(MainSession& s, tEntryContainer<Entry>& changed, int32_t select) {
-  {
-    const platform::ProgramFolderLock lock;
-    changed.Save();
-  }
-  EntryKind<Entry>::Container(*s.Current) = changed;
-  CheckList& list = EntryKind<Entry>::List(s);
-  list.Clear();
-  for (const auto& e : changed.Entries) list.Add(e.Name, e.IsActive);
-  list.Select(select < list.Count() ? select : 0);
-  s.Publish();
+  EditProgramFiles(s, [&] { changed.Save(); });
+  EntryKind<Entry>::Store(s, changed, select);
 }
 
 template <class Entry, class Draft>
 EditOutcome AddOrEditEntry(MainSession& s, bool adding, const std::function<bool(Draft&)>& edit) {
   using Kind = EntryKind<Entry>;
-  CheckList& list = Kind::List(s);
+  const CheckList& list = Kind::List(s);
   const int32_t selected = list.Selected();
-  if (s.ChListBoxItem.Selected() < 0 || !s.Current ||
+  if (s.ChListBoxItem().Selected() < 0 || !s.Current() ||
       !s.IsEnabled(adding ? Kind::kAdd : Kind::kEdit) || (!adding && selected < 0))
     return EditOutcome::NotAvailable;
   const int32_t k = adding ? list.Count() : selected;
   Entry entry;
-  entry.Create(s.Current->Item.ItemFile, k, s.Current->Item.Name);
+  entry.Create(s.Current()->Item.ItemFile, k, s.Current()->Item.Name);
   if (adding) Kind::ClearTexts(entry);
   Draft draft = FillDraft(entry);
   draft.Caption = adding ? Kind::kAddCaption : Kind::kEditCaption;
@@ -268,7 +231,7 @@ EditOutcome AddOrEditEntry(MainSession& s, bool adding, const std::function<bool
     Refuse(s, "Item '" + entry.Name + "' exists. Please retry!");
     return EditOutcome::Refused;
   }
-  auto changed = Kind::Container(*s.Current);
+  auto changed = Kind::Container(*s.Current());
   if (adding)
     changed.Add(entry);
   else
@@ -280,14 +243,14 @@ EditOutcome AddOrEditEntry(MainSession& s, bool adding, const std::function<bool
 template <class Entry>
 EditOutcome DeleteEntry(MainSession& s) {
   using Kind = EntryKind<Entry>;
-  CheckList& list = Kind::List(s);
+  const CheckList& list = Kind::List(s);
   const int32_t k = list.Selected();
-  if (k < 0 || !s.Current || !s.IsEnabled(Kind::kDelete)) return EditOutcome::NotAvailable;
-  const int32_t item = s.ChListBoxItem.Selected();
-  const std::string itemName = item >= 0 ? s.ChListBoxItem.Text(item) : s.Current->Item.Name;
+  if (k < 0 || !s.Current() || !s.IsEnabled(Kind::kDelete)) return EditOutcome::NotAvailable;
+  const int32_t item = s.ChListBoxItem().Selected();
+  const std::string itemName = item >= 0 ? s.ChListBoxItem().Text(item) : s.Current()->Item.Name;
   if (!Ask(s, "Do you want to delete '" + itemName + " -> " + list.Text(k) + "'?"))
     return EditOutcome::Cancelled;
-  auto changed = Kind::Container(*s.Current);
+  auto changed = Kind::Container(*s.Current());
   changed.Delete(k);
   StoreEntries(s, changed, k);
   return EditOutcome::Done;

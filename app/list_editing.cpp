@@ -48,8 +48,8 @@ void TextListEdit::Clear() {
 }
 
 ExcludeFilesDialog::ExcludeFilesDialog(const MainSession& session)
-    : List(TSettingsFile(session.ProgramFolder).ReadExcludeList()),
-      programFolder_(session.ProgramFolder) {}
+    : List(TSettingsFile(session.ProgramFolder()).ReadExcludeList()),
+      programFolder_(session.ProgramFolder()) {}
 
 namespace {
 // An exclude entry is matched by its text: a "." or ".." level would never be resolved, so it
@@ -83,7 +83,7 @@ std::vector<std::string> ExcludeFilesDialog::AddByFileNames(const std::vector<st
 void ExcludeFilesDialog::Apply() { TSettingsFile(programFolder_).WriteExcludeList(List.Rows()); }
 
 WildcardDialog::WildcardDialog(MainSession& session)
-    : List(TSettingsFile(session.ProgramFolder).ReadWildcardList()), session_(session) {}
+    : List(TSettingsFile(session.ProgramFolder()).ReadWildcardList()), session_(session) {}
 
 bool WildcardDialog::SpNewClick() {
   std::string mask = Trim(Edit1);
@@ -101,7 +101,7 @@ bool WildcardDialog::DeleteClick() {
 }
 
 void WildcardDialog::OkClick() {
-  TSettingsFile(session_.ProgramFolder).WriteWildcardList(List.Rows());
+  TSettingsFile(session_.ProgramFolder()).WriteWildcardList(List.Rows());
 }
 
 }  // namespace vorlisk

@@ -12,29 +12,6 @@
 
 namespace vorlisk {
 
-namespace {
-
-// Runs a clean-up on every exit of a scope, also when an error breaks the operation off.
-template <class F>
-class Finally {
- public:
-  explicit Finally(F f) : f_(std::move(f)) {}
-  ~Finally() {
-    try {
-      f_();
-    } catch (...) {
-      // The error that ended the operation is the one the user sees.
-    }
-  }
-  Finally(const Finally&) = delete;
-  Finally& operator=(const Finally&) = delete;
-
- private:
-  F f_;
-};
-
-}  // namespace
-
 MainSession::MainSession(UiCallbacks ui) : ui_(std::move(ui)) {
   enabled_.fill(true);
   shown_.Enabled.fill(true);
@@ -42,6 +19,24 @@ MainSession::MainSession(UiCallbacks ui) : ui_(std::move(ui)) {
 
 void MainSession::SetEnabled(Control control, bool enabled) {
   enabled_[static_cast<std::size_t>(control)] = enabled;
+}
+
+void MainSession::SetSettings(const TSettings& settings) { settings_ = settings; }
+
+void MainSession::ResetCounters() {
+  const PublishOnExit publish(*this);
+  counters_ = WashCounters{};
+}
+
+bool MainSession::TimedWashFailed(const std::string& error) {
+  const bool fresh = error != timedWashError_;
+  timedWashError_ = error;
+  return fresh;
+}
+
+void MainSession::TimedWashDone(std::chrono::system_clock::time_point at) {
+  timedWashError_.clear();
+  settings_.LastScheduledWash = at;
 }
 
 // ---- observers -------------------------------------------------------------------------------
@@ -53,13 +48,13 @@ void MainSession::RemoveObserver(SessionObserver* observer) { std::erase(observe
 const CheckList& MainSession::List(SessionList list) const {
   switch (list) {
     case SessionList::Items:
-      return ChListBoxItem;
+      return chListBoxItem_;
     case SessionList::Folders:
-      return ChListBoxFolder;
+      return chListBoxFolder_;
     case SessionList::Registers:
       break;
   }
-  return ChListBoxRegister;
+  return chListBoxRegister_;
 }
 
 PublishOnExit::~PublishOnExit() {
@@ -101,10 +96,10 @@ void MainSession::Publish() {
   for (Control c : AllControls())
     if (shown_.Enabled[static_cast<std::size_t>(c)] != IsEnabled(c)) enabled.push_back(c);
   shown_.Enabled = enabled_;
-  const bool counters = !(shown_.Counters == Counters);
-  shown_.Counters = Counters;
-  const bool menu = shown_.Menu != MenuWash;
-  if (menu) shown_.Menu = MenuWash;
+  const bool counters = !(shown_.Counters == counters_);
+  shown_.Counters = counters_;
+  const bool menu = shown_.Menu != menuWash_;
+  if (menu) shown_.Menu = menuWash_;
 
   const std::vector<SessionObserver*> observers = observers_;
   for (SessionObserver* o : observers) {
@@ -161,32 +156,27 @@ void MainSession::Startup(const std::string& programFolder) {
   for (auto list : {SessionList::Items, SessionList::Folders, SessionList::Registers})
     MarkReset(list);
   if (const std::string bad = platform::DriveMappingError(); !bad.empty()) throw Error(bad);
-  ProgramFolder = programFolder;
-  platform::SetProgramFolderLock(ProgramFolder);
-  RemoveStaleTemporaryFiles(ProgramFolder);
+  programFolder_ = programFolder;
+  platform::SetProgramFolderLock(programFolder_);
+  RemoveStaleTemporaryFiles(programFolder_);
   DiskStamps stamps = TakeStamps();  // before reading: a change made meanwhile is seen next time
-  Items = titem_list{};
-  Current.reset();
-  Counters = WashCounters{};
-  SpecificFiles.clear();
-  LoadSpecificFiles(SpecificFiles);
-  Settings = LoadSettings(ProgramFolder);
-  LoadCatalogue(ProgramFolder, Items);
+  items_ = titem_list{};
+  current_.reset();
+  counters_ = WashCounters{};
+  specificFiles_.clear();
+  LoadSpecificFiles(specificFiles_);
+  settings_ = LoadSettings(programFolder_);
+  ReloadCatalogue(0);
   stamps_ = std::move(stamps);
-  synced_ = Items;
-  FillItemList();
-  if (ChListBoxItem.Count() > 0) {
-    ChListBoxItem.Select(0);
-    ChListBoxItemClick();
-  }
+  synced_ = items_;
 }
 
 void MainSession::Close() {
   RefreshFromDisk();
   const PublishOnExit publish(*this);
-  SpecificFiles.clear();
-  Current.reset();
-  if (Settings.DeleteLogOnExit) platform::RemoveFile(ProgramFolder + "log.htm");
+  specificFiles_.clear();
+  current_.reset();
+  if (settings_.DeleteLogOnExit) platform::RemoveFile(programFolder_ + "log.htm");
 }
 
 void MainSession::Destroy() {
@@ -199,69 +189,84 @@ void MainSession::Destroy() {
 void MainSession::SaveOrderFile() {
   // The order file is written anew, so sections of items that left the list disappear. Both
   // steps go to disk as one atomic replacement: a failed write leaves the old order file.
-  const std::string path = ProgramFolder + std::string(kOrderFile);
+  const std::string path = programFolder_ + std::string(kOrderFile);
   platform::ProfileBatch batch(path);
   platform::ProfileFile ini(path);
   ini.Clear();
-  Items.SaveOrder(path);
+  items_.SaveOrder(path);
   batch.Commit();
-  synced_ = Items;
+  synced_ = items_;
 }
 
 // ---- lists -----------------------------------------------------------------------------------
 
 void MainSession::FillItemList() {
   const PublishOnExit publish(*this);
-  ChListBoxItem.Clear();
-  for (const auto& item : Items.Items) ChListBoxItem.Add(item.Name, item.IsActive);
-  MenuWash.clear();
-  if (Items.Count() == 0) return;
-  MenuWash.push_back({"Wash all checked item", false, IsEnabled(Control::btnWashAll), -1, false});
-  MenuWash.push_back({"", false, true, -1, true});
-  for (int32_t i = 0; i < Items.Count(); ++i) {
-    const auto& item = Items.Items[static_cast<std::size_t>(i)];
-    MenuWash.push_back({item.Name, item.IsActive, IsEnabled(Control::btnWashAll), i + 100, false});
+  chListBoxItem_.Clear();
+  for (const auto& item : items_.Items) chListBoxItem_.Add(item.Name, item.IsActive);
+  menuWash_.clear();
+  if (items_.Count() == 0) return;
+  menuWash_.push_back({"Wash all checked item", false, IsEnabled(Control::btnWashAll), -1, false});
+  menuWash_.push_back({"", false, true, -1, true});
+  for (int32_t i = 0; i < items_.Count(); ++i) {
+    const auto& item = items_.Items[static_cast<std::size_t>(i)];
+    menuWash_.push_back({item.Name, item.IsActive, IsEnabled(Control::btnWashAll), i + 100, false});
   }
 }
 
-void MainSession::ChListBoxItemClick() {
-  const int32_t row = ChListBoxItem.Selected();
-  if (row < 0 || row >= Items.Count()) return;
+void MainSession::ReloadCatalogue(std::optional<int32_t> select) {
   const PublishOnExit publish(*this);
-  const auto& item = Items.Items[static_cast<std::size_t>(row)];
+  LoadCatalogue(programFolder_, items_);
+  FillItemList();
+  if (!select) return;
+  if (chListBoxItem_.Count() == 0) {
+    current_.reset();
+    chListBoxFolder_.Clear();
+    chListBoxRegister_.Clear();
+    return;
+  }
+  const int32_t rows = chListBoxItem_.Count();
+  SelectItem(*select == kLastRow ? rows - 1 : (*select >= 0 && *select < rows ? *select : 0));
+}
+
+void MainSession::ChListBoxItemClick() {
+  const int32_t row = chListBoxItem_.Selected();
+  if (row < 0 || row >= items_.Count()) return;
+  const PublishOnExit publish(*this);
+  const auto& item = items_.Items[static_cast<std::size_t>(row)];
   // Another item's entries are other rows; the same item's, reloaded, are compared row by row.
-  if (!Current || Current->Item.ItemFile != item.ItemFile || Current->Item.Name != item.Name) {
+  if (!current_ || current_->Item.ItemFile != item.ItemFile || current_->Item.Name != item.Name) {
     MarkReset(SessionList::Folders);
     MarkReset(SessionList::Registers);
   }
-  Current.reset();
-  Current.emplace();
-  Current->Create(item.ItemFile, item.Name);
+  current_.reset();
+  current_.emplace();
+  current_->Create(item.ItemFile, item.Name);
 
-  ChListBoxFolder.Clear();
-  for (const auto& e : Current->Folders.Entries) ChListBoxFolder.Add(e.Name, e.IsActive);
-  if (ChListBoxFolder.Count() > 0) ChListBoxFolder.Select(0);
-  ChListBoxRegister.Clear();
-  for (const auto& e : Current->Registers.Entries) ChListBoxRegister.Add(e.Name, e.IsActive);
-  if (ChListBoxRegister.Count() > 0) ChListBoxRegister.Select(0);
+  chListBoxFolder_.Clear();
+  for (const auto& e : current_->Folders.Entries) chListBoxFolder_.Add(e.Name, e.IsActive);
+  if (chListBoxFolder_.Count() > 0) chListBoxFolder_.Select(0);
+  chListBoxRegister_.Clear();
+  for (const auto& e : current_->Registers.Entries) chListBoxRegister_.Add(e.Name, e.IsActive);
+  if (chListBoxRegister_.Count() > 0) chListBoxRegister_.Select(0);
   UpdateItemButtons(row);
 }
 
 void MainSession::UpdateItemButtons(int32_t index) {
-  if (index < 0 || index >= Items.Count()) return;
+  if (index < 0 || index >= items_.Count()) return;
   const PublishOnExit publish(*this);
-  const bool enabled = !Items.Items[static_cast<std::size_t>(index)].IsSpecial;
+  const bool enabled = !items_.Items[static_cast<std::size_t>(index)].IsSpecial;
   for (Control control : kItemButtons) SetEnabled(control, enabled);
 }
 
 void MainSession::ChListBoxItemClickCheck() {
   const PublishOnExit publish(*this);
-  for (int32_t i = 0; i < ChListBoxItem.Count() && i < Items.Count(); ++i)
-    Items.Items[static_cast<std::size_t>(i)].IsActive = ChListBoxItem.Checked(i);
+  for (int32_t i = 0; i < chListBoxItem_.Count() && i < items_.Count(); ++i)
+    items_.Items[static_cast<std::size_t>(i)].IsActive = chListBoxItem_.Checked(i);
   // The tray's entries carry the marks too.
-  for (auto& entry : MenuWash)
-    if (entry.Tag >= 100 && entry.Tag - 100 < ChListBoxItem.Count())
-      entry.Checked = ChListBoxItem.Checked(entry.Tag - 100);
+  for (auto& entry : menuWash_)
+    if (entry.Tag >= 100 && entry.Tag - 100 < chListBoxItem_.Count())
+      entry.Checked = chListBoxItem_.Checked(entry.Tag - 100);
 }
 
 namespace {
@@ -287,18 +292,70 @@ void StoreEntryMark(CheckList& list, std::optional<tItemContent>& current,
 
 void MainSession::ChListBoxFolderClickCheck() {
   const PublishOnExit publish(*this);
-  StoreEntryMark(ChListBoxFolder, Current, &tItemContent::Folders);
+  StoreEntryMark(chListBoxFolder_, current_, &tItemContent::Folders);
 }
 
 void MainSession::ChListBoxRegisterClickCheck() {
   const PublishOnExit publish(*this);
-  StoreEntryMark(ChListBoxRegister, Current, &tItemContent::Registers);
+  StoreEntryMark(chListBoxRegister_, current_, &tItemContent::Registers);
 }
 
 void MainSession::SelectItem(int32_t row) {
   const PublishOnExit publish(*this);
-  ChListBoxItem.Select(row);
+  chListBoxItem_.Select(row);
   ChListBoxItemClick();
+}
+
+void MainSession::SelectFolderEntry(int32_t row) {
+  const PublishOnExit publish(*this);
+  chListBoxFolder_.Select(row);
+}
+
+void MainSession::SelectRegistryEntry(int32_t row) {
+  const PublishOnExit publish(*this);
+  chListBoxRegister_.Select(row);
+}
+
+void MainSession::CheckAllItems(bool checked) {
+  const PublishOnExit publish(*this);
+  chListBoxItem_.SetAll(checked);
+  ChListBoxItemClickCheck();
+}
+
+bool MainSession::MoveItemRow(int32_t row, int direction) {
+  const int32_t to = row + (direction < 0 ? -1 : 1);
+  if (row < 0 || to < 0 || to >= items_.Count()) return false;
+  const PublishOnExit publish(*this);
+  if (direction < 0)
+    items_.MoveUp(row);
+  else
+    items_.MoveDown(row);
+  FillItemList();
+  SelectItem(to);
+  return true;
+}
+
+namespace {
+// Takes over entries written to their item file and shows them with a row selected.
+template <class Container>
+void TakeOverEntries(Container& stored, CheckList& list, const Container& entries, int32_t select) {
+  stored = entries;
+  list.Clear();
+  for (const auto& e : entries.Entries) list.Add(e.Name, e.IsActive);
+  list.Select(select < list.Count() ? select : 0);
+}
+}  // namespace
+
+void MainSession::SetFolderEntries(const tFolder& entries, int32_t select) {
+  if (!current_) return;
+  const PublishOnExit publish(*this);
+  TakeOverEntries(current_->Folders, chListBoxFolder_, entries, select);
+}
+
+void MainSession::SetRegistryEntries(const tRegister& entries, int32_t select) {
+  if (!current_) return;
+  const PublishOnExit publish(*this);
+  TakeOverEntries(current_->Registers, chListBoxRegister_, entries, select);
 }
 
 namespace {
@@ -312,38 +369,38 @@ int32_t SameRow(const CheckList& list, int32_t row, const std::string& text) {
 }  // namespace
 
 void MainSession::CheckItem(int32_t row, bool checked) {
-  if (row >= 0 && row < Items.Count()) {
+  if (row >= 0 && row < items_.Count()) {
     // The mark goes to the item the row showed, wherever the files now put it.
-    const titem_property item = Items.Items[static_cast<std::size_t>(row)];
+    const titem_property item = items_.Items[static_cast<std::size_t>(row)];
     if (RefreshFromDisk()) {
       row = -1;
-      for (int32_t i = 0; i < Items.Count(); ++i) {
-        const auto& now = Items.Items[static_cast<std::size_t>(i)];
+      for (int32_t i = 0; i < items_.Count(); ++i) {
+        const auto& now = items_.Items[static_cast<std::size_t>(i)];
         if (now.Name == item.Name && now.ItemFile == item.ItemFile) row = i;
       }
       if (row < 0) return;
     }
   }
-  ChListBoxItem.SetChecked(row, checked);
+  chListBoxItem_.SetChecked(row, checked);
   ChListBoxItemClickCheck();
 }
 
 void MainSession::CheckFolderEntry(int32_t row, bool checked) {
   // The entry is written whole: it is read again first when another process changed the file.
   const std::string text =
-      row >= 0 && row < ChListBoxFolder.Count() ? ChListBoxFolder.Text(row) : "";
-  if (RefreshFromDisk() && (row = SameRow(ChListBoxFolder, row, text)) < 0) return;
-  ChListBoxFolder.Select(row);
-  ChListBoxFolder.SetChecked(row, checked);
+      row >= 0 && row < chListBoxFolder_.Count() ? chListBoxFolder_.Text(row) : "";
+  if (RefreshFromDisk() && (row = SameRow(chListBoxFolder_, row, text)) < 0) return;
+  chListBoxFolder_.Select(row);
+  chListBoxFolder_.SetChecked(row, checked);
   ChListBoxFolderClickCheck();
 }
 
 void MainSession::CheckRegistryEntry(int32_t row, bool checked) {
   const std::string text =
-      row >= 0 && row < ChListBoxRegister.Count() ? ChListBoxRegister.Text(row) : "";
-  if (RefreshFromDisk() && (row = SameRow(ChListBoxRegister, row, text)) < 0) return;
-  ChListBoxRegister.Select(row);
-  ChListBoxRegister.SetChecked(row, checked);
+      row >= 0 && row < chListBoxRegister_.Count() ? chListBoxRegister_.Text(row) : "";
+  if (RefreshFromDisk() && (row = SameRow(chListBoxRegister_, row, text)) < 0) return;
+  chListBoxRegister_.Select(row);
+  chListBoxRegister_.SetChecked(row, checked);
   ChListBoxRegisterClickCheck();
 }
 
@@ -351,23 +408,23 @@ void MainSession::CheckRegistryEntry(int32_t row, bool checked) {
 
 void MainSession::EnableWashControls(bool enabled) {
   for (Control control : kWashControls) SetEnabled(control, enabled);
-  for (auto& entry : MenuWash) entry.Enabled = enabled;
+  for (auto& entry : menuWash_) entry.Enabled = enabled;
   // Shown at once: a preview dialog opens while the controls are disabled.
   Publish();
 }
 
 bool MainSession::ConfirmClean(const std::string& subject) {
-  if (!Settings.PromptBefore) return true;
+  if (!settings_.PromptBefore) return true;
   return Ask("Do you want to clean " + subject + "?");
 }
 
 WashContext MainSession::MakeWashContext() {
   WashContext c;
-  c.ProgramFolder = ProgramFolder;
-  c.UseQuick = Settings.UseQuick;
-  c.WriteToLog = Settings.WriteToLog;
-  c.SpecificFiles = &SpecificFiles;
-  c.Counters = &Counters;
+  c.ProgramFolder = programFolder_;
+  c.UseQuick = settings_.UseQuick;
+  c.WriteToLog = settings_.WriteToLog;
+  c.SpecificFiles = &specificFiles_;
+  c.Counters = &counters_;
   c.Cursor = ui_.Cursor;
   c.Progress = progress_ ? &*progress_ : nullptr;
   return c;
@@ -375,10 +432,10 @@ WashContext MainSession::MakeWashContext() {
 
 TProgress* MainSession::StartProgress() {
   progress_.reset();
-  Counters.Cancelled = false;
+  counters_.Cancelled = false;
   if (!ui_.Progress) return nullptr;
   progress_.emplace([this](TProgress&, const ProgressInfo& info) { ui_.Progress(info); },
-                    ProgressInterval);
+                    progressInterval_);
   progress_->Begin(-1);
   return &*progress_;
 }
@@ -387,14 +444,62 @@ void MainSession::EndProgress() {
   // A run cancelled while it expanded (its wash never began counting lines) washed nothing: its
   // counters are empty. A cancelled wash has marked its counters itself.
   if (Cancelled() && progress_->Info().Total < 0) {
-    Counters = WashCounters{};
-    Counters.Cancelled = true;
+    counters_ = WashCounters{};
+    counters_.Cancelled = true;
   }
   progress_.reset();
 }
 
+MainSession::RunScope::RunScope(MainSession& session, bool reselect)
+    : session_(session), publish_(session), hourglass_(session.ui_.Cursor), reselect_(reselect) {
+  session_.EnableWashControls(false);
+  try {
+    session_.StartProgress();
+  } catch (...) {
+    Restore();
+    throw;
+  }
+}
+
+MainSession::RunScope::~RunScope() { Restore(); }
+
+void MainSession::RunScope::Restore() {
+  try {
+    session_.EndProgress();
+    session_.EnableWashControls(true);
+    if (reselect_) session_.ChListBoxItemClick();
+  } catch (...) {
+    // The error that ended the run is the one the user sees.
+  }
+}
+
 void MainSession::CancelRun() {
   if (progress_) progress_->Cancel();
+}
+
+std::vector<titem_property> SpecialItemsWashed(const MainSession& session,
+                                               std::optional<int32_t> row) {
+  const auto& items = session.Items().Items;
+  std::vector<titem_property> out;
+  if (row) {
+    if (*row >= 0 && *row < session.Items().Count() &&
+        items[static_cast<std::size_t>(*row)].IsSpecial)
+      out.push_back(items[static_cast<std::size_t>(*row)]);
+    return out;
+  }
+  for (const auto& item : items)
+    if (item.IsSpecial && item.IsActive) out.push_back(item);
+  return out;
+}
+
+void EditProgramFiles(MainSession& session, const std::function<void()>& change,
+                      OrderFileStep order) {
+  const platform::ProgramFolderLock lock;
+  session.RefreshFromDisk();
+  platform::ProfileBatch orderFile(session.ProgramFolder() + std::string(kOrderFile));
+  change();
+  if (order == OrderFileStep::WrittenAfterChange) session.Destroy();
+  orderFile.Commit();
 }
 
 std::vector<std::string> ProgramOwnFiles(const std::string& programFolder) {
@@ -414,9 +519,9 @@ void MainSession::ExpandFolder(int32_t row, bool checked, PreviewDialog& dialog)
   std::vector<std::string> lines;
   FolderExpansion details;
   // The exclude list is read afresh for every entry, so an edit shows at the next expansion.
-  ExpandFolderEntry(Current->Folders.Entries[static_cast<std::size_t>(row)],
-                    TSettingsFile(ProgramFolder).ReadExcludeList(), lines,
-                    ProgramOwnFiles(ProgramFolder), progress_ ? &*progress_ : nullptr, &details);
+  ExpandFolderEntry(current_->Folders.Entries[static_cast<std::size_t>(row)],
+                    TSettingsFile(programFolder_).ReadExcludeList(), lines,
+                    ProgramOwnFiles(programFolder_), progress_ ? &*progress_ : nullptr, &details);
   for (std::size_t i = 0; i < lines.size(); ++i)
     dialog.Files().Add(MarkedLine{std::move(lines[i]), checked, details.Listed[i]});
   dialog.UnnamableFiles += details.UnnamableFiles;
@@ -424,24 +529,16 @@ void MainSession::ExpandFolder(int32_t row, bool checked, PreviewDialog& dialog)
 
 std::vector<std::string> MainSession::ExpandRegistry(int32_t row) {
   std::vector<std::string> lines;
-  ExpandRegistryEntry(Current->Registers.Entries[static_cast<std::size_t>(row)], lines);
+  ExpandRegistryEntry(current_->Registers.Entries[static_cast<std::size_t>(row)], lines);
   return lines;
 }
 
 void MainSession::WashOneEntry(bool previewOnly, bool registry) {
   if (RunInProgress()) return;
-  const PublishOnExit publish(*this);
-  Hourglass hourglass(ui_.Cursor);
-  CheckList& entries = registry ? ChListBoxRegister : ChListBoxFolder;
+  CheckList& entries = registry ? chListBoxRegister_ : chListBoxFolder_;
   const int32_t row = entries.Selected();
-  if (row < 0 || !Current) return;
-  EnableWashControls(false);
-  Finally enable([this] {
-    EndProgress();
-    EnableWashControls(true);
-  });
-
-  StartProgress();
+  if (row < 0 || !current_) return;
+  const RunScope run(*this, false);
   PreviewDialog dialog(registry ? PreviewKind::Register : PreviewKind::Folder, MakeWashContext());
   CheckList& list = registry ? dialog.Registry() : dialog.Files();
   if (registry) {
@@ -456,8 +553,8 @@ void MainSession::WashOneEntry(bool previewOnly, bool registry) {
     if (ui_.ShowPreview) ui_.ShowPreview(dialog);
     return;
   }
-  const int32_t item = ChListBoxItem.Selected();
-  const std::string itemText = item >= 0 ? ChListBoxItem.Text(item) : Current->Item.Name;
+  const int32_t item = chListBoxItem_.Selected();
+  const std::string itemText = item >= 0 ? chListBoxItem_.Text(item) : current_->Item.Name;
   if (ConfirmClean("'" + itemText + " -> " + entries.Text(row) + "'")) dialog.Wash();
 }
 
@@ -466,25 +563,16 @@ void MainSession::WashRegistryEntry(bool previewOnly) { WashOneEntry(previewOnly
 
 void MainSession::WashCurrentItem(bool previewOnly) {
   if (RunInProgress()) return;
-  const PublishOnExit publish(*this);
-  Hourglass hourglass(ui_.Cursor);
-  const int32_t item = ChListBoxItem.Selected();
-  if (item < 0 || !Current) return;
-  EnableWashControls(false);
-  Finally restore([this] {
-    EndProgress();
-    EnableWashControls(true);
-    ChListBoxItemClick();
-  });
-
-  StartProgress();
+  const int32_t item = chListBoxItem_.Selected();
+  if (item < 0 || !current_) return;
+  const RunScope run(*this, true);
   PreviewDialog dialog(PreviewKind::FolderRegister, MakeWashContext());
-  const bool itemChecked = ChListBoxItem.Checked(item);
-  for (int32_t r = 0; r < ChListBoxFolder.Count(); ++r)
-    if (ChListBoxFolder.Checked(r)) ExpandFolder(r, false, dialog);
+  const bool itemChecked = chListBoxItem_.Checked(item);
+  for (int32_t r = 0; r < chListBoxFolder_.Count(); ++r)
+    if (chListBoxFolder_.Checked(r)) ExpandFolder(r, false, dialog);
   dialog.Files().SetAll(itemChecked);
-  for (int32_t r = 0; r < ChListBoxRegister.Count(); ++r)
-    if (ChListBoxRegister.Checked(r))
+  for (int32_t r = 0; r < chListBoxRegister_.Count(); ++r)
+    if (chListBoxRegister_.Checked(r))
       for (auto& line : ExpandRegistry(r)) dialog.Registry().Add(std::move(line), false);
   dialog.Registry().SetAll(itemChecked);
   if (Cancelled()) return;
@@ -493,36 +581,28 @@ void MainSession::WashCurrentItem(bool previewOnly) {
     if (ui_.ShowPreview) ui_.ShowPreview(dialog);
     return;
   }
-  if (ConfirmClean("'" + ChListBoxItem.Text(item) + "'")) dialog.Wash();
+  if (ConfirmClean("'" + chListBoxItem_.Text(item) + "'")) dialog.Wash();
 }
 
-void MainSession::WashCheckedItems(bool previewOnly) {
+void MainSession::WashCheckedItems(bool previewOnly, bool askFirst) {
   if (RunInProgress()) return;
-  const PublishOnExit publish(*this);
-  if (Settings.PromptBefore && !previewOnly && !Ask("Do you want to wash all the items selected?"))
+  if (askFirst && settings_.PromptBefore && !previewOnly &&
+      !Ask("Do you want to wash all the items selected?"))
     return;
-  Hourglass hourglass(ui_.Cursor);
-  EnableWashControls(false);
-  Finally restore([this] {
-    EndProgress();
-    EnableWashControls(true);
-    ChListBoxItemClick();
-  });
-
-  StartProgress();
+  const RunScope run(*this, true);
   PreviewDialog dialog(PreviewKind::All, MakeWashContext());
-  for (int32_t i = 0; i < ChListBoxItem.Count(); ++i) {
+  for (int32_t i = 0; i < chListBoxItem_.Count(); ++i) {
     if (Cancelled()) return;
-    if (!ChListBoxItem.Checked(i)) continue;
-    ChListBoxItem.Select(i);
+    if (!chListBoxItem_.Checked(i)) continue;
+    chListBoxItem_.Select(i);
     ChListBoxItemClick();
     EnableWashControls(false);
-    if (!Current) continue;
-    if (Current->Item.IsSpecial) dialog.Special().Add(ChListBoxItem.Text(i), true);
-    for (int32_t r = 0; r < ChListBoxFolder.Count(); ++r)
-      if (ChListBoxFolder.Checked(r)) ExpandFolder(r, true, dialog);
-    for (int32_t r = 0; r < ChListBoxRegister.Count(); ++r)
-      if (ChListBoxRegister.Checked(r))
+    if (!current_) continue;
+    if (current_->Item.IsSpecial) dialog.Special().Add(chListBoxItem_.Text(i), true);
+    for (int32_t r = 0; r < chListBoxFolder_.Count(); ++r)
+      if (chListBoxFolder_.Checked(r)) ExpandFolder(r, true, dialog);
+    for (int32_t r = 0; r < chListBoxRegister_.Count(); ++r)
+      if (chListBoxRegister_.Checked(r))
         for (auto& line : ExpandRegistry(r)) dialog.Registry().Add(std::move(line), true);
     dialog.Special().SetAll(true);
     dialog.Files().SetAll(true);
@@ -542,16 +622,16 @@ void MainSession::MenuWashClick(int32_t tag) {
   if (RunInProgress()) return;
   // The entry washes the item it showed, wherever the files now put it.
   std::optional<titem_property> shown;
-  if (tag >= 100 && tag - 100 < Items.Count())
-    shown = Items.Items[static_cast<std::size_t>(tag - 100)];
+  if (tag >= 100 && tag - 100 < items_.Count())
+    shown = items_.Items[static_cast<std::size_t>(tag - 100)];
   RefreshFromDisk();
   if (tag < 100) {
     WashCheckedItems(false);
     return;
   }
   int32_t row = -1;
-  for (int32_t i = 0; shown && i < Items.Count(); ++i) {
-    const auto& now = Items.Items[static_cast<std::size_t>(i)];
+  for (int32_t i = 0; shown && i < items_.Count(); ++i) {
+    const auto& now = items_.Items[static_cast<std::size_t>(i)];
     if (now.Name == shown->Name && now.ItemFile == shown->ItemFile) row = i;
   }
   if (row < 0) return;
@@ -562,10 +642,10 @@ void MainSession::MenuWashClick(int32_t tag) {
 void MainSession::btnWashSingleClick() {
   if (RunInProgress()) return;
   const PublishOnExit publish(*this);
-  const int32_t item = ChListBoxItem.Selected();
+  const int32_t item = chListBoxItem_.Selected();
   if (item < 0) return;
-  if (Current && Current->Item.IsSpecial) {
-    WashSpecialItem(ChListBoxItem.Text(item), ui_.Cursor);
+  if (current_ && current_->Item.IsSpecial) {
+    WashSpecialItem(chListBoxItem_.Text(item), ui_.Cursor);
     return;
   }
   WashCurrentItem(false);

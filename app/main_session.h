@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -90,6 +91,20 @@ struct TrayMenuEntry {
 // any); Startup does it.
 void RemoveStaleTemporaryFiles(const std::string& programFolder);
 
+class MainSession;
+
+// Publishes the session's changes when the scope ends, also when an error ends it.
+class PublishOnExit {
+ public:
+  explicit PublishOnExit(MainSession& session) : session_(session) {}
+  ~PublishOnExit();
+  PublishOnExit(const PublishOnExit&) = delete;
+  PublishOnExit& operator=(const PublishOnExit&) = delete;
+
+ private:
+  MainSession& session_;
+};
+
 class MainSession {
  public:
   explicit MainSession(UiCallbacks ui = {});
@@ -104,19 +119,28 @@ class MainSession {
   // Destroying: the order file is written anew from the item list.
   void Destroy();
 
-  // ---- state ----
-  std::string ProgramFolder;
-  titem_list Items;
-  std::optional<tItemContent> Current;
-  TSettings Settings;
-  SpecificFileList SpecificFiles;
-  WashCounters Counters;
-  CheckList ChListBoxItem;
-  CheckList ChListBoxFolder;
-  CheckList ChListBoxRegister;
-  std::vector<TrayMenuEntry> MenuWash;
+  // ---- state: read here, changed by the operations below ----
+  const std::string& ProgramFolder() const { return programFolder_; }
+  const titem_list& Items() const { return items_; }
+  const std::optional<tItemContent>& Current() const { return current_; }
+  const TSettings& Settings() const { return settings_; }
+  const SpecificFileList& SpecificFiles() const { return specificFiles_; }
+  const WashCounters& Counters() const { return counters_; }
+  const CheckList& ChListBoxItem() const { return chListBoxItem_; }
+  const CheckList& ChListBoxFolder() const { return chListBoxFolder_; }
+  const CheckList& ChListBoxRegister() const { return chListBoxRegister_; }
+  const std::vector<TrayMenuEntry>& MenuWash() const { return menuWash_; }
   // The error of the last timed wash that failed, reported once; cleared by one that succeeds.
-  std::string TimedWashError;
+  const std::string& TimedWashError() const { return timedWashError_; }
+
+  // The settings state as the Preferences dialog applies it (the file is written by the caller).
+  void SetSettings(const TSettings& settings);
+  // The counters of the next run start from nothing.
+  void ResetCounters();
+  // A timed wash failed with `error`: true when that error is new (to be reported once).
+  bool TimedWashFailed(const std::string& error);
+  // A timed wash succeeded: its error is forgotten and the next one is due from `at`.
+  void TimedWashDone(std::chrono::system_clock::time_point at);
 
   bool IsEnabled(Control control) const { return enabled_[static_cast<std::size_t>(control)]; }
   void SetEnabled(Control control, bool enabled);
@@ -125,8 +149,8 @@ class MainSession {
   // Observers hear of every change after it is made; they must outlive the session or be removed.
   void AddObserver(SessionObserver* observer);
   void RemoveObserver(SessionObserver* observer);
-  // Tells the observers what changed since they last heard. Every operation of the session and
-  // of the editing workflows ends with it; code that changes the public state directly calls it.
+  // Tells the observers what changed since they last heard. Every operation of the session ends
+  // with it.
   void Publish();
   // The next Publish tells that list's rows as reset, whatever they hold.
   void MarkReset(SessionList list) { reset_[static_cast<std::size_t>(list)] = true; }
@@ -146,6 +170,12 @@ class MainSession {
 
   // ---- the item list and the entry lists ----
   void FillItemList();
+  // Rebuilds the item list from the item files and the order file (LoadCatalogue, FillItemList).
+  // With `select`, that row is selected as a click does (kLastRow: the last one; the first one
+  // when the list has fewer rows); with no rows left, no item is current and the entry lists are
+  // empty.
+  static constexpr int32_t kLastRow = -1;
+  void ReloadCatalogue(std::optional<int32_t> select = std::nullopt);
   void ChListBoxItemClick();
   void UpdateItemButtons(int32_t index);
   // After any change of marks in ChListBoxItem: copies them into the item list (memory only).
@@ -156,6 +186,17 @@ class MainSession {
 
   // Conveniences for front ends: select a row as a click does, tick a row as a click does.
   void SelectItem(int32_t row);
+  void SelectFolderEntry(int32_t row);
+  void SelectRegistryEntry(int32_t row);
+  // Ticks or unticks every item (memory only; the order file takes the marks when written).
+  void CheckAllItems(bool checked);
+  // Moves the item of `row` one row up (-1) or down (+1) and selects it there; false when there
+  // is no row there (nothing moved).
+  bool MoveItemRow(int32_t row, int direction);
+  // The current item's entries after they were written to its item file: taken over and shown,
+  // with the row `select` selected (the first one when there are fewer rows).
+  void SetFolderEntries(const tFolder& entries, int32_t select);
+  void SetRegistryEntries(const tRegister& entries, int32_t select);
   void CheckItem(int32_t row, bool checked);
   void CheckFolderEntry(int32_t row, bool checked);
   void CheckRegistryEntry(int32_t row, bool checked);
@@ -170,7 +211,9 @@ class MainSession {
   void WashFolderEntry(bool previewOnly);
   void WashRegistryEntry(bool previewOnly);
   void WashCurrentItem(bool previewOnly);
-  void WashCheckedItems(bool previewOnly);
+  // "prompt Before" asks first unless `askFirst` is false (the automatic washes, which nobody may
+  // be there to answer).
+  void WashCheckedItems(bool previewOnly, bool askFirst = true);
   // "Clean Current Wash Item": a special item runs by its name, any other WashCurrentItem.
   void btnWashSingleClick();
   // A tray Wash submenu entry: "Wash all checked item" (tag -1) runs as btnWashAll; an item's
@@ -179,13 +222,22 @@ class MainSession {
   // A run or preview is in progress while btnWashAll is disabled.
   bool RunInProgress() const { return !IsEnabled(Control::btnWashAll); }
   // How often a run reports its progress at most.
-  std::chrono::milliseconds ProgressInterval = TProgress::kDefaultInterval;
+  void SetProgressInterval(std::chrono::milliseconds interval) { progressInterval_ = interval; }
   // Cancels the run in progress between two lines: an expansion stops (nothing is shown or
   // washed), a wash stops with what it did counted and logged, and its log run is ended.
   void CancelRun();
 
   WashContext MakeWashContext();
   UiCallbacks& Ui() { return ui_; }
+
+  // Test seam: the state no operation sets on its own, for tests that start from a state rather
+  // than from a program folder.
+  struct TestState {
+    std::string& ProgramFolder;
+    TSettings& Settings;
+    WashCounters& Counters;
+  };
+  TestState StateForTesting() { return {programFolder_, settings_, counters_}; }
 
   // ---- files another process changed (app/session_refresh.cpp) ----
   // Reloads what changed on disk since the session last read its files: the settings file, the
@@ -214,6 +266,38 @@ class MainSession {
   void EndProgress();
   bool Cancelled() const { return progress_ && progress_->Cancelled(); }
 
+  // One wash or preview from its start to its end: changes are told when it ends, the hourglass
+  // is on, the wash controls are disabled (the run-in-progress guard) and the progress started;
+  // at its end, also when an error ends it, the progress ends, the controls are enabled again
+  // and, for a run that selects items, the selection is reloaded.
+  class RunScope {
+   public:
+    RunScope(MainSession& session, bool reselect);
+    ~RunScope();
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+   private:
+    void Restore();
+    MainSession& session_;
+    PublishOnExit publish_;
+    Hourglass hourglass_;
+    bool reselect_;
+  };
+
+  std::string programFolder_;
+  titem_list items_;
+  std::optional<tItemContent> current_;
+  TSettings settings_;
+  SpecificFileList specificFiles_;
+  WashCounters counters_;
+  CheckList chListBoxItem_;
+  CheckList chListBoxFolder_;
+  CheckList chListBoxRegister_;
+  std::vector<TrayMenuEntry> menuWash_;
+  std::string timedWashError_;
+  std::chrono::milliseconds progressInterval_ = TProgress::kDefaultInterval;
+
   UiCallbacks ui_;
   std::array<bool, kControlCount> enabled_;
   std::optional<TProgress> progress_;
@@ -238,17 +322,22 @@ class MainSession {
   int held_ = 0;
 };
 
-// Publishes the session's changes when the scope ends, also when an error ends it.
-class PublishOnExit {
- public:
-  explicit PublishOnExit(MainSession& session) : session_(session) {}
-  ~PublishOnExit();
-  PublishOnExit(const PublishOnExit&) = delete;
-  PublishOnExit& operator=(const PublishOnExit&) = delete;
+// The special items a wash runs by name: that of the item in `row` when it is special, or with no
+// row ("Clean all Wash Items checked") every checked special item, in list order.
+std::vector<titem_property> SpecialItemsWashed(const MainSession& session,
+                                               std::optional<int32_t> row);
 
- private:
-  MainSession& session_;
-};
+// Whether a change of the program's files writes the order file anew from the item list.
+enum class OrderFileStep { Untouched, WrittenAfterChange };
+
+// One change of the program's files (item files, order file, settings file) as one step: the
+// program folder's lock is held throughout; what another process changed is read again first
+// (RefreshFromDisk: marks and moves not stored yet are kept); then `change` runs and, with
+// WrittenAfterChange, the order file is written anew from the item list as at the end of a
+// session. The order file's writes reach the disk once, in one atomic replacement, after the
+// change's own files. Both front ends change the program's files through here.
+void EditProgramFiles(MainSession& session, const std::function<void()>& change,
+                      OrderFileStep order = OrderFileStep::Untouched);
 
 // The program's own files in its folder (Windows text ending in "\"), as protected patterns of the
 // file search (TFindFile::ProtectedFiles): the item files and plug-in files (every file of "const"

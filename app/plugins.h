@@ -16,6 +16,10 @@ enum class ImportResult { Imported, Declined };
 // fails raises Error after the reload.
 ImportResult ImportPlugin(MainSession& session, const std::string& source);
 
+// After an import of `source`: whether the catalogue holds an item of its copy in the plug-in
+// folder. False for a plug-in file that holds no wash item: it was copied but adds nothing.
+bool ImportAddedItems(const MainSession& session, const std::string& source);
+
 // Shows the note, deletes `target` and stores every checked item that is not a shipped item in
 // it, in list order. A target that exists and cannot be deleted (a read-only file, a folder)
 // raises WriteError and nothing is written. Refuses (Error) a target that is one of the catalogue's

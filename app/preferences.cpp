@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/autostart.h"
-#include "platform/file_lock.h"
 #include "platform/text.h"
 
 namespace vorlisk {
@@ -66,8 +65,8 @@ bool HotKeysConflict(THotKeyIndices a, THotKeyIndices b) {
 }
 
 TPreferences ReadPreferences(const MainSession& session) {
-  const TSettingsFile file(session.ProgramFolder);
-  const TSettings& s = session.Settings;
+  const TSettingsFile file(session.ProgramFolder());
+  const TSettings& s = session.Settings();
   TPreferences p;
   p.AutoRun = file.ReadAutoRun();
   p.Minimized = file.ReadIsMinimized();
@@ -89,34 +88,41 @@ bool ApplyPreferences(MainSession& session, const TPreferences& p, const SetHotK
     return false;
   }
   // No question is asked from here on, so the whole save is one step for other processes.
-  const platform::ProgramFolderLock lock;
-  TSettingsFile file(session.ProgramFolder);
-  TSettings& s = session.Settings;
-  file.WriteAutoRun(p.AutoRun);
-  if (p.AutoRun)
-    platform::EnableAutostartFor(session.ProgramFolder);
-  else
-    platform::DisableAutostart();
-  file.WriteIsMinimized(p.Minimized);
-  s.UseQuick = !p.SecureErase;
-  file.WriteUseQuick(s.UseQuick);
-  s.Schedule = p.Schedule;
-  // The timer runs while byEveryHour is in the schedule; its count starts again from now.
-  if (s.Schedule.Has(byEveryHour)) s.LastScheduledWash = now();
-  s.Minutes = std::clamp(p.Minutes, kMinutesMin, kMinutesMax);
-  file.WriteScheduleOption(s.Schedule);
-  file.WriteMinutes(s.Minutes);
-  s.PromptBefore = p.PromptBefore;
-  file.WritePromptBefore(s.PromptBefore);
-  s.WriteToLog = p.WriteToLog;
-  s.DeleteLogOnExit = p.DeleteLogOnExit;
-  file.WriteWriteToLog(s.WriteToLog);
-  file.WriteDeleteLogOnExit(s.DeleteLogOnExit);
-  for (const auto& [key, shown] :
-       {std::pair{kHotKeyCloseBrowsers, p.HotKey1}, std::pair{kHotKeyWashChecked, p.HotKey2}}) {
-    file.WriteHotKey(key, StoredHotKey(shown));
-    if (setHotKeys) setHotKeys(ReadHotKeyRegistrations(session.ProgramFolder));
-  }
+  EditProgramFiles(session, [&] {
+    TSettingsFile file(session.ProgramFolder());
+    // The settings state takes what was applied, also when a write breaks the save off.
+    TSettings s = session.Settings();
+    struct TakeOver {
+      MainSession& session;
+      const TSettings& settings;
+      ~TakeOver() { session.SetSettings(settings); }
+    } takeOver{session, s};
+    file.WriteAutoRun(p.AutoRun);
+    if (p.AutoRun)
+      platform::EnableAutostartFor(session.ProgramFolder());
+    else
+      platform::DisableAutostart();
+    file.WriteIsMinimized(p.Minimized);
+    s.UseQuick = !p.SecureErase;
+    file.WriteUseQuick(s.UseQuick);
+    s.Schedule = p.Schedule;
+    // The timer runs while byEveryHour is in the schedule; its count starts again from now.
+    if (s.Schedule.Has(byEveryHour)) s.LastScheduledWash = now();
+    s.Minutes = std::clamp(p.Minutes, kMinutesMin, kMinutesMax);
+    file.WriteScheduleOption(s.Schedule);
+    file.WriteMinutes(s.Minutes);
+    s.PromptBefore = p.PromptBefore;
+    file.WritePromptBefore(s.PromptBefore);
+    s.WriteToLog = p.WriteToLog;
+    s.DeleteLogOnExit = p.DeleteLogOnExit;
+    file.WriteWriteToLog(s.WriteToLog);
+    file.WriteDeleteLogOnExit(s.DeleteLogOnExit);
+    for (const auto& [key, shown] :
+         {std::pair{kHotKeyCloseBrowsers, p.HotKey1}, std::pair{kHotKeyWashChecked, p.HotKey2}}) {
+      file.WriteHotKey(key, StoredHotKey(shown));
+      if (setHotKeys) setHotKeys(ReadHotKeyRegistrations(session.ProgramFolder()));
+    }
+  });
   return true;
 }
 

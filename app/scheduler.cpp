@@ -8,15 +8,9 @@ void AutomaticWash(MainSession& session) {
   if (session.RunInProgress()) return;
   // What the command line unchecked meanwhile is not washed.
   session.RefreshFromDisk();
-  const bool prompt = session.Settings.PromptBefore;
-  session.Settings.PromptBefore = false;
-  try {
-    session.WashCheckedItems(false);
-  } catch (...) {
-    session.Settings.PromptBefore = prompt;
-    throw;
-  }
-  session.Settings.PromptBefore = prompt;
+  // Nobody may be there to answer: the wash never asks, and "prompt Before" stays as the user
+  // set it.
+  session.WashCheckedItems(false, false);
 }
 
 std::optional<std::chrono::minutes> TimedWashInterval(int32_t minutes) {
@@ -38,8 +32,8 @@ bool TimerTick(MainSession& session, const std::function<Clock::time_point()>& n
   }
   // The timer runs only while byEveryHour is in the schedule: a tick without it (a timer left
   // running, LastScheduledWash never set) must not wash what the user never asked to.
-  if (!session.Settings.Schedule.Has(byEveryHour) || session.RunInProgress()) return false;
-  if (!TimedWashDue(session.Settings.Minutes, session.Settings.LastScheduledWash, now()))
+  if (!session.Settings().Schedule.Has(byEveryHour) || session.RunInProgress()) return false;
+  if (!TimedWashDue(session.Settings().Minutes, session.Settings().LastScheduledWash, now()))
     return false;
   // An error of the timed wash is swallowed and the due time stays, so the next tick tries
   // again. Nobody is at the screen to close a box: the error goes to the notification area,
@@ -53,24 +47,22 @@ bool TimerTick(MainSession& session, const std::function<Clock::time_point()>& n
     error = "The timed wash failed.";
   }
   if (!error.empty()) {
-    if (error != session.TimedWashError && session.Ui().TrayNote) session.Ui().TrayNote(error);
-    session.TimedWashError = error;
+    if (session.TimedWashFailed(error) && session.Ui().TrayNote) session.Ui().TrayNote(error);
     return false;
   }
-  session.TimedWashError.clear();
-  session.Settings.LastScheduledWash = now();
+  session.TimedWashDone(now());
   return true;
 }
 
 bool AtStartWash(MainSession& session) {
-  if (!TSettingsFile(session.ProgramFolder).ReadAutoRun()) return false;
-  if (!session.Settings.Schedule.Has(byStart)) return false;
+  if (!TSettingsFile(session.ProgramFolder()).ReadAutoRun()) return false;
+  if (!session.Settings().Schedule.Has(byStart)) return false;
   AutomaticWash(session);
   return true;
 }
 
 bool QueryEndSession(MainSession& session) {
-  if (!session.Settings.Schedule.Has(byShutdown)) return true;
+  if (!session.Settings().Schedule.Has(byShutdown)) return true;
   // The reply allows the session to end in every case: an error of the wash is shown, never
   // allowed to keep Windows from shutting down.
   try {

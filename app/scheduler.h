@@ -15,8 +15,8 @@ using Clock = std::chrono::system_clock;
 // The period of the window's timer.
 inline constexpr std::chrono::milliseconds kTimerPeriod{50000};
 
-// "Clean all Wash Items checked" without its question: nothing while a run or preview is in
-// progress; "prompt Before" is off for the call and restored afterwards.
+// "Clean all Wash Items checked" without its question, whatever "prompt Before" says (the
+// setting itself is left alone): nothing while a run or preview is in progress.
 void AutomaticWash(MainSession& session);
 
 // The interval of the timed wash: Minutes as a time of day. None (never due) for a negative

@@ -73,25 +73,25 @@ MainSession::DiskStamps MainSession::TakeStamps() const {
     auto stamp = StampText(path);
     stamps.emplace_back(std::move(path), std::move(stamp));
   };
-  add(ProgramFolder + kSettingsFile);
-  add(ProgramFolder + std::string(kOrderFile));
-  add(ProgramFolder + std::string(kSystemItemFile));
-  add(ProgramFolder + std::string(kUserItemFile));
+  add(programFolder_ + kSettingsFile);
+  add(programFolder_ + std::string(kOrderFile));
+  add(programFolder_ + std::string(kSystemItemFile));
+  add(programFolder_ + std::string(kUserItemFile));
   std::vector<std::string> plugins;
   platform::FindFiles(
-      ProgramFolder + std::string(kPluginFolder) + "*.txt",
+      programFolder_ + std::string(kPluginFolder) + "*.txt",
       [&plugins](const platform::FindData& found) {
         if ((found.attributes & platform::kAttrDirectory) == 0) plugins.push_back(found.name);
         return true;
       },
       platform::FindDetail::KindOnly);
   std::sort(plugins.begin(), plugins.end());
-  for (const auto& name : plugins) add(ProgramFolder + std::string(kPluginFolder) + name);
+  for (const auto& name : plugins) add(programFolder_ + std::string(kPluginFolder) + name);
   return stamps;
 }
 
 bool MainSession::RefreshFromDisk() {
-  if (ProgramFolder.empty() || RunInProgress()) return false;
+  if (programFolder_.empty() || RunInProgress()) return false;
   // Stamps are taken before reading: a change made during the reads is seen next time.
   DiskStamps now = TakeStamps();
   if (now == stamps_) return false;
@@ -102,45 +102,47 @@ bool MainSession::RefreshFromDisk() {
   stamps_ = std::move(now);
 
   if (settingsChanged) {
-    TSettings fresh = LoadSettings(ProgramFolder);
+    TSettings fresh = LoadSettings(programFolder_);
     // What lives only in memory stays: the one-shot minimized start, and the timed wash's base
     // while the timer keeps running.
-    fresh.StartMinimized = Settings.StartMinimized;
-    if (Settings.Schedule.Has(byEveryHour) && fresh.Schedule.Has(byEveryHour))
-      fresh.LastScheduledWash = Settings.LastScheduledWash;
-    Settings = fresh;
+    fresh.StartMinimized = settings_.StartMinimized;
+    if (settings_.Schedule.Has(byEveryHour) && fresh.Schedule.Has(byEveryHour))
+      fresh.LastScheduledWash = settings_.LastScheduledWash;
+    settings_ = fresh;
   }
   if (!catalogueChanged) return true;
 
   // The selection by identity: rows may have come, gone or moved.
-  const int32_t row = ChListBoxItem.Selected();
+  const int32_t row = chListBoxItem_.Selected();
   std::optional<Key> selected;
-  if (row >= 0 && row < Items.Count()) selected = KeyOf(Items.Items[static_cast<std::size_t>(row)]);
+  if (row >= 0 && row < items_.Count())
+    selected = KeyOf(items_.Items[static_cast<std::size_t>(row)]);
   const std::string folderEntry =
-      ChListBoxFolder.Selected() >= 0 ? ChListBoxFolder.Text(ChListBoxFolder.Selected()) : "";
-  const std::string registryEntry =
-      ChListBoxRegister.Selected() >= 0 ? ChListBoxRegister.Text(ChListBoxRegister.Selected()) : "";
+      chListBoxFolder_.Selected() >= 0 ? chListBoxFolder_.Text(chListBoxFolder_.Selected()) : "";
+  const std::string registryEntry = chListBoxRegister_.Selected() >= 0
+                                        ? chListBoxRegister_.Text(chListBoxRegister_.Selected())
+                                        : "";
 
   titem_list theirs;
-  LoadCatalogue(ProgramFolder, theirs);
-  Items = Merge(synced_, Items, theirs);
+  LoadCatalogue(programFolder_, theirs);
+  items_ = Merge(synced_, items_, theirs);
   synced_ = std::move(theirs);
   FillItemList();
 
   int32_t select = -1;
-  for (int32_t i = 0; selected && i < Items.Count(); ++i)
-    if (KeyOf(Items.Items[static_cast<std::size_t>(i)]) == *selected) select = i;
-  if (select < 0 && Items.Count() > 0) select = std::clamp(row, 0, Items.Count() - 1);
+  for (int32_t i = 0; selected && i < items_.Count(); ++i)
+    if (KeyOf(items_.Items[static_cast<std::size_t>(i)]) == *selected) select = i;
+  if (select < 0 && items_.Count() > 0) select = std::clamp(row, 0, items_.Count() - 1);
   if (select < 0) {
-    Current.reset();
-    ChListBoxFolder.Clear();
-    ChListBoxRegister.Clear();
+    current_.reset();
+    chListBoxFolder_.Clear();
+    chListBoxRegister_.Clear();
     return true;
   }
   SelectItem(select);
-  if (const int32_t r = RowNamed(ChListBoxFolder, folderEntry); r >= 0) ChListBoxFolder.Select(r);
-  if (const int32_t r = RowNamed(ChListBoxRegister, registryEntry); r >= 0)
-    ChListBoxRegister.Select(r);
+  if (const int32_t r = RowNamed(chListBoxFolder_, folderEntry); r >= 0) chListBoxFolder_.Select(r);
+  if (const int32_t r = RowNamed(chListBoxRegister_, registryEntry); r >= 0)
+    chListBoxRegister_.Select(r);
   return true;
 }
 

@@ -4,8 +4,6 @@
 #include <map>
 
 #include "app/item_editing.h"
-#include "platform/file_lock.h"
-#include "platform/profile.h"
 
 namespace vorlisk::cli {
 
@@ -92,9 +90,10 @@ int Status(MainSession& session, EditOutcome outcome, const char* incomplete) {
     case EditOutcome::Done:
       return kDone;
     case EditOutcome::NotAvailable: {
-      const int32_t row = session.ChListBoxItem.Selected();
+      const int32_t row = session.ChListBoxItem().Selected();
       std::cerr << "Not available for "
-                << (row >= 0 ? session.ChListBoxItem.Text(row) : std::string("this item")) << '\n';
+                << (row >= 0 ? session.ChListBoxItem().Text(row) : std::string("this item"))
+                << '\n';
       return kRefused;
     }
     case EditOutcome::Incomplete:
@@ -118,14 +117,17 @@ int RunEntry(MainSession& s, const ItemCommandOptions& o, const ItemRowLookup& i
     std::cerr << "--type applies to registry entries only\n";
     return kRefused;
   }
-  CheckList& list = registry ? s.ChListBoxRegister : s.ChListBoxFolder;
+  const CheckList& list = registry ? s.ChListBoxRegister() : s.ChListBoxFolder();
   if (!o.entryAdd->parsed()) {
     const int32_t k = registry ? *o.registry : *o.folder;
     if (k < 0 || k >= list.Count()) {
       std::cerr << "Unknown " << (registry ? "registry" : "folder") << " entry: " << k << '\n';
       return kRefused;
     }
-    list.Select(k);
+    if (registry)
+      s.SelectRegistryEntry(k);
+    else
+      s.SelectFolderEntry(k);
   }
   const char* incomplete =
       registry ? "A registry entry needs a name and a key." : "A folder entry needs a name.";
@@ -152,7 +154,7 @@ int RunItem(MainSession& s, const ItemCommandOptions& o, const ItemRowLookup& it
   if (o.itemRename->parsed()) return Status(s, EditItem(s, ItemFields(o)), incomplete);
   if (o.itemDelete->parsed()) return Status(s, DeleteItem(s), incomplete);
   if (MoveItem(s, o.direction == "up" ? -1 : 1) == EditOutcome::Done) return kDone;
-  std::cerr << s.ChListBoxItem.Text(s.ChListBoxItem.Selected()) << " is already the "
+  std::cerr << s.ChListBoxItem().Text(s.ChListBoxItem().Selected()) << " is already the "
             << (o.direction == "up" ? "first" : "last") << " wash item\n";
   return kRefused;
 }
@@ -206,17 +208,14 @@ std::optional<int> RunItemCommands(MainSession& session, const ItemCommandOption
   const bool entries = o.entryAdd->parsed() || o.entryEdit->parsed() || o.entryDelete->parsed();
   if (!items && !entries) return std::nullopt;
   if (o.yes) session.Ui().Ask = [](const std::string&) { return true; };
-  // The catalogue is read again under the lock, so that a change another process made since the
-  // start is kept, and the order file is written at the end as when the window closes.
-  // The order file's writes go to disk once, after the item file's.
-  const platform::ProgramFolderLock lock;
-  LoadCatalogue(session.ProgramFolder, session.Items);
-  session.FillItemList();
-  if (entries) return RunEntry(session, o, itemRow);
-  platform::ProfileBatch order(session.ProgramFolder + std::string(kOrderFile));
-  const int status = RunItem(session, o, itemRow);
-  session.Destroy();
-  order.Commit();
+  // Read again, changed and written as one step, so that a change another process made since
+  // the start is kept; after an item command the order file is written as when the window closes.
+  int status = kRefused;
+  if (entries)
+    EditProgramFiles(session, [&] { status = RunEntry(session, o, itemRow); });
+  else
+    EditProgramFiles(
+        session, [&] { status = RunItem(session, o, itemRow); }, OrderFileStep::WrittenAfterChange);
   return status;
 }
 

@@ -5,8 +5,8 @@
 #include <iostream>
 
 #include "app/list_editing.h"
+#include "app/main_session.h"
 #include "platform/drives.h"
-#include "platform/file_lock.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
 #include "platform/text.h"
@@ -180,10 +180,13 @@ void AddListCommands(CLI::App& app, ListCommandOptions& o) {
 std::optional<int> RunListCommands(MainSession& session, const ListCommandOptions& o) {
   if (!o.exclude->parsed() && !o.wildcard->parsed()) return std::nullopt;
   try {
-    // Read, edited and written under one lock, so that a change another process makes meanwhile
+    // Read, edited and written as one step, so that a change another process makes meanwhile
     // is never lost. Nothing here waits for the user.
-    const platform::ProgramFolderLock lock;
-    return o.exclude->parsed() ? RunExclude(session, o) : RunWildcard(session, o);
+    int status = kRefused;
+    EditProgramFiles(session, [&] {
+      status = o.exclude->parsed() ? RunExclude(session, o) : RunWildcard(session, o);
+    });
+    return status;
   } catch (const Refusal& r) {
     std::cerr << r.message << '\n';
     return kRefused;

@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "app/preferences.h"
-#include "platform/file_lock.h"
 #include "platform/text.h"
 
 namespace vorlisk::cli {
@@ -128,12 +127,15 @@ const std::vector<Preference>& Preferences() {
 int Set(MainSession& session, const std::string& key, const std::string& value) {
   for (const Preference& preference : Preferences()) {
     if (key != preference.key) continue;
-    // Read and applied under the lock, so that a change another process saved meanwhile stays.
-    const platform::ProgramFolderLock lock;
-    TPreferences p = ReadPreferences(session);
-    preference.set(p, key, value);
-    // No window runs here: there are no hot keys of this process to register again.
-    return ApplyPreferences(session, p, nullptr) ? kExitDone : kExitRefused;
+    // Read and applied as one step, so that a change another process saved meanwhile stays.
+    bool applied = false;
+    EditProgramFiles(session, [&] {
+      TPreferences p = ReadPreferences(session);
+      preference.set(p, key, value);
+      // No window runs here: there are no hot keys of this process to register again.
+      applied = ApplyPreferences(session, p, nullptr);
+    });
+    return applied ? kExitDone : kExitRefused;
   }
   std::string keys;
   for (const Preference& preference : Preferences())
@@ -162,7 +164,8 @@ void AddPrefsCommands(CLI::App& app, PrefsArguments& arguments) {
       ->required();
 }
 
-int RunPrefsCommand(MainSession& session, const PrefsArguments& arguments) {
+std::optional<int> RunPrefsCommands(MainSession& session, const PrefsArguments& arguments) {
+  if (!arguments.command->parsed()) return std::nullopt;
   try {
     if (arguments.set->parsed()) return Set(session, arguments.key, arguments.value);
   } catch (const BadValue& e) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <optional>
 #include <string>
 
 #include "app/main_session.h"
@@ -20,7 +21,7 @@ struct PrefsArguments {
 void AddPrefsCommands(CLI::App& app, PrefsArguments& arguments);
 
 // Runs the prefs command given: its exit status (2 for a refusal or a bad key or value, with the
-// message on standard error). Errors of writing are thrown.
-int RunPrefsCommand(MainSession& session, const PrefsArguments& arguments);
+// message on standard error); none when "prefs" was not given. Errors of writing are thrown.
+std::optional<int> RunPrefsCommands(MainSession& session, const PrefsArguments& arguments);
 
 }  // namespace vorlisk::cli

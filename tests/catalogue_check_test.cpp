@@ -57,7 +57,7 @@ TEST_F(CatalogueCheckTest, DamageIsReportedOnceInTheErrorBoxWithTheFileItIsIn) {
   EXPECT_EQ(errors, std::vector<std::string>{"The item file P:\\const\\system.txt is damaged:\r- "
                                              "\"Total\" counts 3 items, the file lists 1\rThe "
                                              "wash items it still holds are loaded."});
-  EXPECT_EQ(session.Items.Count(), 2);
+  EXPECT_EQ(session.Items().Count(), 2);
 
   errors.clear();
   WriteItems("const/system.txt", {{.Name = "Temp"}});

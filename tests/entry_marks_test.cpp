@@ -22,15 +22,15 @@ TEST_F(EntryMarksTest, AMarkThatCannotBeWrittenShowsWhatItsFileHolds) {
   const std::string before = Program.Read("const/system.txt");
   struct Case {
     const char* what;
-    CheckList& list;
+    const CheckList& list;
     std::function<void()> tick;
     std::function<bool()> held;
     bool stored;
   } cases[] = {
-      {"folder entry", session.ChListBoxFolder, [&] { session.CheckFolderEntry(0, false); },
-       [&] { return session.Current->Folders.Entries[0].IsActive; }, true},
-      {"registry entry", session.ChListBoxRegister, [&] { session.CheckRegistryEntry(0, true); },
-       [&] { return session.Current->Registers.Entries[0].IsActive; }, false},
+      {"folder entry", session.ChListBoxFolder(), [&] { session.CheckFolderEntry(0, false); },
+       [&] { return session.Current()->Folders.Entries[0].IsActive; }, true},
+      {"registry entry", session.ChListBoxRegister(), [&] { session.CheckRegistryEntry(0, true); },
+       [&] { return session.Current()->Registers.Entries[0].IsActive; }, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

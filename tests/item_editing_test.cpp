@@ -78,14 +78,14 @@ TEST(ItemEditing, NewAndRenamedItemNamesAreTestedInTheirOwnItemFile) {
     if (c.refused) {
       EXPECT_EQ(p.UserFile(), before);
     }
-    EXPECT_EQ(Texts(p.session->ChListBoxItem), c.rows);
-    EXPECT_EQ(p.session->ChListBoxItem.Selected(), c.selected);
+    EXPECT_EQ(Texts(p.session->ChListBoxItem()), c.rows);
+    EXPECT_EQ(p.session->ChListBoxItem().Selected(), c.selected);
     // A renamed item keeps its name key, and with it its entries; the order file still lists its
     // old name, so it comes last while row 2 stays selected.
     if (c.rename && !c.refused) {
       p.session->SelectItem(3);
       EXPECT_EQ(IndexInItemFile(Catalogue::Folder() + "const\\user.txt", c.name), 0);
-      EXPECT_EQ(Texts(p.session->ChListBoxFolder), (std::vector<std::string>{"logs", "tmp"}));
+      EXPECT_EQ(Texts(p.session->ChListBoxFolder()), (std::vector<std::string>{"logs", "tmp"}));
     }
   }
 }
@@ -108,8 +108,8 @@ TEST(ItemEditing, ANewItemStartsAsACopyOfNewItem) {
   EXPECT_EQ(shown.Name, "New Item");
   EXPECT_FALSE(shown.Active);
   EXPECT_EQ(shown.StoredIn, "P:\\const\\user.txt");
-  EXPECT_EQ(p.session->Current->Item.Name, "Copy");
-  EXPECT_EQ(Texts(p.session->ChListBoxRegister), std::vector<std::string>{"k"});
+  EXPECT_EQ(p.session->Current()->Item.Name, "Copy");
+  EXPECT_EQ(Texts(p.session->ChListBoxRegister()), std::vector<std::string>{"k"});
   // Cancel and a blank name write nothing.
   const std::string before = p.UserFile();
   EXPECT_EQ(AddItem(*p.session, [](ItemDraft&) { return false; }), EditOutcome::Cancelled);
@@ -129,10 +129,10 @@ TEST(ItemEditing, DeletingAnItemAsksAndSelectsARowThatStillExists) {
       p.session->SelectItem(row);
       ASSERT_EQ(DeleteItem(*p.session), EditOutcome::Done);
     }
-    EXPECT_EQ(p.session->ChListBoxItem.Selected(), c.selected);
-    EXPECT_EQ(p.session->ChListBoxItem.Count(), 4 - static_cast<int32_t>(c.deletes.size()));
+    EXPECT_EQ(p.session->ChListBoxItem().Selected(), c.selected);
+    EXPECT_EQ(p.session->ChListBoxItem().Count(), 4 - static_cast<int32_t>(c.deletes.size()));
     if (c.selected < 0) {
-      EXPECT_EQ(p.session->ChListBoxFolder.Count(), 0);
+      EXPECT_EQ(p.session->ChListBoxFolder().Count(), 0);
     }
   }
   Catalogue p;
@@ -161,9 +161,9 @@ TEST(ItemEditing, MovesSwapNeighboursAndKeepTheItemSelected) {
     Catalogue p;
     p.session->SelectItem(c.row);
     EXPECT_EQ(MoveItem(*p.session, c.direction), c.outcome);
-    EXPECT_EQ(Texts(p.session->ChListBoxItem), c.rows);
-    EXPECT_EQ(p.session->ChListBoxItem.Selected(), c.selected);
-    EXPECT_EQ(p.session->Current->Item.Name, c.rows[static_cast<std::size_t>(c.selected)]);
+    EXPECT_EQ(Texts(p.session->ChListBoxItem()), c.rows);
+    EXPECT_EQ(p.session->ChListBoxItem().Selected(), c.selected);
+    EXPECT_EQ(p.session->Current()->Item.Name, c.rows[static_cast<std::size_t>(c.selected)]);
   }
 }
 
@@ -198,7 +198,7 @@ TEST(ItemEditing, EntryNamesAreUniqueWithinTheirListAndStoredTrimmed) {
     SCOPED_TRACE(std::string(c.op) + c.name);
     Catalogue p;
     p.session->SelectItem(2);
-    p.session->ChListBoxFolder.Select(c.row);
+    p.session->SelectFolderEntry(c.row);
     const std::string before = p.UserFile();
     const std::string op = c.op;
     const EditOutcome got = op == "add"    ? AddFolderEntry(*p.session, NamingFolder(c.name))
@@ -210,14 +210,14 @@ TEST(ItemEditing, EntryNamesAreUniqueWithinTheirListAndStoredTrimmed) {
     if (!c.refusal.empty()) {
       EXPECT_EQ(p.UserFile(), before);
     }
-    EXPECT_EQ(Texts(p.session->ChListBoxFolder), c.rows);
-    EXPECT_EQ(p.session->ChListBoxFolder.Selected(), c.selected);
+    EXPECT_EQ(Texts(p.session->ChListBoxFolder()), c.rows);
+    EXPECT_EQ(p.session->ChListBoxFolder().Selected(), c.selected);
     // What is on disk is what the list shows, with the fields trimmed.
     p.session->SelectItem(2);
-    EXPECT_EQ(Texts(p.session->ChListBoxFolder), c.rows);
+    EXPECT_EQ(Texts(p.session->ChListBoxFolder()), c.rows);
     if (op != "delete" && c.refusal.empty()) {
       EXPECT_EQ(
-          p.session->Current->Folders.Entries[static_cast<std::size_t>(c.selected)].DeletePath,
+          p.session->Current()->Folders.Entries[static_cast<std::size_t>(c.selected)].DeletePath,
           "D:\\x\\*.*");
     }
   }
@@ -228,10 +228,10 @@ TEST(ItemEditing, EntryNamesAreUniqueWithinTheirListAndStoredTrimmed) {
 TEST(ItemEditing, NewEntriesStartClearedAndRegistryEntriesNeedAKey) {
   Catalogue p;
   p.session->SelectItem(2);
-  p.session->ChListBoxRegister.Select(0);
+  p.session->SelectRegistryEntry(0);
   EXPECT_EQ(DeleteRegistryEntry(*p.session), EditOutcome::Done);
   EXPECT_EQ(p.questions, std::vector<std::string>{"Do you want to delete 'Mine -> key'?"});
-  EXPECT_EQ(p.session->ChListBoxRegister.Selected(), -1);
+  EXPECT_EQ(p.session->ChListBoxRegister().Selected(), -1);
   RegistryEntryDraft shown;
   auto typing = [&](std::string key) {
     return [&shown, key](RegistryEntryDraft& d) {
@@ -247,9 +247,9 @@ TEST(ItemEditing, NewEntriesStartClearedAndRegistryEntriesNeedAKey) {
   EXPECT_EQ(shown.Name, "");
   EXPECT_EQ(shown.RegisterKeyName, "");
   EXPECT_TRUE(shown.Active);
-  EXPECT_EQ(p.session->ChListBoxRegister.Count(), 0);
+  EXPECT_EQ(p.session->ChListBoxRegister().Count(), 0);
   EXPECT_EQ(AddRegistryEntry(*p.session, typing("HKEY_CURRENT_USER\\B")), EditOutcome::Done);
-  EXPECT_EQ(Texts(p.session->ChListBoxRegister), std::vector<std::string>{"new"});
+  EXPECT_EQ(Texts(p.session->ChListBoxRegister()), std::vector<std::string>{"new"});
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ class PluginsTest : public ::testing::Test, public test::TestProgram {
   }
   std::vector<std::string> Names(const MainSession& s) const {
     std::vector<std::string> out;
-    for (const auto& item : s.Items.Items) out.push_back(item.Name);
+    for (const auto& item : s.Items().Items) out.push_back(item.Name);
     return out;
   }
 
@@ -77,14 +77,34 @@ TEST_F(PluginsTest, ImportCopiesReloadsAndSelectsTheFirstItem) {
   EXPECT_EQ(ImportPlugin(session, "D:\\new.dat"), ImportResult::Imported);
   EXPECT_TRUE(Program.Exists("plugin/new.dat"));
   EXPECT_EQ(Names(session), (std::vector<std::string>{"Shipped", "Same", "Mine", "Same", "New"}));
-  EXPECT_FALSE(session.Items.Items[0].IsActive);
-  EXPECT_FALSE(session.Items.Items[4].IsActive);
-  EXPECT_EQ(session.ChListBoxItem.Selected(), 0);
-  EXPECT_EQ(session.Current->Item.Name, "Shipped");
+  EXPECT_FALSE(session.Items().Items[0].IsActive);
+  EXPECT_FALSE(session.Items().Items[4].IsActive);
+  EXPECT_EQ(session.ChListBoxItem().Selected(), 0);
+  EXPECT_EQ(session.Current()->Item.Name, "Shipped");
   EXPECT_TRUE(questions.empty());
 
   EXPECT_THROW(ImportPlugin(session, "D:\\missing.txt"), Error);
   EXPECT_FALSE(Program.Exists("plugin/missing.txt"));
+}
+
+// Catches an import of a file without wash items that passes for one that added some (the
+// command line warns of it).
+TEST_F(PluginsTest, AnImportAddsItemsOnlyWhenTheFileHoldsSome) {
+  struct Case {
+    const char* file;
+    std::string text;
+    bool adds;
+  };
+  const std::vector<Case> cases = {{"in/full.txt", ItemFileText({{.Name = "Full"}}), true},
+                                   {"in/empty.txt", "", false},
+                                   {"in/notes.txt", "not an item file\r\n", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    WriteHostFile(Data.Host(c.file), c.text);
+    const std::string source = "D:\\" + std::string(c.file).replace(2, 1, "\\");
+    ASSERT_EQ(ImportPlugin(session, source), ImportResult::Imported);
+    EXPECT_EQ(ImportAddedItems(session, source), c.adds);
+  }
 }
 
 // Catches shipped items in an export, two items of one name merged into one section, an export
@@ -92,7 +112,7 @@ TEST_F(PluginsTest, ImportCopiesReloadsAndSelectsTheFirstItem) {
 TEST_F(PluginsTest, ExportWritesTheCheckedItemsThatDidNotShip) {
   const std::string target = "D:\\out\\e.txt";
   WriteHostFile(Data.Host("out/e.txt"), "old export");
-  for (int row = 0; row < session.ChListBoxItem.Count(); ++row) session.CheckItem(row, false);
+  for (int row = 0; row < session.ChListBoxItem().Count(); ++row) session.CheckItem(row, false);
   EXPECT_EQ(ExportPlugin(session, target), 0);
   EXPECT_FALSE(Data.Exists("out/e.txt"));
   EXPECT_EQ(
@@ -100,7 +120,7 @@ TEST_F(PluginsTest, ExportWritesTheCheckedItemsThatDidNotShip) {
       std::vector<std::string>{
           "Note: The Wash Items created by software author will not be include when export!"});
 
-  for (int row = 0; row < session.ChListBoxItem.Count(); ++row) session.CheckItem(row, true);
+  for (int row = 0; row < session.ChListBoxItem().Count(); ++row) session.CheckItem(row, true);
   EXPECT_EQ(ExportPlugin(session, target), 3);
   const std::string exported = Data.Read("out/e.txt");
   EXPECT_EQ(exported.substr(0, exported.find("[Mine]")),
@@ -115,7 +135,7 @@ TEST_F(PluginsTest, ExportWritesTheCheckedItemsThatDidNotShip) {
                           "tFolder0.ChildItemName=plugin's"),
             std::string::npos);
   EXPECT_EQ(exported.find("Shipped"), std::string::npos);
-  EXPECT_EQ(session.ChListBoxItem.Selected(), 4);  // the last checked row
+  EXPECT_EQ(session.ChListBoxItem().Selected(), 4);  // the last checked row
 }
 
 // Catches an export that deletes an item file (or another file of the program) it then reads.
@@ -141,7 +161,7 @@ TEST_F(PluginsTest, ExportOntoAFileThatCannotBeDeletedWritesNothing) {
   WriteHostFile(Data.Host("out/ro.txt"), old);
   test::MakeReadOnly(Data.Host("out/ro.txt"));
   std::filesystem::create_directories(Data.Host("out/dir.txt"));
-  for (int row = 0; row < session.ChListBoxItem.Count(); ++row) session.CheckItem(row, true);
+  for (int row = 0; row < session.ChListBoxItem().Count(); ++row) session.CheckItem(row, true);
   for (const char* target : {"D:\\out\\ro.txt", "D:\\out\\dir.txt"}) {
     try {
       ExportPlugin(session, target);
@@ -177,9 +197,9 @@ TEST_F(PluginsTest, AnExportedFileImportedElsewhereAppendsItsItems) {
   elsewhere.Startup("Q:\\");
   EXPECT_EQ(ImportPlugin(elsewhere, "D:\\e.txt"), ImportResult::Imported);
   EXPECT_EQ(Names(elsewhere), (std::vector<std::string>{"Theirs", "Mine", "Mine", "Same"}));
-  EXPECT_EQ(elsewhere.Items.Items[2].ItemFile, "Q:\\plugin\\e.txt");
-  EXPECT_FALSE(elsewhere.Items.Items[2].IsActive);
-  EXPECT_TRUE(elsewhere.Items.Items[3].IsActive);
+  EXPECT_EQ(elsewhere.Items().Items[2].ItemFile, "Q:\\plugin\\e.txt");
+  EXPECT_FALSE(elsewhere.Items().Items[2].IsActive);
+  EXPECT_TRUE(elsewhere.Items().Items[3].IsActive);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ const Clock::time_point kNow = Clock::time_point(std::chrono::seconds(1'080'000'
 class PreferencesTest : public ::testing::Test {
  protected:
   PreferencesTest() {
-    session.ProgramFolder = drive.Root();
+    session.StateForTesting().ProgramFolder = drive.Root();
     session.Ui().Refuse = [this](const std::string& m) { refusals.push_back(m); };
   }
   bool Apply(const TPreferences& p) {
@@ -62,8 +62,8 @@ TEST_F(PreferencesTest, FillingShowsTheDefaultAboveTheListAndNoneBelowIt) {
   drive.Put("wildcard.ini", test::Crlf({"[Run]", "Auto Run=1", "Is Minimized=1", "[Delete Option]",
                                         "Use Quick=1", "[Schedule]", "Minuts=7"}));
   for (const auto& [minutes, shown] : {std::pair{0, 2}, {5000, 1000}, {7, 7}}) {
-    session.Settings.UseQuick = false;
-    session.Settings.Minutes = minutes;
+    session.StateForTesting().Settings.UseQuick = false;
+    session.StateForTesting().Settings.Minutes = minutes;
     const TPreferences p = ReadPreferences(session);
     EXPECT_TRUE(p.AutoRun && p.Minimized && p.SecureErase);
     EXPECT_EQ(p.Minutes, shown);
@@ -93,9 +93,9 @@ TEST_F(PreferencesTest, ConflictingHotKeysAreRefusedAndNothingIsWritten) {
     EXPECT_EQ(drive.Read("wildcard.ini").empty(), c.refused);
     EXPECT_EQ(std::filesystem::exists(Autostart()), !c.refused);
     EXPECT_EQ(registered.size(), c.refused ? 0u : 2u);
-    EXPECT_EQ(session.Settings.Schedule.Has(byEveryHour), !c.refused);
+    EXPECT_EQ(session.Settings().Schedule.Has(byEveryHour), !c.refused);
     std::filesystem::remove(Autostart());
-    session.Settings = {};
+    session.SetSettings({});
   }
   // Without a refusal box the error box shows it.
   std::string error;
@@ -111,7 +111,7 @@ TEST_F(PreferencesTest, ConflictingHotKeysAreRefusedAndNothingIsWritten) {
 // does not restart, or an autostart entry left behind.
 TEST_F(PreferencesTest, ApplySavesInOrderAndRegistersTheHotKeysAfterEachPair) {
   drive.Put("wildcard.ini", test::Crlf({"[Hot Key]", "Control washer=4", "Char washer=2"}));
-  session.Settings.StartMinimized = true;
+  session.StateForTesting().Settings.StartMinimized = true;
   TPreferences p;
   p.AutoRun = true;
   p.Minimized = true;
@@ -133,7 +133,7 @@ TEST_F(PreferencesTest, ApplySavesInOrderAndRegistersTheHotKeysAfterEachPair) {
   EXPECT_EQ(registered,
             (std::vector<Registrations>{
                 {one, THotKeyRegistration{0xCDDD, kModControl | kModShift, 'C'}}, {one, {}}}));
-  const TSettings& s = session.Settings;
+  const TSettings& s = session.Settings();
   EXPECT_TRUE(s.StartMinimized);
   EXPECT_FALSE(s.UseQuick);
   EXPECT_EQ(s.Schedule, (TScheduleOptions{byStart, byEveryHour}));
@@ -150,7 +150,7 @@ TEST_F(PreferencesTest, ApplySavesInOrderAndRegistersTheHotKeysAfterEachPair) {
   // Off again: the entry goes, the timer base stays where it was.
   p.AutoRun = false;
   p.Schedule = {};
-  session.Settings.LastScheduledWash = {};
+  session.StateForTesting().Settings.LastScheduledWash = {};
   ASSERT_TRUE(Apply(p));
   EXPECT_FALSE(std::filesystem::exists(Autostart()));
   EXPECT_EQ(s.LastScheduledWash, Clock::time_point{});
@@ -170,7 +170,7 @@ TEST_F(PreferencesTest, AnAutostartEntryThatCannotBeWrittenStopsApplyAfterAutoRu
     EXPECT_STREQ(e.what(), "Failed to set data for 'Vorlisk'");
   }
   EXPECT_EQ(drive.Read("wildcard.ini"), test::Crlf({"[Run]", "Auto Run=1"}));
-  EXPECT_TRUE(session.Settings.UseQuick);
+  EXPECT_TRUE(session.Settings().UseQuick);
   EXPECT_TRUE(registered.empty());
   // Switching it off where nothing can be removed is silent.
   p.AutoRun = false;
@@ -217,7 +217,7 @@ TEST_F(PreferencesTest, TheAutostartEntryKeepsTheProgramFolderAndRefusesTextThat
                          {drive.Win("bad\xff\\"), ""}}) {
     SCOPED_TRACE(c.programFolder);
     test::WriteHostFile(Autostart(), "[Desktop Entry]\nExec=old\n");
-    session.ProgramFolder = c.programFolder;
+    session.StateForTesting().ProgramFolder = c.programFolder;
     TPreferences p;
     p.AutoRun = true;
     if (c.exec.empty()) {

@@ -30,7 +30,7 @@ class ProgressTest : public ::testing::Test, public test::TestProgram {
       if (cancelIf && cancelIf(info)) session->CancelRun();
     };
     session.emplace(ui);
-    session->ProgressInterval = std::chrono::milliseconds(0);
+    session->SetProgressInterval(std::chrono::milliseconds(0));
     session->Startup(Folder());
   }
   int Remaining() const {
@@ -78,14 +78,14 @@ TEST_F(ProgressTest, ACancelStopsBetweenTwoLinesKeepingWhatWasDone) {
   EXPECT_EQ(shownLines, -1);
   session->WashCheckedItems(false);
   EXPECT_EQ(Remaining(), kFiles);
-  EXPECT_FALSE(session->Counters.Files);
-  EXPECT_TRUE(session->Counters.Cancelled);
+  EXPECT_FALSE(session->Counters().Files);
+  EXPECT_TRUE(session->Counters().Cancelled);
 
   // During the wash: the expansion finds every file, the wash stops part of the way.
   cancelIf = [](const ProgressInfo& info) { return info.Total >= 0 && info.Done >= 100; };
   session->WashCheckedItems(false);
-  ASSERT_TRUE(session->Counters.Files);
-  const int washed = session->Counters.Files->Success;
+  ASSERT_TRUE(session->Counters().Files);
+  const int washed = session->Counters().Files->Success;
   EXPECT_GT(washed, 0);
   EXPECT_LT(washed, kFiles);
   EXPECT_EQ(Remaining(), kFiles - washed);
@@ -93,12 +93,12 @@ TEST_F(ProgressTest, ACancelStopsBetweenTwoLinesKeepingWhatWasDone) {
   EXPECT_EQ(test::LogRows(log).size(), static_cast<std::size_t>(washed));
   EXPECT_EQ(log.substr(log.size() - 10), "</table>\r\n");
   EXPECT_TRUE(session->IsEnabled(Control::btnWashAll));
-  EXPECT_TRUE(session->Counters.Cancelled);
+  EXPECT_TRUE(session->Counters().Cancelled);
 
   // A run to its end is no longer marked cancelled.
   cancelIf = nullptr;
   session->WashCheckedItems(false);
-  EXPECT_FALSE(session->Counters.Cancelled);
+  EXPECT_FALSE(session->Counters().Cancelled);
   EXPECT_EQ(Remaining(), 0);
 }
 

@@ -199,6 +199,10 @@ TEST_F(Notified, EachOperationTellsWhatItChanged) {
   ASSERT_EQ(AddRegistryEntry(*session, port.Callbacks().EditRegistryEntry), EditOutcome::Done);
   EXPECT_EQ(heard.Take(), (Lines{"inserted registry 1-1", "select registry 1"}));
 
+  // As before every command of the window: the session reads again what was written since (here
+  // its own entry), so that the delete alone is heard next.
+  session->RefreshFromDisk();
+  heard.Take();
   port.answers = {true};
   ASSERT_EQ(DeleteRegistryEntry(*session), EditOutcome::Done);
   EXPECT_EQ(heard.Take(), (Lines{"removed registry 1-1", "select registry 0"}));
@@ -243,14 +247,14 @@ TEST_F(Notified, ButtonsRunTheirCommandsThroughThePort) {
   port.answers = {true};
   RunCommand(*session, Control::SpNew);
   EXPECT_EQ(port.asked, (Lines{"item dialog: Add Wash Item / New Item"}));
-  EXPECT_EQ(session->ChListBoxItem.Text(session->ChListBoxItem.Selected()), "Added");
+  EXPECT_EQ(session->ChListBoxItem().Text(session->ChListBoxItem().Selected()), "Added");
 
   // Delete answered No: the item stays.
   port.asked.clear();
   port.answers = {false};
   RunCommand(*session, Control::SpDelete);
   EXPECT_EQ(port.asked, (Lines{"Do you want to delete 'Added'?"}));
-  EXPECT_EQ(session->ChListBoxItem.Count(), 4);
+  EXPECT_EQ(session->ChListBoxItem().Count(), 4);
 
   // Export to a file, then import it back as a plug-in file.
   const std::string exported = "D:\\export.txt";
@@ -272,7 +276,7 @@ TEST_F(Notified, ButtonsRunTheirCommandsThroughThePort) {
 
   // The log: the note when logging is off, the log opened; deleting it asks and tells.
   test::WriteHostFile(Program.Host("log.htm"), "<html>");
-  session->Settings.WriteToLog = false;
+  session->StateForTesting().Settings.WriteToLog = false;
   port.asked.clear();
   RunCommand(*session, Control::btnViewLog);
   EXPECT_EQ(port.asked, (Lines{"note: " + std::string(kLogNotWritten), "open P:\\log.htm"}));

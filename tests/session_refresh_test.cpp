@@ -94,8 +94,8 @@ TEST(SessionRefresh, AnAutomaticWashSkipsWhatTheCommandLineUncheckedAndTheRowsFo
   EXPECT_FALSE(p.Data.Exists("b/1.tmp"));
   EXPECT_FALSE(p.Data.Exists("c/1.tmp"));
   // The list shows the stored order and marks; the selected item is still B.
-  EXPECT_EQ(p.window.ChListBoxItem.Text(2), "B");
-  EXPECT_FALSE(p.window.ChListBoxItem.Checked(0));
+  EXPECT_EQ(p.window.ChListBoxItem().Text(2), "B");
+  EXPECT_FALSE(p.window.ChListBoxItem().Checked(0));
   // A click on the mark of the row that showed C ticks C, wherever it now stands.
   p.CommandLine([](MainSession& s) {
     s.SelectItem(1);

@@ -149,7 +149,7 @@ TFormMainVorlisk::TFormMainVorlisk(const std::string& programFolder, UiCallbacks
   // Damage of the item files is told once, when the event loop runs.
   QTimer::singleShot(0, this, [this] { Guarded([&] { ReportCatalogueDamage(session_); }); });
   StartAutomation();
-  if (session_.Settings.StartMinimized) setWindowState(Qt::WindowMinimized);
+  if (session_.Settings().StartMinimized) setWindowState(Qt::WindowMinimized);
 }
 
 TFormMainVorlisk::~TFormMainVorlisk() {
@@ -207,8 +207,8 @@ QListView* TFormMainVorlisk::MakeList(const char* name, SessionList list) {
   if (list == SessionList::Items)
     model->SetColour([this](int32_t row) -> std::optional<QColor> {
       // A special item is red, selected or not.
-      if (row < session_.Items.Count() &&
-          session_.Items.Items[static_cast<std::size_t>(row)].IsSpecial)
+      if (row < session_.Items().Count() &&
+          session_.Items().Items[static_cast<std::size_t>(row)].IsSpecial)
         return QColor(255, 0, 0);
       return std::nullopt;
     });
@@ -486,16 +486,16 @@ void TFormMainVorlisk::CountersChanged() {
   const auto show = [](QLabel* label, const std::optional<WashCounts>& counts, bool fails) {
     label->setText(counts ? QString::number(fails ? counts->Fails : counts->Success) : QString());
   };
-  show(counters_[0], session_.Counters.Files, false);
-  show(counters_[1], session_.Counters.Files, true);
-  show(counters_[2], session_.Counters.Registry, false);
-  show(counters_[3], session_.Counters.Registry, true);
-  cancelled_->setText(session_.Counters.Cancelled ? QStringLiteral("Cancelled") : QString());
+  show(counters_[0], session_.Counters().Files, false);
+  show(counters_[1], session_.Counters().Files, true);
+  show(counters_[2], session_.Counters().Registry, false);
+  show(counters_[3], session_.Counters().Registry, true);
+  cancelled_->setText(session_.Counters().Cancelled ? QStringLiteral("Cancelled") : QString());
 }
 
 void TFormMainVorlisk::TrayMenuChanged() {
   washMenu_->clear();
-  for (const TrayMenuEntry& entry : session_.MenuWash) {
+  for (const TrayMenuEntry& entry : session_.MenuWash()) {
     if (entry.Separator) {
       washMenu_->addSeparator();
       continue;
@@ -521,8 +521,10 @@ void TFormMainVorlisk::changeEvent(QEvent* event) {
   if (event->type() != QEvent::WindowStateChange || !isMinimized()) return;
   // The start-up minimize leaves the taskbar button; a later one leaves only the tray icon, where
   // there is a notification area to come back from.
-  if (session_.Settings.StartMinimized) {
-    session_.Settings.StartMinimized = false;
+  if (session_.Settings().StartMinimized) {
+    TSettings settings = session_.Settings();
+    settings.StartMinimized = false;  // one start only
+    session_.SetSettings(settings);
     return;
   }
   if (tray_->isVisible()) QTimer::singleShot(0, this, [this] { hide(); });

@@ -20,20 +20,20 @@ void TFormMainVorlisk::StartAutomation() {
   hotKeys_ = MakeGlobalHotKeys(this, [this](uint32_t id) {
     QTimer::singleShot(0, this, [this, id] { HotKeyPressed(id); });
   });
-  hotKeys_->Register(ReadHotKeyRegistrations(session_.ProgramFolder));
+  hotKeys_->Register(ReadHotKeyRegistrations(session_.ProgramFolder()));
 
   connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
           [this](QSessionManager&) { EndSession(); });
   shutdownLock_ =
       MakeShutdownLock([this](bool start) { shutdownWatch_->PrepareForShutdown(start); });
   shutdownWatch_ = std::make_unique<ShutdownWatch>(
-      *shutdownLock_, [this] { return session_.Settings.Schedule.Has(byShutdown); },
+      *shutdownLock_, [this] { return session_.Settings().Schedule.Has(byShutdown); },
       [this] { EndSession(); });
   UpdateTimer();
 }
 
 void TFormMainVorlisk::UpdateTimer() {
-  if (session_.Settings.Schedule.Has(byEveryHour))
+  if (session_.Settings().Schedule.Has(byEveryHour))
     timer1_->start();
   else
     timer1_->stop();
@@ -49,7 +49,7 @@ SetHotKeysPort TFormMainVorlisk::HotKeysPort() {
 void TFormMainVorlisk::HotKeyPressed(uint32_t id) {
   if (id == kHotKeyCloseBrowsers.Id)
     Guarded([&] {
-      MinimizeBrowserWindows(TSettingsFile(session_.ProgramFolder).ReadBrowserWindows());
+      MinimizeBrowserWindows(TSettingsFile(session_.ProgramFolder()).ReadBrowserWindows());
     });
   else if (id == kHotKeyWashChecked.Id)
     Guarded([&] { AutomaticWash(session_); });

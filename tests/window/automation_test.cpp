@@ -96,7 +96,7 @@ TEST_F(AutomationTest, ATickOfTimer1RunsTheTimedWashWhenDue) {
   window->Timer1()->start(1);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !Data.Exists("t/a.tmp"); }, 5000));
   EXPECT_TRUE(asked.empty());
-  EXPECT_TRUE(window->Session().Settings.PromptBefore);
+  EXPECT_TRUE(window->Session().Settings().PromptBefore);
 }
 
 // Catches the at-start wash run by the activation a minimized start gets before the user opens the
@@ -129,7 +129,7 @@ TEST_F(AutomationTest, TheEndOfTheSessionWashesOnceWithoutAQuestion) {
     window->EndSession();
     EXPECT_EQ(Data.Exists("t/a.tmp"), !on);
     EXPECT_TRUE(asked.empty());
-    EXPECT_TRUE(window->Session().Settings.PromptBefore);
+    EXPECT_TRUE(window->Session().Settings().PromptBefore);
     PutFile();
     window->EndSession();
     EXPECT_TRUE(Data.Exists("t/a.tmp"));

@@ -41,9 +41,9 @@ TEST(DialogScreenshots, DISABLED_GrabTheEditingDialogs) {
   for (const char* folder : {"Documents", "Temp", "Work/build", "Pictures"})
     std::filesystem::create_directories(program.Data.Host(folder));
   MainSession session;
-  session.ProgramFolder = test::TestProgram::Folder();
-  session.Settings.Schedule = {byStart, byEveryHour};
-  session.Settings.Minutes = 30;
+  session.StateForTesting().ProgramFolder = test::TestProgram::Folder();
+  session.StateForTesting().Settings.Schedule = {byStart, byEveryHour};
+  session.StateForTesting().Settings.Minutes = 30;
 
   auto picker = MakeFolderPicker(nullptr, session);
   picker->SelectHostFolder(QString::fromStdString(program.Data.Host("Temp")));

@@ -62,7 +62,7 @@ class BoxAnswer {
 class ListDialogTest : public ::testing::Test, public test::TestProgram {
  protected:
   ListDialogTest() {
-    session.ProgramFolder = Folder();
+    session.StateForTesting().ProgramFolder = Folder();
     session.Ui().Inform = [this](const std::string& note) { notes.push_back(note); };
   }
   void WriteSettings(const std::string& text) {

@@ -87,7 +87,7 @@ class ControlsTest : public ::testing::Test, public test::TestProgram {
   // The item rows with their marks and the selected row.
   std::string Rows() {
     std::string out;
-    const CheckList& items = window->Session().ChListBoxItem;
+    const CheckList& items = window->Session().ChListBoxItem();
     for (int32_t i = 0; i < items.Count(); ++i)
       out +=
           items.Text(i) + (items.Checked(i) ? "[x]" : "[ ]") + (i == items.Selected() ? "* " : " ");

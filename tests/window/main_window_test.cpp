@@ -130,7 +130,7 @@ TEST_F(WindowTest, TickingAnEntryWritesItsItemFileAndRowsMoveInPlace) {
   const std::string before = Program.Read("const/system.txt");
   folders->model()->setData(folders->model()->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
   EXPECT_NE(Program.Read("const/system.txt"), before);
-  EXPECT_FALSE(window->Session().ChListBoxFolder.Checked(0));
+  EXPECT_FALSE(window->Session().ChListBoxFolder().Checked(0));
 
   QListView* items = List("ChListBoxItem");
   QAbstractItemModelTester tester(items->model(),
@@ -196,7 +196,7 @@ TEST_F(WindowTest, ACancelledRunSaysSoBesideItsCounters) {
   for (int i = 0; i < 100; ++i)
     test::WriteHostFile(Data.Host("t/" + std::to_string(i) + ".tmp"), "");
   window->Session().CheckItem(1, false);  // keep the real Trash out of it
-  window->Session().ProgressInterval = std::chrono::milliseconds(0);
+  window->Session().SetProgressInterval(std::chrono::milliseconds(0));
   window->Session().Ui().Progress = [this](const ProgressInfo&) { window->Session().CancelRun(); };
   window->Button(Control::btnWashAll)->click();
   EXPECT_EQ(Label("LabCancelled"), QStringLiteral("Cancelled"));

@@ -24,7 +24,7 @@ namespace {
 class PreferencesTest : public ::testing::Test, public test::TestProgram {
  protected:
   PreferencesTest() {
-    session.ProgramFolder = Folder();
+    session.StateForTesting().ProgramFolder = Folder();
     session.Ui().Refuse = [this](const std::string& m) { refused.push_back(m); };
     session.Ui().ShowError = [this](const std::string& m) { refused.push_back("error: " + m); };
     test::WriteHostFile(
@@ -130,7 +130,7 @@ TEST_F(PreferencesTest, CloseWritesNothingAndApplyWritesTheSettingsFile) {
   EXPECT_EQ(file.ReadHotKey(kHotKeyWashChecked).Letter, 4);
   EXPECT_EQ(registrations, 2);
   EXPECT_EQ(timerChanges, 1);
-  EXPECT_TRUE(session.Settings.Schedule.Has(byEveryHour));
+  EXPECT_TRUE(session.Settings().Schedule.Has(byEveryHour));
 }
 
 // Catches an autostart failure that closes the dialog, is not shown, or lets the later settings

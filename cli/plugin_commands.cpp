@@ -1,0 +1,55 @@
+#include "cli/plugin_commands.h"
+
+#include <iostream>
+
+#include "cli/cli_support.h"
+#include "app/plugins.h"
+#include "platform/filesystem.h"
+
+namespace vorlisk::cli {
+
+namespace {
+
+int RunImport(MainSession& session, const PluginCommandOptions& o) {
+  const std::string source = HostFileArgument(o.file);
+  if (ImportPlugin(session, source) != ImportResult::Imported) return kExitUsage;
+  if (!ImportAddedItems(session, source))
+    std::cerr << "Warning: " << o.file
+              << " holds no wash item; it was copied into the plug-in folder but adds nothing to "
+                 "the catalogue.\n";
+  return kExitDone;
+}
+
+int RunExport(MainSession& session, const PluginCommandOptions& o,
+              const TerminalOptions& terminal) {
+  // As the save dialog does, an existing file is replaced only when the user agrees.
+  const std::string target = HostFileArgument(o.file);
+  if (platform::FileAttributesOf(target) &&
+      !AskOnTerminal("The file '" + target + "' already exists. Do you want to replace it?",
+                     terminal.yes))
+    return kExitUsage;
+  const int n = ExportPlugin(session, target);
+  std::cerr << n << " wash item(s) exported\n";
+  return kExitDone;
+}
+
+}  // namespace
+
+void AddPluginCommands(CLI::App& app, PluginCommandOptions& o, TerminalOptions& terminal) {
+  o.import = app.add_subcommand("import", "Import a plug-in file into the catalogue");
+  o.import->add_option("FILE", o.file, "Plug-in file (host path)")->required();
+  o.import->add_flag("--yes,-y", terminal.yes, "Answer Yes to the overwrite question");
+  o.exportTo =
+      app.add_subcommand("export", "Export the checked items that did not ship with the program");
+  o.exportTo->add_option("FILE", o.file, "Plug-in file to write (host path)")->required();
+  o.exportTo->add_flag("--yes,-y", terminal.yes, "Answer Yes to the overwrite question");
+}
+
+std::optional<int> RunPluginCommands(MainSession& session, const PluginCommandOptions& o,
+                                     const TerminalOptions& terminal) {
+  if (o.import->parsed()) return RunImport(session, o);
+  if (o.exportTo->parsed()) return RunExport(session, o, terminal);
+  return std::nullopt;
+}
+
+}  // namespace vorlisk::cli

@@ -17,19 +17,19 @@ std::string_view ModifierText(int32_t index) {
   return kModifierTexts[static_cast<std::size_t>(index)];
 }
 
-std::optional<THotKeyRegistration> HotKeyRegistration(const THotKeyDefinition& key,
-                                                      THotKeyIndices indices) {
+std::optional<HotKeyBinding> HotKeyRegistration(const HotKeyDefinition& key,
+                                                HotKeyIndices indices) {
   if (indices.Modifier < 0) return std::nullopt;
-  THotKeyRegistration r;
+  HotKeyBinding r;
   r.Id = key.Id;
   r.Modifiers = kModifierFlags[std::min(indices.Modifier, 4)];
   r.KeyCode = 65 + std::min(indices.Letter, 25);  // a negative index stays below 65
   return r;
 }
 
-std::array<std::optional<THotKeyRegistration>, 2> ReadHotKeyRegistrations(
+std::array<std::optional<HotKeyBinding>, 2> ReadHotKeyRegistrations(
     std::string_view programFolder) {
-  const TSettingsFile file(programFolder);
+  const SettingsFile file(programFolder);
   return {HotKeyRegistration(kHotKeyCloseBrowsers, file.ReadHotKey(kHotKeyCloseBrowsers)),
           HotKeyRegistration(kHotKeyWashChecked, file.ReadHotKey(kHotKeyWashChecked))};
 }

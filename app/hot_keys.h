@@ -21,7 +21,7 @@ inline constexpr uint32_t kModControl = 2;
 inline constexpr uint32_t kModShift = 4;
 
 // One hot key: its identifier and its keys in section "Hot Key" with their defaults.
-struct THotKeyDefinition {
+struct HotKeyDefinition {
   uint32_t Id;
   const char* ModifierKey;
   const char* LetterKey;
@@ -29,24 +29,23 @@ struct THotKeyDefinition {
   int32_t DefaultLetter;
 };
 // Hot key 1: stops and hides the browser windows (default CTRL+ALT+F).
-inline constexpr THotKeyDefinition kHotKeyCloseBrowsers{0xABBB, "Control", "Char", 3, 5};
+inline constexpr HotKeyDefinition kHotKeyCloseBrowsers{0xABBB, "Control", "Char", 3, 5};
 // Hot key 2: washes all checked items (default CTRL+D).
-inline constexpr THotKeyDefinition kHotKeyWashChecked{0xCDDD, "Control washer", "Char washer", 1,
-                                                      3};
+inline constexpr HotKeyDefinition kHotKeyWashChecked{0xCDDD, "Control washer", "Char washer", 1, 3};
 
 // The stored indices of one hot key.
-struct THotKeyIndices {
+struct HotKeyIndices {
   int32_t Modifier = 0;
   int32_t Letter = 0;
-  bool operator==(const THotKeyIndices&) const = default;
+  bool operator==(const HotKeyIndices&) const = default;
 };
 
 // What RegisterHotKey is given.
-struct THotKeyRegistration {
+struct HotKeyBinding {
   uint32_t Id = 0;
   uint32_t Modifiers = 0;  // MOD_* flags
   int32_t KeyCode = 0;     // 65 + letter index
-  bool operator==(const THotKeyRegistration&) const = default;
+  bool operator==(const HotKeyBinding&) const = default;
 };
 
 // The five shown texts in index order.
@@ -56,13 +55,11 @@ inline constexpr std::array<std::string_view, 5> kModifierTexts = {"ALT", "CTRL"
 std::string_view ModifierText(int32_t index);
 
 // The registration of stored indices; nullopt when the modifier index is negative.
-std::optional<THotKeyRegistration> HotKeyRegistration(const THotKeyDefinition& key,
-                                                      THotKeyIndices indices);
+std::optional<HotKeyBinding> HotKeyRegistration(const HotKeyDefinition& key, HotKeyIndices indices);
 
 // Both hot keys as they are to be registered, read from "wildcard.ini" of the program folder:
 // hot key 1, then hot key 2.
-std::array<std::optional<THotKeyRegistration>, 2> ReadHotKeyRegistrations(
-    std::string_view programFolder);
+std::array<std::optional<HotKeyBinding>, 2> ReadHotKeyRegistrations(std::string_view programFolder);
 
 // The windows hot key 1 minimizes where there is no shell window collection: the top-level
 // windows whose window class names a web browser. Stored in "Hot Key" / "Browser Windows" as names

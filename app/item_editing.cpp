@@ -204,7 +204,7 @@ struct EntryKind<tChildRegister> {
 // Writes a changed copy of the current item's container and, once written, takes it over and
 // shows it in the entry list with the given row selected: a failed write changes nothing.
 template <class Entry>
-void StoreEntries(MainSession& s, tEntryContainer<Entry>& changed, int32_t select) {
+void StoreEntries(MainSession& s, EntryContainer<Entry>& changed, int32_t select) {
   EditProgramFiles(s, [&] { changed.Save(); });
   EntryKind<Entry>::Store(s, changed, select);
 }

@@ -48,7 +48,7 @@ void TextListEdit::Clear() {
 }
 
 ExcludeFilesDialog::ExcludeFilesDialog(const MainSession& session)
-    : List(TSettingsFile(session.ProgramFolder()).ReadExcludeList()),
+    : List(SettingsFile(session.ProgramFolder()).ReadExcludeList()),
       programFolder_(session.ProgramFolder()) {}
 
 namespace {
@@ -80,10 +80,10 @@ std::vector<std::string> ExcludeFilesDialog::AddByFileNames(const std::vector<st
   return held;
 }
 
-void ExcludeFilesDialog::Apply() { TSettingsFile(programFolder_).WriteExcludeList(List.Rows()); }
+void ExcludeFilesDialog::Apply() { SettingsFile(programFolder_).WriteExcludeList(List.Rows()); }
 
 WildcardDialog::WildcardDialog(MainSession& session)
-    : List(TSettingsFile(session.ProgramFolder()).ReadWildcardList()), session_(session) {}
+    : List(SettingsFile(session.ProgramFolder()).ReadWildcardList()), session_(session) {}
 
 bool WildcardDialog::SpNewClick() {
   std::string mask = Trim(Edit1);
@@ -101,7 +101,7 @@ bool WildcardDialog::DeleteClick() {
 }
 
 void WildcardDialog::OkClick() {
-  TSettingsFile(session_.ProgramFolder()).WriteWildcardList(List.Rows());
+  SettingsFile(session_.ProgramFolder()).WriteWildcardList(List.Rows());
 }
 
 }  // namespace vorlisk

@@ -21,7 +21,7 @@ void MainSession::SetEnabled(Control control, bool enabled) {
   enabled_[static_cast<std::size_t>(control)] = enabled;
 }
 
-void MainSession::SetSettings(const TSettings& settings) { settings_ = settings; }
+void MainSession::SetSettings(const SettingsState& settings) { settings_ = settings; }
 
 void MainSession::ResetCounters() {
   const PublishOnExit publish(*this);
@@ -430,11 +430,11 @@ WashContext MainSession::MakeWashContext() {
   return c;
 }
 
-TProgress* MainSession::StartProgress() {
+ProgressTracker* MainSession::StartProgress() {
   progress_.reset();
   counters_.Cancelled = false;
   if (!ui_.Progress) return nullptr;
-  progress_.emplace([this](TProgress&, const ProgressInfo& info) { ui_.Progress(info); },
+  progress_.emplace([this](ProgressTracker&, const ProgressInfo& info) { ui_.Progress(info); },
                     progressInterval_);
   progress_->Begin(-1);
   return &*progress_;
@@ -520,7 +520,7 @@ void MainSession::ExpandFolder(int32_t row, bool checked, PreviewDialog& dialog)
   FolderExpansion details;
   // The exclude list is read afresh for every entry, so an edit shows at the next expansion.
   ExpandFolderEntry(current_->Folders.Entries[static_cast<std::size_t>(row)],
-                    TSettingsFile(programFolder_).ReadExcludeList(), lines,
+                    SettingsFile(programFolder_).ReadExcludeList(), lines,
                     ProgramOwnFiles(programFolder_), progress_ ? &*progress_ : nullptr, &details);
   for (std::size_t i = 0; i < lines.size(); ++i)
     dialog.Files().Add(MarkedLine{std::move(lines[i]), checked, details.Listed[i]});

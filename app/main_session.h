@@ -123,7 +123,7 @@ class MainSession {
   const std::string& ProgramFolder() const { return programFolder_; }
   const titem_list& Items() const { return items_; }
   const std::optional<tItemContent>& Current() const { return current_; }
-  const TSettings& Settings() const { return settings_; }
+  const SettingsState& Settings() const { return settings_; }
   const SpecificFileList& SpecificFiles() const { return specificFiles_; }
   const WashCounters& Counters() const { return counters_; }
   const CheckList& ChListBoxItem() const { return chListBoxItem_; }
@@ -134,7 +134,7 @@ class MainSession {
   const std::string& TimedWashError() const { return timedWashError_; }
 
   // The settings state as the Preferences dialog applies it (the file is written by the caller).
-  void SetSettings(const TSettings& settings);
+  void SetSettings(const SettingsState& settings);
   // The counters of the next run start from nothing.
   void ResetCounters();
   // A timed wash failed with `error`: true when that error is new (to be reported once).
@@ -234,7 +234,7 @@ class MainSession {
   // than from a program folder.
   struct TestState {
     std::string& ProgramFolder;
-    TSettings& Settings;
+    SettingsState& Settings;
     WashCounters& Counters;
   };
   TestState StateForTesting() { return {programFolder_, settings_, counters_}; }
@@ -261,7 +261,7 @@ class MainSession {
   void SetCursor(bool busy);
 
   // The run's progress while a run reports one (UiCallbacks::Progress set); null otherwise.
-  TProgress* StartProgress();
+  ProgressTracker* StartProgress();
   // The end of a run's progress; a cancelled run is marked so in the counters.
   void EndProgress();
   bool Cancelled() const { return progress_ && progress_->Cancelled(); }
@@ -288,7 +288,7 @@ class MainSession {
   std::string programFolder_;
   titem_list items_;
   std::optional<tItemContent> current_;
-  TSettings settings_;
+  SettingsState settings_;
   SpecificFileList specificFiles_;
   WashCounters counters_;
   CheckList chListBoxItem_;
@@ -296,11 +296,11 @@ class MainSession {
   CheckList chListBoxRegister_;
   std::vector<TrayMenuEntry> menuWash_;
   std::string timedWashError_;
-  std::chrono::milliseconds progressInterval_ = TProgress::kDefaultInterval;
+  std::chrono::milliseconds progressInterval_ = ProgressTracker::kDefaultInterval;
 
   UiCallbacks ui_;
   std::array<bool, kControlCount> enabled_;
-  std::optional<TProgress> progress_;
+  std::optional<ProgressTracker> progress_;
 
   // What the observers last heard.
   struct Shown {

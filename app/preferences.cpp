@@ -19,14 +19,14 @@ int32_t ShownIndex(int32_t stored, int32_t last, int32_t defaultIndex) {
   return stored > last ? defaultIndex : stored;
 }
 
-THotKeyIndices ShownHotKey(const TSettingsFile& file, const THotKeyDefinition& key) {
-  const THotKeyIndices stored = file.ReadHotKey(key);
+HotKeyIndices ShownHotKey(const SettingsFile& file, const HotKeyDefinition& key) {
+  const HotKeyIndices stored = file.ReadHotKey(key);
   return {ShownIndex(stored.Modifier, kLastModifier, key.DefaultModifier),
           ShownIndex(stored.Letter, kLastLetter, key.DefaultLetter)};
 }
 
 // What a list stores: its selected index, -1 without a selection.
-THotKeyIndices StoredHotKey(THotKeyIndices shown) {
+HotKeyIndices StoredHotKey(HotKeyIndices shown) {
   return {ModifierText(shown.Modifier).empty() ? -1 : shown.Modifier,
           LetterText(shown.Letter).empty() ? -1 : shown.Letter};
 }
@@ -59,15 +59,15 @@ std::string_view LetterText(int32_t index) {
   return kLetters.substr(static_cast<std::size_t>(index), 1);
 }
 
-bool HotKeysConflict(THotKeyIndices a, THotKeyIndices b) {
+bool HotKeysConflict(HotKeyIndices a, HotKeyIndices b) {
   return ModifierText(a.Modifier) == ModifierText(b.Modifier) &&
          LetterText(a.Letter) == LetterText(b.Letter);
 }
 
-TPreferences ReadPreferences(const MainSession& session) {
-  const TSettingsFile file(session.ProgramFolder());
-  const TSettings& s = session.Settings();
-  TPreferences p;
+PreferenceValues ReadPreferences(const MainSession& session) {
+  const SettingsFile file(session.ProgramFolder());
+  const SettingsState& s = session.Settings();
+  PreferenceValues p;
   p.AutoRun = file.ReadAutoRun();
   p.Minimized = file.ReadIsMinimized();
   p.SecureErase = !s.UseQuick;
@@ -81,7 +81,8 @@ TPreferences ReadPreferences(const MainSession& session) {
   return p;
 }
 
-bool ApplyPreferences(MainSession& session, const TPreferences& p, const SetHotKeysPort& setHotKeys,
+bool ApplyPreferences(MainSession& session, const PreferenceValues& p,
+                      const SetHotKeysPort& setHotKeys,
                       const std::function<std::chrono::system_clock::time_point()>& now) {
   if (HotKeysConflict(p.HotKey1, p.HotKey2)) {
     Refuse(session, kHotKeyConflict);
@@ -89,12 +90,12 @@ bool ApplyPreferences(MainSession& session, const TPreferences& p, const SetHotK
   }
   // No question is asked from here on, so the whole save is one step for other processes.
   EditProgramFiles(session, [&] {
-    TSettingsFile file(session.ProgramFolder());
+    SettingsFile file(session.ProgramFolder());
     // The settings state takes what was applied, also when a write breaks the save off.
-    TSettings s = session.Settings();
+    SettingsState s = session.Settings();
     struct TakeOver {
       MainSession& session;
-      const TSettings& settings;
+      const SettingsState& settings;
       ~TakeOver() { session.SetSettings(settings); }
     } takeOver{session, s};
     file.WriteAutoRun(p.AutoRun);

@@ -16,18 +16,18 @@
 namespace vorlisk {
 
 // What the dialog shows. A hot-key index of -1 is a list without a selection.
-struct TPreferences {
+struct PreferenceValues {
   bool AutoRun = false;      // "Load at Windows startup"
   bool Minimized = false;    // "Run Minimized"
   bool SecureErase = false;  // not UseQuick
-  TScheduleOptions Schedule;
+  ScheduleOptions Schedule;
   int32_t Minutes = 2;  // 2 to 1000
   bool PromptBefore = false;
   bool WriteToLog = true;
   bool DeleteLogOnExit = false;
   // "Close all Interner Explorer windows" and "Clean all the checked wash items".
-  THotKeyIndices HotKey1{kHotKeyCloseBrowsers.DefaultModifier, kHotKeyCloseBrowsers.DefaultLetter};
-  THotKeyIndices HotKey2{kHotKeyWashChecked.DefaultModifier, kHotKeyWashChecked.DefaultLetter};
+  HotKeyIndices HotKey1{kHotKeyCloseBrowsers.DefaultModifier, kHotKeyCloseBrowsers.DefaultLetter};
+  HotKeyIndices HotKey2{kHotKeyWashChecked.DefaultModifier, kHotKeyWashChecked.DefaultLetter};
 };
 
 inline constexpr int32_t kMinutesMin = 2;
@@ -43,17 +43,17 @@ std::string_view LetterText(int32_t index);
 
 // Whether the two hot keys show the same modifier text and the same letter text (two lists
 // without a selection show the same empty text).
-bool HotKeysConflict(THotKeyIndices a, THotKeyIndices b);
+bool HotKeysConflict(HotKeyIndices a, HotKeyIndices b);
 
 // Fills the preferences from the program's "wildcard.ini" ("Auto Run", "Is Minimized" and the hot
 // keys) and from the settings state (the rest, Minutes brought into 2 to 1000). A stored hot-key
 // index above its list's last index shows the key's default; a negative one shows no selection.
-TPreferences ReadPreferences(const MainSession& session);
+PreferenceValues ReadPreferences(const MainSession& session);
 
 // Re-registers both global hot keys: unregisters 0xABBB and 0xCDDD, then registers those given
 // (nullopt registers nothing). The window implements it with its hot-key registration.
 using SetHotKeysPort =
-    std::function<void(const std::array<std::optional<THotKeyRegistration>, 2>& registrations)>;
+    std::function<void(const std::array<std::optional<HotKeyBinding>, 2>& registrations)>;
 
 // Apply. With conflicting hot keys, refuses with kHotKeyConflict (UiCallbacks::Refuse, else
 // ShowError), writes nothing and returns false. Otherwise saves in this order and returns true:
@@ -63,7 +63,7 @@ using SetHotKeysPort =
 // which restarts its count), "prompt Before", "Write to Log" and "Delete Log On Exit", then hot key
 // 1 and hot key 2, each followed by the re-registration of both as the file then holds them.
 // StartMinimized is left alone.
-bool ApplyPreferences(MainSession& session, const TPreferences& preferences,
+bool ApplyPreferences(MainSession& session, const PreferenceValues& preferences,
                       const SetHotKeysPort& setHotKeys,
                       const std::function<std::chrono::system_clock::time_point()>& now =
                           std::chrono::system_clock::now);

@@ -52,13 +52,13 @@ void PreviewDialog::Wash() {
   WashCounters scratch;
   WashCounters& counters = context_.Counters ? *context_.Counters : scratch;
 
-  std::optional<tWashLog> log;
+  std::optional<WashLog> log;
   if (context_.WriteToLog) {
     log.emplace(context_.ProgramFolder);
     log->BeginLogRun();
   }
-  tWashLog* logRun = log ? &*log : nullptr;
-  TProgress* progress = context_.Progress;
+  WashLog* logRun = log ? &*log : nullptr;
+  ProgressTracker* progress = context_.Progress;
   if (progress) {
     int64_t total = 0;
     for (const CheckList* list : {&special_, files_.get(), &registry_})

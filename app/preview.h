@@ -39,7 +39,7 @@ struct WashContext {
   WashCounters* Counters = nullptr;
   CursorCallback Cursor;
   // Reports the wash line by line and may cancel it between two lines; none when null.
-  TProgress* Progress = nullptr;
+  ProgressTracker* Progress = nullptr;
 };
 
 class PreviewDialog {

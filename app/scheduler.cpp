@@ -55,7 +55,7 @@ bool TimerTick(MainSession& session, const std::function<Clock::time_point()>& n
 }
 
 bool AtStartWash(MainSession& session) {
-  if (!TSettingsFile(session.ProgramFolder()).ReadAutoRun()) return false;
+  if (!SettingsFile(session.ProgramFolder()).ReadAutoRun()) return false;
   if (!session.Settings().Schedule.Has(byStart)) return false;
   AutomaticWash(session);
   return true;

@@ -102,7 +102,7 @@ bool MainSession::RefreshFromDisk() {
   stamps_ = std::move(now);
 
   if (settingsChanged) {
-    TSettings fresh = LoadSettings(programFolder_);
+    SettingsState fresh = LoadSettings(programFolder_);
     // What lives only in memory stays: the one-shot minimized start, and the timed wash's base
     // while the timer keeps running.
     fresh.StartMinimized = settings_.StartMinimized;

@@ -11,7 +11,7 @@ namespace vorlisk {
 namespace {
 
 constexpr const char* kScheduleWords[] = {"byStart", "byShutdown", "byEveryHour"};
-constexpr TScheduleOption kScheduleMembers[] = {byStart, byShutdown, byEveryHour};
+constexpr ScheduleOption kScheduleMembers[] = {byStart, byShutdown, byEveryHour};
 
 // An indexed list: a count key and entries named prefix + index, in one section.
 struct ListKeys {
@@ -67,101 +67,102 @@ void WriteList(platform::ProfileFile& file, const ListKeys& keys,
 
 }  // namespace
 
-std::string ScheduleOptionText(TScheduleOptions options) {
+std::string ScheduleOptionText(ScheduleOptions options) {
   std::string text;
   for (std::size_t i = 0; i < std::size(kScheduleMembers); ++i)
     if (options.Has(kScheduleMembers[i])) text += std::string(kScheduleWords[i]) + " ";
   return text;
 }
 
-TScheduleOptions ParseScheduleOption(std::string_view text) {
-  TScheduleOptions options;
+ScheduleOptions ParseScheduleOption(std::string_view text) {
+  ScheduleOptions options;
   for (std::size_t i = 0; i < std::size(kScheduleMembers); ++i)
     if (text.find(kScheduleWords[i]) != std::string_view::npos)
       options.Include(kScheduleMembers[i]);
   return options;
 }
 
-TSettingsFile::TSettingsFile(std::string_view programFolder)
+SettingsFile::SettingsFile(std::string_view programFolder)
     : file_(std::string(programFolder) + "wildcard.ini") {}
 
-bool TSettingsFile::ReadAutoRun() const { return file_.ReadBool("Run", "Auto Run", false); }
-void TSettingsFile::WriteAutoRun(bool value) { file_.WriteBool("Run", "Auto Run", value); }
+bool SettingsFile::ReadAutoRun() const { return file_.ReadBool("Run", "Auto Run", false); }
+void SettingsFile::WriteAutoRun(bool value) { file_.WriteBool("Run", "Auto Run", value); }
 
-bool TSettingsFile::ReadIsMinimized() const { return file_.ReadBool("Run", "Is Minimized", false); }
-void TSettingsFile::WriteIsMinimized(bool value) { file_.WriteBool("Run", "Is Minimized", value); }
+bool SettingsFile::ReadIsMinimized() const { return file_.ReadBool("Run", "Is Minimized", false); }
+void SettingsFile::WriteIsMinimized(bool value) { file_.WriteBool("Run", "Is Minimized", value); }
 
-bool TSettingsFile::ReadUseQuick() const {
+bool SettingsFile::ReadUseQuick() const {
   return file_.ReadBool("Delete Option", "Use Quick", true);
 }
-void TSettingsFile::WriteUseQuick(bool value) {
+void SettingsFile::WriteUseQuick(bool value) {
   file_.WriteBool("Delete Option", "Use Quick", value);
 }
 
-bool TSettingsFile::ReadPromptBefore() const {
+bool SettingsFile::ReadPromptBefore() const {
   return file_.ReadBool("Delete Option", "prompt Before", false);
 }
-void TSettingsFile::WritePromptBefore(bool value) {
+void SettingsFile::WritePromptBefore(bool value) {
   file_.WriteBool("Delete Option", "prompt Before", value);
 }
 
-TScheduleOptions TSettingsFile::ReadScheduleOption() const {
+ScheduleOptions SettingsFile::ReadScheduleOption() const {
   return ParseScheduleOption(file_.ReadString("Schedule", "Schedule Option", ""));
 }
-void TSettingsFile::WriteScheduleOption(TScheduleOptions value) {
+void SettingsFile::WriteScheduleOption(ScheduleOptions value) {
   file_.WriteString("Schedule", "Schedule Option", ScheduleOptionText(value));
 }
 
-int32_t TSettingsFile::ReadMinutes() const { return file_.ReadInteger("Schedule", "Minuts", 2); }
-void TSettingsFile::WriteMinutes(int32_t value) { file_.WriteInteger("Schedule", "Minuts", value); }
+int32_t SettingsFile::ReadMinutes() const { return file_.ReadInteger("Schedule", "Minuts", 2); }
+void SettingsFile::WriteMinutes(int32_t value) { file_.WriteInteger("Schedule", "Minuts", value); }
 
-bool TSettingsFile::ReadWriteToLog() const { return file_.ReadBool("Log", "Write to Log", true); }
-void TSettingsFile::WriteWriteToLog(bool value) { file_.WriteBool("Log", "Write to Log", value); }
+bool SettingsFile::ReadWriteToLog() const { return file_.ReadBool("Log", "Write to Log", true); }
+void SettingsFile::WriteWriteToLog(bool value) { file_.WriteBool("Log", "Write to Log", value); }
 
-bool TSettingsFile::ReadDeleteLogOnExit() const {
+bool SettingsFile::ReadDeleteLogOnExit() const {
   return file_.ReadBool("Log", "Delete Log On Exit", false);
 }
-void TSettingsFile::WriteDeleteLogOnExit(bool value) {
+void SettingsFile::WriteDeleteLogOnExit(bool value) {
   file_.WriteBool("Log", "Delete Log On Exit", value);
 }
 
-std::vector<std::string> TSettingsFile::ReadWildcardList() const {
+std::vector<std::string> SettingsFile::ReadWildcardList() const {
   return ReadList(file_, kWildcardList);
 }
-std::vector<std::string> TSettingsFile::ReadExcludeList() const {
+std::vector<std::string> SettingsFile::ReadExcludeList() const {
   return ReadList(file_, kExcludeList);
 }
-void TSettingsFile::WriteWildcardList(const std::vector<std::string>& entries) {
+void SettingsFile::WriteWildcardList(const std::vector<std::string>& entries) {
   WriteList(file_, kWildcardList, entries);
 }
-void TSettingsFile::WriteExcludeList(const std::vector<std::string>& entries) {
+void SettingsFile::WriteExcludeList(const std::vector<std::string>& entries) {
   WriteList(file_, kExcludeList, entries);
 }
 
-THotKeyIndices TSettingsFile::ReadHotKey(const THotKeyDefinition& key) const {
+HotKeyIndices SettingsFile::ReadHotKey(const HotKeyDefinition& key) const {
   return {file_.ReadInteger("Hot Key", key.ModifierKey, key.DefaultModifier),
           file_.ReadInteger("Hot Key", key.LetterKey, key.DefaultLetter)};
 }
 
-std::vector<std::string> TSettingsFile::ReadBrowserWindows() const {
+std::vector<std::string> SettingsFile::ReadBrowserWindows() const {
   return ParseBrowserWindows(
       file_.ReadString("Hot Key", "Browser Windows", kDefaultBrowserWindows));
 }
 
-void TSettingsFile::WriteHotKey(const THotKeyDefinition& key, THotKeyIndices indices) {
+void SettingsFile::WriteHotKey(const HotKeyDefinition& key, HotKeyIndices indices) {
   platform::ProfileBatch batch(file_.Path());
   file_.WriteInteger("Hot Key", key.ModifierKey, indices.Modifier);
   file_.WriteInteger("Hot Key", key.LetterKey, indices.Letter);
   batch.Commit();
 }
 
-TSettings LoadSettings(std::string_view programFolder) {
+SettingsState LoadSettings(std::string_view programFolder) {
   return LoadSettings(programFolder, std::chrono::system_clock::now());
 }
 
-TSettings LoadSettings(std::string_view programFolder, std::chrono::system_clock::time_point now) {
-  const TSettingsFile file(programFolder);
-  TSettings s;
+SettingsState LoadSettings(std::string_view programFolder,
+                           std::chrono::system_clock::time_point now) {
+  const SettingsFile file(programFolder);
+  SettingsState s;
   if (file.ReadAutoRun()) s.StartMinimized = file.ReadIsMinimized();
   s.UseQuick = file.ReadUseQuick();
   s.Schedule = file.ReadScheduleOption();

@@ -20,20 +20,20 @@
 namespace vorlisk {
 
 // The automatic wash triggers, stored as words in "Schedule Option".
-enum TScheduleOption : uint8_t { byStart, byShutdown, byEveryHour };
+enum ScheduleOption : uint8_t { byStart, byShutdown, byEveryHour };
 
-// A set of TScheduleOption members.
-class TScheduleOptions {
+// A set of ScheduleOption members.
+class ScheduleOptions {
  public:
-  constexpr TScheduleOptions() = default;
-  constexpr TScheduleOptions(std::initializer_list<TScheduleOption> members) {
+  constexpr ScheduleOptions() = default;
+  constexpr ScheduleOptions(std::initializer_list<ScheduleOption> members) {
     for (auto m : members) Include(m);
   }
-  constexpr bool Has(TScheduleOption m) const { return (bits_ >> m) & 1u; }
-  constexpr void Include(TScheduleOption m) { bits_ = static_cast<uint8_t>(bits_ | (1u << m)); }
-  constexpr void Exclude(TScheduleOption m) { bits_ = static_cast<uint8_t>(bits_ & ~(1u << m)); }
+  constexpr bool Has(ScheduleOption m) const { return (bits_ >> m) & 1u; }
+  constexpr void Include(ScheduleOption m) { bits_ = static_cast<uint8_t>(bits_ | (1u << m)); }
+  constexpr void Exclude(ScheduleOption m) { bits_ = static_cast<uint8_t>(bits_ & ~(1u << m)); }
   constexpr bool Empty() const { return bits_ == 0; }
-  constexpr bool operator==(const TScheduleOptions&) const = default;
+  constexpr bool operator==(const ScheduleOptions&) const = default;
 
  private:
   uint8_t bits_ = 0;
@@ -41,15 +41,15 @@ class TScheduleOptions {
 
 // "Schedule Option" text: each member's word followed by one blank, in the order byStart,
 // byShutdown, byEveryHour ("" for none).
-std::string ScheduleOptionText(TScheduleOptions options);
+std::string ScheduleOptionText(ScheduleOptions options);
 // Each word found anywhere in the text (substring test) adds its member.
-TScheduleOptions ParseScheduleOption(std::string_view text);
+ScheduleOptions ParseScheduleOption(std::string_view text);
 
 // The settings state, read once at start-up and changed by the Preferences dialog.
-struct TSettings {
+struct SettingsState {
   bool StartMinimized = false;
   bool UseQuick = true;
-  TScheduleOptions Schedule;
+  ScheduleOptions Schedule;
   int32_t Minutes = 2;
   bool PromptBefore = false;
   bool WriteToLog = true;
@@ -59,10 +59,10 @@ struct TSettings {
 };
 
 // The keys of "wildcard.ini". Writers throw WriteError when the file cannot be written.
-class TSettingsFile {
+class SettingsFile {
  public:
   // programFolder: Windows text ending in "\"; the file is programFolder + "wildcard.ini".
-  explicit TSettingsFile(std::string_view programFolder);
+  explicit SettingsFile(std::string_view programFolder);
   const std::string& Path() const { return file_.Path(); }
 
   bool ReadAutoRun() const;  // "Run" / "Auto Run", default false
@@ -73,8 +73,8 @@ class TSettingsFile {
   void WriteUseQuick(bool value);
   bool ReadPromptBefore() const;  // "Delete Option" / "prompt Before", default false
   void WritePromptBefore(bool value);
-  TScheduleOptions ReadScheduleOption() const;  // "Schedule" / "Schedule Option", default none
-  void WriteScheduleOption(TScheduleOptions value);
+  ScheduleOptions ReadScheduleOption() const;  // "Schedule" / "Schedule Option", default none
+  void WriteScheduleOption(ScheduleOptions value);
   int32_t ReadMinutes() const;  // "Schedule" / "Minuts", default 2
   void WriteMinutes(int32_t value);
   bool ReadWriteToLog() const;  // "Log" / "Write to Log", default true
@@ -93,8 +93,8 @@ class TSettingsFile {
 
   // "Hot Key" / the hot key's modifier and letter keys ("Control" and "Char", or "Control washer"
   // and "Char washer"), with the hot key's defaults. Both values are written in one rewrite.
-  THotKeyIndices ReadHotKey(const THotKeyDefinition& key) const;
-  void WriteHotKey(const THotKeyDefinition& key, THotKeyIndices indices);
+  HotKeyIndices ReadHotKey(const HotKeyDefinition& key) const;
+  void WriteHotKey(const HotKeyDefinition& key, HotKeyIndices indices);
   // "Hot Key" / "Browser Windows": the window classes hot key 1 minimizes (ParseBrowserWindows),
   // kDefaultBrowserWindows when the key is absent.
   std::vector<std::string> ReadBrowserWindows() const;
@@ -107,7 +107,8 @@ class TSettingsFile {
 // only when "Auto Run" is on (StartMinimized = both), "Use Quick", "Schedule Option" (with
 // byEveryHour, LastScheduledWash = now), "Minuts", "prompt Before", "Write to Log",
 // "Delete Log On Exit".
-TSettings LoadSettings(std::string_view programFolder);
-TSettings LoadSettings(std::string_view programFolder, std::chrono::system_clock::time_point now);
+SettingsState LoadSettings(std::string_view programFolder);
+SettingsState LoadSettings(std::string_view programFolder,
+                           std::chrono::system_clock::time_point now);
 
 }  // namespace vorlisk

@@ -34,7 +34,7 @@ void BuildFlatTree(const fs::path& root) {
   ::sync();
 }
 
-Timing TimeWash(const std::string& tree, vorlisk::TProgress* progress, int& removed) {
+Timing TimeWash(const std::string& tree, vorlisk::ProgressTracker* progress, int& removed) {
   std::size_t lines = 0;
   return TimeInProcess(
       [&] { removed = ExpandAndQuickWash("X:\\" + tree + "\\*.*", progress, lines).Success; });
@@ -48,9 +48,10 @@ int main(int argc, char** argv) {
   const fs::path& root = temp.path();
   vorlisk::platform::ScopedDriveMapping drive('X', root.string());
   int reports = 0;
-  vorlisk::TProgress progress([&reports](vorlisk::TProgress&, const vorlisk::ProgressInfo& info) {
-    reports += info.Done >= 0 ? 1 : 0;
-  });
+  vorlisk::ProgressTracker progress(
+      [&reports](vorlisk::ProgressTracker&, const vorlisk::ProgressInfo& info) {
+        reports += info.Done >= 0 ? 1 : 0;
+      });
   std::vector<double> offWall, onWall, offCpu, onCpu, offUser, onUser;
   for (int r = 0; r < repetitions; ++r) {
     BuildFlatTree(root / "off");

@@ -223,7 +223,7 @@ inline Stats Summarise(const std::vector<double>& times) { return {Median(times)
 // A wash without a preview: the FolderMask entry `deletePath` expanded with subfolders and its
 // lines washed in quick mode with the log off (with a progress, both report to it); `lines`
 // receives how many lines the expansion gave.
-inline WashCounts ExpandAndQuickWash(const std::string& deletePath, TProgress* progress,
+inline WashCounts ExpandAndQuickWash(const std::string& deletePath, ProgressTracker* progress,
                                      std::size_t& lines) {
   tChildFolder entry;
   entry.Kind = FolderKind::FolderMask;

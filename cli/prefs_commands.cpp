@@ -19,7 +19,7 @@ struct BadValue {
   std::string message;
 };
 
-constexpr std::pair<TScheduleOption, std::string_view> kScheduleWords[] = {
+constexpr std::pair<ScheduleOption, std::string_view> kScheduleWords[] = {
     {byStart, "start"}, {byShutdown, "shutdown"}, {byEveryHour, "every"}};
 
 std::string ShowFlag(bool value) { return value ? "1" : "0"; }
@@ -29,15 +29,15 @@ bool ParseFlag(const std::string& key, const std::string& value) {
   return value == "1";
 }
 
-std::string ShowSchedule(TScheduleOptions schedule) {
+std::string ShowSchedule(ScheduleOptions schedule) {
   std::string text;
   for (const auto& [member, word] : kScheduleWords)
     if (schedule.Has(member)) text += (text.empty() ? "" : ",") + std::string(word);
   return text;
 }
 
-TScheduleOptions ParseSchedule(const std::string& value) {
-  TScheduleOptions schedule;
+ScheduleOptions ParseSchedule(const std::string& value) {
+  ScheduleOptions schedule;
   if (value.empty()) return schedule;
   std::size_t begin = 0;
   for (;;) {
@@ -58,14 +58,14 @@ TScheduleOptions ParseSchedule(const std::string& value) {
 }
 
 // "CTRL+ALT+F": the shown texts of both lists joined by "+"; a list without a selection shows "".
-std::string ShowHotKey(THotKeyIndices key) {
+std::string ShowHotKey(HotKeyIndices key) {
   return std::string(ModifierText(key.Modifier)) + "+" + std::string(LetterText(key.Letter));
 }
 
-THotKeyIndices ParseHotKey(const std::string& key, const std::string& value) {
+HotKeyIndices ParseHotKey(const std::string& key, const std::string& value) {
   const std::string upper = UpperAZ(value);
   const std::size_t plus = upper.rfind('+');
-  THotKeyIndices indices{-1, -1};
+  HotKeyIndices indices{-1, -1};
   if (plus != std::string::npos) {
     const std::string_view modifier = std::string_view(upper).substr(0, plus);
     for (std::size_t i = 0; i < kModifierTexts.size(); ++i)
@@ -85,42 +85,42 @@ THotKeyIndices ParseHotKey(const std::string& key, const std::string& value) {
 // One preference: its key, how it is shown and how a value changes it.
 struct Preference {
   const char* key;
-  std::function<std::string(const TPreferences&)> show;
-  std::function<void(TPreferences&, const std::string& key, const std::string& value)> set;
+  std::function<std::string(const PreferenceValues&)> show;
+  std::function<void(PreferenceValues&, const std::string& key, const std::string& value)> set;
 };
 
-Preference Flag(const char* key, bool TPreferences::*member) {
-  return {key, [member](const TPreferences& p) { return ShowFlag(p.*member); },
-          [member](TPreferences& p, const std::string& k, const std::string& v) {
+Preference Flag(const char* key, bool PreferenceValues::*member) {
+  return {key, [member](const PreferenceValues& p) { return ShowFlag(p.*member); },
+          [member](PreferenceValues& p, const std::string& k, const std::string& v) {
             p.*member = ParseFlag(k, v);
           }};
 }
 
-Preference HotKey(const char* key, THotKeyIndices TPreferences::*member) {
-  return {key, [member](const TPreferences& p) { return ShowHotKey(p.*member); },
-          [member](TPreferences& p, const std::string& k, const std::string& v) {
+Preference HotKey(const char* key, HotKeyIndices PreferenceValues::*member) {
+  return {key, [member](const PreferenceValues& p) { return ShowHotKey(p.*member); },
+          [member](PreferenceValues& p, const std::string& k, const std::string& v) {
             p.*member = ParseHotKey(k, v);
           }};
 }
 
 const std::vector<Preference>& Preferences() {
   static const std::vector<Preference> all = {
-      Flag("auto-run", &TPreferences::AutoRun),
-      Flag("minimized", &TPreferences::Minimized),
-      Flag("secure", &TPreferences::SecureErase),
-      {"schedule", [](const TPreferences& p) { return ShowSchedule(p.Schedule); },
-       [](TPreferences& p, const std::string&, const std::string& v) {
+      Flag("auto-run", &PreferenceValues::AutoRun),
+      Flag("minimized", &PreferenceValues::Minimized),
+      Flag("secure", &PreferenceValues::SecureErase),
+      {"schedule", [](const PreferenceValues& p) { return ShowSchedule(p.Schedule); },
+       [](PreferenceValues& p, const std::string&, const std::string& v) {
          p.Schedule = ParseSchedule(v);
        }},
-      {"minutes", [](const TPreferences& p) { return std::to_string(p.Minutes); },
-       [](TPreferences& p, const std::string&, const std::string& v) {
+      {"minutes", [](const PreferenceValues& p) { return std::to_string(p.Minutes); },
+       [](PreferenceValues& p, const std::string&, const std::string& v) {
          p.Minutes = MinutesFromText(v);
        }},
-      Flag("prompt", &TPreferences::PromptBefore),
-      Flag("log", &TPreferences::WriteToLog),
-      Flag("delete-log", &TPreferences::DeleteLogOnExit),
-      HotKey("hotkey1", &TPreferences::HotKey1),
-      HotKey("hotkey2", &TPreferences::HotKey2)};
+      Flag("prompt", &PreferenceValues::PromptBefore),
+      Flag("log", &PreferenceValues::WriteToLog),
+      Flag("delete-log", &PreferenceValues::DeleteLogOnExit),
+      HotKey("hotkey1", &PreferenceValues::HotKey1),
+      HotKey("hotkey2", &PreferenceValues::HotKey2)};
   return all;
 }
 
@@ -130,7 +130,7 @@ int Set(MainSession& session, const std::string& key, const std::string& value) 
     // Read and applied as one step, so that a change another process saved meanwhile stays.
     bool applied = false;
     EditProgramFiles(session, [&] {
-      TPreferences p = ReadPreferences(session);
+      PreferenceValues p = ReadPreferences(session);
       preference.set(p, key, value);
       // No window runs here: there are no hot keys of this process to register again.
       applied = ApplyPreferences(session, p, nullptr);
@@ -172,7 +172,7 @@ std::optional<int> RunPrefsCommands(MainSession& session, const PrefsArguments& 
     std::cerr << e.message << '\n';
     return kExitRefused;
   }
-  const TPreferences p = ReadPreferences(session);
+  const PreferenceValues p = ReadPreferences(session);
   for (const Preference& preference : Preferences())
     std::cout << preference.key << '\t' << preference.show(p) << '\n';
   return kExitDone;

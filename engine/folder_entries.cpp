@@ -67,7 +67,7 @@ std::string ReadRegistryFolder(const tChildFolder& entry) {
 
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
                        std::vector<std::string>& lines,
-                       const std::vector<std::string>& protectedFiles, TProgress* progress,
+                       const std::vector<std::string>& protectedFiles, ProgressTracker* progress,
                        FolderExpansion* details) {
   lines.clear();
   if (details) *details = {};
@@ -243,8 +243,8 @@ void SetSecureEraseHookForTesting(std::function<void(std::string_view)> hook) {
   SecureEraseHook() = std::move(hook);
 }
 
-WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
-                         const SpecificFileList& specificFiles, TProgress* progress) {
+WashCounts WashFileLines(const MarkedLines& lines, bool quick, WashLog* log,
+                         const SpecificFileList& specificFiles, ProgressTracker* progress) {
   WashCounts counts;
   platform::FileRemover remover;
   for (const auto& line : lines) {

@@ -16,7 +16,7 @@
 
 namespace vorlisk {
 
-class tWashLog;
+class WashLog;
 
 inline constexpr std::size_t kSecureEraseBlock = 102400;
 
@@ -51,7 +51,7 @@ struct FolderExpansion {
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
                        std::vector<std::string>& lines,
                        const std::vector<std::string>& protectedFiles = {},
-                       TProgress* progress = nullptr, FolderExpansion* details = nullptr);
+                       ProgressTracker* progress = nullptr, FolderExpansion* details = nullptr);
 
 // Each true when the file is gone. A secure erase overwrites the file's data in one pass, flushed
 // to the device, and then deletes it; a file with other hard links or a link only loses this name.
@@ -71,8 +71,9 @@ bool EraseFile(std::string_view path, bool quick);
 // file counts as a success. A file that vanished before it was erased, however late, is neither
 // counted nor logged. With a progress, each ticked line is a step; a cancel stops before the next
 // line, and what was done is counted and logged.
-WashCounts WashFileLines(const MarkedLines& lines, bool quick, tWashLog* log,
-                         const SpecificFileList& specificFiles, TProgress* progress = nullptr);
+WashCounts WashFileLines(const MarkedLines& lines, bool quick, WashLog* log,
+                         const SpecificFileList& specificFiles,
+                         ProgressTracker* progress = nullptr);
 
 // Test seam, one thread only (as the seams of platform/filesystem.h): called with the path
 // between a secure erase's first look at a file and its opening (a file may vanish there); an

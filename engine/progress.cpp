@@ -2,13 +2,13 @@
 
 namespace vorlisk {
 
-void TProgress::Begin(int64_t total) {
+void ProgressTracker::Begin(int64_t total) {
   info_ = ProgressInfo{0, total, {}};
   sinceLook_ = 0;
   last_ = std::chrono::steady_clock::now();
 }
 
-void TProgress::Look(std::string_view current) {
+void ProgressTracker::Look(std::string_view current) {
   sinceLook_ = 0;
   const auto now = std::chrono::steady_clock::now();
   if (now - last_ < interval_) return;
@@ -17,7 +17,7 @@ void TProgress::Look(std::string_view current) {
   if (sink_) sink_(*this, info_);
 }
 
-void TProgress::Finish() {
+void ProgressTracker::Finish() {
   last_ = std::chrono::steady_clock::now();
   if (sink_) sink_(*this, info_);
 }

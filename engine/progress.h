@@ -20,12 +20,12 @@ struct ProgressInfo {
   std::string Current;  // the file or folder being worked on
 };
 
-class TProgress {
+class ProgressTracker {
  public:
-  using Sink = std::function<void(TProgress& progress, const ProgressInfo& info)>;
+  using Sink = std::function<void(ProgressTracker& progress, const ProgressInfo& info)>;
   static constexpr std::chrono::milliseconds kDefaultInterval{100};
 
-  explicit TProgress(Sink sink, std::chrono::milliseconds interval = kDefaultInterval)
+  explicit ProgressTracker(Sink sink, std::chrono::milliseconds interval = kDefaultInterval)
       : sink_(std::move(sink)), interval_(interval) {}
 
   // A new stretch of work: `total` lines to come (-1 when not known); the count starts at 0.
@@ -57,8 +57,8 @@ class TProgress {
 };
 
 // Null-safe forms for callers whose progress is optional.
-inline bool Cancelled(const TProgress* progress) { return progress && progress->Cancelled(); }
-inline void Step(TProgress* progress, std::string_view current) {
+inline bool Cancelled(const ProgressTracker* progress) { return progress && progress->Cancelled(); }
+inline void Step(ProgressTracker* progress, std::string_view current) {
   if (progress) progress->Step(current);
 }
 

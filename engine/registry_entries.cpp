@@ -96,7 +96,7 @@ bool DeleteRegistryLine(Registry& registry, std::string_view keyPath, std::strin
   return deleted;
 }
 
-WashCounts WashRegistryLines(const MarkedLines& lines, tWashLog* log, TProgress* progress) {
+WashCounts WashRegistryLines(const MarkedLines& lines, WashLog* log, ProgressTracker* progress) {
   WashCounts counts;
   platform::RegistryBatch batch;  // the store is saved once, after the last line
   Registry registry;

@@ -16,7 +16,7 @@
 
 namespace vorlisk {
 
-class tWashLog;
+class WashLog;
 
 inline constexpr std::string_view kDeleteKeyMarker = "<|>DeleteKey";
 inline constexpr std::string_view kDeleteValueMarker = "<|>DeleteValue<|>";
@@ -45,8 +45,8 @@ bool DeleteRegistryLine(platform::Registry& registry, std::string_view keyPath,
 // writes a row per line to its open run. Saves the registry store once; throws WriteError when
 // it cannot be saved. With a progress, each ticked line is a step and a cancel stops before the
 // next line (what was deleted is saved, counted and logged).
-WashCounts WashRegistryLines(const MarkedLines& lines, tWashLog* log,
-                             TProgress* progress = nullptr);
+WashCounts WashRegistryLines(const MarkedLines& lines, WashLog* log,
+                             ProgressTracker* progress = nullptr);
 
 // The current text of the value a value line names, or "" (never raises).
 std::string ReadRegistryLineValue(std::string_view line);

@@ -51,10 +51,10 @@ std::string FormatLogDateTime(const platform::LocalDateTime& t) {
   return buf;
 }
 
-tWashLog::tWashLog(std::string_view programFolder)
+WashLog::WashLog(std::string_view programFolder)
     : path_(IncludeTrailingBackslash(programFolder) + "log.htm") {}
 
-tWashLog::~tWashLog() {
+WashLog::~WashLog() {
   if (!out_) return;
   try {
     out_->Close();
@@ -63,7 +63,7 @@ tWashLog::~tWashLog() {
   }
 }
 
-void tWashLog::Write(std::string_view line) {
+void WashLog::Write(std::string_view line) {
   try {
     out_->WriteLine(line);
   } catch (const std::exception& e) {
@@ -72,9 +72,9 @@ void tWashLog::Write(std::string_view line) {
   }
 }
 
-void tWashLog::BeginLogRun() { BeginLogRun(platform::LocalNow()); }
+void WashLog::BeginLogRun() { BeginLogRun(platform::LocalNow()); }
 
-void tWashLog::BeginLogRun(const platform::LocalDateTime& now) {
+void WashLog::BeginLogRun(const platform::LocalDateTime& now) {
   EndLogRun();
   try {
     out_ = platform::LineWriter::OpenAppend(path_);
@@ -92,8 +92,8 @@ void tWashLog::BeginLogRun(const platform::LocalDateTime& now) {
   Write("</tr>");
 }
 
-void tWashLog::WriteLogRow(bool isFile, bool quick, bool success, std::string_view item,
-                           std::string_view note) {
+void WashLog::WriteLogRow(bool isFile, bool quick, bool success, std::string_view item,
+                          std::string_view note) {
   if (!out_) throw Error("File not open");
   const char* colour = !success ? "#FF0000" : isFile ? "#000000" : "#000040";
   const std::string texts[] = {
@@ -112,7 +112,7 @@ void tWashLog::WriteLogRow(bool isFile, bool quick, bool success, std::string_vi
   Write(row);
 }
 
-void tWashLog::EndLogRun() {
+void WashLog::EndLogRun() {
   if (!out_) return;
   Write("</table>");
   auto out = std::move(out_);

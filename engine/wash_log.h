@@ -26,13 +26,13 @@ namespace vorlisk {
 std::string FormatLogDateTime(const platform::LocalDateTime& t);
 
 // The open log of the cleaning engine: closed, or open for one run.
-class tWashLog {
+class WashLog {
  public:
   // programFolder: Windows text of the program's folder, ending in "\".
-  explicit tWashLog(std::string_view programFolder);
-  ~tWashLog();
-  tWashLog(const tWashLog&) = delete;
-  tWashLog& operator=(const tWashLog&) = delete;
+  explicit WashLog(std::string_view programFolder);
+  ~WashLog();
+  WashLog(const WashLog&) = delete;
+  WashLog& operator=(const WashLog&) = delete;
 
   const std::string& Path() const { return path_; }  // program folder + "log.htm"
   bool IsOpen() const { return out_ != nullptr; }

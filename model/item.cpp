@@ -46,14 +46,14 @@ void tChildRegister::Persist(PersistDirection direction) { Transfer(*this, direc
 // ---- containers ------------------------------------------------------------------------------
 
 template <class Entry>
-void tEntryContainer<Entry>::Create(std::string itemFile, std::string section) {
+void EntryContainer<Entry>::Create(std::string itemFile, std::string section) {
   ItemFile = std::move(itemFile);
   Section = std::move(section);
   formats::ReadEntries(*this);
 }
 
 template <class Entry>
-void tEntryContainer<Entry>::AssignEntry(Entry& target, const Entry& source) {
+void EntryContainer<Entry>::AssignEntry(Entry& target, const Entry& source) {
   if constexpr (std::is_same_v<Entry, tChildFolder>) {
     auto found = std::move(target.FoundFiles);
     target = source;
@@ -64,31 +64,31 @@ void tEntryContainer<Entry>::AssignEntry(Entry& target, const Entry& source) {
 }
 
 template <class Entry>
-void tEntryContainer<Entry>::Add(const Entry& entry) {
+void EntryContainer<Entry>::Add(const Entry& entry) {
   Entries.emplace_back();
   AssignEntry(Entries.back(), entry);
 }
 
 template <class Entry>
-void tEntryContainer<Entry>::Replace(const Entry& entry, int32_t index) {
+void EntryContainer<Entry>::Replace(const Entry& entry, int32_t index) {
   if (index < 0 || index >= Count()) return;
   AssignEntry(Entries[static_cast<std::size_t>(index)], entry);
 }
 
 template <class Entry>
-void tEntryContainer<Entry>::Delete(int32_t index) {
+void EntryContainer<Entry>::Delete(int32_t index) {
   if (index < 0 || index >= Count()) return;
   Entries.erase(Entries.begin() + index);
   for (int32_t i = 0; i < Count(); ++i) Entries[static_cast<std::size_t>(i)].Index = i;
 }
 
 template <class Entry>
-void tEntryContainer<Entry>::Save() const {
+void EntryContainer<Entry>::Save() const {
   formats::WriteEntries(*this);
 }
 
-template class tEntryContainer<tChildFolder>;
-template class tEntryContainer<tChildRegister>;
+template class EntryContainer<tChildFolder>;
+template class EntryContainer<tChildRegister>;
 
 // ---- working copy ----------------------------------------------------------------------------
 

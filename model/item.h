@@ -69,7 +69,7 @@ class tChildRegister {
 
 // The two entry containers of a working copy; Entry is tChildFolder or tChildRegister.
 template <class Entry>
-class tEntryContainer {
+class EntryContainer {
  public:
   std::vector<Entry> Entries;  // stored order; entry i has Index i
   std::string ItemFile;
@@ -88,8 +88,8 @@ class tEntryContainer {
   void Save() const;
 };
 
-using tFolder = tEntryContainer<tChildFolder>;
-using tRegister = tEntryContainer<tChildRegister>;
+using tFolder = EntryContainer<tChildFolder>;
+using tRegister = EntryContainer<tChildRegister>;
 
 // The working copy of one wash item.
 class tItemContent {

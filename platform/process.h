@@ -50,7 +50,7 @@ bool StderrIsTerminal();
 
 // From now on a request to end the program (SIGTERM, SIGINT, SIGHUP on POSIX; a console close on
 // Windows) is only noted, for the program to end in its own orderly way when it next looks.
-// A request cancels every run in progress between two lines, as its Cancel does (TProgress).
+// A request cancels every run in progress between two lines, as its Cancel does (ProgressTracker).
 void WatchTerminationRequests();
 bool TerminationRequested();
 // The signal of the first request (POSIX); 0 without one.

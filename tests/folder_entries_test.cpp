@@ -276,7 +276,7 @@ TEST_F(FolderEntriesTest, WashCountsAndLogsEachTickedExistingFile) {
                             {drive_.Win("ro.tmp"), true},
                             {drive_.Win("Cookies\\index.dat"), true},
                             {drive_.Win("Temp"), true}};  // a folder now
-    tWashLog log(drive_.Root());
+    WashLog log(drive_.Root());
     if (logging) log.BeginLogRun({2004, 3, 7, 13, 5, 9});
     const WashCounts counts = WashFileLines(lines, false, logging ? &log : nullptr, specific);
     log.EndLogRun();
@@ -311,7 +311,7 @@ TEST_F(FolderEntriesTest, AFileThatVanishesWhileBeingErasedIsSkipped) {
       fs::create_directory(drive_.Host("folder.tmp"));
     }
   });
-  tWashLog log(drive_.Root());
+  WashLog log(drive_.Root());
   log.BeginLogRun({2004, 3, 7, 13, 5, 9});
   const WashCounts counts = WashFileLines({{drive_.Win("gone.tmp"), true},
                                            {drive_.Win("folder.tmp"), true},
@@ -334,7 +334,7 @@ TEST_F(FolderEntriesTest, ASecureEraseThatRemovedOnlyAHardLinkSaysSoInItsRow) {
   for (const bool quick : {false, true}) {
     WriteHostFile(other, "shared bytes");
     fs::create_hard_link(other, drive_.Host("line.txt"));
-    tWashLog log(drive_.Root());
+    WashLog log(drive_.Root());
     log.BeginLogRun({2004, 3, 7, 13, 5, 9});
     const WashCounts counts = WashFileLines({{drive_.Win("line.txt"), true}}, quick, &log, {});
     log.EndLogRun();

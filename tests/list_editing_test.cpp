@@ -77,7 +77,7 @@ TEST_F(ListEditingTest, ExcludeAddsInOrderOnceAndWritesOnlyOnApply) {
   ExcludeFilesDialog dialog(session);
   dialog.List.Clear();
   dialog.Apply();
-  EXPECT_TRUE(TSettingsFile(session.ProgramFolder()).ReadExcludeList().empty());
+  EXPECT_TRUE(SettingsFile(session.ProgramFolder()).ReadExcludeList().empty());
   EXPECT_NE(drive.Read("wildcard.ini").find("Record0=C:\\a.txt"), std::string::npos);
 }
 
@@ -111,9 +111,9 @@ TEST_F(ListEditingTest, WildcardAddsTrimmedOnceAndWritesOnlyOnOk) {
   EXPECT_EQ(notes, Rows{kSelectAItem});
   dialog.List.Select(1);
   EXPECT_TRUE(dialog.List.MoveUp());
-  EXPECT_EQ(TSettingsFile(session.ProgramFolder()).ReadWildcardList(), Rows{"*.tmp"});
+  EXPECT_EQ(SettingsFile(session.ProgramFolder()).ReadWildcardList(), Rows{"*.tmp"});
   dialog.OkClick();
-  EXPECT_EQ(TSettingsFile(session.ProgramFolder()).ReadWildcardList(), (Rows{"*.log", "*.tmp"}));
+  EXPECT_EQ(SettingsFile(session.ProgramFolder()).ReadWildcardList(), (Rows{"*.log", "*.tmp"}));
 }
 
 }  // namespace

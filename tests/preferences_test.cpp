@@ -14,7 +14,7 @@ namespace vorlisk {
 namespace {
 
 using Clock = std::chrono::system_clock;
-using Registrations = std::array<std::optional<THotKeyRegistration>, 2>;
+using Registrations = std::array<std::optional<HotKeyBinding>, 2>;
 const Clock::time_point kNow = Clock::time_point(std::chrono::seconds(1'080'000'000));
 
 class PreferencesTest : public ::testing::Test {
@@ -23,7 +23,7 @@ class PreferencesTest : public ::testing::Test {
     session.StateForTesting().ProgramFolder = drive.Root();
     session.Ui().Refuse = [this](const std::string& m) { refusals.push_back(m); };
   }
-  bool Apply(const TPreferences& p) {
+  bool Apply(const PreferenceValues& p) {
     return ApplyPreferences(
         session, p, [this](const Registrations& r) { registered.push_back(r); },
         [] { return kNow; });
@@ -44,7 +44,7 @@ class PreferencesTest : public ::testing::Test {
 TEST_F(PreferencesTest, FillingShowsTheDefaultAboveTheListAndNoneBelowIt) {
   struct Case {
     std::vector<const char*> hotKeys;
-    THotKeyIndices one, two;
+    HotKeyIndices one, two;
   };
   for (const Case& c : std::vector<Case>{
            {{}, {3, 5}, {1, 3}},
@@ -54,7 +54,7 @@ TEST_F(PreferencesTest, FillingShowsTheDefaultAboveTheListAndNoneBelowIt) {
     std::string text = "[Hot Key]\r\n";
     for (const char* line : c.hotKeys) text += std::string(line) + "\r\n";
     drive.Put("wildcard.ini", text);
-    const TPreferences p = ReadPreferences(session);
+    const PreferenceValues p = ReadPreferences(session);
     EXPECT_EQ(p.HotKey1, c.one) << text;
     EXPECT_EQ(p.HotKey2, c.two) << text;
   }
@@ -64,7 +64,7 @@ TEST_F(PreferencesTest, FillingShowsTheDefaultAboveTheListAndNoneBelowIt) {
   for (const auto& [minutes, shown] : {std::pair{0, 2}, {5000, 1000}, {7, 7}}) {
     session.StateForTesting().Settings.UseQuick = false;
     session.StateForTesting().Settings.Minutes = minutes;
-    const TPreferences p = ReadPreferences(session);
+    const PreferenceValues p = ReadPreferences(session);
     EXPECT_TRUE(p.AutoRun && p.Minimized && p.SecureErase);
     EXPECT_EQ(p.Minutes, shown);
   }
@@ -73,7 +73,7 @@ TEST_F(PreferencesTest, FillingShowsTheDefaultAboveTheListAndNoneBelowIt) {
 // Catches a conflict missed, a different modifier refused, or anything written on refusal.
 TEST_F(PreferencesTest, ConflictingHotKeysAreRefusedAndNothingIsWritten) {
   struct Case {
-    THotKeyIndices one, two;
+    HotKeyIndices one, two;
     bool refused;
   };
   for (const Case& c :
@@ -82,7 +82,7 @@ TEST_F(PreferencesTest, ConflictingHotKeysAreRefusedAndNothingIsWritten) {
     drive.Put("wildcard.ini", "");
     refusals.clear();
     registered.clear();
-    TPreferences p;
+    PreferenceValues p;
     p.AutoRun = true;
     p.Schedule = {byEveryHour};
     p.HotKey1 = c.one;
@@ -101,7 +101,7 @@ TEST_F(PreferencesTest, ConflictingHotKeysAreRefusedAndNothingIsWritten) {
   std::string error;
   session.Ui().Refuse = nullptr;
   session.Ui().ShowError = [&](const std::string& m) { error = m; };
-  TPreferences same;
+  PreferenceValues same;
   same.HotKey2 = same.HotKey1;
   EXPECT_FALSE(Apply(same));
   EXPECT_EQ(error, kHotKeyConflict);
@@ -112,7 +112,7 @@ TEST_F(PreferencesTest, ConflictingHotKeysAreRefusedAndNothingIsWritten) {
 TEST_F(PreferencesTest, ApplySavesInOrderAndRegistersTheHotKeysAfterEachPair) {
   drive.Put("wildcard.ini", test::Crlf({"[Hot Key]", "Control washer=4", "Char washer=2"}));
   session.StateForTesting().Settings.StartMinimized = true;
-  TPreferences p;
+  PreferenceValues p;
   p.AutoRun = true;
   p.Minimized = true;
   p.SecureErase = true;
@@ -129,14 +129,14 @@ TEST_F(PreferencesTest, ApplySavesInOrderAndRegistersTheHotKeysAfterEachPair) {
                         "[Run]", "Auto Run=1", "Is Minimized=1", "[Delete Option]", "Use Quick=0",
                         "prompt Before=1", "[Schedule]", "Schedule Option=byStart byEveryHour ",
                         "Minuts=1000", "[Log]", "Write to Log=0", "Delete Log On Exit=1"}));
-  const THotKeyRegistration one{0xABBB, kModShift, 'A'};
+  const HotKeyBinding one{0xABBB, kModShift, 'A'};
   EXPECT_EQ(registered,
-            (std::vector<Registrations>{
-                {one, THotKeyRegistration{0xCDDD, kModControl | kModShift, 'C'}}, {one, {}}}));
-  const TSettings& s = session.Settings();
+            (std::vector<Registrations>{{one, HotKeyBinding{0xCDDD, kModControl | kModShift, 'C'}},
+                                        {one, {}}}));
+  const SettingsState& s = session.Settings();
   EXPECT_TRUE(s.StartMinimized);
   EXPECT_FALSE(s.UseQuick);
-  EXPECT_EQ(s.Schedule, (TScheduleOptions{byStart, byEveryHour}));
+  EXPECT_EQ(s.Schedule, (ScheduleOptions{byStart, byEveryHour}));
   EXPECT_EQ(s.Minutes, 1000);
   EXPECT_TRUE(s.PromptBefore && !s.WriteToLog && s.DeleteLogOnExit);
   EXPECT_EQ(s.LastScheduledWash, kNow);
@@ -159,7 +159,7 @@ TEST_F(PreferencesTest, ApplySavesInOrderAndRegistersTheHotKeysAfterEachPair) {
 // Catches an autostart failure that is silent, or one after which later settings are saved.
 TEST_F(PreferencesTest, AnAutostartEntryThatCannotBeWrittenStopsApplyAfterAutoRun) {
   test::WriteHostFile(config / "autostart", "not a folder");
-  TPreferences p;
+  PreferenceValues p;
   p.AutoRun = true;
   p.SecureErase = true;
   p.HotKey1 = {3, 5};
@@ -218,7 +218,7 @@ TEST_F(PreferencesTest, TheAutostartEntryKeepsTheProgramFolderAndRefusesTextThat
     SCOPED_TRACE(c.programFolder);
     test::WriteHostFile(Autostart(), "[Desktop Entry]\nExec=old\n");
     session.StateForTesting().ProgramFolder = c.programFolder;
-    TPreferences p;
+    PreferenceValues p;
     p.AutoRun = true;
     if (c.exec.empty()) {
       try {

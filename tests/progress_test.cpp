@@ -59,8 +59,8 @@ TEST_F(ProgressTest, AWashReportsItsExpansionThenItsLines) {
 // Catches a cancel that is ignored, that washes after cancelling the expansion, or a cancelled
 // wash whose counters, log rows or log run disagree with what it did.
 TEST_F(ProgressTest, ACancelStopsBetweenTwoLinesKeepingWhatWasDone) {
-  TProgress progress(
-      [&](TProgress& p, const ProgressInfo& info) {
+  ProgressTracker progress(
+      [&](ProgressTracker& p, const ProgressInfo& info) {
         if (info.Done >= 100) p.Cancel();
       },
       std::chrono::milliseconds(0));

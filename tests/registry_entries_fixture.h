@@ -53,7 +53,7 @@ class RegistryEntriesTest : public ::testing::Test {
     return out;
   }
   WashCounts Wash(const MarkedLines& lines) {
-    tWashLog log(drive_.Root());
+    WashLog log(drive_.Root());
     log.BeginLogRun({2004, 3, 7, 13, 5, 9});
     const WashCounts counts = WashRegistryLines(lines, &log);
     log.EndLogRun();

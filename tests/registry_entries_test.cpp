@@ -85,7 +85,7 @@ TEST_F(RegistryEntriesTest, AStoreThatCannotBeSavedEndsTheWashWithItsError) {
   const std::string before = drive_.Read("registry.reg");
   platform::SetWriteFaultForTesting("rename");
   // The log does not call them successes either.
-  tWashLog log(drive_.Root());
+  WashLog log(drive_.Root());
   log.BeginLogRun({2004, 3, 7, 13, 5, 9});
   EXPECT_THROW(WashRegistryLines(Marked(lines, {true, false, true}), &log), WriteError)
       << "deletions that never reached the store counted as successes";

@@ -18,13 +18,13 @@ class SettingsTest : public ::testing::Test {
  protected:
   test::TempDrive drive;
   std::string folder = drive.Root();
-  TSettingsFile file{folder};
+  SettingsFile file{folder};
 };
 
 TEST_F(SettingsTest, AbsentOrEmptyFileGivesEveryDefault) {
   for (int pass = 0; pass < 2; ++pass) {
     if (pass == 1) drive.Put("wildcard.ini", "");
-    const TSettings s = LoadSettings(folder, kNow);
+    const SettingsState s = LoadSettings(folder, kNow);
     EXPECT_FALSE(s.StartMinimized);
     EXPECT_TRUE(s.UseQuick);
     EXPECT_TRUE(s.Schedule.Empty());
@@ -37,8 +37,8 @@ TEST_F(SettingsTest, AbsentOrEmptyFileGivesEveryDefault) {
     EXPECT_TRUE(file.ReadWildcardList().empty());
     EXPECT_TRUE(file.ReadExcludeList().empty());
     const auto keys = ReadHotKeyRegistrations(folder);
-    EXPECT_EQ(keys[0], (THotKeyRegistration{0xABBB, kModControl | kModAlt, 'F'}));  // CTRL+ALT+F
-    EXPECT_EQ(keys[1], (THotKeyRegistration{0xCDDD, kModControl, 'D'}));            // CTRL+D
+    EXPECT_EQ(keys[0], (HotKeyBinding{0xABBB, kModControl | kModAlt, 'F'}));  // CTRL+ALT+F
+    EXPECT_EQ(keys[1], (HotKeyBinding{0xCDDD, kModControl, 'D'}));            // CTRL+D
   }
   EXPECT_EQ(drive.Read("wildcard.ini"), "");  // reading never writes
 }
@@ -48,7 +48,7 @@ TEST_F(SettingsTest, LoadSettingsReadsTheStoredState) {
     const char* what;
     const char* text;
     bool startMinimized;
-    TScheduleOptions schedule;
+    ScheduleOptions schedule;
     int32_t minutes;
   } cases[] = {
       {"Is Minimized without Auto Run", "[Run]\r\nIs Minimized=1\r\n", false, {}, 2},
@@ -67,7 +67,7 @@ TEST_F(SettingsTest, LoadSettingsReadsTheStoredState) {
   };
   for (const auto& c : cases) {
     drive.Put("wildcard.ini", c.text);
-    const TSettings s = LoadSettings(folder, kNow);
+    const SettingsState s = LoadSettings(folder, kNow);
     EXPECT_EQ(s.StartMinimized, c.startMinimized) << c.what;
     EXPECT_EQ(s.Schedule, c.schedule) << c.what;
     EXPECT_EQ(s.Minutes, c.minutes) << c.what;
@@ -77,7 +77,7 @@ TEST_F(SettingsTest, LoadSettingsReadsTheStoredState) {
   drive.Put("wildcard.ini",
             "[Delete Option]\r\nUse Quick=0\r\nprompt Before=1\r\n"
             "[Log]\r\nWrite to Log=0\r\nDelete Log On Exit=5\r\n");
-  const TSettings s = LoadSettings(folder, kNow);
+  const SettingsState s = LoadSettings(folder, kNow);
   EXPECT_FALSE(s.UseQuick);
   EXPECT_TRUE(s.PromptBefore);
   EXPECT_FALSE(s.WriteToLog);
@@ -86,7 +86,7 @@ TEST_F(SettingsTest, LoadSettingsReadsTheStoredState) {
 
 TEST(ScheduleOption, WriterFormAndReaderSubstringTest) {
   struct Case {
-    TScheduleOptions options;
+    ScheduleOptions options;
     const char* text;
   } cases[] = {{{}, ""},
                {{byEveryHour}, "byEveryHour "},
@@ -115,9 +115,9 @@ TEST_F(SettingsTest, WritersStoreTheKeysWithTheirEncodings) {
             "[Schedule]\r\nSchedule Option=byStart byShutdown \r\nMinuts=-5\r\n"
             "[Log]\r\nWrite to Log=1\r\nDelete Log On Exit=0\r\n"
             "[Hot Key]\r\nControl=-1\r\nChar=40\r\nControl washer=4\r\nChar washer=0\r\n");
-  EXPECT_EQ(file.ReadScheduleOption(), (TScheduleOptions{byStart, byShutdown}));
+  EXPECT_EQ(file.ReadScheduleOption(), (ScheduleOptions{byStart, byShutdown}));
   EXPECT_EQ(file.ReadMinutes(), -5);
-  EXPECT_EQ(file.ReadHotKey(kHotKeyCloseBrowsers), (THotKeyIndices{-1, 40}));
+  EXPECT_EQ(file.ReadHotKey(kHotKeyCloseBrowsers), (HotKeyIndices{-1, 40}));
 }
 
 TEST_F(SettingsTest, ListsSkipEmptyEntriesAndOnlyTheExcludeListTrims) {
@@ -160,18 +160,18 @@ TEST_F(SettingsTest, AFailedListWriteChangesNothing) {
 
 TEST(HotKeys, StoredIndicesToRegistrations) {
   struct Case {
-    THotKeyIndices stored;
-    std::optional<THotKeyRegistration> registered;
+    HotKeyIndices stored;
+    std::optional<HotKeyBinding> registered;
   } cases[] = {
-      {{3, 5}, THotKeyRegistration{0xABBB, 3, 'F'}},
-      {{0, 0}, THotKeyRegistration{0xABBB, 1, 'A'}},
-      {{1, 25}, THotKeyRegistration{0xABBB, 2, 'Z'}},
-      {{2, 3}, THotKeyRegistration{0xABBB, 4, 'D'}},
-      {{4, 3}, THotKeyRegistration{0xABBB, 6, 'D'}},
-      {{9, 3}, THotKeyRegistration{0xABBB, 6, 'D'}},   // "Control" 9 -> CTRL+SHIFT
-      {{3, 40}, THotKeyRegistration{0xABBB, 3, 'Z'}},  // "Char" 40 -> Z
-      {{3, -1}, THotKeyRegistration{0xABBB, 3, 64}},   // below A, unchanged
-      {{-1, 5}, std::nullopt},                         // "Control" -1 -> none
+      {{3, 5}, HotKeyBinding{0xABBB, 3, 'F'}},
+      {{0, 0}, HotKeyBinding{0xABBB, 1, 'A'}},
+      {{1, 25}, HotKeyBinding{0xABBB, 2, 'Z'}},
+      {{2, 3}, HotKeyBinding{0xABBB, 4, 'D'}},
+      {{4, 3}, HotKeyBinding{0xABBB, 6, 'D'}},
+      {{9, 3}, HotKeyBinding{0xABBB, 6, 'D'}},   // "Control" 9 -> CTRL+SHIFT
+      {{3, 40}, HotKeyBinding{0xABBB, 3, 'Z'}},  // "Char" 40 -> Z
+      {{3, -1}, HotKeyBinding{0xABBB, 3, 64}},   // below A, unchanged
+      {{-1, 5}, std::nullopt},                   // "Control" -1 -> none
   };
   for (const auto& c : cases)
     EXPECT_EQ(HotKeyRegistration(kHotKeyCloseBrowsers, c.stored), c.registered)
@@ -187,7 +187,7 @@ TEST_F(SettingsTest, HotKeyRegistrationsAreReadFromTheFile) {
   drive.Put("wildcard.ini", "[Hot Key]\r\nControl=-1\r\nChar=40\r\nControl washer=9\r\n");
   const auto keys = ReadHotKeyRegistrations(folder);
   EXPECT_FALSE(keys[0].has_value());
-  EXPECT_EQ(keys[1], (THotKeyRegistration{0xCDDD, kModControl | kModShift, 'D'}));
+  EXPECT_EQ(keys[1], (HotKeyBinding{0xCDDD, kModControl | kModShift, 'D'}));
 }
 
 // Catches a default that misses the common browsers, a stored list that is not trimmed or split,

@@ -39,7 +39,7 @@ std::string Row(const char* colour, const char* type, const char* mode, const ch
 
 TEST(WashLog, RunsAreWrittenLineForLineAndAppended) {
   test::TempDrive drive;
-  tWashLog log(drive.Root());
+  WashLog log(drive.Root());
   EXPECT_EQ(log.Path(), drive.Win("log.htm"));
   log.BeginLogRun(kMarch7);
   log.WriteLogRow(true, true, true, "C:\\Temp\\a.tmp", "");
@@ -75,7 +75,7 @@ TEST(WashLog, RowColoursModesAndNotes) {
   };
   for (const auto& c : cases) {
     test::TempDrive drive;
-    tWashLog log(drive.Root());
+    WashLog log(drive.Root());
     log.BeginLogRun(kMarch7);
     log.WriteLogRow(c.isFile, c.quick, c.success, "x", c.note);
     log.EndLogRun();
@@ -97,7 +97,7 @@ TEST(WashLog, DateTimeTextDropsOnlyAnExactMidnight) {
 
 TEST(WashLog, ItemTextIsEscapedSoMarkupCannotReachThePage) {
   test::TempDrive drive;
-  tWashLog log(drive.Root());
+  WashLog log(drive.Root());
   log.BeginLogRun(kMarch7);
   log.WriteLogRow(true, true, true, "C:\\a&b\\<script>alert(1)</script>.txt", "");
   log.WriteLogRow(true, true, true, "", "");
@@ -117,7 +117,7 @@ TEST(WashLog, UnwritableLogRaisesTheFileErrorAndLeavesNoRunOpen) {
     const char* error;
   } cases[] = {{drive.Root(), "File access denied"}, {drive.Win("missing\\"), "File not found"}};
   for (const auto& c : cases) {
-    tWashLog log(c.folder);
+    WashLog log(c.folder);
     try {
       log.BeginLogRun(kMarch7);
       ADD_FAILURE() << c.folder << ": no error";

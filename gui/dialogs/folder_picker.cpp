@@ -101,7 +101,7 @@ TFormselectbyfilter::TFormselectbyfilter(QWidget* parent, MainSession& session)
 
 void TFormselectbyfilter::LoadWildcards() {
   combo_->clear();
-  for (const std::string& mask : TSettingsFile(session_.ProgramFolder()).ReadWildcardList())
+  for (const std::string& mask : SettingsFile(session_.ProgramFolder()).ReadWildcardList())
     combo_->addItem(QString::fromStdString(mask));
   if (combo_->count() == 0)
     combo_->setEditText(QStringLiteral("*.*"));

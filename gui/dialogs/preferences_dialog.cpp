@@ -153,14 +153,14 @@ TFormPreferences::TFormPreferences(QWidget* parent, MainSession& session, SetHot
   SetUpDialogFrame(*this, true);
 }
 
-void TFormPreferences::Fill(const TPreferences& p) {
+void TFormPreferences::Fill(const PreferenceValues& p) {
   cbRun_->setChecked(p.AutoRun);
   cbMini_->setEnabled(p.AutoRun);
   cbMini_->setChecked(p.Minimized);
   ChEraseSafe_->setChecked(p.SecureErase);
-  rbWhenStart_->setChecked(p.Schedule.Has(TScheduleOption::byStart));
-  rbWhenShutDown_->setChecked(p.Schedule.Has(TScheduleOption::byShutdown));
-  rbEveryHour_->setChecked(p.Schedule.Has(TScheduleOption::byEveryHour));
+  rbWhenStart_->setChecked(p.Schedule.Has(ScheduleOption::byStart));
+  rbWhenShutDown_->setChecked(p.Schedule.Has(ScheduleOption::byShutdown));
+  rbEveryHour_->setChecked(p.Schedule.Has(ScheduleOption::byEveryHour));
   SpinEditMinuts_->setValue(p.Minutes);
   chPromptBeforeDelete_->setChecked(p.PromptBefore);
   ChWritetolog_->setChecked(p.WriteToLog);
@@ -171,14 +171,14 @@ void TFormPreferences::Fill(const TPreferences& p) {
   cbCharNew_->setCurrentIndex(p.HotKey2.Letter);
 }
 
-TPreferences TFormPreferences::Shown() const {
-  TPreferences p;
+PreferenceValues TFormPreferences::Shown() const {
+  PreferenceValues p;
   p.AutoRun = cbRun_->isChecked();
   p.Minimized = cbMini_->isChecked();
   p.SecureErase = ChEraseSafe_->isChecked();
-  if (rbWhenStart_->isChecked()) p.Schedule.Include(TScheduleOption::byStart);
-  if (rbWhenShutDown_->isChecked()) p.Schedule.Include(TScheduleOption::byShutdown);
-  if (rbEveryHour_->isChecked()) p.Schedule.Include(TScheduleOption::byEveryHour);
+  if (rbWhenStart_->isChecked()) p.Schedule.Include(ScheduleOption::byStart);
+  if (rbWhenShutDown_->isChecked()) p.Schedule.Include(ScheduleOption::byShutdown);
+  if (rbEveryHour_->isChecked()) p.Schedule.Include(ScheduleOption::byEveryHour);
   p.Minutes = MinutesFromText(SpinEditMinuts_->text().toStdString());
   p.PromptBefore = chPromptBeforeDelete_->isChecked();
   p.WriteToLog = ChWritetolog_->isChecked();

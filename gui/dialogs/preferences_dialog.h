@@ -30,10 +30,10 @@ class TFormPreferences final : public QDialog {
                    std::function<void()> timerChanged);
 
   // What the controls show now.
-  TPreferences Shown() const;
+  PreferenceValues Shown() const;
 
  private:
-  void Fill(const TPreferences& p);
+  void Fill(const PreferenceValues& p);
 
   MainSession& session_;
   SetHotKeysPort setHotKeys_;

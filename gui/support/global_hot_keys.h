@@ -16,7 +16,7 @@ namespace vorlisk::window {
 
 class GlobalHotKeys {
  public:
-  using Registrations = std::array<std::optional<THotKeyRegistration>, 2>;
+  using Registrations = std::array<std::optional<HotKeyBinding>, 2>;
   // Told the identifier of a registered hot key when it is pressed, from inside the window system's
   // event handling: what it starts at length (a wash) it queues.
   using Pressed = std::function<void(uint32_t id)>;

@@ -522,7 +522,7 @@ void TFormMainVorlisk::changeEvent(QEvent* event) {
   // The start-up minimize leaves the taskbar button; a later one leaves only the tray icon, where
   // there is a notification area to come back from.
   if (session_.Settings().StartMinimized) {
-    TSettings settings = session_.Settings();
+    SettingsState settings = session_.Settings();
     settings.StartMinimized = false;  // one start only
     session_.SetSettings(settings);
     return;

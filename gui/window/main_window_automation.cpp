@@ -49,7 +49,7 @@ SetHotKeysPort TFormMainVorlisk::HotKeysPort() {
 void TFormMainVorlisk::HotKeyPressed(uint32_t id) {
   if (id == kHotKeyCloseBrowsers.Id)
     Guarded([&] {
-      MinimizeBrowserWindows(TSettingsFile(session_.ProgramFolder()).ReadBrowserWindows());
+      MinimizeBrowserWindows(SettingsFile(session_.ProgramFolder()).ReadBrowserWindows());
     });
   else if (id == kHotKeyWashChecked.Id)
     Guarded([&] { AutomaticWash(session_); });

@@ -93,7 +93,7 @@ void X11HotKeys::Register(const Registrations& registrations) {
   xcb_flush(connection_);
 }
 
-void X11HotKeys::GrabKeys(const THotKeyRegistration& registration) {
+void X11HotKeys::GrabKeys(const HotKeyBinding& registration) {
   const uint16_t modifiers = ModifierMask(registration.Modifiers);
   std::vector<std::pair<uint8_t, uint16_t>> taken;  // what this registration grabbed
   bool refused = false;

@@ -36,7 +36,7 @@ class X11HotKeys : public GlobalHotKeys, public QAbstractNativeEventFilter {
   // The lock masks in every combination: none, Caps Lock, Num Lock, both.
   std::vector<uint16_t> LockCombinations() const;
   // Grabs every key code and lock combination of one registration; all or none.
-  void GrabKeys(const THotKeyRegistration& registration);
+  void GrabKeys(const HotKeyBinding& registration);
 
   xcb_connection_t* connection_;
   uint32_t root_;

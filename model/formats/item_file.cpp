@@ -65,7 +65,7 @@ class EntryKeys {
 };
 
 template <class Entry>
-void ReadContainer(tEntryContainer<Entry>& container) {
+void ReadContainer(EntryContainer<Entry>& container) {
   container.Entries.clear();
   const int32_t count =
       std::min(ProfileFile(container.ItemFile).ReadInteger(container.Section, TotalKey<Entry>(), 0),
@@ -82,7 +82,7 @@ void ReadContainer(tEntryContainer<Entry>& container) {
 }
 
 template <class Entry>
-void WriteContainer(const tEntryContainer<Entry>& container) {
+void WriteContainer(const EntryContainer<Entry>& container) {
   ProfileBatch batch(container.ItemFile, ProfileBatch::DiscardWrites);
   ProfileFile(container.ItemFile)
       .WriteInteger(container.Section, TotalKey<Entry>(), container.Count());

@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "app/preferences.h"
-#include "gui/window/main_window.h"
 #include "gui/support/session_end.h"
+#include "gui/window/main_window.h"
 #include "test_support.h"
 
 namespace vorlisk::window {
@@ -61,8 +61,8 @@ TEST_F(AutomationTest, Timer1RunsExactlyWhileTheTimedWashIsScheduledAtStartAndAf
 
     // Apply with the timed wash switched the other way, then back.
     for (bool on : {!c.running, c.running}) {
-      TPreferences p = ReadPreferences(window->Session());
-      p.Schedule = on ? TScheduleOptions{byEveryHour} : TScheduleOptions{};
+      PreferenceValues p = ReadPreferences(window->Session());
+      p.Schedule = on ? ScheduleOptions{byEveryHour} : ScheduleOptions{};
       ASSERT_TRUE(ApplyPreferences(window->Session(), p, window->HotKeysPort()));
       window->UpdateTimer();
       EXPECT_EQ(timer->isActive(), on);

@@ -18,9 +18,9 @@
 
 #include "gui/dialogs/exclude_dialog.h"
 #include "gui/dialogs/folder_picker.h"
-#include "gui/support/help.h"
 #include "gui/dialogs/preferences_dialog.h"
 #include "gui/dialogs/wildcard_dialog.h"
+#include "gui/support/help.h"
 #include "platform/drives.h"
 #include "test_support.h"
 #include "window/dialog_finder.h"
@@ -163,7 +163,7 @@ TEST_F(ListDialogTest, WildcardDialogAddsTrimmedMasksOnceAndWritesOnlyOnOk) {
   EXPECT_EQ(Rows(*dialog, "ListBox1"), (QStringList{"*.bak", "*.tmp"}));
   Click(*dialog, "btnOk");
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
-  EXPECT_EQ(TSettingsFile(Folder()).ReadWildcardList(),
+  EXPECT_EQ(SettingsFile(Folder()).ReadWildcardList(),
             (std::vector<std::string>{"*.bak", "*.tmp"}));
 }
 
@@ -223,7 +223,7 @@ TEST_F(ListDialogTest, ExcludeDialogAddsChoicesOnceAndWritesOnlyOnApply) {
   Click(*dialog, "Button5");
   Click(*dialog, "SpeedButton1");
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
-  EXPECT_TRUE(TSettingsFile(Folder()).ReadExcludeList().empty());
+  EXPECT_TRUE(SettingsFile(Folder()).ReadExcludeList().empty());
   EXPECT_NE(Settings().find("Count=0"), std::string::npos);
 }
 
@@ -246,7 +246,7 @@ TEST_F(ListDialogTest, PickerReloadsItsMasksAfterTheWildcardDialogSaved) {
   Click(*picker, "SpeedButton1");
   EXPECT_EQ(Find<QComboBox>(*picker, "ComboBox1")->count(), 0);
   EXPECT_EQ(Find<QComboBox>(*picker, "ComboBox1")->currentText(), QStringLiteral("*.*"));
-  EXPECT_TRUE(TSettingsFile(Folder()).ReadWildcardList().empty());
+  EXPECT_TRUE(SettingsFile(Folder()).ReadWildcardList().empty());
 }
 
 // Catches a dialog whose F1 or help button shows another topic than its own.

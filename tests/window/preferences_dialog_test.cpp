@@ -123,7 +123,7 @@ TEST_F(PreferencesTest, CloseWritesNothingAndApplyWritesTheSettingsFile) {
   Find<QComboBox>(*dialog, "cbCharNew")->setCurrentIndex(4);
   Find<QPushButton>(*dialog, "btnApply")->click();
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
-  const TSettingsFile file(Folder());
+  const SettingsFile file(Folder());
   EXPECT_EQ(file.ReadMinutes(), 15);
   EXPECT_TRUE(file.ReadScheduleOption().Has(byEveryHour));
   EXPECT_FALSE(file.ReadUseQuick());
@@ -144,8 +144,8 @@ TEST_F(PreferencesTest, AFailedAutostartIsShownAndKeepsTheDialogOpen) {
   Find<QPushButton>(*dialog, "btnApply")->click();
   EXPECT_EQ(refused, std::vector<std::string>{"error: Failed to set data for 'Vorlisk'"});
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
-  EXPECT_TRUE(TSettingsFile(Folder()).ReadAutoRun());
-  EXPECT_EQ(TSettingsFile(Folder()).ReadMinutes(), 2);
+  EXPECT_TRUE(SettingsFile(Folder()).ReadAutoRun());
+  EXPECT_EQ(SettingsFile(Folder()).ReadMinutes(), 2);
   EXPECT_EQ(timerChanges, 0);
 }
 

@@ -108,7 +108,7 @@ TEST_F(X11WindowTest, BothHotKeysAreGrabbedFromTheSettingsFileUnderEveryLockComb
   EXPECT_TRUE(other.CanGrab('g', kAlt));
 
   // Apply's re-registration: hot key 1 left out, hot key 2 moved to CTRL+ALT+G.
-  window->HotKeysPort()({std::nullopt, THotKeyRegistration{0xCDDD, kModControl | kModAlt, 'G'}});
+  window->HotKeysPort()({std::nullopt, HotKeyBinding{0xCDDD, kModControl | kModAlt, 'G'}});
   EXPECT_EQ(window->HotKeys().Registered(), (std::vector<uint32_t>{0xCDDD}));
   EXPECT_TRUE(other.CanGrab('g', kCtrl | kNumLock));
   EXPECT_TRUE(other.CanGrab('d', kCtrl));
@@ -137,8 +137,8 @@ TEST(X11HotKeysTest, APressOfAGrabbedCombinationReportsItsIdentifier) {
   OtherClient own;
   std::vector<uint32_t> pressed;
   X11HotKeys keys(own.c(), own.Root(), [&](uint32_t id) { pressed.push_back(id); });
-  keys.Register({THotKeyRegistration{0xABBB, kModControl | kModAlt, 'F'},
-                 THotKeyRegistration{0xCDDD, kModControl, 'D'}});
+  keys.Register(
+      {HotKeyBinding{0xABBB, kModControl | kModAlt, 'F'}, HotKeyBinding{0xCDDD, kModControl, 'D'}});
   struct Case {
     char letter;
     uint16_t state;

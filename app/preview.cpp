@@ -1,6 +1,8 @@
 #include "app/preview.h"
 
 #include <optional>
+#include <string_view>
+#include <unordered_set>
 
 #include "engine/folder_entries.h"
 #include "engine/registry_entries.h"
@@ -33,8 +35,10 @@ const char* PreviewDialog::Caption() const {
 PreviewDialog::FileTotals PreviewDialog::TickedFileTotals() const {
   FileTotals totals;
   if (!HasFileList()) return totals;
+  // A file named by two entries is one line twice: the wash erases it once, so it counts once.
+  std::unordered_set<std::string_view> counted;
   for (const auto& line : files_->Rows()) {
-    if (!line.Checked) continue;
+    if (!line.Checked || !counted.insert(line.Text).second) continue;
     if (const auto size = FileLineSize(line.Text)) {
       ++totals.Files;
       totals.Bytes += *size;

@@ -69,8 +69,9 @@ class PreviewDialog {
   // A cancel (through the context's progress) stops between two lines: what was washed is
   // counted and logged, the lists after it are left, and the log run is ended.
   void Wash();
-  // The count and total size of the ticked file lines whose files are there now: what a wash would
-  // free. Computed only when asked, one look per line; the plain preview never pays for it.
+  // The count and total size of the ticked file lines whose files are there now, each file once
+  // however many entries name it: what a wash would free. Computed only when asked, one look per
+  // line; the plain preview never pays for it.
   struct FileTotals {
     int32_t Files = 0;
     uint64_t Bytes = 0;

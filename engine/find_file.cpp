@@ -2,7 +2,9 @@
 //
 // Targets come from IncludeFiles, or else from Location and Filename. Each target folder is
 // enumerated once: its matching entries are reported first, then its subfolders are searched in
-// the file system's order, depth first. Names beginning with "." are skipped and never entered.
+// the file system's order, depth first. Names beginning with "." are skipped and never entered,
+// unless the mask itself begins with ".": such a mask names dot-names on purpose and finds them
+// (still never in a dot-folder, which no walk enters).
 //
 // Safety: a link to a folder is never reported and never descended into, whatever Attributes
 // says; and a target whose folder part is not an absolute drive path ("*.*", "Temp\*.tmp",
@@ -227,6 +229,9 @@ void TFindFile::SearchTarget(const std::string& folder, const std::string& mask)
   std::string path = folder, upperPath = UpperAZ(folder);
   TSearchRec rec;
   rec.Listed.anchorLength = folder.size();
+  // A mask that itself begins with "." names dot-names on purpose (".bash_history",
+  // ".*_history"); no other mask reaches one, and no walk enters a dot-folder.
+  const bool dotMask = !mask.empty() && mask[0] == '.';
   // Without details a regular file carries the archive bit alone, which passes the filter exactly
   // when the filter takes every file that has the archive bit, read-only or not.
   const auto detail = !Details && !ExactAttribute && Attributes.Has(ffArchive)
@@ -239,7 +244,7 @@ void TFindFile::SearchTarget(const std::string& folder, const std::string& mask)
     at->List(
         mask,
         [&](const platform::FindData& data) {
-          if (data.name.empty() || data.name[0] == '.') return true;
+          if (data.name.empty() || (data.name[0] == '.' && !dotMask)) return true;
           if ((data.attributes & kLinkToFolder) == kLinkToFolder) return true;
           if (!excludeIds_.empty() &&
               excludeIds_.count({data.identity.device, data.identity.inode}) != 0)

@@ -3,10 +3,12 @@
 // to OnFound, inside StartSearch, on the calling thread.
 //
 // Walk order: every entry of a folder that matches comes before anything of its subfolders.
-// Names beginning with "." are skipped and such folders never entered. Links to folders are never
-// descended into and never reported, nor are folders where another file system is mounted. The
-// walk holds each folder open and opens its subfolders through it: a folder swapped for a link
-// while the search runs is never entered, and the cost of a folder does not grow with its depth.
+// Names beginning with "." are skipped and such folders never entered; only a mask that itself
+// begins with "." (".bash_history", ".*_history") finds dot-names, in the folders walked. Links to
+// folders are never descended into and never reported, nor are folders where another file system is
+// mounted. The walk holds each folder open and opens its subfolders through it: a folder swapped
+// for a link while the search runs is never entered, and the cost of a folder does not grow with
+// its depth.
 #pragma once
 
 #include <cstdint>

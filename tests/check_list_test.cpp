@@ -1,7 +1,10 @@
+#include "app/check_list.h"
+
 #include <gtest/gtest.h>
 
-#include "app/check_list.h"
+#include "app/preview.h"
 #include "app/scheduler.h"
+#include "test_support.h"
 
 namespace vorlisk {
 namespace {
@@ -23,6 +26,21 @@ TEST(SortedCheckList, HundredThousandLinesSortOnce) {
   for (int i = 100000; i > 0; --i) list.Add("C:\\dir\\f" + std::to_string(i) + ".tmp", true);
   EXPECT_EQ(list.Text(0), "C:\\dir\\f1.tmp");
   EXPECT_EQ(list.Count(), 100000);
+}
+
+// A file that two entries name is two lines but one file: the wash erases it once, so the total of
+// what a wash would free counts it once. Unticked lines and missing files count nothing.
+TEST(PreviewTotals, EachFileCountsOnceHoweverManyLinesNameIt) {
+  test::TempDrive drive;
+  test::WriteHostFile(drive.Host("a.tmp"), "1234");
+  test::WriteHostFile(drive.Host("b.tmp"), "12345678");
+  PreviewDialog dialog(PreviewKind::All, {});
+  for (const char* line : {"a.tmp", "a.tmp", "b.tmp", "gone.tmp"})
+    dialog.Files().Add(drive.Win(line), true);
+  dialog.Files().Add(drive.Win("b.tmp"), false);
+  const auto totals = dialog.TickedFileTotals();
+  EXPECT_EQ(totals.Files, 2);
+  EXPECT_EQ(totals.Bytes, 12u);
 }
 
 TEST(CheckList, SelectionStaysWithinRows) {

@@ -118,6 +118,29 @@ TEST_F(FindFileTest, WalksEachFolderBeforeItsSubfoldersAndNeverThroughLinks) {
   EXPECT_LT(at("T:\\a|a1.tmp"), at("T:\\a\\deep|d.tmp"));
 }
 
+// Only a mask that begins with "." finds dot-names, and no walk enters a dot-folder: a plain mask
+// such as "*.*" or "*.tmp" never reaches one.
+TEST_F(FindFileTest, OnlyAMaskBeginningWithADotFindsDotNames) {
+  for (const char* rel : {".bash_history", ".python_history", "a/.zsh_history",
+                          ".cache/.in_history", "plain_history"})
+    WriteHostFile(drive.Host(rel), "x");
+  const struct {
+    const char* target;
+    std::vector<std::string> found;
+  } cases[] = {
+      {"T:\\.*_history", {"T:\\a|.zsh_history", "T:\\|.bash_history", "T:\\|.python_history"}},
+      {"T:\\*_history", {"T:\\|plain_history"}},
+      {"T:\\.profile.tmp", {"T:\\|.profile.tmp"}},
+      {"T:\\*.tmp",
+       {"T:\\a\\deep|d.tmp", "T:\\a|a1.tmp", "T:\\b|b1.tmp", "T:\\|top1.tmp", "T:\\|top2.tmp"}},
+  };
+  for (const auto& c : cases) {
+    TFindFile f;
+    f.IncludeFiles = {c.target};
+    EXPECT_EQ(RunSorted(f), c.found) << c.target;
+  }
+}
+
 TEST_F(FindFileTest, LinkedFolderIsNeverReportedNorEnteredWhateverTheFilter) {
   for (const TFileAttributes attrs :
        {TFileAttributes{ffDirectory}, TFileAttributes{ffArchive, ffDirectory}}) {

@@ -22,7 +22,9 @@ TFormselectbyfilter::TFormselectbyfilter(QWidget* parent, MainSession& session)
   setWindowTitle(QStringLiteral("Select files by wildcard"));
 
   model_ = new QFileSystemModel(this);
-  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  // Dot-folders too: on Linux the caches and settings that items name live in them (.cache,
+  // .config, .local).
+  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives | QDir::Hidden);
   model_->setRootPath(QDir::rootPath());
   tree_ = new QTreeView(this);
   tree_->setObjectName(QStringLiteral("ShellTree1"));

@@ -5,12 +5,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -108,6 +110,25 @@ TEST_F(ListDialogTest, PickerOffersTheWildcardListOrStarDotStar) {
   ASSERT_EQ(combo->count(), 2);
   EXPECT_EQ(combo->itemText(1), QStringLiteral("*.log"));
   EXPECT_EQ(Find<QToolButton>(*picker, "SpeedButton1")->toolTip(), QStringLiteral("Edit Wildcard"));
+}
+
+// On Linux the folders items name are dot-folders (.cache, .config): the picker shows them.
+TEST_F(ListDialogTest, PickerShowsDotFolders) {
+  std::filesystem::create_directories(Home / ".cache");
+  auto picker = MakeFolderPicker(nullptr, session);
+  auto* model = picker->findChild<QFileSystemModel*>();
+  ASSERT_NE(model, nullptr);
+  const QString home = QString::fromStdString(Home.Path());
+  // Rows as the tree shows them, once the home is read (asking for the path of a folder would add
+  // it to the model whatever the filter says).
+  QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+  const QModelIndex parent = model->index(home);
+  model->fetchMore(parent);
+  for (int i = 0; i < 50 && model->rowCount(parent) == 0; ++i) loaded.wait(100);
+  QStringList names;
+  for (int row = 0; row < model->rowCount(parent); ++row)
+    names << model->fileName(model->index(row, 0, parent));
+  EXPECT_TRUE(names.contains(QStringLiteral(".cache"))) << names.join(' ').toStdString();
 }
 
 // Catches a folder outside every drive reported as a folder, the missing warning, and a picker

@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/user_folders.h"
+
 namespace vorlisk {
 
-// The program's own key holding the user's disposable folders as Windows text. Windows items
-// never name it, so they can never widen into a host's home folder.
-inline constexpr std::string_view kUserFoldersKey = "Software\\Vorlisk\\User Folders";
+using platform::kUserFoldersKey;
 
 // Binds the registry to the program folder + "registry.reg" and sets the user's folders under
 // HKEY_CURRENT_USER\ + kUserFoldersKey from the environment as it is now (platform/user_folders.h),

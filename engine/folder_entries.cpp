@@ -51,11 +51,29 @@ std::string FolderEntryTarget(const tChildFolder& entry) {
       return folder + "*.*";
     }
     case FolderKind::FolderMask:
-      return entry.DeletePath;
+      return ExpandUserFolder(entry.DeletePath).value_or("");
     case FolderKind::SingleFile:
-      return entry.DeleteFileName;
+      return ExpandUserFolder(entry.DeleteFileName).value_or("");
   }
   return {};
+}
+
+std::optional<std::string> ExpandUserFolder(std::string_view text) {
+  if (text.empty() || text[0] != '%') return std::string(text);
+  const std::size_t close = text.find('%', 1);
+  if (close == std::string_view::npos || close == 1) return std::nullopt;
+  const std::string_view rest = text.substr(close + 1);
+  if (!rest.empty() && rest[0] != '\\' && rest[0] != '/') return std::nullopt;
+  platform::Registry registry;
+  registry.SetRootKey(platform::RootKey::CurrentUser);
+  if (!registry.OpenKey("\\" + std::string(platform::kUserFoldersKey))) return std::nullopt;
+  const std::string name(text.substr(1, close - 1));
+  if (!registry.ValueExists(name)) return std::nullopt;
+  std::string folder = registry.ReadString(name);
+  if (folder.empty()) return std::nullopt;
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  if (!rest.empty() && folder.back() == '\\') return folder + std::string(rest.substr(1));
+  return folder + std::string(rest);
 }
 
 std::string ReadRegistryFolder(const tChildFolder& entry) {
@@ -87,7 +105,10 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
 
   TFindFile search;
   search.IncludeFiles.push_back(target);
-  search.ExcludeFiles = excludeList;
+  // Exclude patterns may name user folders too; one that names no folder now excludes nothing.
+  for (const auto& pattern : excludeList)
+    if (auto expanded = ExpandUserFolder(pattern))
+      search.ExcludeFiles.push_back(std::move(*expanded));
   search.ProtectedFiles = protectedFiles;
   search.Subfolders = entry.IncludeSubfolders;
   search.Details = false;  // a file line is its path alone

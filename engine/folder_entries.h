@@ -27,8 +27,15 @@ class RefusedEntry : public Error {
   using Error::Error;
 };
 
-// The search target of an entry: a folder followed by a mask, or one file path.
+// The search target of an entry: a folder followed by a mask, or one file path. A path that
+// begins with a user folder variable (%Config%\google-chrome\*.*) has it expanded
+// (ExpandUserFolder); one that cannot be gives "", which yields nothing.
 std::string FolderEntryTarget(const tChildFolder& entry);
+// `text` with a leading %NAME% replaced by the folder held under the user folders' key
+// (platform::kUserFoldersKey) as value NAME: "%Cache%\x\*.*" gives "Z:\.cache\x\*.*". Text
+// without a leading "%" is returned as it is; an unknown or empty variable, or one not followed
+// by "\" or the end, gives nullopt, so that nothing is searched (never a drive's root).
+std::optional<std::string> ExpandUserFolder(std::string_view text);
 // The folder held by the registry value a RegistryFolder entry names, or "". Throws RegistryError
 // ("Invalid data type for '%s'") when the value holds something other than text.
 std::string ReadRegistryFolder(const tChildFolder& entry);

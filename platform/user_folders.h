@@ -12,12 +12,17 @@ namespace vorlisk::platform {
 // as it is now: the caches, whose whole content is disposable ("Cache", "Thumbnails",
 // "Firefox Cache", "Chromium Cache", "Chrome Cache", "Brave Cache", "Vivaldi Cache",
 // "Opera Cache", "Edge Cache"; "Firefox Snap Cache", "Firefox Flatpak Cache" and "Chromium Snap
-// Cache" of the browsers installed as packages, in the home), then the folders of the desktop's
-// user-dirs file ("Desktop", "Downloads", "Documents", "Music", "Pictures", "Videos", "Templates",
-// "Public"), which only an item of the user's own names. A folder that no mapped drive holds gets a
-// free drive letter of its own (see ToWindowsPathMappingIfNeeded). On Windows the system's own keys
-// serve instead: empty.
+// Cache" of the browsers installed as packages, in the home), the base folders ("Home", "Config",
+// "Data", "State", "Runtime"), which entries name as %NAME% to reach a file or folder below them,
+// then the folders of the desktop's user-dirs file ("Desktop", "Downloads", "Documents", "Music",
+// "Pictures", "Videos", "Templates", "Public"), which only an item of the user's own names. A
+// folder that no mapped drive holds gets a free drive letter of its own (see
+// ToWindowsPathMappingIfNeeded). On Windows the system's own keys serve instead: empty.
 std::vector<std::pair<std::string, std::string>> UserFolders();
+
+// The program's own key under HKEY_CURRENT_USER holding the user's folders as Windows text, set at
+// every start. Windows items never name it, so they can never widen into a host's home folder.
+inline constexpr std::string_view kUserFoldersKey = "Software\\Vorlisk\\User Folders";
 
 // What `folder` (Windows text) is when a walk of all its subfolders would reach files no wash item
 // can mean: "the root of the system" (the host's root, which `rm --preserve-root` guards too),

@@ -376,5 +376,37 @@ TEST_F(FolderEntriesTest, AWashCountsTheBytesOfTheFilesItRemoved) {
   }
 }
 
+// An entry's folder may begin with a user folder as %NAME%, the value NAME under the program's user
+// folders key; the exclude list may too. An unknown or empty variable, or one glued to a name,
+// names nothing: no lines, never a drive's root.
+TEST_F(FolderEntriesTest, AUserFolderVariableNamesItsFolderOrNothing) {
+  test::ScopedRegistryStore store(
+      drive_.Win("registry.reg"),
+      "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Vorlisk\\User Folders]\r\n"
+      "\"Config\"=\"T:\\\\Temp\\\\\"\r\n\"Empty\"=\"\"\r\n");
+  struct {
+    tChildFolder entry;
+    std::vector<std::string> exclude;
+    std::string runs;
+  } cases[] = {
+      {Entry(FolderKind::FolderMask, "%Config%\\*.tmp", false), {}, "T:\\Temp:{a.tmp,b.tmp} "},
+      {Entry(FolderKind::FolderMask, "%Config%\\Sub\\*.tmp", true),
+       {"%Config%\\Sub\\Deep\\f.tmp"},
+       "T:\\Temp\\Sub:{e.tmp} "},
+      {Entry(FolderKind::SingleFile, "%Config%\\c.txt", false), {}, "T:\\Temp:{c.txt} "},
+      {Entry(FolderKind::FolderMask, "%Nobody%\\*.*", false), {}, ""},
+      {Entry(FolderKind::FolderMask, "%Empty%\\*.*", true), {}, ""},
+      {Entry(FolderKind::FolderMask, "%Config%Sub\\*.*", false), {}, ""},
+      {Entry(FolderKind::FolderMask, "%%\\*.*", false), {}, ""},
+  };
+  for (auto& c : cases) {
+    std::vector<std::string> lines;
+    ExpandFolderEntry(c.entry, c.exclude, lines);
+    EXPECT_EQ(Runs(lines), c.runs) << c.entry.DeletePath << c.entry.DeleteFileName;
+  }
+  EXPECT_EQ(ExpandUserFolder("C:\\plain\\*.*"), "C:\\plain\\*.*");
+  EXPECT_EQ(ExpandUserFolder("%Config%"), "T:\\Temp");
+}
+
 }  // namespace
 }  // namespace vorlisk

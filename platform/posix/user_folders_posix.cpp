@@ -128,6 +128,19 @@ std::vector<std::pair<std::string, std::string>> UserFolders() {
     };
     for (const auto& [name, sub] : kPackaged) add(name, home + sub);
   }
+  // The base folders, which entries name as %Home%, %Config%, ... (an empty one is left out).
+  const auto base = [&](const char* variable, const char* below) {
+    std::string folder = EnvFolder(variable);
+    if (folder.empty() && !home.empty() && below) folder = home + below;
+    return folder;
+  };
+  if (!home.empty()) add("Home", home);
+  for (const auto& [name, folder] :
+       {std::pair<const char*, std::string>{"Config", base("XDG_CONFIG_HOME", "/.config")},
+        {"Data", base("XDG_DATA_HOME", "/.local/share")},
+        {"State", base("XDG_STATE_HOME", "/.local/state")},
+        {"Runtime", base("XDG_RUNTIME_DIR", nullptr)}})
+    if (!folder.empty()) add(name, folder);
   for (const auto& [name, folder] : UserDirs(home)) add(name, folder);
   return out;
 }

@@ -55,15 +55,9 @@ namespace {
 // An exclude entry is matched by its text: a "." or ".." level would never be resolved, so it
 // would keep nothing it seems to name.
 void RefuseDotLevels(std::string_view path) {
-  const std::string text = WithBackslashes(path);
-  for (std::size_t at = 0; at <= text.size();) {
-    const std::size_t cut = std::min(text.find('\\', at), text.size());
-    const std::string_view level = std::string_view(text).substr(at, cut - at);
-    if (level == "." || level == "..")
-      throw Error("An excluded file is named by its full path, without \".\" or \"..\": " +
-                  std::string(path));
-    at = cut + 1;
-  }
+  if (HoldsDotLevel(path))
+    throw Error("An excluded file is named by its full path, without \".\" or \"..\": " +
+                std::string(path));
 }
 }  // namespace
 

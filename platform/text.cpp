@@ -80,6 +80,16 @@ std::string ExtractFileName(std::string_view path) {
   return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
 }
 
+bool HoldsDotLevel(std::string_view path) {
+  for (std::size_t at = 0; at <= path.size();) {
+    const std::size_t cut = std::min(path.find_first_of("\\/", at), path.size());
+    const std::string_view level = path.substr(at, cut - at);
+    if (level == "." || level == "..") return true;
+    at = cut + 1;
+  }
+  return false;
+}
+
 std::string WithBackslashes(std::string_view path) {
   std::string out(path);
   for (char& c : out)

@@ -30,6 +30,8 @@ std::string ExtractFilePath(std::string_view path);
 std::string ExtractFileName(std::string_view path);
 // The text with every "/" turned into "\", as Windows reads a path.
 std::string WithBackslashes(std::string_view path);
+// Does the path text hold a level "." or ".." ("\" and "/" both separate levels)?
+bool HoldsDotLevel(std::string_view path);
 // Appends "\" unless the text already ends with one (empty text stays empty).
 std::string IncludeTrailingBackslash(std::string_view path);
 // Removes one trailing "\" unless the path is a drive root such as "C:\".

@@ -658,11 +658,13 @@ TEST_F(SessionTest, OnlyACacheBelowTheHomeIsSeededIntoTheRegistry) {
   for (const auto& [cache, seeded] : cases) {
     SCOPED_TRACE(cache);
     test::ScopedEnv env("XDG_CACHE_HOME", cache);
+    test::ScopedEnv config("XDG_CONFIG_HOME", cache);  // the base folders follow the same rule
     std::filesystem::remove(Program.Host("registry.reg"));
     PrepareRegistry(Folder());
     platform::Registry reg;
     reg.OpenKey("\\" + std::string(kUserFoldersKey));
     EXPECT_EQ(reg.ReadString("Cache"), seeded);
+    EXPECT_EQ(reg.ReadString("Config"), seeded);
   }
 }
 

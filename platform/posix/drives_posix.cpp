@@ -142,12 +142,7 @@ std::optional<std::string> ToHostPath(std::string_view windowsPath) {
     if (c == '\\') c = '/';
   // A second wall behind the resolution of "." and "..": a host path made from Windows text never
   // holds such a level, which the host would resolve as "stay" or "go up", above the folder named.
-  for (std::size_t at = 0; at <= rest.size();) {
-    const std::size_t slash = std::min(rest.find('/', at), rest.size());
-    const std::string_view level = std::string_view(rest).substr(at, slash - at);
-    if (level == "." || level == "..") return std::nullopt;
-    at = slash + 1;
-  }
+  if (HoldsDotLevel(rest)) return std::nullopt;
   std::string out = *folder;
   if (rest.empty()) return out;
   if (out.back() != '/') out += '/';

@@ -128,11 +128,12 @@ std::vector<std::pair<std::string, std::string>> UserFolders() {
     };
     for (const auto& [name, sub] : kPackaged) add(name, home + sub);
   }
-  // The base folders, which entries name as %Home%, %Config%, ... (an empty one is left out).
+  // The base folders, which entries name as %Home%, %Config%, ... An empty one is left out, and
+  // so is one set to the home or a folder above it (a mistaken variable), as the caches are.
   const auto base = [&](const char* variable, const char* below) {
     std::string folder = EnvFolder(variable);
     if (folder.empty() && !home.empty() && below) folder = home + below;
-    return folder;
+    return folder.empty() || HoldsHome(folder, home) ? std::string() : folder;
   };
   if (!home.empty()) add("Home", home);
   for (const auto& [name, folder] :

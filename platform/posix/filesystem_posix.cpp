@@ -597,7 +597,8 @@ struct FileRemover::OpenFolder {
       current.reset();
     }
     if (!anchorHandle) return -1;
-    if (current && folderText == folder) return current->Fd();
+    if (current && folderText == folder && current->Identity() == listed.folder)
+      return current->Fd();
     // From the folder of the last file, up and down, when that is the shorter way; else from the
     // anchor. Each level is opened through the one before it; only the last is checked, since
     // only there does anything happen.

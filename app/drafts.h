@@ -28,6 +28,7 @@ struct FolderEntryDraft {
   std::string DeletePath;
   std::string DeleteFileName;
   bool IncludeSubfolders = false;
+  bool RemoveEmptiedFolders = false;
 };
 
 // The registry entry dialog's fields.

@@ -16,7 +16,8 @@ FolderEntryDraft FillDraft(const tChildFolder& e) {
           .RegisterValueofName = e.RegisterValueofName,
           .DeletePath = e.DeletePath,
           .DeleteFileName = e.DeleteFileName,
-          .IncludeSubfolders = e.IncludeSubfolders};
+          .IncludeSubfolders = e.IncludeSubfolders,
+          .RemoveEmptiedFolders = e.RemoveEmptiedFolders};
 }
 
 RegistryEntryDraft FillDraft(const tChildRegister& e) {
@@ -37,6 +38,7 @@ void ReadBack(const FolderEntryDraft& d, tChildFolder& e) {
   e.DeletePath = Trim(d.DeletePath);
   e.DeleteFileName = Trim(d.DeleteFileName);
   e.IncludeSubfolders = d.IncludeSubfolders;
+  e.RemoveEmptiedFolders = d.RemoveEmptiedFolders;
 }
 
 void ReadBack(const RegistryEntryDraft& d, tChildRegister& e) {

@@ -523,7 +523,8 @@ void MainSession::ExpandFolder(int32_t row, bool checked, PreviewDialog& dialog)
                     SettingsFile(programFolder_).ReadExcludeList(), lines,
                     ProgramOwnFiles(programFolder_), progress_ ? &*progress_ : nullptr, &details);
   for (std::size_t i = 0; i < lines.size(); ++i)
-    dialog.Files().Add(MarkedLine{std::move(lines[i]), checked, details.Listed[i]});
+    dialog.Files().Add(
+        MarkedLine{std::move(lines[i]), checked, details.Listed[i], details.RemoveEmptiedFolders});
   dialog.UnnamableFiles += details.UnnamableFiles;
 }
 

@@ -25,7 +25,7 @@ int RunEntries(MainSession& session, const CatalogueCommandOptions& o) {
     std::cout << "folder\t" << i++ << '\t' << (e.IsActive ? 1 : 0) << '\t'
               << static_cast<int>(e.Kind) << '\t' << e.Name << '\t' << e.RegisterName << '\t'
               << e.RegisterValueofName << '\t' << e.DeletePath << '\t' << e.DeleteFileName << '\t'
-              << (e.IncludeSubfolders ? 1 : 0) << '\n';
+              << (e.IncludeSubfolders ? 1 : 0) << '\t' << (e.RemoveEmptiedFolders ? 1 : 0) << '\n';
   i = 0;
   for (const auto& e : session.Current()->Registers.Entries)
     std::cout << "registry\t" << i++ << '\t' << (e.IsActive ? 1 : 0) << '\t'

@@ -34,6 +34,11 @@ void AddFieldOptions(CLI::App* cmd, ItemCommandOptions& o, bool nameRequired) {
   cmd->add_option("--value", o.value, "Value name");
   auto* sub = cmd->add_flag("--subfolders", o.subfolders, "Folder entry: include subfolders");
   cmd->add_flag("--no-subfolders", o.noSubfolders, "Folder entry: this folder only")->excludes(sub);
+  auto* emptied = cmd->add_flag("--remove-emptied", o.removeEmptied,
+                                "Folder entry: after a wash, remove the folders below it that the "
+                                "wash emptied");
+  cmd->add_flag("--keep-emptied", o.keepEmptied, "Folder entry: keep emptied folders")
+      ->excludes(emptied);
   cmd->add_option("--type", o.registryType, "Registry entry: what it cleans")
       ->check(CLI::IsMember({"key", "values", "value"}));
 }
@@ -61,6 +66,7 @@ FolderEntryEditor FolderFields(const ItemCommandOptions& o) {
     if (o.key) d.RegisterName = *o.key;
     if (o.value) d.RegisterValueofName = *o.value;
     if (o.subfolders || o.noSubfolders) d.IncludeSubfolders = o.subfolders;
+    if (o.removeEmptied || o.keepEmptied) d.RemoveEmptiedFolders = o.removeEmptied;
     return true;
   };
 }
@@ -109,8 +115,10 @@ int Status(MainSession& session, EditOutcome outcome, const char* incomplete) {
 int RunEntry(MainSession& s, const ItemCommandOptions& o, const ItemRowLookup& itemRow) {
   s.SelectItem(itemRow(s, o.item));
   const bool registry = o.entryAdd->parsed() ? o.kind == "registry" : o.registry.has_value();
-  if (registry && (o.folderKind || o.path || o.file || o.subfolders || o.noSubfolders)) {
-    std::cerr << "--kind, --path, --file and --subfolders apply to folder entries only\n";
+  if (registry && (o.folderKind || o.path || o.file || o.subfolders || o.noSubfolders ||
+                   o.removeEmptied || o.keepEmptied)) {
+    std::cerr << "--kind, --path, --file, --subfolders and --remove-emptied apply to folder "
+                 "entries only\n";
     return kRefused;
   }
   if (!registry && o.registryType) {

@@ -17,7 +17,8 @@ struct ItemCommandOptions {
   std::optional<int32_t> folder, registry;
   // The entry dialog's fields; those not given keep what the dialog would show.
   std::optional<std::string> entryName, folderKind, registryType, path, file, key, value;
-  bool active = false, inactive = false, subfolders = false, noSubfolders = false, yes = false;
+  bool active = false, inactive = false, subfolders = false, noSubfolders = false,
+       removeEmptied = false, keepEmptied = false, yes = false;
   CLI::App *itemAdd = nullptr, *itemRename = nullptr, *itemDelete = nullptr, *itemMove = nullptr,
            *checkAll = nullptr, *uncheckAll = nullptr, *entryAdd = nullptr, *entryEdit = nullptr,
            *entryDelete = nullptr;

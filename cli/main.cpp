@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "app/main_session.h"
+#include "app/user_folders.h"
 #include "cli/catalogue_commands.h"
 #include "cli/cli_support.h"
 #include "cli/item_commands.h"
@@ -17,8 +19,6 @@
 #include "cli/registry_commands.h"
 #include "cli/terminal.h"
 #include "cli/wash_commands.h"
-#include "app/main_session.h"
-#include "app/user_folders.h"
 #include "platform/drives.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"

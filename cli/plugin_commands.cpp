@@ -2,8 +2,8 @@
 
 #include <iostream>
 
-#include "cli/cli_support.h"
 #include "app/plugins.h"
+#include "cli/cli_support.h"
 #include "platform/filesystem.h"
 
 namespace vorlisk::cli {

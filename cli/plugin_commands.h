@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "cli/terminal.h"
 #include "app/main_session.h"
+#include "cli/terminal.h"
 
 namespace vorlisk::cli {
 

@@ -2,8 +2,8 @@
 
 #include <iostream>
 
-#include "cli/cli_support.h"
 #include "app/main_session.h"
+#include "cli/cli_support.h"
 #include "platform/registry.h"
 
 namespace vorlisk::cli {

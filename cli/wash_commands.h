@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/terminal.h"
 #include "app/main_session.h"
+#include "cli/terminal.h"
 
 namespace vorlisk::cli {
 

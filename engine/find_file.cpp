@@ -12,6 +12,7 @@
 // happens to be in.
 #include "engine/find_file.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -216,19 +217,79 @@ void TFindFile::CollectExcludedIdentities() {
   }
 }
 
-// `folder` ends with "\\". One reading of each folder gives both its matching entries and its
-// subfolders; every reported entry of a folder comes before anything of its subfolders. The walk
-// is depth first, without recursion (a tree may be thousands of levels deep): each level keeps
-// its identity and the names of the subfolders still to walk, and only the folder being walked
-// is held open. Back from a subfolder, its parent is reached through ".." and must be the folder
-// that was listed there; if it is not (the tree was moved meanwhile), it is reached again from the
-// target through the names walked, and otherwise the search of this target ends.
+// `folder` ends with "\\". A folder level holding "*" or "?" (C:\Users\*\Cache\) matches the
+// subfolders of the level above it by the mask rules, one listing per level: never a dot-folder
+// unless the level itself begins with ".", never a link or a mount. The folder text before the
+// first such level is the anchor, the one folder reached by its path; every matched folder is
+// reached from it through real subfolders, and walked as a folder the target named.
 void TFindFile::SearchTarget(const std::string& folder, const std::string& mask) {
-  std::unique_ptr<platform::FolderHandle> at = platform::FolderHandle::Open(folder);
-  if (!at) return;
-  std::string path = folder, upperPath = UpperAZ(folder);
+  const std::size_t wild = folder.find_first_of("*?");
+  if (wild == std::string::npos) {
+    if (auto at = platform::FolderHandle::Open(folder)) {
+      WalkTarget target{folder, {}, mask};
+      Walk(std::move(at), target);
+    }
+    return;
+  }
+  const std::size_t anchorEnd = folder.rfind('\\', wild) + 1;
+  WalkTarget target{folder.substr(0, anchorEnd), {}, mask};
+  std::vector<std::string> levels;
+  for (std::size_t i = anchorEnd; i < folder.size();) {
+    const std::size_t slash = folder.find('\\', i);
+    if (slash > i) levels.push_back(folder.substr(i, slash - i));
+    i = slash + 1;
+  }
+  if (auto at = platform::FolderHandle::Open(target.anchor)) MatchLevels(*at, target, levels, 0);
+}
+
+// The subfolders of `at` (reached through target.names) that level `i` names, each followed to
+// the levels after it; past the last level, each is walked.
+void TFindFile::MatchLevels(platform::FolderHandle& at, WalkTarget& target,
+                            const std::vector<std::string>& levels, std::size_t i) {
+  const std::string& level = levels[i];
+  std::vector<std::string> names;
+  if (level.find_first_of("*?") == std::string::npos) {
+    names.push_back(level);
+  } else {
+    at.List(
+        level,
+        [&](const platform::FindData& data) {
+          if ((data.attributes & kLinkToFolder) == platform::kAttrDirectory &&
+              (data.name[0] != '.' || level[0] == '.'))
+            names.push_back(data.name);
+          return true;
+        },
+        nullptr, platform::FindDetail::KindOnly);
+    std::sort(names.begin(), names.end());
+  }
+  for (auto& name : names) {
+    if (aborted_) return;
+    auto child = at.Subfolder(name);
+    if (!child) continue;
+    target.names.push_back(std::move(name));
+    if (i + 1 < levels.size())
+      MatchLevels(*child, target, levels, i + 1);
+    else
+      Walk(std::move(child), target);
+    target.names.pop_back();
+  }
+}
+
+// One reading of each folder gives both its matching entries and its subfolders; every reported
+// entry of a folder comes before anything of its subfolders. The walk is depth first, without
+// recursion (a tree may be thousands of levels deep): each level keeps its identity and the names
+// of the subfolders still to walk, and only the folder being walked is held open. Back from a
+// subfolder, its parent is reached through ".." and must be the folder that was listed there; if
+// it is not (the tree was moved meanwhile), it is reached again from the anchor through the names
+// walked, and otherwise the walk of this folder ends.
+void TFindFile::Walk(std::unique_ptr<platform::FolderHandle> at, const WalkTarget& target) {
+  std::string path = target.anchor;
+  for (const auto& name : target.names) path += name + "\\";
+  std::string upperPath = UpperAZ(path);
+  const std::string& mask = target.mask;
   TSearchRec rec;
-  rec.Listed.anchorLength = folder.size();
+  rec.Listed.anchorLength = target.anchor.size();
+  rec.Listed.startLength = path.size();
   // A mask that itself begins with "." names dot-names on purpose (".bash_history",
   // ".*_history"); no other mask reaches one, and no walk enters a dot-folder.
   const bool dotMask = !mask.empty() && mask[0] == '.';
@@ -298,7 +359,9 @@ void TFindFile::SearchTarget(const std::string& folder, const std::string& mask)
     if (levels.empty()) break;
     auto parent = at->Parent();
     if (!parent || parent->Identity() != levels.back().identity) {
-      parent = platform::FolderHandle::Open(folder);
+      parent = platform::FolderHandle::Open(target.anchor);
+      for (std::size_t i = 0; parent && i < target.names.size(); ++i)
+        parent = parent->Subfolder(target.names[i]);
       for (std::size_t i = 1; parent && i < levels.size(); ++i)
         parent = parent->Subfolder(levels[i].name);
       if (!parent || parent->Identity() != levels.back().identity) return;

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -114,7 +115,17 @@ class TFindFile {
   void CollectExcludedIdentities();
 
   std::vector<std::string> BuildTargets() const;
+  // A target's folder as the walk reaches it: the anchor (Windows text ending in "\\", reached by
+  // its path), the subfolders matched below it for the target's wildcard levels, and the mask.
+  struct WalkTarget {
+    std::string anchor;
+    std::vector<std::string> names;
+    std::string mask;
+  };
   void SearchTarget(const std::string& folder, const std::string& mask);
+  void MatchLevels(platform::FolderHandle& at, WalkTarget& target,
+                   const std::vector<std::string>& levels, std::size_t i);
+  void Walk(std::unique_ptr<platform::FolderHandle> at, const WalkTarget& target);
   bool Passes(const std::string& upperFolder, const TSearchRec& rec) const;
 };
 

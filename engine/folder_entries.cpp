@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
+#include <unordered_set>
 
 #include "engine/find_file.h"
 #include "engine/registry_entries.h"
@@ -39,6 +41,22 @@ bool TargetMayBeCut(const tChildFolder& entry) {
       return reached(entry.DeleteFileName);
   }
   return true;
+}
+
+// The folder whose guard an entry with subfolders meets: the folder itself, or, when its levels
+// from the first wildcard one on are all wildcards (C:\home\ana\*\), the folder above them,
+// since the walk then takes whole folders of it. A literal level after a wildcard one
+// (C:\home\ana\*\cache\) narrows the walk to folders of that name.
+std::string GuardedPart(const std::string& folder) {
+  const std::size_t wild = folder.find_first_of("*?");
+  if (wild == std::string::npos) return folder;
+  const std::size_t anchorEnd = folder.rfind('\\', wild) + 1;
+  for (std::size_t i = anchorEnd; i < folder.size();) {
+    const std::size_t slash = folder.find('\\', i);
+    if (folder.substr(i, slash - i).find_first_of("*?") == std::string::npos) return folder;
+    i = slash + 1;
+  }
+  return folder.substr(0, anchorEnd);
 }
 
 }  // namespace
@@ -96,7 +114,7 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
   // A target without a folder of its own (an unset registry folder gives "*.*") yields nothing.
   if (!IsAbsoluteTarget(target)) return;
   if (entry.IncludeSubfolders) {
-    const std::string guarded = platform::GuardedFolderName(ExtractFilePath(target));
+    const std::string guarded = platform::GuardedFolderName(GuardedPart(ExtractFilePath(target)));
     if (!guarded.empty())
       throw RefusedEntry("Refused: \"" + target +
                          "\" with its subfolders would reach every file in " + guarded +
@@ -125,7 +143,10 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
     Step(progress, entry.FoundFiles.back());
   };
   search.StartSearch();
-  if (details) details->UnnamableFiles = search.UnnamableFiles();
+  if (details) {
+    details->UnnamableFiles = search.UnnamableFiles();
+    details->RemoveEmptiedFolders = entry.RemoveEmptiedFolders;
+  }
   lines = std::move(entry.FoundFiles);
   entry.FoundFiles.clear();
 }
@@ -264,10 +285,50 @@ void SetSecureEraseHookForTesting(std::function<void(std::string_view)> hook) {
   SecureEraseHook() = std::move(hook);
 }
 
+namespace {
+
+// The folders below a walk's start that may have been emptied: each folder from the washed
+// file's own up to, not including, the folder where its walk started; text to its listing.
+class EmptiedFolders {
+ public:
+  void Add(const std::string& file, const platform::ListedIn& listed) {
+    const std::size_t start = listed.startLength;
+    if (start < listed.anchorLength || start == 0 || start > file.size()) return;
+    for (std::size_t end = file.rfind('\\'); end != std::string::npos && end + 1 > start;
+         end = end == 0 ? std::string::npos : file.rfind('\\', end - 1)) {
+      if (!folders_.emplace(file.substr(0, end + 1), listed).second) break;
+    }
+  }
+  // Deepest first: a folder is tried after every folder below it.
+  void Remove(platform::FileRemover& remover, WashCounts& counts, bool quick, WashLog* log) {
+    std::vector<const std::pair<const std::string, platform::ListedIn>*> order;
+    for (const auto& folder : folders_) order.push_back(&folder);
+    const auto depth = [](const std::string& text) {
+      return std::count(text.begin(), text.end(), '\\');
+    };
+    std::stable_sort(order.begin(), order.end(), [&depth](const auto* a, const auto* b) {
+      return depth(a->first) > depth(b->first);
+    });
+    for (const auto* folder : order) {
+      if (!remover.RemoveEmptyFolder(folder->first, folder->second)) continue;
+      ++counts.FoldersRemoved;
+      if (log) log->WriteLogRow(true, quick, true, folder->first, "Emptied folder removed");
+    }
+  }
+
+ private:
+  std::map<std::string, platform::ListedIn> folders_;
+};
+
+}  // namespace
+
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, WashLog* log,
                          const SpecificFileList& specificFiles, ProgressTracker* progress) {
   WashCounts counts;
   platform::FileRemover remover;
+  EmptiedFolders emptied;
+  // Files this wash erased: a line naming one again (two entries name it) finds it gone.
+  std::unordered_set<std::string_view> erased;
   for (const auto& line : lines) {
     if (!line.Checked) continue;
     if (Cancelled(progress)) break;
@@ -277,9 +338,12 @@ WashCounts WashFileLines(const MarkedLines& lines, bool quick, WashLog* log,
     const platform::ListedIn* listed = line.Listed ? &*line.Listed : nullptr;
     const EraseOutcome outcome = quick ? QuickErase(remover, line.Text, freed, reason, listed)
                                        : SecureErase(remover, line.Text, freed, reason, listed);
+    bool success = outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
+    const bool gone = success || (outcome == EraseOutcome::Missing && erased.count(line.Text) != 0);
+    if (success) erased.insert(line.Text);
+    if (gone && line.RemoveEmptiedFolders && listed) emptied.Add(line.Text, *listed);
     if (outcome == EraseOutcome::Missing) continue;
     counts.FreedBytes += freed;
-    bool success = outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
     const char* note = "";
     if (success) {
       // The row must not claim the data overwritten: it stays under the file's other names.
@@ -296,6 +360,7 @@ WashCounts WashFileLines(const MarkedLines& lines, bool quick, WashLog* log,
     }
     if (log) log->WriteLogRow(true, quick, success, line.Text, note);
   }
+  emptied.Remove(remover, counts, quick, log);
   return counts;
 }
 

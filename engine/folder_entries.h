@@ -53,7 +53,8 @@ std::string ReadRegistryFolder(const tChildFolder& entry);
 // the wash (MarkedLine::Listed), and how many files no line could name.
 struct FolderExpansion {
   std::vector<platform::ListedIn> Listed;
-  int32_t UnnamableFiles = 0;  // matched, but named with a control character or a "\\"
+  int32_t UnnamableFiles = 0;         // matched, but named with a control character or a "\\"
+  bool RemoveEmptiedFolders = false;  // the entry's option, for its lines (MarkedLine)
 };
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
                        std::vector<std::string>& lines,
@@ -78,6 +79,9 @@ bool EraseFile(std::string_view path, bool quick);
 // file counts as a success. A file that vanished before it was erased, however late, is neither
 // counted nor logged. With a progress, each ticked line is a step; a cancel stops before the next
 // line, and what was done is counted and logged.
+// Then, for the lines that ask for it (MarkedLine::RemoveEmptiedFolders), each folder between a
+// washed file and the folder its walk started in is removed when it is empty now, deepest first:
+// never that folder itself, never a folder holding anything (FoldersRemoved, one log row each).
 WashCounts WashFileLines(const MarkedLines& lines, bool quick, WashLog* log,
                          const SpecificFileList& specificFiles,
                          ProgressTracker* progress = nullptr);

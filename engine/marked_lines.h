@@ -17,6 +17,9 @@ struct MarkedLine {
   // Of a file line: where the search listed the file. A wash reaches the file only through the
   // folders the search walked, and only while its folder is the one listed.
   std::optional<platform::ListedIn> Listed = std::nullopt;
+  // Of a listed file line: its entry removes the folders the wash empties below the folder whose
+  // walk listed it (ListedIn::startLength).
+  bool RemoveEmptiedFolders = false;
 };
 using MarkedLines = std::vector<MarkedLine>;
 
@@ -32,6 +35,8 @@ struct WashCounts {
   // Files the search matched but could not list: their names hold a control character or a "\\",
   // which no line can hold. Neither washed nor counted above: "Success" is not "all gone".
   int32_t Unnamable = 0;
+  // Folders removed after the wash had emptied them (entries that ask for it).
+  int32_t FoldersRemoved = 0;
   bool operator==(const WashCounts&) const = default;
 };
 

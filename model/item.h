@@ -39,6 +39,9 @@ class tChildFolder {
   std::string DeletePath;
   std::string DeleteFileName;
   bool IncludeSubfolders = false;
+  // After a wash, the folders below the folder the entry names that the wash emptied are removed
+  // (never that folder itself, never a folder holding anything else).
+  bool RemoveEmptiedFolders = false;
   std::string ItemFile;
   std::string Section;
   int32_t Index = 0;

@@ -100,12 +100,15 @@ class FolderHandle {
 };
 
 // Where a search listed a file line: how many characters of the line's text name the folder the
-// entry named (the walk's start, which links of the user or root may lead to), and the identity of
-// the folder the file was listed in. A wash given it reaches the file's folder from that start
-// through real subfolders only, and only when the folder it reaches is the one listed.
+// entry named up to its first wildcard level (the anchor, which links of the user or root may lead
+// to), and the identity of the folder the file was listed in. A wash given it reaches the file's
+// folder from the anchor through real subfolders only, and only when the folder it reaches is the
+// one listed. `startLength`: the characters that name the folder whose walk listed the file, the
+// entry's folder with its wildcard levels matched (the anchor itself when it has none).
 struct ListedIn {
   std::size_t anchorLength = 0;
   FileIdentity folder;
+  std::size_t startLength = 0;
   bool operator==(const ListedIn&) const = default;
 };
 
@@ -172,6 +175,10 @@ class FileRemover {
   // FileWriter::OpenExisting.
   std::unique_ptr<FileWriter> OpenForOverwrite(std::string_view path,
                                                const ListedIn* listed = nullptr);
+  // Removes the folder (Windows text ending in "\\") when it is empty, reached from the anchor
+  // of `listed` through real subfolders only: never a link, never a mount point, never the
+  // anchor itself, never a folder holding anything. True when it was removed.
+  bool RemoveEmptyFolder(std::string_view folder, const ListedIn& listed);
 
  private:
   // The folder of the last file, kept open; what it holds is the platform's own.

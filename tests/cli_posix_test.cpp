@@ -288,7 +288,8 @@ TEST_F(CliTest, ListEntriesAndPreviewPrintTheirColumns) {
       "2\t0\t0\tLocked\tC:\\const\\system.txt\n3\t1\t0\tMine\tC:\\const\\user.txt\n");
   EXPECT_EQ(
       Run({"entries", "Temp files"}).out,
-      "folder\t0\t1\t1\ttmp\t\t\tC:\\tmp\\*.tmp\t\t0\nfolder\t1\t0\t2\tone\t\t\t\tD:\\one.log\t0\n"
+      "folder\t0\t1\t1\ttmp\t\t\tC:\\tmp\\*.tmp\t\t0\t0\n"
+      "folder\t1\t0\t2\tone\t\t\t\tD:\\one.log\t0\t0\n"
       "registry\t0\t1\t0\tkeys\tHKEY_CURRENT_USER\\Software\\T\t\n");
   ASSERT_EQ(Run({"reg", "import", root_ / "t.reg"}).status, 0);
   ASSERT_EQ(Run({"check", "Recycle Bin"}).status, 0);
@@ -746,14 +747,15 @@ TEST_F(CliEditingTest, EntryCommandsStoreTheFieldsGiven) {
          0,
          ""},
         {{"entry", "add", "Mine", "folder", "--name", "f", "--kind", "file", "--file", "D:\\f.txt",
-          "--subfolders"},
+          "--subfolders", "--remove-emptied"},
          0,
          ""},
         {{"entry", "edit", "Mine", "--folder", "0", "--inactive", "--path", "D:\\n\\*.*"}, 0, ""},
         {{"entry", "add", "Mine", "folder", "--name", "gone"}, 0, ""},
         {{"entry", "delete", "Mine", "--folder", "2", "--yes"}, 0, ""}});
   EXPECT_EQ(Run({"entries", "Mine"}).out,
-            "folder\t0\t0\t1\tm\t\t\tD:\\n\\*.*\t\t0\nfolder\t1\t0\t2\tf\t\t\t\tD:\\f.txt\t1\n"
+            "folder\t0\t0\t1\tm\t\t\tD:\\n\\*.*\t\t0\t0\n"
+            "folder\t1\t0\t2\tf\t\t\t\tD:\\f.txt\t1\t1\n"
             "registry\t0\t1\t2\tm\tHKEY_CURRENT_USER\\X\tv\n");
 }
 

@@ -44,6 +44,18 @@ inline std::string Runs(const std::vector<std::string>& lines) {
   return out;
 }
 
+// Expands an entry into file lines that tell where each was listed, as the preview dialogs hold
+// them, all ticked.
+inline MarkedLines ListedLines(tChildFolder entry) {
+  std::vector<std::string> lines;
+  FolderExpansion details;
+  ExpandFolderEntry(entry, {}, lines, {}, nullptr, &details);
+  MarkedLines marked;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    marked.push_back({lines[i], true, details.Listed[i], details.RemoveEmptiedFolders});
+  return marked;
+}
+
 class FolderEntriesTest : public ::testing::Test {
  protected:
   FolderEntriesTest() {

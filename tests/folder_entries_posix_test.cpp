@@ -273,18 +273,6 @@ TEST_F(FolderEntriesTest, AWashNeverPassesThroughAnotherUsersLink) {
   }
 }
 
-// Expands an entry into file lines that tell where each was listed, as the preview dialogs hold
-// them, all ticked.
-MarkedLines ListedLines(tChildFolder entry) {
-  std::vector<std::string> lines;
-  FolderExpansion details;
-  ExpandFolderEntry(entry, {}, lines, {}, nullptr, &details);
-  MarkedLines marked;
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    marked.push_back({lines[i], true, details.Listed[i]});
-  return marked;
-}
-
 // A level of three dots is a name, as Windows keeps it: it never climbs to the folder above.
 TEST_F(FolderEntriesTest, AFolderLevelOfDotsIsANameAndNeverClimbs) {
   WriteHostFile(drive_.Host("data/budget.doc"), "precious");

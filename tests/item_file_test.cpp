@@ -39,6 +39,7 @@ const std::string kItemFile = Crlf({
     "tFolder0.deletefilename=",
     "tFolder0.bycategory=0",
     "tFolder0.IsIncludeSubfolder=1",
+    "tFolder0.RemoveEmptiedFolders=1",
     "tFolder1.ChildItemName=Partial downloads",
     "tFolder1.isactive=0",
     "tFolder1.deletepath=C:\\home\\ana\\Downloads\\*.part",

@@ -199,6 +199,8 @@ std::unique_ptr<QDialog> MakeFolderEntryDialog(QWidget* parent, FolderEntryDraft
   auto* openRegistry = OpenRegistryButton(d, key);
   auto* value = Field(d, "EditRegisterValue", draft.RegisterValueofName);
   auto* subfolders = Check(d, "Chincludesubfolder", "Include Subfolder", draft.IncludeSubfolders);
+  auto* emptied =
+      Check(d, "ChRemoveEmptied", "Remove folders the wash empties", draft.RemoveEmptiedFolders);
   auto* help = Button(d, "SpeedButton4", "&Help");
   auto* save = Button(d, "SpeedButton1", "S&ave");
   auto* cancel = Button(d, "SpeedButton2", "Can&cel");
@@ -238,6 +240,7 @@ std::unique_ptr<QDialog> MakeFolderEntryDialog(QWidget* parent, FolderEntryDraft
   grid->addWidget(new QLabel(QStringLiteral("Value Name"), d), 6, 0, Qt::AlignRight);
   grid->addWidget(value, 6, 1);
   grid->addWidget(subfolders, 7, 0, 1, 3);
+  grid->addWidget(emptied, 8, 0, 1, 3);
   grid->setRowMinimumHeight(2, 28);
   auto* top = new QVBoxLayout(d);
   top->addLayout(grid);
@@ -253,10 +256,11 @@ std::unique_ptr<QDialog> MakeFolderEntryDialog(QWidget* parent, FolderEntryDraft
                             .RegisterValueofName = Text(value),
                             .DeletePath = Text(folder),
                             .DeleteFileName = Text(single),
-                            .IncludeSubfolders = subfolders->isChecked()};
+                            .IncludeSubfolders = subfolders->isChecked(),
+                            .RemoveEmptiedFolders = emptied->isChecked()};
   });
   Finish(*d, {name, active, rbSingle, single, selectFile, rbFolder, folder, addWildcard, rbRegister,
-              key, openRegistry, value, subfolders, help, save, cancel});
+              key, openRegistry, value, subfolders, emptied, help, save, cancel});
   return dialog;
 }
 

@@ -32,6 +32,8 @@ std::string TotalKey() {
 }
 
 // The keys of one entry: "<prefix><index>.<key>" in the entry's section of its item file.
+constexpr const char* kRemoveEmptiedFolders = "RemoveEmptiedFolders";
+
 class EntryKeys {
  public:
   template <class Entry>
@@ -132,6 +134,7 @@ void ReadEntry(tChildFolder& entry) {
   entry.DeleteFileName = keys.Text("deletefilename");
   keys.Kind("bycategory", entry.Kind, 1);
   entry.IncludeSubfolders = keys.Bool("IsIncludeSubfolder", false);
+  entry.RemoveEmptiedFolders = keys.Bool(kRemoveEmptiedFolders, false);
 }
 
 void ReadEntry(tChildRegister& entry) {
@@ -155,6 +158,9 @@ void WriteEntry(const tChildFolder& entry) {
   keys.WriteText("deletefilename", entry.DeleteFileName);
   keys.WriteKind("bycategory", entry.Kind);
   keys.WriteBool("IsIncludeSubfolder", entry.IncludeSubfolders);
+  // Written only where it is set or was before: the files of entries without it stay as they were.
+  if (entry.RemoveEmptiedFolders || !keys.Text(kRemoveEmptiedFolders).empty())
+    keys.WriteBool(kRemoveEmptiedFolders, entry.RemoveEmptiedFolders);
   batch.Commit();
 }
 

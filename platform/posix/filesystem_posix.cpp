@@ -670,6 +670,28 @@ std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(std::string_view path,
   return dirFd < 0 ? nullptr : OpenExistingAt(dirFd, name.c_str());
 }
 
+bool FileRemover::RemoveEmptyFolder(std::string_view folder, const ListedIn& listed) {
+  const std::size_t anchor = listed.anchorLength;
+  if (anchor == 0 || folder.size() <= anchor + 1 || folder.back() != '\\' ||
+      folder[anchor - 1] != '\\')
+    return false;
+  // The parent, reached level by level from the anchor; the folder itself is only named there.
+  const std::string_view below = folder.substr(anchor, folder.size() - anchor - 1);
+  const std::size_t cut = below.rfind('\\');
+  const std::string name(cut == std::string_view::npos ? below : below.substr(cut + 1));
+  auto at = OpenFolderOf(folder.substr(0, anchor));
+  for (std::size_t i = 0; at && cut != std::string_view::npos && i < cut;) {
+    const std::size_t slash = std::min(below.find('\\', i), cut);
+    at = at->OpenSubfolder(below.substr(i, slash - i));
+    i = slash + 1;
+  }
+  // A real folder of this mount only, as a walk would enter it: never a link or a mount point.
+  if (!at || !at->OpenSubfolder(name)) return false;
+  // The folder of the last file may be this one: it is reached anew next time.
+  folder_->current.reset();
+  return ::unlinkat(at->Fd(), name.c_str(), AT_REMOVEDIR) == 0;
+}
+
 std::string LastFileErrorText() { return posix::FileErrorText(errno); }
 
 bool MakeDirectory(std::string_view path) {

@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "app/item_editing.h"
-#include "gui/support/help.h"
 #include "gui/dialogs/registry_viewer.h"
+#include "gui/support/help.h"
 #include "platform/text.h"
 #include "test_support.h"
 
@@ -198,6 +198,8 @@ TEST(EntryDialogs, EntryDialogsGiveTheTypedTextAndTheCoreTrimsIt) {
   Type(*folderDialog, "EditRegisterValue", " Dir ");
   Find<QCheckBox>(*folderDialog, "Chisactive")->setChecked(false);
   Find<QCheckBox>(*folderDialog, "Chincludesubfolder")->setChecked(false);
+  EXPECT_FALSE(Find<QCheckBox>(*folderDialog, "ChRemoveEmptied")->isChecked());
+  Find<QCheckBox>(*folderDialog, "ChRemoveEmptied")->setChecked(true);
   ASSERT_TRUE(Save(*folderDialog, "SpeedButton1"));
   EXPECT_EQ(folder.Name, " Logs ");
   EXPECT_EQ(folder.DeletePath, "\tD:\\Logs\\*.log ");
@@ -211,6 +213,7 @@ TEST(EntryDialogs, EntryDialogsGiveTheTypedTextAndTheCoreTrimsIt) {
   EXPECT_EQ(entry.RegisterValueofName, "Dir");
   EXPECT_FALSE(entry.IsActive);
   EXPECT_FALSE(entry.IncludeSubfolders);
+  EXPECT_TRUE(entry.RemoveEmptiedFolders);
 
   const std::map<CleanRegisterType, const char*> radios = {
       {CleanRegisterType::WholeKey, "rbdeleteKey"},
@@ -282,12 +285,12 @@ TEST(EntryDialogs, TabGoesFromTopToBottom) {
     d.emplace_back(
         MakeItemDialog(nullptr, item),
         std::vector<QString>{"Edititemname", "Chisactive", "LabelStore", "btnSave", "btncancel"});
-    d.emplace_back(
-        MakeFolderEntryDialog(nullptr, folder, {}),
-        std::vector<QString>{"EditItemName", "Chisactive", "rbSingle", "EditSingle",
-                             "btnSelectFile", "rbFolder", "EditFolder", "btnAddWildcard",
-                             "rbRegister", "EditRegister", "SpeedButton3", "EditRegisterValue",
-                             "Chincludesubfolder", "SpeedButton4", "SpeedButton1", "SpeedButton2"});
+    d.emplace_back(MakeFolderEntryDialog(nullptr, folder, {}),
+                   std::vector<QString>{
+                       "EditItemName", "Chisactive", "rbSingle", "EditSingle", "btnSelectFile",
+                       "rbFolder", "EditFolder", "btnAddWildcard", "rbRegister", "EditRegister",
+                       "SpeedButton3", "EditRegisterValue", "Chincludesubfolder", "ChRemoveEmptied",
+                       "SpeedButton4", "SpeedButton1", "SpeedButton2"});
     d.emplace_back(
         MakeRegistryEntryDialog(nullptr, reg),
         std::vector<QString>{"EditItemName", "Chisactive", "EditKeyName", "SpeedButton3",

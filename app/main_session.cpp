@@ -646,7 +646,7 @@ void MainSession::btnWashSingleClick() {
   const int32_t item = chListBoxItem_.Selected();
   if (item < 0) return;
   if (current_ && current_->Item.IsSpecial) {
-    WashSpecialItem(chListBoxItem_.Text(item), ui_.Cursor);
+    WashSpecial(chListBoxItem_.Text(item), ui_.Cursor, counters_);
     return;
   }
   WashCurrentItem(false);

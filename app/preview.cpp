@@ -32,8 +32,33 @@ const char* PreviewDialog::Caption() const {
   return "";
 }
 
+uint64_t WashCounters::FreedBytes() const {
+  uint64_t freed = Files ? Files->FreedBytes : 0;
+  if (RecycleBin && RecycleBin->Before.bytes > RecycleBin->After.bytes)
+    freed += RecycleBin->Before.bytes - RecycleBin->After.bytes;
+  return freed;
+}
+
+void WashSpecial(std::string_view name, const CursorCallback& cursor, WashCounters& counters) {
+  const bool bin = name == kRecycleBinItem;
+  const auto before = bin ? platform::QueryRecycleBins() : platform::RecycleBinContents{};
+  WashSpecialItem(name, cursor);
+  if (bin) counters.RecycleBin = {{before, platform::QueryRecycleBins()}};
+}
+
+bool PreviewDialog::RecycleBinTicked() const {
+  if (!HasSpecialList()) return false;
+  for (const auto& line : special_.Rows())
+    if (line.Checked && line.Text == kRecycleBinItem) return true;
+  return false;
+}
+
 PreviewDialog::FileTotals PreviewDialog::TickedFileTotals() const {
   FileTotals totals;
+  if (RecycleBinTicked()) {
+    if (!binSeen_) binSeen_ = platform::QueryRecycleBins();
+    totals.RecycleBin = binSeen_;
+  }
   if (!HasFileList()) return totals;
   // A file named by two entries is one line twice: the wash erases it once, so it counts once.
   std::unordered_set<std::string_view> counted;
@@ -75,10 +100,11 @@ void PreviewDialog::Wash() {
   }
   if (HasRegistryList()) counters.Registry = WashRegistryLines(registry_.Rows(), logRun, progress);
   if (HasSpecialList()) {
+    counters.RecycleBin.reset();
     for (const auto& line : special_.Rows()) {
       if (!line.Checked || Cancelled(progress)) continue;
       Step(progress, line.Text);
-      WashSpecialItem(line.Text, context_.Cursor);
+      WashSpecial(line.Text, context_.Cursor, counters);
     }
   }
   counters.Cancelled = Cancelled(progress);

@@ -6,11 +6,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/check_list.h"
 #include "engine/marked_lines.h"
 #include "engine/progress.h"
 #include "engine/special_targets.h"
+#include "platform/shell.h"
 
 namespace vorlisk {
 
@@ -25,6 +27,14 @@ enum class PreviewKind {
 struct WashCounters {
   std::optional<WashCounts> Files;
   std::optional<WashCounts> Registry;
+  // The Recycle Bins before and after a wash that emptied them (its line ticked).
+  struct RecycleBinWash {
+    platform::RecycleBinContents Before, After;
+    bool operator==(const RecycleBinWash&) const = default;
+  };
+  std::optional<RecycleBinWash> RecycleBin;
+  // What the wash freed: the files' bytes and those the Recycle Bins no longer hold.
+  uint64_t FreedBytes() const;
   // The last run was cancelled: its counters (if it came to wash) count what it did before.
   bool Cancelled = false;
   bool operator==(const WashCounters&) const = default;
@@ -41,6 +51,9 @@ struct WashContext {
   // Reports the wash line by line and may cancel it between two lines; none when null.
   ProgressTracker* Progress = nullptr;
 };
+
+// WashSpecialItem, and for the Recycle Bin what the bins held before and after in the counters.
+void WashSpecial(std::string_view name, const CursorCallback& cursor, WashCounters& counters);
 
 class PreviewDialog {
  public:
@@ -72,9 +85,11 @@ class PreviewDialog {
   // The count and total size of the ticked file lines whose files are there now, each file once
   // however many entries name it: what a wash would free. Computed only when asked, one look per
   // line; the plain preview never pays for it.
+  // With the Recycle Bin's line ticked, what the bins hold (looked at once per dialog).
   struct FileTotals {
     int32_t Files = 0;
     uint64_t Bytes = 0;
+    std::optional<platform::RecycleBinContents> RecycleBin;
   };
   FileTotals TickedFileTotals() const;
 
@@ -89,6 +104,9 @@ class PreviewDialog {
   std::unique_ptr<CheckList> files_;
   CheckList registry_;
   bool closed_ = false;
+  mutable std::optional<platform::RecycleBinContents> binSeen_;
+
+  bool RecycleBinTicked() const;
 };
 
 }  // namespace vorlisk

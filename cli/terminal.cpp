@@ -6,6 +6,7 @@
 #include "cli/cli_support.h"
 #include "engine/folder_entries.h"
 #include "platform/process.h"
+#include "platform/shell.h"
 
 namespace vorlisk::cli {
 
@@ -52,12 +53,26 @@ void PrintPreview(PreviewDialog& dialog, bool sizes) {
       std::cout << '\n';
     }
   };
-  if (dialog.HasSpecialList()) print("special", dialog.Special(), false);
+  const auto totals = sizes ? dialog.TickedFileTotals() : PreviewDialog::FileTotals{};
+  // The Recycle Bin's line tells what the bins hold: its bytes, then its entries.
+  if (dialog.HasSpecialList()) {
+    for (const auto& row : dialog.Special().Rows()) {
+      std::cout << "special\t" << (row.Checked ? 1 : 0) << '\t' << row.Text;
+      if (sizes && row.Text == kRecycleBinItem) {
+        const auto bin = totals.RecycleBin ? *totals.RecycleBin : platform::QueryRecycleBins();
+        std::cout << '\t' << bin.bytes << '\t' << bin.entries << " entries";
+      }
+      std::cout << '\n';
+    }
+  }
   if (dialog.HasFileList()) print("file", dialog.Files(), sizes);
   if (dialog.HasRegistryList()) print("registry", dialog.Registry(), false);
   if (sizes) {
-    const auto totals = dialog.TickedFileTotals();
-    std::cout << "total\t" << totals.Files << " files\t" << totals.Bytes << " bytes\n";
+    // Each ticked file once, and the ticked Recycle Bin's entries: what the wash would free.
+    std::cout << "total\t" << totals.Files << " files";
+    if (totals.RecycleBin) std::cout << " and " << totals.RecycleBin->entries << " Trash entries";
+    std::cout << '\t' << totals.Bytes + (totals.RecycleBin ? totals.RecycleBin->bytes : 0)
+              << " bytes\n";
   }
 }
 

@@ -58,12 +58,12 @@ void RunOne(MainSession& session, const WashCommandOptions& o, const std::string
   }
 }
 
-// What the wash of a special item did, as one line of output; `binEntries`, the entries of the
-// Recycle Bins before the wash.
-void PrintSpecialWash(const titem_property& item, int binEntries) {
-  if (item.Name == kRecycleBinItem)
-    std::cout << item.Name << "\temptied: " << binEntries - platform::RecycleBinEntryCount()
-              << " of " << binEntries << " entries removed\n";
+// What the wash of a special item did, as one line of output.
+void PrintSpecialWash(const titem_property& item, const WashCounters& counters) {
+  if (item.Name == kRecycleBinItem && counters.RecycleBin)
+    std::cout << item.Name << "\temptied: "
+              << counters.RecycleBin->Before.entries - counters.RecycleBin->After.entries << " of "
+              << counters.RecycleBin->Before.entries << " entries removed\n";
   else if (item.Name == kUrlHistoryItem)
     std::cout << item.Name << "\tcleared (the desktop's list of recently used files)\n";
   else
@@ -108,14 +108,15 @@ int RunWash(MainSession& session, const WashCommandOptions& o) {
             ? std::vector<titem_property>{}
             : SpecialItemsWashed(
                   session, item.empty() ? std::nullopt : std::optional(ItemRow(session, item)));
-    const int binEntries = specials.empty() ? 0 : platform::RecycleBinEntryCount();
     RunOne(session, o, item, false);
     if (refused) throw UsageError{"Nothing was washed."};
-    for (const auto& special : specials) PrintSpecialWash(special, binEntries);
+    for (const auto& special : specials) PrintSpecialWash(special, session.Counters());
     print("Clean Files", session.Counters().Files);
     print("Clean Registry", session.Counters().Registry);
-    if (session.Counters().Files)
-      std::cout << "Freed\t" << session.Counters().Files->FreedBytes << " bytes\n";
+    if (const auto& files = session.Counters().Files; files && files->FoldersRemoved > 0)
+      std::cout << "Emptied folders removed\t" << files->FoldersRemoved << '\n';
+    if (session.Counters().Files || session.Counters().RecycleBin)
+      std::cout << "Freed\t" << session.Counters().FreedBytes() << " bytes\n";
   }
   return failures ? kExitFailures : kExitDone;
 }

@@ -5,6 +5,7 @@
 // "recently used" store ($XDG_DATA_HOME/recently-used.xbel).
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace vorlisk::platform {
@@ -12,9 +13,15 @@ namespace vorlisk::platform {
 // Empties the Recycle Bins of all drives without confirmation, progress display or sound.
 // Reports nothing; failures are ignored. Never follows a link found in a bin.
 void EmptyRecycleBins();
-// The number of entries (files and folders at the top) in the Recycle Bins that EmptyRecycleBins
-// empties; 0 where the system does not tell.
-int RecycleBinEntryCount();
+// What the Recycle Bins that EmptyRecycleBins empties hold, as SHQueryRecycleBin tells it: the
+// entries (files and folders at the top) and the bytes of the files at any depth, as they lie on
+// disk. Links are counted as entries, never followed; zero where the system does not tell.
+struct RecycleBinContents {
+  int64_t entries = 0;
+  uint64_t bytes = 0;
+  bool operator==(const RecycleBinContents&) const = default;
+};
+RecycleBinContents QueryRecycleBins();
 
 // Clears the URL history of the system's browser. Throws Error with the platform's text when the
 // history store cannot be reached or written.

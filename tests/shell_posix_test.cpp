@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -151,10 +152,20 @@ TEST_F(ShellTest, EmptiesTheTrashFoldersOfMountedFileSystems) {
   const std::string spacedShared = Listing(spaced + "/.Trash");
   const std::string fake = Listing(tmp_ / "fake");
 
-  // What the wash will empty is counted, and only that: three trashes of five entries each.
-  EXPECT_EQ(RecycleBinEntryCount(), 15);
+  // What the wash will empty is counted, and only that: three trashes of five entries each, and
+  // the bytes of their three files at any depth (never what a link leads to).
+  uint64_t bytes = 0;
+  for (const std::string& trash :
+       {vol + "/.Trash-" + kUid, vol + "/.Trash/" + kUid, spaced + "/.Trash-" + kUid})
+    for (const char* file : {"/files/a.txt", "/files/dir/sub/b.txt", "/files/readonly/c.txt"}) {
+      struct stat st {};
+      ASSERT_EQ(::stat((trash + file).c_str(), &st), 0);
+      bytes += std::min<uint64_t>(static_cast<uint64_t>(st.st_size),
+                                  static_cast<uint64_t>(st.st_blocks) * 512);
+    }
+  EXPECT_EQ(QueryRecycleBins(), (RecycleBinContents{15, bytes}));
   EmptyRecycleBins();
-  EXPECT_EQ(RecycleBinEntryCount(), 0);
+  EXPECT_EQ(QueryRecycleBins(), RecycleBinContents{});
   EXPECT_TRUE(IsEmptied(vol + "/.Trash-" + kUid));
   EXPECT_TRUE(IsEmptied(vol + "/.Trash/" + kUid));
   EXPECT_TRUE(IsEmptied(spaced + "/.Trash-" + kUid));

@@ -267,20 +267,35 @@ void ShowPreviewDialog(QWidget* parent, PreviewDialog& dialog) {
   MakePreviewDialog(parent, dialog)->exec();
 }
 
-QString FileTotalsText(const PreviewDialog::FileTotals& totals) {
-  const QString files = totals.Files == 1 ? QStringLiteral("1 file ticked")
-                                          : QStringLiteral("%1 files ticked").arg(totals.Files);
+namespace {
+
+// "1 byte", "1023 bytes", "3.4 MB".
+QString SizeText(uint64_t bytes) {
   static constexpr std::array<const char*, 4> kUnits = {"KB", "MB", "GB", "TB"};
-  if (totals.Bytes < 1024)
-    return files + (totals.Bytes == 1 ? QStringLiteral(", 1 byte")
-                                      : QStringLiteral(", %1 bytes").arg(totals.Bytes));
-  double size = static_cast<double>(totals.Bytes) / 1024.0;
+  if (bytes < 1024)
+    return bytes == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(bytes);
+  double size = static_cast<double>(bytes) / 1024.0;
   std::size_t unit = 0;
   while (size >= 1024.0 && unit + 1 < kUnits.size()) {
     size /= 1024.0;
     ++unit;
   }
-  return files + QStringLiteral(", %1 %2").arg(size, 0, 'f', 1).arg(QLatin1String(kUnits[unit]));
+  return QStringLiteral("%1 %2").arg(size, 0, 'f', 1).arg(QLatin1String(kUnits[unit]));
+}
+
+}  // namespace
+
+QString FileTotalsText(const PreviewDialog::FileTotals& totals) {
+  QString text = totals.Files == 1 ? QStringLiteral("1 file ticked")
+                                   : QStringLiteral("%1 files ticked").arg(totals.Files);
+  text += QStringLiteral(", ") + SizeText(totals.Bytes);
+  if (totals.RecycleBin) {
+    const auto& bin = *totals.RecycleBin;
+    text += bin.entries == 1 ? QStringLiteral("; Trash: 1 entry, ")
+                             : QStringLiteral("; Trash: %1 entries, ").arg(bin.entries);
+    text += SizeText(bin.bytes);
+  }
+  return text;
 }
 
 PreviewRowDelegate::PreviewRowDelegate(Rows rows, QObject* parent)

@@ -13,6 +13,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <functional>
@@ -187,6 +188,49 @@ void EmptyFolder(int topFd) {
   }
 }
 
+// What the regular files at any depth below a folder hold on disk (their size, or less with
+// holes), and how many entries the folder itself holds. The walk is EmptyFolder's: one descriptor
+// at a time, never through a link, never into another mount, back up only to the folder it came
+// from (else it stops, with what it counted so far).
+RecycleBinContents Contents(int topFd) {
+  RecycleBinContents contents;
+  const auto top = PlaceOf(topFd, "", AT_EMPTY_PATH);
+  if (!top) return contents;
+  Fd current(::dup(topFd));
+  if (!current) return contents;
+  std::vector<Level> path;
+  path.push_back({*top, {}, EntryNames(current.get())});
+  contents.entries = static_cast<int64_t>(path.back().pending.size());
+  while (!path.empty()) {
+    Level& level = path.back();
+    if (level.pending.empty()) {
+      if (path.size() == 1) break;
+      Fd parent(::openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      path.pop_back();
+      const auto up = parent ? PlaceOf(parent.get(), "", AT_EMPTY_PATH) : std::nullopt;
+      if (!up || !(*up == path.back().place)) break;
+      current = std::move(parent);
+      continue;
+    }
+    const std::string name = std::move(level.pending.back());
+    level.pending.pop_back();
+    struct stat st {};
+    if (::fstatat(current.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISREG(st.st_mode))
+      contents.bytes +=
+          std::min(static_cast<uint64_t>(st.st_size), static_cast<uint64_t>(st.st_blocks) * 512);
+    if (!S_ISDIR(st.st_mode)) continue;
+    const auto where = PlaceOf(current.get(), name.c_str(), 0);
+    if (!where || !SameMount(*where, *top)) continue;
+    Fd sub = OpenSubfolder(current.get(), name);
+    const auto opened = sub ? PlaceOf(sub.get(), "", AT_EMPTY_PATH) : std::nullopt;
+    if (!opened || !(*opened == *where)) continue;
+    path.push_back({*opened, name, EntryNames(sub.get())});
+    current = std::move(sub);
+  }
+  return contents;
+}
+
 // Empties files/, info/ and expunged/ of one trash; the folders themselves stay.
 void EmptyTrash(int trashFd) {
   for (const char* part : {"files", "info", "expunged"}) {
@@ -319,13 +363,16 @@ void SetMountTableForTesting(std::string_view path) {
 
 void EmptyRecycleBins() { ForEachTrash(EmptyTrash); }
 
-int RecycleBinEntryCount() {
-  int count = 0;
-  ForEachTrash([&count](int trashFd) {
-    if (const Fd files = OpenSubfolder(trashFd, "files"))
-      count += static_cast<int>(EntryNames(files.get()).size());
+RecycleBinContents QueryRecycleBins() {
+  RecycleBinContents all;
+  ForEachTrash([&all](int trashFd) {
+    if (const Fd files = OpenSubfolder(trashFd, "files")) {
+      const RecycleBinContents one = Contents(files.get());
+      all.entries += one.entries;
+      all.bytes += one.bytes;
+    }
   });
-  return count;
+  return all;
 }
 
 void ClearUrlHistoryStore() {

@@ -351,6 +351,10 @@ TEST(PreviewDialogs, StatusLineCountsFilesAndScalesBytes) {
       {{12, 1024}, "12 files ticked, 1.0 KB"},
       {{12, 3565158}, "12 files ticked, 3.4 MB"},
       {{100000, 5ULL << 30}, "100000 files ticked, 5.0 GB"},
+      {{3, 10, platform::RecycleBinContents{1, 2048}},
+       "3 files ticked, 10 bytes; Trash: 1 entry, 2.0 KB"},
+      {{0, 0, platform::RecycleBinContents{}},
+       "0 files ticked, 0 bytes; Trash: 0 entries, 0 bytes"},
   };
   for (const auto& [totals, text] : cases) EXPECT_EQ(FileTotalsText(totals), text);
 }

@@ -16,7 +16,8 @@ for f in tests/*.cpp; do
 done
 headers=(platform/*.h model/*.h model/formats/*.h engine/*.h app/*.h)
 for f in tests/*.h; do
-  [[ $f == tests/posix_support.h || $f == tests/save_counter.h ]] || headers+=("$f")
+  [[ $f == tests/posix_support.h || $f == tests/save_counter.h || $f == tests/cli_fixture.h ]] ||
+    headers+=("$f")
 done
 
 # tests/test_support.cpp alone may name the POSIX environment functions, behind #ifdef _WIN32.

@@ -1,20 +1,11 @@
 // vorlisk-cli end to end: the built program run on a temporary program folder, with its drives,
 // home and XDG folders in temporary folders, standard input not a terminal.
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/inotify.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <optional>
-#include <sstream>
 
-#include "test_support.h"
-
-extern char** environ;
+#include "cli_fixture.h"
 
 namespace vorlisk {
 namespace {
@@ -22,13 +13,9 @@ namespace {
 using test::ReadHostFile;
 using test::TestItem;
 using test::WriteHostFile;
+using Result = test::CliResult;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-class CliTest : public ::testing::Test {
+class CliTest : public test::CliFixture {
  protected:
   CliTest() {
     WriteHostFile(
@@ -54,64 +41,7 @@ class CliTest : public ::testing::Test {
                   "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\T\\Sub]\r\n\"v\"=\"1\"\r\n");
   }
 
-  // Runs vorlisk-cli --home PROGRAM ARGS (no --home when withHome_ is off), standard input
-  // from /dev/null.
-  Result Run(std::vector<std::string> args, std::string out = "") const {
-    if (out.empty()) out = root_ / "out.txt";
-    const std::string err = root_ / "err.txt";
-    Result r;
-    int status = 0;
-    const pid_t pid = Start(std::move(args), out, err);
-    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-      r.status = WEXITSTATUS(status);
-    if (out.rfind(root_.Path(), 0) == 0) r.out = ReadHostFile(out);  // never /dev/full
-    r.err = ReadHostFile(err);
-    return r;
-  }
-  // Starts it with its output and errors going to the given files; the process id, or -1.
-  pid_t Start(std::vector<std::string> args, const std::string& out, const std::string& err) const {
-    if (withHome_) args.insert(args.begin(), {"--home", root_ / "c"});
-    args.insert(args.begin(), cli_);
-    std::vector<std::string> env = {
-        "VORLISK_DRIVES=" +
-            (drives_.empty() ? "C=" + (root_ / "c") + ";D=" + (root_ / "d") : drives_),
-        "HOME=" + (root_ / home_),
-        "XDG_DATA_HOME=" + (root_ / (home_ + "/data")),
-        "XDG_CACHE_HOME=" + (root_ / (home_ + "/cache")),
-        "XDG_CONFIG_HOME=" + (root_ / (home_ + "/config")),
-        "XDG_STATE_HOME=" + (root_ / (home_ + "/state"))};
-    for (char** e = environ; *e != nullptr; ++e) {
-      const std::string entry = *e;
-      if (entry.rfind("VORLISK_", 0) != 0 && entry.rfind("HOME=", 0) != 0 &&
-          entry.rfind("XDG_", 0) != 0)
-        env.push_back(entry);
-    }
-    std::vector<char*> argv, envp;
-    for (auto& a : args) argv.push_back(a.data());
-    for (auto& e : env) envp.push_back(e.data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-  }
-  bool Exists(const std::string& rel) const { return std::filesystem::exists(root_ / rel); }
   void Settings(const std::string& text) const { WriteHostFile(Prog("wildcard.ini"), text); }
-
-  // The program folder is drive C:'s root, so its item files are "C:\const\...".
-  std::string Prog(const std::string& rel) const { return root_ / ("c/" + rel); }
-
-  test::TempFolder root_;
-  std::string drives_;                  // VORLISK_DRIVES when not the usual C: and D:
-  std::string cli_ = VORLISK_CLI_PATH;  // the program run
-  bool withHome_ = true;                // run with --home, the program folder being drive C:
-  std::string home_ = "home";           // HOME, below root_; XDG_* folders inside it
 };
 
 // Catches user folders written into the registry once and never again: a second HOME on the
@@ -152,9 +82,7 @@ TEST_F(CliTest, UserFoldersFollowTheHomeOfEachStart) {
 // application's cache: each previews exactly its files of a home holding the folders these
 // applications create, beside files a user would miss (profiles, histories, downloads).
 TEST_F(CliTest, EachShippedItemPreviewsItsOwnFilesOfAUsersHome) {
-  const std::string shipped =
-      std::filesystem::path(VORLISK_CLI_PATH).parent_path() / "const/system.txt";
-  WriteHostFile(Prog("const/system.txt"), ReadHostFile(shipped));
+  UseShippedCatalogue();
   // Browsers installed as Snap or Flatpak packages keep their caches elsewhere in the home.
   const std::string kSnapFox = "snap/firefox/common/.cache/mozilla/firefox/x2/cache2/E2";
   const std::string kFlatpakFox = ".var/app/org.mozilla.firefox/cache/mozilla/firefox/x3/cache2/E3";
@@ -181,25 +109,9 @@ TEST_F(CliTest, EachShippedItemPreviewsItsOwnFilesOfAUsersHome) {
        {"config/google-chrome/Default/History", ".mozilla/firefox/x1/places.sqlite",
         "data/recently-used.xbel", "Downloads/real.pdf", ".bash_history"})
     WriteHostFile(root_ / ("home/" + std::string(precious)), "precious");
-  // The home lies outside drives C: and D:, so it is drive Z:.
-  auto lines = [](const std::vector<std::string>& files, const std::string& mark = "1") {
-    std::vector<std::string> out;
-    for (std::string f : files) {
-      std::replace(f.begin(), f.end(), '/', '\\');
-      out.push_back("file\t" + mark + "\tZ:\\" + f);
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-  };
-  auto preview = [this](const std::string& item) {
-    std::vector<std::string> out;
-    std::istringstream in(Run({"preview", item}).out);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    std::sort(out.begin(), out.end());
-    return out;
-  };
-  for (const auto& [item, files] : items) EXPECT_EQ(preview(item), lines(files)) << item;
-  EXPECT_EQ(preview("All Application Caches"), lines(allCaches, "0"));
+  for (const auto& [item, files] : items)
+    EXPECT_EQ(SortedPreview({item}), HomeFileLines(files)) << item;
+  EXPECT_EQ(SortedPreview({"All Application Caches"}), HomeFileLines(allCaches, "0"));
   // Browser caches and thumbnails are ticked; what a user might miss is not.
   const std::string list = Run({"list"}).out;
   for (const auto& [item, files] : items)

@@ -23,7 +23,8 @@ class CheckList {
   }
   // Ticks or unticks every row (Select All / Unselect All).
   void SetAll(bool checked) {
-    for (auto& r : MutableRows()) r.Checked = checked;
+    // Every row alike, whatever their order: a sorted list need not sort for it.
+    for (auto& r : rows_) r.Checked = checked;
     ++revision_;
   }
   // Changes with every change of the rows (not of the selection): equal revisions, equal rows.

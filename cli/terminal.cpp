@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <string>
 
 #include "cli/cli_support.h"
 #include "engine/folder_entries.h"
@@ -46,12 +47,21 @@ UiCallbacks TerminalPort(const TerminalOptions& options, ProgressBar& bar) {
 }
 
 void PrintPreview(PreviewDialog& dialog, bool sizes) {
+  // Lines are gathered and written a block at a time: a preview may have a million.
   auto print = [](const char* kind, CheckList& list, bool withSize) {
+    std::string block;
     for (const auto& row : list.Rows()) {
-      std::cout << kind << '\t' << (row.Checked ? 1 : 0) << '\t' << row.Text;
-      if (withSize) std::cout << '\t' << FileLineSize(row.Text).value_or(0);
-      std::cout << '\n';
+      block += kind;
+      block += row.Checked ? "\t1\t" : "\t0\t";
+      block += row.Text;
+      if (withSize) block += '\t' + std::to_string(FileLineSize(row.Text).value_or(0));
+      block += '\n';
+      if (block.size() >= 65536) {
+        std::cout.write(block.data(), static_cast<std::streamsize>(block.size()));
+        block.clear();
+      }
     }
+    std::cout.write(block.data(), static_cast<std::streamsize>(block.size()));
   };
   const auto totals = sizes ? dialog.TickedFileTotals() : PreviewDialog::FileTotals{};
   // The Recycle Bin's line tells what the bins hold: its bytes, then its entries.

@@ -158,7 +158,8 @@ void TFindFile::StartSearch() {
       const std::string upper = UpperAZ(WithBackslashes(pattern));
       protectedCopy_.emplace_back(ExtractFilePath(upper), ExtractFileName(upper));
     }
-    CollectExcludedIdentities();
+    excludeIds_.clear();
+    identitiesCollected_ = false;
     for (const auto& given : BuildTargets()) {
       const std::string target = WithBackslashes(given);
       const std::string folder = ExtractFilePath(target);
@@ -287,6 +288,12 @@ void TFindFile::Walk(std::unique_ptr<platform::FolderHandle> at, const WalkTarge
   for (const auto& name : target.names) path += name + "\\";
   std::string upperPath = UpperAZ(path);
   const std::string& mask = target.mask;
+  // Collected once a folder of a target is open: an entry whose folder is not there (most of a
+  // catalogue on any one machine) lists none of the excluded files' folders.
+  if (!identitiesCollected_) {
+    CollectExcludedIdentities();
+    identitiesCollected_ = true;
+  }
   TSearchRec rec;
   rec.Listed.anchorLength = target.anchor.size();
   rec.Listed.startLength = path.size();

@@ -111,6 +111,7 @@ class TFindFile {
   std::vector<std::string> excludeCopy_;
   std::vector<std::pair<std::string, std::string>> protectedCopy_;  // upper folder, upper name
   std::set<std::pair<uint64_t, uint64_t>> excludeIds_;  // device and inode of excluded files
+  bool identitiesCollected_ = false;
 
   void CollectExcludedIdentities();
 

@@ -4,6 +4,7 @@
 
 #include "app/preview.h"
 #include "app/scheduler.h"
+#include "platform/text.h"
 #include "test_support.h"
 
 namespace vorlisk {
@@ -19,6 +20,48 @@ TEST(SortedCheckList, SortsIgnoringCaseKeepsDuplicatesAndInsertsLaterLinesInOrde
   for (int i = 0; i < 5; ++i) EXPECT_EQ(list.Text(i), expected[i]) << i;
   EXPECT_FALSE(list.Checked(0));
   EXPECT_TRUE(list.Checked(1));
+}
+
+// Catches an order that differs from the texts compared with A to Z folded, equal texts kept in
+// the order added: files beside subfolders whose names begin alike ("ab", "ab.txt", "ab_c",
+// "ab\\x"), folders differing in case only, shorter names, lines without a folder.
+TEST(SortedCheckList, OrdersAsTheWholeTextsCompareIgnoringCase) {
+  const std::vector<std::string> parts = {"a", "A", "ab", "aB",  "ab.txt",   "ab_c",
+                                          "b", "_", "Z",  "a b", "\xc3\xa9", "~"};
+  uint32_t seed = 12345;
+  const auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7fff;
+  };
+  for (int round = 0; round < 20; ++round) {
+    SortedCheckList list;
+    std::vector<std::string> added;
+    for (int i = 0; i < 300; ++i) {
+      std::string text = next() % 2 ? "C:" : "c:";
+      for (int level = static_cast<int>(next() % 4); level >= 0; --level)
+        text += "\\" + parts[next() % parts.size()];
+      if (next() % 17 == 0) text = parts[next() % parts.size()];  // no folder at all
+      added.push_back(text);
+      // The row's number rides along where the search would put its listing.
+      list.Add(MarkedLine{text, false, platform::ListedIn{static_cast<std::size_t>(i), {}, 0}});
+    }
+    // The reference: a stable sort of the folded texts.
+    std::vector<std::size_t> reference(added.size());
+    for (std::size_t i = 0; i < reference.size(); ++i) reference[i] = i;
+    const auto folded = [](std::string t) {
+      for (char& c : t) c = LowerAZ(c);
+      return t;
+    };
+    std::stable_sort(reference.begin(), reference.end(), [&](std::size_t a, std::size_t b) {
+      return folded(added[a]) < folded(added[b]);
+    });
+    const MarkedLines& rows = list.Rows();
+    ASSERT_EQ(rows.size(), reference.size());
+    for (std::size_t i = 0; i < reference.size(); ++i) {
+      ASSERT_EQ(rows[i].Text, added[reference[i]]) << "round " << round << ", row " << i;
+      ASSERT_EQ(rows[i].Listed->anchorLength, reference[i]) << "round " << round << ", row " << i;
+    }
+  }
 }
 
 TEST(SortedCheckList, HundredThousandLinesSortOnce) {

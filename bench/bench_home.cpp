@@ -1,8 +1,9 @@
 // The shipped catalogue's preview of a user's home holding 100,000 cache files, as a user runs it,
 // against find(1) listing the same files. The home has the layouts the shipped items reach
 // (browser caches in ~/.cache and in every profile under ~/.config, Electron apps, package
-// managers, Flatpak and Snap apps, thumbnails), each cache a tree of folders of 100 files, beside
-// the precious files a profile keeps (History, Cookies, settings), which no item lists.
+// managers, browsers installed as Flatpak or Snap packages, thumbnails), each cache a tree of
+// folders of 100 files, beside the precious files a profile keeps (History, Cookies, settings)
+// and whole application caches, which no ticked item lists.
 //
 //   preview: `vorlisk-cli --home P preview` (the items ticked as shipped)
 //            vs  `find CACHE1 CACHE2 ... -type f` over the cache folders the files lie in
@@ -41,8 +42,8 @@ const char* const kCaches[] = {
     ".cache/pip/http-v2",
     ".cache/go-build",
     ".cache/thumbnails/normal",
-    ".var/app/org.gimp.GIMP/cache/gegl",
-    "snap/spotify/common/.cache/spotify/Data",
+    ".var/app/org.mozilla.firefox/cache/mozilla/firefox/f1.default/cache2/entries",
+    "snap/chromium/common/.cache/chromium/Default/Cache/Cache_Data",
 };
 
 // Files a user would miss, beside the caches.
@@ -55,6 +56,9 @@ const char* const kPrecious[] = {
     ".config/Slack/storage/root-state.json",
     "snap/spotify/common/prefs",
     "Documents/thesis.odt",
+    // Whole application caches ship unticked: offline songs live there.
+    "snap/spotify/common/.cache/spotify/Storage/song.file",
+    ".var/app/org.gimp.GIMP/cache/gegl/tile",
 };
 
 void Write(const fs::path& path) {

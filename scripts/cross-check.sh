@@ -32,6 +32,9 @@ gtest=$(mktemp -d)
 trap 'rm -rf "$gtest"' EXIT
 ln -s /usr/include/gtest "$gtest/gtest"
 ln -s /usr/include/gmock "$gtest/gmock"
+# The XML parser's headers (portable C++) likewise.
+ln -s /usr/include/pugixml.hpp "$gtest/pugixml.hpp"
+ln -s /usr/include/pugiconfig.hpp "$gtest/pugiconfig.hpp"
 
 # The warnings of vorlisk_warnings in CMakeLists.txt.
 flags=(-std=c++20 -I. -Itests -isystem "$gtest" -Wall -Wextra -Wpedantic -Wshadow -Wconversion

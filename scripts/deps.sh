@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, or those given as arguments, when missing.
 set -euo pipefail
 packages=(g++ cmake make libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
-          pkg-config qt6-base-dev libxcb1-dev libxcb-keysyms1-dev xvfb xauth x11-utils)
+          libpugixml-dev pkg-config qt6-base-dev libxcb1-dev libxcb-keysyms1-dev xvfb xauth x11-utils)
 (($#)) && packages=("$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -50,7 +50,17 @@ void OpenHelp(MainSession& s, int topic) {
 void ImportPluginFile(MainSession& s) {
   if (!s.Ui().OpenFiles) return;
   const auto files = s.Ui().OpenFiles(PluginDialog("Import Wash Items from PlugIn File"));
-  if (!files.empty()) ImportPlugin(s, files.front());
+  if (files.empty()) return;
+  ImportReport report;
+  const ImportResult result = ImportPlugin(s, files.front(), {}, &report);
+  const bool converted = report.Format == formats::DefinitionFormat::IniDefinitions ||
+                         report.Format == formats::DefinitionFormat::CleanerMl;
+  if (!converted || result == ImportResult::Declined) return;
+  // What a conversion made and left out, in one box.
+  if (s.Ui().ShowReport)
+    s.Ui().ShowReport(report.Summary(files.front()), report.Details());
+  else if (s.Ui().Inform)
+    s.Ui().Inform(report.Summary(files.front()));
 }
 
 void ExportPluginFile(MainSession& s) {

@@ -47,6 +47,9 @@ struct UiCallbacks {
   std::function<bool(const std::string& question)> Ask;
   // A note in an information box with OK.
   std::function<void(const std::string& note)> Inform;
+  // A report in one information box: its summary, and the details (one line each) that the box
+  // shows on request, scrolled. Empty: the summary alone goes to Inform.
+  std::function<void(const std::string& summary, const std::string& details)> ShowReport;
   // The hourglass cursor on (true) or back to the default (false).
   CursorCallback Cursor;
   // Shows a preview dialog modally; the user may tick, untick and call dialog.Wash().

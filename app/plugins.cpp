@@ -2,12 +2,18 @@
 
 #include <algorithm>
 
+#include "engine/folder_entries.h"
+#include "engine/registry_entries.h"
 #include "model/catalogue.h"
+#include "model/formats/cleanerml.h"
+#include "model/formats/ini_definitions.h"
+#include "platform/drives.h"
 #include "platform/error.h"
 #include "platform/file_lock.h"
 #include "platform/filesystem.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "platform/user_folders.h"
 
 namespace vorlisk {
 
@@ -29,26 +35,182 @@ std::string FreeName(const std::string& file, const std::string& name) {
   }
 }
 
+// What detection asks of this machine: files and folders through the user folders and the drive
+// letters, registry keys through the registry.
+formats::DefinitionMachine ThisMachine(const ImportOptions& options) {
+  formats::DefinitionMachine machine;
+  machine.All = options.All;
+#ifdef _WIN32
+  machine.Os = "windows";
+#else
+  machine.Os = "linux";
+#endif
+  machine.PathExists = [](const std::string& written) {
+    const auto path = ExpandUserFolder(WithBackslashes(written));
+    if (!path || path->size() < 3 || HoldsDotLevel(*path)) return false;
+    std::string trimmed = *path;
+    while (trimmed.size() > 3 && trimmed.back() == '\\') trimmed.pop_back();
+    if (trimmed.find_first_of("*?") == std::string::npos)
+      return platform::FileAttributesOf(trimmed).has_value();
+    bool found = false;
+    platform::FindFiles(trimmed, [&found](const platform::FindData&) {
+      found = true;
+      return false;
+    });
+    return found;
+  };
+  machine.KeyExists = [](const std::string& key) {
+    platform::Registry registry;
+    const std::string subkey = ResolveRootKey(registry, key);
+    return !subkey.empty() && registry.KeyExists(subkey);
+  };
+  machine.HostToWindows = [](const std::string& hostPath) {
+    return platform::ToWindowsPath(hostPath).value_or("");
+  };
+  return machine;
+}
+
+formats::ConvertedDefinitions Convert(formats::DefinitionFormat format, const std::string& bytes,
+                                      const ImportOptions& options) {
+  const formats::DefinitionMachine machine = ThisMachine(options);
+  if (format == formats::DefinitionFormat::IniDefinitions)
+    return formats::ReadIniDefinitions(bytes, machine);
+  return formats::ReadCleanerMl(bytes, machine);
+}
+
+// Why an imported folder entry may not be kept, or "": its folder (up to its first wildcard
+// level) is a drive's root, the home or a top-level user folder, now or by its variable's name,
+// or it climbs with "..".
+std::string UnsafeFolderEntry(const tChildFolder& entry) {
+  const std::string path = WithBackslashes(
+      entry.Kind == FolderKind::SingleFile ? entry.DeleteFileName : entry.DeletePath);
+  if (HoldsDotLevel(path)) return "a path with a \".\" or \"..\" level";
+  std::string folder = ExtractFilePath(path);
+  const std::size_t wild = folder.find_first_of("*?");
+  if (wild != std::string::npos) folder = folder.substr(0, folder.rfind('\\', wild) + 1);
+  std::string bare = folder;
+  while (bare.size() > 1 && bare.back() == '\\') bare.pop_back();
+  static constexpr std::string_view kTopFolders[] = {
+      "%Home%",     "%UserProfile%", "%Documents%", "%Desktop%", "%Downloads%", "%Music%",
+      "%Pictures%", "%Videos%",      "%Video%",     "%Public%",  "%Templates%", "%Personal%"};
+  for (const auto top : kTopFolders)
+    if (SameTextAZ(bare, top)) return "it would reach every file of " + bare;
+  if (bare.size() == 2 && bare[1] == ':') return "it would reach the drive's root " + folder;
+  const auto expanded = ExpandUserFolder(folder);
+  if (expanded && expanded->size() <= 3) return "it would reach a drive's root";
+  if (expanded) {
+    const std::string guarded = platform::GuardedFolderName(*expanded);
+    if (!guarded.empty()) return "it would reach " + guarded;
+  }
+  return "";
+}
+
+// Takes out of the converted items every entry that may not be kept, with a note each; an item
+// left with no entry goes too.
+void RefuseUnsafe(formats::ConvertedDefinitions& converted) {
+  for (auto& item : converted.Items) {
+    std::erase_if(item.Folders, [&](const tChildFolder& entry) {
+      const std::string problem = UnsafeFolderEntry(entry);
+      if (!problem.empty())
+        converted.Notes.push_back(
+            {item.Line,
+             item.Name + ": " +
+                 (entry.Kind == FolderKind::SingleFile ? entry.DeleteFileName : entry.DeletePath),
+             "refused: " + problem});
+      return !problem.empty();
+    });
+    std::erase_if(item.Registers, [&](const tChildRegister& entry) {
+      // A root, or a key right below one (HKEY_CURRENT_USER\Software), is no application's.
+      const std::string key = Trim(entry.RegisterKeyName);
+      const bool broad = entry.CleanType != CleanRegisterType::SingleValue &&
+                         std::count(key.begin(), key.end(), '\\') < 2;
+      if (broad)
+        converted.Notes.push_back({item.Line, item.Name + ": " + key,
+                                   "refused: it would delete a whole root or its first level"});
+      return broad;
+    });
+  }
+  std::erase_if(converted.Items, [&](const formats::ConvertedItem& item) {
+    const bool empty = item.Folders.empty() && item.Registers.empty();
+    if (empty)
+      converted.Notes.push_back({item.Line, item.Name, "left out: every entry was refused"});
+    return empty;
+  });
+}
+
 }  // namespace
 
-ImportResult ImportPlugin(MainSession& session, const std::string& source) {
+ImportResult ImportPlugin(MainSession& session, const std::string& source,
+                          const ImportOptions& options, ImportReport* report) {
+  ImportReport scratch;
+  ImportReport& r = report ? *report : scratch;
+  r = {};
   const std::string folder = session.ProgramFolder() + std::string(kPluginFolder);
-  const std::string target = folder + ExtractFileName(platform::FullPathName(source));
-  if (platform::FileExists(target) &&
+  const std::string name = ExtractFileName(platform::FullPathName(source));
+  const auto bytes = platform::ReadFileBytes(source);
+  r.Format = bytes ? formats::DetectDefinitionFormat(*bytes) : formats::DefinitionFormat::Unknown;
+  const bool convert = r.Format == formats::DefinitionFormat::IniDefinitions ||
+                       r.Format == formats::DefinitionFormat::CleanerMl;
+  formats::ConvertedDefinitions converted;
+  if (convert) {
+    converted = Convert(r.Format, *bytes, options);
+    RefuseUnsafe(converted);
+    r.Notes = converted.Notes;
+    std::stable_sort(r.Notes.begin(), r.Notes.end(),
+                     [](const auto& a, const auto& b) { return a.Line < b.Line; });
+    for (const auto& item : converted.Items) {
+      ++r.Items;
+      r.FolderEntries += static_cast<int32_t>(item.Folders.size());
+      r.RegistryEntries += static_cast<int32_t>(item.Registers.size());
+    }
+  }
+  const std::size_t dot = name.rfind('.');
+  r.Target = folder + (convert ? name.substr(0, dot) + ".txt" : name);
+  if (convert && converted.Items.empty()) return ImportResult::NothingConverted;
+  if (platform::FileExists(r.Target) &&
       !(session.Ui().Ask &&
-        session.Ui().Ask("The file '" + target + "' already exists! OverWrite?")))
+        session.Ui().Ask("The file '" + r.Target + "' already exists! OverWrite?")))
     return ImportResult::Declined;
-  // The copy, the order file and the reload form one change of the program's files.
+  // The copy or the converted file, the order file and the reload form one change of the
+  // program's files.
   EditProgramFiles(session, [&] {
     if (!platform::DirectoryExists(folder)) platform::MakeDirectory(folder);
-    const bool copied = !SameFile(source, target) && platform::CopyFileTo(source, target, false);
+    bool written = true;
+    if (convert)
+      formats::WriteConvertedItems(r.Target, converted.Items);
+    else if (!SameFile(source, r.Target))
+      written = platform::CopyFileTo(source, r.Target, false);
     // Marks and moves made since the order file was last written are kept over the reload.
     session.SaveOrderFile();
     session.ReloadCatalogue(0);
-    if (!copied && !SameFile(source, target))
-      throw Error("Unable to copy " + source + " to " + target);
+    if (!written) throw Error("Unable to copy " + source + " to " + r.Target);
   });
   return ImportResult::Imported;
+}
+
+std::string ImportReport::Summary(const std::string& source) const {
+  const auto count = [](int32_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  std::string text =
+      source + " (" +
+      (Format == formats::DefinitionFormat::CleanerMl ? "CleanerML" : "INI-style definitions") +
+      "): " + count(Items, "item", "items") + " with " +
+      count(FolderEntries, "folder entry", "folder entries") + " and " +
+      count(RegistryEntries, "registry entry", "registry entries") +
+      (Items > 0 ? ", written to " + Target + "." : "; nothing was imported.");
+  if (!Notes.empty())
+    text += " " + count(static_cast<int32_t>(Notes.size()), "construct was", "constructs were") +
+            " not converted or left out.";
+  return text;
+}
+
+std::string ImportReport::Details() const {
+  std::string text;
+  for (const auto& note : Notes)
+    text += (note.Line > 0 ? "line " + std::to_string(note.Line) + ": " : std::string()) +
+            note.What + ": " + note.Reason + "\n";
+  return text;
 }
 
 bool ImportAddedItems(const MainSession& session, const std::string& source) {

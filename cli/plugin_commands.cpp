@@ -12,7 +12,14 @@ namespace {
 
 int RunImport(MainSession& session, const PluginCommandOptions& o) {
   const std::string source = HostFileArgument(o.file);
-  if (ImportPlugin(session, source) != ImportResult::Imported) return kExitUsage;
+  ImportReport report;
+  const ImportResult result = ImportPlugin(session, source, {.All = o.all}, &report);
+  if (result == ImportResult::Declined) return kExitUsage;
+  if (report.Format == formats::DefinitionFormat::IniDefinitions ||
+      report.Format == formats::DefinitionFormat::CleanerMl) {
+    std::cout << report.Summary(o.file) << '\n' << report.Details();
+    return result == ImportResult::Imported ? kExitDone : kExitError;
+  }
   if (!ImportAddedItems(session, source))
     std::cerr << "Warning: " << o.file
               << " holds no wash item; it was copied into the plug-in folder but adds nothing to "
@@ -39,6 +46,9 @@ void AddPluginCommands(CLI::App& app, PluginCommandOptions& o, TerminalOptions& 
   o.import = app.add_subcommand("import", "Import a plug-in file into the catalogue");
   o.import->add_option("FILE", o.file, "Plug-in file (host path)")->required();
   o.import->add_flag("--yes,-y", terminal.yes, "Answer Yes to the overwrite question");
+  o.import->add_flag("--all", o.all,
+                     "Cleaner definitions: convert every section or option, also those whose "
+                     "detection does not hold on this machine");
   o.exportTo =
       app.add_subcommand("export", "Export the checked items that did not ship with the program");
   o.exportTo->add_option("FILE", o.file, "Plug-in file to write (host path)")->required();

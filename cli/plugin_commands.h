@@ -14,6 +14,7 @@ namespace vorlisk::cli {
 struct PluginCommandOptions {
   CLI::App *import = nullptr, *exportTo = nullptr;
   std::string file;  // host path
+  bool all = false;  // import: every section or option, detected here or not
 };
 
 // --yes goes to the terminal's options.

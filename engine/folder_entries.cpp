@@ -127,17 +127,36 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
   for (const auto& pattern : excludeList)
     if (auto expanded = ExpandUserFolder(pattern))
       search.ExcludeFiles.push_back(std::move(*expanded));
+  // The entry's own exclusions: patterns as the exclude list's, and folders ("...\\") with all
+  // below them, compared with each line's text.
+  std::vector<std::string> excludedFolders;
+  for (std::string_view rest = entry.Exclude; !rest.empty();) {
+    const std::size_t bar = rest.find('|');
+    const std::string pattern = Trim(WithBackslashes(rest.substr(0, bar)));
+    rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
+    auto expanded = pattern.empty() ? std::nullopt : ExpandUserFolder(pattern);
+    if (!expanded) continue;
+    if (expanded->back() == '\\')
+      excludedFolders.push_back(UpperAZ(*expanded));
+    else
+      search.ExcludeFiles.push_back(std::move(*expanded));
+  }
   search.ProtectedFiles = protectedFiles;
   search.Subfolders = entry.IncludeSubfolders;
   search.Details = false;  // a file line is its path alone
   entry.FoundFiles.clear();
   struct SearchCancelled {};
-  search.OnFound = [&entry, progress, listed](TFindFile&, const std::string& folder,
-                                              const TSearchRec& rec) {
+  search.OnFound = [&entry, progress, listed, &excludedFolders](
+                       TFindFile&, const std::string& folder, const TSearchRec& rec) {
     // An error thrown here ends the search, keeping what was found.
     if (Cancelled(progress)) throw SearchCancelled{};
     // Regular files only: the enumeration's own attributes tell a folder from a file.
     if (rec.Attr & platform::kAttrDirectory) return;
+    if (!excludedFolders.empty()) {
+      const std::string upper = UpperAZ(IncludeTrailingBackslash(folder));
+      for (const auto& excluded : excludedFolders)
+        if (upper.starts_with(excluded)) return;
+    }
     if (listed) listed->push_back(rec.Listed);
     entry.FoundFiles.push_back(IncludeTrailingBackslash(folder) + rec.Name);
     Step(progress, entry.FoundFiles.back());

@@ -42,6 +42,9 @@ class tChildFolder {
   // After a wash, the folders below the folder the entry names that the wash emptied are removed
   // (never that folder itself, never a folder holding anything else).
   bool RemoveEmptiedFolders = false;
+  // Files this entry never lists, as the exclude list's lines ("C:\Keep\*.log"), separated by
+  // "|"; a pattern ending in "\" names a folder with everything below it.
+  std::string Exclude;
   std::string ItemFile;
   std::string Section;
   int32_t Index = 0;

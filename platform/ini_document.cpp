@@ -216,6 +216,23 @@ IniDocument IniDocument::Parse(std::string_view text) {
   return doc;
 }
 
+std::vector<IniDocument::SectionLines> IniDocument::AllSections() const {
+  std::vector<SectionLines> out;
+  int32_t line = static_cast<int32_t>(preamble_.size());
+  for (const auto& section : sections_) {
+    SectionLines& s = out.emplace_back();
+    s.name = section.name;
+    s.line = ++line;
+    for (const auto& l : section.lines) {
+      ++line;
+      if (l.kind == LineKind::Key)
+        s.keys.push_back(
+            {l.name, TrimProfileBlanks(std::string_view(l.text).substr(l.valueAt)), line});
+    }
+  }
+  return out;
+}
+
 std::string IniDocument::Serialize() const {
   std::string out;
   bool needBreak = false;  // the previous line had no line ending

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,6 +55,20 @@ class IniDocument {
   std::optional<std::string> Find(std::string_view section, std::string_view key) const;
   // Key names of the section in file order, each name once (its first occurrence).
   std::vector<std::string> SectionKeys(std::string_view section) const;
+
+  // The whole document as read, for readers of formats built on INI text that need every line:
+  // each section in file order (a repeated name too) with its 1-based line, and its key lines
+  // in order (repeated names too), each with its name and value (trimmed, quotes kept).
+  struct KeyLine {
+    std::string name, value;
+    int32_t line = 0;
+  };
+  struct SectionLines {
+    std::string name;
+    int32_t line = 0;
+    std::vector<KeyLine> keys;
+  };
+  std::vector<SectionLines> AllSections() const;
 
   // Sets a value: in place when the key exists (the text up to "=" is kept), otherwise as a new
   // line "key=value" after the last non-blank line of the section, otherwise as a new section

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 
+#include "app/user_folders.h"
 #include "test_support.h"
 
 namespace vorlisk {
@@ -200,6 +201,62 @@ TEST_F(PluginsTest, AnExportedFileImportedElsewhereAppendsItsItems) {
   EXPECT_EQ(elsewhere.Items().Items[2].ItemFile, "Q:\\plugin\\e.txt");
   EXPECT_FALSE(elsewhere.Items().Items[2].IsActive);
   EXPECT_TRUE(elsewhere.Items().Items[3].IsActive);
+}
+
+// Catches definitions of another format copied unconverted, an entry that reaches the home or a
+// drive's root kept, a section whose detection fails imported by default, a report that drops a
+// construct, and converted items that do not find their files or ignore their exclusions.
+TEST_F(PluginsTest, CleanerDefinitionsAreConvertedWithAReportAndFindTheirFiles) {
+  for (const char* f : {"cache/foo/a.tmp", "cache/foo/keep.tmp", "cache/foo/sub/b.tmp",
+                        "cache/foo/pinned/c.tmp", "config/foo/settings.json"})
+    WriteHostFile(Home / f, "data");
+  WriteHostFile(Data.Host("in/defs.ini"),
+                "[Foo *]\r\nDetectFile=%Config%\\foo\r\nDefault=True\r\n"
+                "FileKey1=%Cache%\\foo|*.tmp|RECURSE\r\n"
+                "ExcludeKey1=FILE|%Cache%\\foo\\|keep.tmp\r\n"
+                "ExcludeKey2=PATH|%Cache%\\foo\\pinned\\\r\n"
+                "Vacuum=1\r\n"
+                "[Reckless *]\r\nFileKey1=%Home%|*.*|RECURSE\r\nFileKey2=D:\\|*.tmp\r\n"
+                "[Elsewhere *]\r\nDetectFile=%Config%\\absent\r\nFileKey1=%Cache%\\x|*.*\r\n");
+  PrepareRegistry(Folder());  // the user folders, as the programs set them at their start
+  ImportReport report;
+  ASSERT_EQ(ImportPlugin(session, "D:\\in\\defs.ini", {}, &report), ImportResult::Imported)
+      << report.Details();
+  EXPECT_EQ(report.Format, formats::DefinitionFormat::IniDefinitions);
+  EXPECT_EQ(report.Target, "P:\\plugin\\defs.txt");
+  EXPECT_EQ(report.Items, 1);
+  EXPECT_EQ(report.FolderEntries, 1);
+  EXPECT_EQ(report.Summary("defs.ini"),
+            "defs.ini (INI-style definitions): 1 item with 1 folder entry and 0 registry entries, "
+            "written to P:\\plugin\\defs.txt. 5 constructs were not converted or left out.");
+  EXPECT_EQ(report.Details(),
+            "line 7: Vacuum=1: a key this program does not know: not converted\n"
+            "line 8: Reckless: %Home%\\*.*: refused: it would reach every file of %Home%\n"
+            "line 8: Reckless: D:\\*.tmp: refused: it would reach the drive's root D:\\\n"
+            "line 8: Reckless: left out: every entry was refused\n"
+            "line 11: [Elsewhere *]: left out: not detected on this machine\n");
+  EXPECT_FALSE(Program.Exists("plugin/defs.ini")) << "copied as it was";
+  const auto names = Names(session);
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names.back(), "Foo");
+
+  std::vector<std::string> previewed;
+  session.Ui().ShowPreview = [&](PreviewDialog& d) {
+    for (const auto& line : d.Files().Rows()) previewed.push_back(line.Text);
+  };
+  session.SelectItem(static_cast<int32_t>(names.size()) - 1);
+  session.WashCurrentItem(true);
+  ASSERT_EQ(previewed.size(), 2u);
+  EXPECT_TRUE(previewed[0].ends_with("\\foo\\a.tmp")) << previewed[0];
+  EXPECT_TRUE(previewed[1].ends_with("\\foo\\sub\\b.tmp")) << previewed[1];
+
+  // Every section asked for: the one not detected comes too; nothing convertible writes nothing.
+  ASSERT_EQ(ImportPlugin(session, "D:\\in\\defs.ini", {.All = true}, &report),
+            ImportResult::Imported);
+  EXPECT_EQ(report.Items, 2);
+  WriteHostFile(Data.Host("in/none.ini"), "[Bad *]\r\nFileKey1=%Home%|*.*|RECURSE\r\n");
+  EXPECT_EQ(ImportPlugin(session, "D:\\in\\none.ini", {}, &report), ImportResult::NothingConverted);
+  EXPECT_FALSE(Program.Exists("plugin/none.txt"));
 }
 
 }  // namespace

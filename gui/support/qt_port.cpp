@@ -58,6 +58,12 @@ void ShowNote(QWidget* parent, const std::string& note) {
   QMessageBox::information(parent, kTitle, MessageText(note), QMessageBox::Ok);
 }
 
+void ShowReport(QWidget* parent, const std::string& summary, const std::string& details) {
+  QMessageBox box(QMessageBox::Information, kTitle, MessageText(summary), QMessageBox::Ok, parent);
+  if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
+  box.exec();
+}
+
 void ShowRefusal(QWidget* parent, const std::string& message) {
   QMessageBox::critical(parent, kTitle, MessageText(message), QMessageBox::Ok);
 }
@@ -86,6 +92,9 @@ UiCallbacks MakeQtPort(QWidget* parent) {
   UiCallbacks ui;
   ui.Ask = [parent](const std::string& q) { return AskYesNo(parent, q); };
   ui.Inform = [parent](const std::string& m) { ShowNote(parent, m); };
+  ui.ShowReport = [parent](const std::string& summary, const std::string& details) {
+    ShowReport(parent, summary, details);
+  };
   ui.Refuse = [parent](const std::string& m) { ShowRefusal(parent, m); };
   ui.ShowError = [parent](const std::string& m) { ShowErrorBox(parent, m); };
   ui.TrayNote = [parent](const std::string& m) { ShowNote(parent, m); };

@@ -26,6 +26,8 @@ QString Elided(const QString& text, int width);
 // The four boxes; `parent` may be null.
 bool AskYesNo(QWidget* parent, const std::string& question);
 void ShowNote(QWidget* parent, const std::string& note);
+// A report: the summary, and its details in the box's scrolled "Show Details" part.
+void ShowReport(QWidget* parent, const std::string& summary, const std::string& details);
 void ShowRefusal(QWidget* parent, const std::string& message);
 void ShowErrorBox(QWidget* parent, const std::string& message);
 

@@ -45,6 +45,7 @@ UiCallbacks Merge(UiCallbacks own, const UiCallbacks& given) {
   };
   take(own.Ask, given.Ask);
   take(own.Inform, given.Inform);
+  take(own.ShowReport, given.ShowReport);
   take(own.Cursor, given.Cursor);
   take(own.ShowPreview, given.ShowPreview);
   take(own.ShowError, given.ShowError);

@@ -27,9 +27,9 @@ DefinitionFormat DetectDefinitionFormat(std::string_view text);
 
 // A construct left out, with where it stands in the source and why.
 struct ImportNote {
-  int32_t Line = 0;     // 1-based line of the source; 0 when it has none
-  std::string What;     // the construct as written (shortened to one line)
-  std::string Reason;   // why it was not converted, or why it was refused
+  int32_t Line = 0;    // 1-based line of the source; 0 when it has none
+  std::string What;    // the construct as written (shortened to one line)
+  std::string Reason;  // why it was not converted, or why it was refused
 };
 
 // One item made from a section or option. Entries are unbound values (no item file yet): folder

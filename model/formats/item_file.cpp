@@ -33,6 +33,7 @@ std::string TotalKey() {
 
 // The keys of one entry: "<prefix><index>.<key>" in the entry's section of its item file.
 constexpr const char* kRemoveEmptiedFolders = "RemoveEmptiedFolders";
+constexpr const char* kExclude = "Exclude";
 
 class EntryKeys {
  public:
@@ -135,6 +136,7 @@ void ReadEntry(tChildFolder& entry) {
   keys.Kind("bycategory", entry.Kind, 1);
   entry.IncludeSubfolders = keys.Bool("IsIncludeSubfolder", false);
   entry.RemoveEmptiedFolders = keys.Bool(kRemoveEmptiedFolders, false);
+  entry.Exclude = keys.Text(kExclude);
 }
 
 void ReadEntry(tChildRegister& entry) {
@@ -161,6 +163,8 @@ void WriteEntry(const tChildFolder& entry) {
   // Written only where it is set or was before: the files of entries without it stay as they were.
   if (entry.RemoveEmptiedFolders || !keys.Text(kRemoveEmptiedFolders).empty())
     keys.WriteBool(kRemoveEmptiedFolders, entry.RemoveEmptiedFolders);
+  if (!entry.Exclude.empty() || !keys.Text(kExclude).empty())
+    keys.WriteText(kExclude, entry.Exclude);
   batch.Commit();
 }
 

@@ -1,0 +1,432 @@
+// The CleanerML reader: what each construct becomes, and a note at its line for everything it
+// leaves out. Definitions are written here; nothing touches the disk.
+#include "model/formats/cleanerml.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace vorlisk::formats {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+// A machine whose drive C: holds the host's root but for /mnt, which no drive holds.
+DefinitionMachine Machine(std::string os) {
+  DefinitionMachine machine;
+  machine.Os = std::move(os);
+  machine.HostToWindows = [](const std::string& hostPath) -> std::string {
+    if (hostPath.starts_with("/mnt/")) return "";
+    std::string text = "C:" + hostPath;
+    for (char& c : text)
+      if (c == '/') c = '\\';
+    return text;
+  };
+  return machine;
+}
+
+// The 1-based line of the first occurrence of `needle` in `text`.
+int32_t LineOf(std::string_view text, std::string_view needle) {
+  const auto at = text.find(needle);
+  EXPECT_NE(at, std::string_view::npos) << needle;
+  return 1 + static_cast<int32_t>(std::count(text.begin(), text.begin() + at, '\n'));
+}
+
+// An entry as one line: its kind, its path, its flags; and anything set that its kind does not use.
+std::string Describe(const tChildFolder& e) {
+  std::string s = e.Kind == FolderKind::SingleFile   ? "file " + e.DeleteFileName
+                  : e.Kind == FolderKind::FolderMask ? "mask " + e.DeletePath
+                                                     : "registry folder";
+  if (e.IncludeSubfolders) s += " +sub";
+  if (e.RemoveEmptiedFolders) s += " +emptied";
+  if (!e.IsActive) s += " unticked";
+  if ((e.Kind == FolderKind::SingleFile) == e.DeleteFileName.empty() ||
+      (e.Kind == FolderKind::FolderMask) == e.DeletePath.empty())
+    s += " stray field";
+  return s;
+}
+std::string Describe(const tChildRegister& e) {
+  std::string s = e.CleanType == CleanRegisterType::SingleValue
+                      ? "value " + e.RegisterKeyName + " = " + e.RegisterSingleValue
+                  : e.CleanType == CleanRegisterType::WholeKey ? "key " + e.RegisterKeyName
+                                                               : "values";
+  if (!e.IsActive) s += " unticked";
+  return s;
+}
+template <class Entry>
+std::vector<std::string> Described(const std::vector<Entry>& entries) {
+  std::vector<std::string> lines;
+  for (const Entry& e : entries) lines.push_back(Describe(e));
+  return lines;
+}
+
+// The notes as "line: reason", in their order.
+std::vector<std::string> NoteLines(const ConvertedDefinitions& result) {
+  std::vector<std::string> lines;
+  for (const ImportNote& n : result.Notes)
+    lines.push_back(std::to_string(n.Line) + ": " + n.Reason);
+  return lines;
+}
+std::vector<std::string> ItemNames(const ConvertedDefinitions& result) {
+  std::vector<std::string> names;
+  for (const ConvertedItem& item : result.Items) names.push_back(item.Name);
+  return names;
+}
+
+// Expects exactly one note at `line`, whose reason holds `reason`.
+void ExpectNote(const ConvertedDefinitions& result, int32_t line, std::string_view reason) {
+  int count = 0;
+  for (const ImportNote& n : result.Notes)
+    if (n.Line == line) {
+      ++count;
+      EXPECT_THAT(n.Reason, HasSubstr(std::string(reason))) << "line " << line;
+    }
+  EXPECT_EQ(count, 1) << "notes at line " << line << " for \"" << reason << "\"";
+}
+
+const std::string kDotNote =
+    "names beginning with \".\" are left: such files, and every folder below of such a name";
+
+// One cleaner holding every construct the reader knows.
+const std::string kDemo = R"(<?xml version="1.0" encoding="UTF-8"?>
+<cleaner id="demo" os="linux">
+  <label>Demo</label>
+  <description>A demo application</description>
+  <running type="exe">demo</running>
+  <running type="exe">demo-bin</running>
+  <var name="profile">
+    <value>~/.demo/main</value>
+    <value>~/.demo/second*</value>
+  </var>
+  <option id="cache">
+    <label>Cache</label>
+    <description>Disposable files</description>
+    <action command="delete" search="walk.all" path="~/.cache/demo"/>
+    <action command="delete" search="walk.files" path="$XDG_CONFIG_HOME/demo/logs/"/>
+    <action command="delete" search="walk.top" path="$HOME/.local/share/demo/tmp"/>
+    <action command="delete" search="walk.files" path="~/.local/state/demo" regex="\.(log|txt)$"/>
+    <action command="delete" search="walk.all" type="f" path="${XDG_STATE_HOME}/demo/x"/>
+  </option>
+  <option id="files">
+    <label>Files</label>
+    <warning>Also forgets the last session.</warning>
+    <action command="delete" search="file" path="~/.demo_history"/>
+    <action command="delete" search="file" path="~/.demo/session-*.json"/>
+    <action command="delete" search="glob" path="~/.config/demo/*/Cache/*.tmp"/>
+    <action command="delete" search="glob" path="/var/tmp/demo-*"/>
+    <action command="delete" search="glob" path="~/.demo/*" regex="^cache_.*$"/>
+    <action command="delete" search="file" path="$$profile$$/lock"/>
+    <action command="delete" path="~//.demo/default-search"/>
+  </option>
+  <option id="registry">
+    <label>Registry</label>
+    <action command="winreg" path="HKCU\Software\Demo\Recent"/>
+    <action command="winreg" path="HKLM\Software\Demo" name="LastRun"/>
+  </option>
+  <option id="refused">
+    <label>Refused</label>
+    <action command="truncate" search="file" path="~/.demo/log"/>
+    <action command="shred" search="file" path="~/.demo/secret"/>
+    <action command="sqlite.vacuum" search="file" path="~/.demo/db.sqlite"/>
+    <action command="json" search="file" path="~/.demo/state.json" address="recent"/>
+    <action command="apt.autoclean"/>
+    <action command="delete" search="glob" path="~/.demo/*" type="d"/>
+    <action command="delete" search="walk.all" path="~/.demo/c1" nregex="\.keep$"/>
+    <action command="delete" search="walk.all" path="~/.demo/c2" regex="^[0-9a-f]{8}$"/>
+    <action command="delete" search="glob" path="~/.demo/c3" regex="^core$"/>
+    <action command="delete" search="glob" path="~/.demo/[ab]*.log"/>
+    <action command="delete" search="glob" path="~/.demo/**/x"/>
+    <action command="delete" search="glob" path="~/.demo/{a,b}.log"/>
+    <action command="delete" search="file" path="$DEMO_HOME/x"/>
+    <action command="delete" search="file" path="$$nothing$$/x"/>
+    <action command="delete" search="file" path="/mnt/gone/x"/>
+    <action command="delete" search="file" path="~/.demo/../.bashrc"/>
+    <action command="delete" search="walk.files" path="~/.demo/./x"/>
+    <action command="delete" search="file" path="demo/relative"/>
+    <action command="winreg" path="HKXX\Software\Demo"/>
+    <action command="winreg" path="HKCU"/>
+    <frobnicate/>
+  </option>
+  <option id="elsewhere" os="windows">
+    <label>Windows only</label>
+    <action command="delete" search="file" path="$LocalAppData\Demo\x.log"/>
+  </option>
+  <option id="partly">
+    <label>Partly elsewhere</label>
+    <action command="delete" search="file" path="~/.demo/a" os="windows"/>
+    <action command="delete" search="file" path="~/.demo/b"/>
+  </option>
+</cleaner>
+)";
+
+TEST(CleanerMlTest, ConvertsEachOptionIntoAnUntickedItemWithItsEntries) {
+  const ConvertedDefinitions result = ReadCleanerMl(kDemo, Machine("linux"));
+  ASSERT_THAT(ItemNames(result), ElementsAre("Demo: Cache", "Demo: Files", "Demo: Registry",
+                                             "Demo: Partly elsewhere"));
+  for (const ConvertedItem& item : result.Items) EXPECT_FALSE(item.Active) << item.Name;
+  EXPECT_EQ(result.Items[0].Line, LineOf(kDemo, "<option id=\"cache\">"));
+  EXPECT_EQ(result.Items[3].Line, LineOf(kDemo, "<option id=\"partly\">"));
+
+  EXPECT_THAT(
+      Described(result.Items[0].Folders),
+      ElementsAre("mask %Cache%\\demo\\*.* +sub +emptied", "mask %Config%\\demo\\logs\\*.* +sub",
+                  "mask %Data%\\demo\\tmp\\*.* +sub +emptied", "mask %State%\\demo\\*.log +sub",
+                  "mask %State%\\demo\\*.txt +sub", "mask %State%\\demo\\x\\*.* +sub"));
+  EXPECT_THAT(
+      Described(result.Items[1].Folders),
+      ElementsAre("file %Home%\\.demo_history", "mask %Home%\\.demo\\session-*.json",
+                  "mask %Config%\\demo\\*\\Cache\\*.tmp", "mask C:\\var\\tmp\\demo-*",
+                  "mask %Home%\\.demo\\cache_*", "file %Home%\\.demo\\main\\lock",
+                  "mask %Home%\\.demo\\second*\\lock", "file %Home%\\.demo\\default-search"));
+  EXPECT_THAT(Described(result.Items[2].Registers),
+              ElementsAre("key HKEY_CURRENT_USER\\Software\\Demo\\Recent",
+                          "value HKEY_LOCAL_MACHINE\\Software\\Demo = LastRun"));
+  EXPECT_THAT(Described(result.Items[3].Folders), ElementsAre("file %Home%\\.demo\\b"));
+  EXPECT_THAT(result.Items[2].Folders, IsEmpty());
+  for (const std::size_t i : {0u, 1u, 3u}) EXPECT_THAT(result.Items[i].Registers, IsEmpty());
+
+  // Entries are named after the path (with the variable's value) or key they reach.
+  EXPECT_EQ(result.Items[0].Folders[3].Name, "~/.local/state/demo (*.log)");
+  EXPECT_EQ(result.Items[1].Folders[0].Name, "~/.demo_history");
+  EXPECT_EQ(result.Items[1].Folders[6].Name, "~/.demo/second*/lock");
+  EXPECT_EQ(result.Items[2].Registers[1].Name, "HKLM\\Software\\Demo (LastRun)");
+}
+
+TEST(CleanerMlTest, NotesEveryConstructLeftOutOrChangedAtItsLine) {
+  const ConvertedDefinitions result = ReadCleanerMl(kDemo, Machine("linux"));
+  const auto at = [&](std::string_view needle) { return LineOf(kDemo, needle); };
+  const std::vector<std::pair<std::string_view, std::string_view>> expected = {
+      {"<running type=\"exe\">demo<", "not checked"},
+      {"path=\"~/.cache/demo\"", "names beginning with \".\" are left"},
+      {"path=\"$XDG_CONFIG_HOME", "names beginning with \".\" are left"},
+      {"path=\"~/.local/state/demo\"", "names beginning with \".\" are left"},
+      {"path=\"${XDG_STATE_HOME}", "names beginning with \".\" are left"},
+      {"<warning>", "warning"},
+      {"command=\"truncate\"", "truncation"},
+      {"command=\"shred\"", "overwrite"},
+      {"command=\"sqlite.vacuum\"", "in-file edit"},
+      {"command=\"json\"", "in-file edit"},
+      {"command=\"apt.autoclean\"", "package-manager command"},
+      {"type=\"d\"", "removes folders"},
+      {"nregex=", "exclusion"},
+      {"{8}", "a regex that is no mask"},
+      {"regex=\"^core$\"", "a regex beside a name or mask"},
+      {"[ab]", "character class"},
+      {"**", "\"**\""},
+      {"{a,b}", "{a,b}"},
+      {"$DEMO_HOME", "the variable $DEMO_HOME is not known"},
+      {"$$nothing$$", "no <var> is named \"nothing\""},
+      {"/mnt/gone", "no drive holds /mnt/gone/x"},
+      {"/../", "a \"..\" level"},
+      {"/./", "a \".\" level"},
+      {"demo/relative", "not an absolute path"},
+      {"HKXX", "no registry key of a known root"},
+      {"path=\"HKCU\"", "a whole root key"},
+      {"<frobnicate", "does not know"},
+      {"<option id=\"refused\">", "nothing of it could be converted"},
+      {"<option id=\"elsewhere\"", "for windows"},
+      {"path=\"~/.demo/a\" os=\"windows\"", "for windows"},
+  };
+  for (const auto& [needle, reason] : expected) ExpectNote(result, at(needle), reason);
+  // walk.top has two notes of its own: what it leaves, and the folder that stays.
+  const int32_t top = at("search=\"walk.top\"");
+  EXPECT_THAT(NoteLines(result),
+              testing::IsSupersetOf({std::to_string(top) + ": " + kDotNote,
+                                     std::to_string(top) + ": the folder itself stays"}));
+  EXPECT_EQ(result.Notes.size(), expected.size() + 2) << testing::PrintToString(NoteLines(result));
+  EXPECT_TRUE(
+      std::is_sorted(result.Notes.begin(), result.Notes.end(),
+                     [](const ImportNote& a, const ImportNote& b) { return a.Line < b.Line; }));
+  // A note quotes the construct as written, on one line.
+  const auto truncate = std::find_if(result.Notes.begin(), result.Notes.end(), [&](const auto& n) {
+    return n.Line == at("command=\"truncate\"");
+  });
+  ASSERT_NE(truncate, result.Notes.end());
+  EXPECT_EQ(truncate->What, "<action command=\"truncate\" search=\"file\" path=\"~/.demo/log\">");
+}
+
+// The same definitions read on two systems: os= on the cleaner, an option or a <value>.
+TEST(CleanerMlTest, KeepsOnlyWhatIsForTheMachinesSystem) {
+  const std::string xml = R"(<cleaner id="both">
+  <label>Both</label>
+  <var name="base">
+    <value os="linux">~/.both</value>
+    <value os="windows">$APPDATA\Both</value>
+  </var>
+  <option id="a"><label>A</label><action command="delete" path="$$base$$/a.log"/></option>
+  <option id="l" os="linux"><label>L</label><action command="delete" path="~/.l"/></option>
+  <option id="p" os="posix"><label>P</label><action command="delete" path="~/.p"/></option>
+  <option id="m" os="darwin"><label>M</label><action command="delete" path="~/.m"/></option>
+  <option id="w" os="windows"><label>W</label>
+    <action command="delete" search="glob" path="%LocalAppData%\W\*.tmp"/>
+  </option>
+  <option id="x"><label>X</label><action command="delete" path="~/.x" os="windows"/></option>
+</cleaner>
+)";
+  const ConvertedDefinitions linux = ReadCleanerMl(xml, Machine("linux"));
+  EXPECT_THAT(ItemNames(linux), ElementsAre("Both: A", "Both: L", "Both: P"));
+  EXPECT_THAT(Described(linux.Items[0].Folders), ElementsAre("file %Home%\\.both\\a.log"));
+  EXPECT_THAT(NoteLines(linux), ElementsAre("5: for windows", "10: for darwin", "11: for windows",
+                                            "14: for windows", "14: nothing of it is for linux"));
+
+  const ConvertedDefinitions windows = ReadCleanerMl(xml, Machine("windows"));
+  EXPECT_THAT(ItemNames(windows), ElementsAre("Both: A", "Both: W", "Both: X"));
+  EXPECT_THAT(Described(windows.Items[0].Folders), ElementsAre("file %AppData%\\Both\\a.log"));
+  EXPECT_THAT(Described(windows.Items[1].Folders), ElementsAre("mask %LocalAppData%\\W\\*.tmp"));
+  EXPECT_THAT(NoteLines(windows),
+              ElementsAre("4: for linux", "8: for linux", "9: for posix", "10: for darwin"));
+
+  // A cleaner for another system gives nothing but its note.
+  const ConvertedDefinitions other = ReadCleanerMl(
+      "<cleaner id=\"w\" os=\"windows\">\n<option id=\"o\"/>\n</cleaner>", Machine("linux"));
+  EXPECT_THAT(other.Items, IsEmpty());
+  EXPECT_THAT(NoteLines(other), ElementsAre("1: for windows"));
+}
+
+TEST(CleanerMlTest, WritesWindowsFolderVariablesAndDrivePaths) {
+  const std::string xml = R"(<cleaner id="win"><label>Win</label><option id="o"><label>O</label>
+    <action command="delete" path="$USERPROFILE/Demo/x.log"/>
+    <action command="delete" search="glob" path="%windir%\Temp\*.*"/>
+    <action command="delete" search="walk.files" path="%Temp%\Demo"/>
+    <action command="delete" path="${LocalAppData}\Demo\y.log"/>
+    <action command="delete" path="$ProgramFiles\Demo\z.log"/>
+    <action command="delete" path="c:/Demo/x.log"/>
+    <action command="delete" path="$APPDATAX\Demo"/>
+    <action command="delete" path="%Temp%x\Demo"/>
+  </option></cleaner>)";
+  const ConvertedDefinitions result = ReadCleanerMl(xml, Machine("windows"));
+  ASSERT_EQ(result.Items.size(), 1u);
+  EXPECT_THAT(Described(result.Items[0].Folders),
+              ElementsAre("file %UserProfile%\\Demo\\x.log", "mask %WinDir%\\Temp\\*.*",
+                          "mask %Temp%\\Demo\\*.* +sub", "file %LocalAppData%\\Demo\\y.log",
+                          "file %ProgramFiles%\\Demo\\z.log", "file C:\\Demo\\x.log"));
+  EXPECT_THAT(
+      NoteLines(result),
+      ElementsAre("4: " + kDotNote, "8: $APPDATAX\\Demo: the variable $APPDATAX is not known",
+                  "9: %Temp%x\\Demo: text after the variable %Temp%"));
+}
+
+TEST(CleanerMlTest, GivesOneEntryForEachValueOfAVar) {
+  const std::string xml = R"(<cleaner id="v"><label>V</label>
+  <option id="o"><label>O</label>
+    <action command="delete" search="walk.all" path="$$profile$$/$$store$$"/>
+    <action command="delete" path="~/$$self$$"/>
+  </option>
+  <var name="profile">
+    <value>~/.v/default</value>
+    <value>$XDG_CONFIG_HOME/v/*.other</value>
+  </var>
+  <var name="store"><value>cache2</value><value>startupCache</value></var>
+  <var name="self"><value>$$self$$/x</value></var>
+</cleaner>)";
+  const ConvertedDefinitions result = ReadCleanerMl(xml, Machine("linux"));
+  ASSERT_EQ(result.Items.size(), 1u);
+  EXPECT_THAT(Described(result.Items[0].Folders),
+              ElementsAre("mask %Home%\\.v\\default\\cache2\\*.* +sub +emptied",
+                          "mask %Home%\\.v\\default\\startupCache\\*.* +sub +emptied",
+                          "mask %Config%\\v\\*.other\\cache2\\*.* +sub +emptied",
+                          "mask %Config%\\v\\*.other\\startupCache\\*.* +sub +emptied"));
+  EXPECT_EQ(result.Items[0].Folders[2].Name, "$XDG_CONFIG_HOME/v/*.other/cache2");
+  // One note for the walk, however many entries it gave; a value naming its own variable is
+  // taken as written, once.
+  EXPECT_THAT(NoteLines(result),
+              ElementsAre("3: " + kDotNote, "4: ~/$$self$$/x: a variable inside the path"));
+}
+
+TEST(CleanerMlTest, TextThatIsNoCleanerGivesOneNoteAndNoItem) {
+  // Malformed: the parser's reason at the line where it stopped.
+  const ConvertedDefinitions broken =
+      ReadCleanerMl("<cleaner id=\"x\">\n  <label>X</label>\n  <option id=\"o\">\n  </cleaner>\n",
+                    Machine("linux"));
+  EXPECT_THAT(broken.Items, IsEmpty());
+  ASSERT_EQ(broken.Notes.size(), 1u);
+  EXPECT_EQ(broken.Notes[0].Line, 4);
+  EXPECT_THAT(broken.Notes[0].Reason, HasSubstr("not well-formed XML: "));
+  EXPECT_GT(broken.Notes[0].Reason.size(), std::string("not well-formed XML: ").size());
+  EXPECT_EQ(broken.Notes[0].What, "</cleaner>");
+
+  const ConvertedDefinitions empty = ReadCleanerMl("", Machine("linux"));
+  EXPECT_THAT(empty.Items, IsEmpty());
+  EXPECT_THAT(NoteLines(empty), ElementsAre(HasSubstr("1: not well-formed XML")));
+
+  const ConvertedDefinitions other =
+      ReadCleanerMl("<?xml version=\"1.0\"?>\n<items/>\n", Machine("linux"));
+  EXPECT_THAT(other.Items, IsEmpty());
+  EXPECT_THAT(NoteLines(other),
+              ElementsAre("2: not a CleanerML document: its root is no <cleaner>"));
+}
+
+TEST(CleanerMlTest, CountsLinesOfCrlfText) {
+  const std::string xml =
+      "<cleaner id=\"c\">\r\n<label>C\r\nwrapped</label>\r\n<option id=\"o\">\r\n"
+      "<label>O</label><description>a\r\nb</description>\r\n"
+      "<action command=\"truncate\" path=\"~/.c\"/>\r\n</option>\r\n</cleaner>\r\n";
+  const ConvertedDefinitions result = ReadCleanerMl(xml, Machine("linux"));
+  EXPECT_THAT(NoteLines(result),
+              ElementsAre("4: nothing of it could be converted",
+                          "7: truncation: the file would be emptied, not erased"));
+}
+
+// A regex on the base name of a walk, as the masks that replace "*.*"; "" when it is refused.
+std::string MasksOf(const std::string& regex) {
+  std::string escaped;
+  for (const char c : regex) escaped += c == '&' ? std::string("&amp;") : std::string(1, c);
+  const ConvertedDefinitions result = ReadCleanerMl(
+      "<cleaner id=\"r\"><option id=\"o\"><action command=\"delete\" search=\"walk.files\" "
+      "path=\"/r\" regex=\"" +
+          escaped + "\"/></option></cleaner>",
+      Machine("linux"));
+  if (result.Items.empty()) {
+    EXPECT_THAT(NoteLines(result), testing::Contains("1: a regex that is no mask")) << regex;
+    return "";
+  }
+  std::string masks;
+  for (const tChildFolder& e : result.Items[0].Folders)
+    masks += (masks.empty() ? "" : " ") + e.DeletePath.substr(std::string("C:\\r\\").size());
+  return masks;
+}
+
+TEST(CleanerMlTest, ReducesRegexesOnNamesToMasks) {
+  EXPECT_EQ(MasksOf(R"(^.*\.log$)"), "*.log");
+  EXPECT_EQ(MasksOf(R"(\.log$)"), "*.log");
+  EXPECT_EQ(MasksOf(R"(\.(log|txt)$)"), "*.log *.txt");
+  EXPECT_EQ(MasksOf(R"(^cache_.*$)"), "cache_*");
+  EXPECT_EQ(MasksOf(R"(^cache_)"), "cache_*");
+  EXPECT_EQ(MasksOf(R"(core)"), "*core*");
+  EXPECT_EQ(MasksOf(R"(^(a|b)\.(x|y)$)"), "a.x a.y b.x b.y");
+  EXPECT_EQ(MasksOf(R"(^a$|^b-.*?$)"), "a b-*");
+  EXPECT_EQ(MasksOf(R"((?:tmp|temp)$)"), "*tmp *temp");
+  EXPECT_EQ(MasksOf(R"(^\.lock$|^\.lock$)"), ".lock");
+}
+
+TEST(CleanerMlTest, RefusesRegexesNoMaskExpresses) {
+  for (const char* regex : {
+           R"(^[0-9a-f]{8}$)",             // classes and counts
+           R"(^.+\.log$)",                 // one or more
+           R"(^a.c$)",                     // one character, which may be a dot
+           R"(\d+)",                       // escaped classes
+           R"(^x\.$)",                     // a trailing dot, which a mask drops
+           R"(\.)",                        // names with a dot: "*.*" takes them all
+           R"((?i)log)",                   // flags
+           R"(^ab*c)",                     // a repeated character
+           R"(^x\*)",                      // a literal star
+           R"(^$)",                        // no name at all
+           R"((a|b)",                      // unbalanced
+           R"(a)b)",                       // unbalanced
+           R"(^a^b)",                      // an anchor inside
+           R"((a|b|c|d)(e|f|g|h)(i|j)$)",  // too many masks
+       })
+    EXPECT_EQ(MasksOf(regex), "") << regex;
+}
+
+}  // namespace
+}  // namespace vorlisk::formats

@@ -1,0 +1,117 @@
+// `vorlisk-cli import` of cleaner definitions of other formats, end to end on a test home: what
+// the converted items preview and wash is what their source names, and nothing precious.
+#include "cli_fixture.h"
+
+namespace vorlisk {
+namespace {
+
+using test::ReadHostFile;
+using test::WriteHostFile;
+
+class ImportCliTest : public test::CliFixture {
+ protected:
+  ImportCliTest() {
+    xdgInHome_ = false;  // the home's own .cache and .config, as most users have them
+    WriteHostFile(Prog("const/system.txt"), "[Common]\r\nTotal=0\r\n");
+    std::filesystem::create_directories(root_ / "d");
+    for (const char* f :
+         {".cache/fooapp/a/b/c.bin", ".cache/fooapp/top.bin", ".config/fooapp/Default/GPUCache/g1",
+          ".config/fooapp/Profile 1/GPUCache/g2", ".config/fooapp/run.log",
+          ".config/fooapp/old.txt", ".cache/bar/x.tmp", ".cache/bar/keep.tmp",
+          ".cache/bar/pinned/p.tmp"})
+      WriteHostFile(root_ / ("home/" + std::string(f)), "cached");
+    for (const char* f : kPrecious) WriteHostFile(root_ / ("home/" + std::string(f)), "precious");
+  }
+
+  static constexpr const char* kPrecious[] = {".config/fooapp/Default/History",
+                                              ".config/fooapp/settings.json",
+                                              ".config/fooapp/notes.md",
+                                              ".cache/fooapp/.keep-me",
+                                              "Documents/thesis.odt",
+                                              ".ssh/id_ed25519",
+                                              ".config/bar/bar.conf"};
+
+  void ExpectPreciousIntact() const {
+    for (const char* f : kPrecious)
+      EXPECT_EQ(ReadHostFile(root_ / ("home/" + std::string(f))), "precious") << f;
+  }
+};
+
+// Catches converted CleanerML that previews more or less than its source names (a walk, a glob
+// over profiles, a regex made masks), a refused walk of the home kept, a report that leaves out
+// what was not converted, and a wash that takes anything precious or keeps emptied folders.
+TEST_F(ImportCliTest, CleanerMlPreviewsAndWashesWhatItsSourceNames) {
+  WriteHostFile(root_ / "in/fooapp.xml", R"(<?xml version="1.0" encoding="UTF-8"?>
+<cleaner id="fooapp">
+  <label>Foo App</label>
+  <option id="cache">
+    <label>Cache</label>
+    <action command="delete" search="walk.all" path="~/.cache/fooapp"/>
+    <action command="delete" search="glob" path="$XDG_CONFIG_HOME/fooapp/*/GPUCache/*"/>
+  </option>
+  <option id="logs">
+    <label>Logs</label>
+    <action command="delete" search="walk.files" path="~/.config/fooapp" regex="\.(log|txt)$"/>
+    <action command="sqlite.vacuum" search="file" path="~/.config/fooapp/History"/>
+  </option>
+  <option id="all">
+    <label>Everything</label>
+    <action command="delete" search="walk.files" path="~"/>
+  </option>
+</cleaner>
+)");
+  const test::CliResult imported = Run({"import", root_ / "in/fooapp.xml"});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  for (const char* expected : {"(CleanerML): 2 items with 4 folder entries and 0 registry entries, "
+                               "written to C:\\plugin\\fooapp.txt",
+                               "line 12: <action command=\"sqlite.vacuum\"",
+                               "line 14: Foo App: Everything: %Home%\\*.*: "
+                               "refused: it would reach every file of %Home%"})
+    EXPECT_NE(imported.out.find(expected), std::string::npos) << expected << "\n" << imported.out;
+
+  EXPECT_EQ(
+      SortedPreview({"Foo App: Cache"}),
+      HomeFileLines({".cache/fooapp/a/b/c.bin", ".cache/fooapp/top.bin",
+                     ".config/fooapp/Default/GPUCache/g1", ".config/fooapp/Profile 1/GPUCache/g2"},
+                    "0"));
+  EXPECT_EQ(SortedPreview({"Foo App: Logs"}),
+            HomeFileLines({".config/fooapp/old.txt", ".config/fooapp/run.log"}, "0"));
+  ASSERT_EQ(Run({"check", "Foo App: Cache"}).status, 0);
+  ASSERT_EQ(Run({"check", "Foo App: Logs"}).status, 0);
+  const test::CliResult wash = Run({"wash", "--yes"});
+  EXPECT_EQ(wash.status, 0) << wash.err;
+  EXPECT_NE(wash.out.find("Success: 6\t"), std::string::npos) << wash.out;
+  ExpectPreciousIntact();
+  EXPECT_FALSE(Exists("home/.cache/fooapp/a")) << "walk.all removes the folders it empties";
+  EXPECT_TRUE(Exists("home/.cache/fooapp")) << "the folder named stays";
+}
+
+// Catches INI-style definitions imported without their exclusions, or sections of other
+// machines imported by default; --all takes them too.
+TEST_F(ImportCliTest, IniStyleDefinitionsKeepTheirExclusionsAndDetection) {
+  WriteHostFile(
+      root_ / "in/defs.ini",
+      "[Bar *]\r\nDetectFile=%Cache%\\bar\r\nFileKey1=%Cache%\\bar|*.tmp|RECURSE\r\n"
+      "ExcludeKey1=FILE|%Cache%\\bar\\|keep.tmp\r\nExcludeKey2=PATH|%Cache%\\bar\\pinned\\\r\n"
+      "[Absent *]\r\nDetectFile=%Cache%\\absent\r\nFileKey1=%Cache%\\fooapp|*.*\r\n");
+  const test::CliResult imported = Run({"import", root_ / "in/defs.ini"});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  EXPECT_NE(imported.out.find("line 6: [Absent *]: left out: not detected on this machine"),
+            std::string::npos)
+      << imported.out;
+  EXPECT_EQ(SortedPreview({"Bar"}), HomeFileLines({".cache/bar/x.tmp"}, "0"));
+  EXPECT_EQ(Run({"preview", "Absent"}).status, 2);
+
+  const test::CliResult all = Run({"import", root_ / "in/defs.ini", "--all", "--yes"});
+  EXPECT_EQ(all.status, 0) << all.err;
+  EXPECT_EQ(SortedPreview({"Absent"}), HomeFileLines({".cache/fooapp/top.bin"}, "0"));
+  // A file of which nothing can be converted imports nothing and says so.
+  WriteHostFile(root_ / "in/none.ini", "[Bad *]\r\nFileKey1=%Home%|*.*|RECURSE\r\n");
+  const test::CliResult none = Run({"import", root_ / "in/none.ini"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.out.find("nothing was imported"), std::string::npos) << none.out;
+  EXPECT_FALSE(Exists("c/plugin/none.txt"));
+}
+
+}  // namespace
+}  // namespace vorlisk

@@ -49,7 +49,10 @@ void OpenHelp(MainSession& s, int topic) {
 
 void ImportPluginFile(MainSession& s) {
   if (!s.Ui().OpenFiles) return;
-  const auto files = s.Ui().OpenFiles(PluginDialog("Import Wash Items from PlugIn File"));
+  // The import also takes cleaner definitions of other formats, which it recognises by content.
+  FileChooser chooser = PluginDialog("Import Wash Items from PlugIn File");
+  chooser.Filter += "|Cleaner definitions (*.ini;*.xml)|*.ini;*.xml|All files (*.*)|*.*";
+  const auto files = s.Ui().OpenFiles(chooser);
   if (files.empty()) return;
   ImportReport report;
   const ImportResult result = ImportPlugin(s, files.front(), {}, &report);

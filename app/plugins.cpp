@@ -1,6 +1,8 @@
 #include "app/plugins.h"
 
 #include <algorithm>
+#include <map>
+#include <optional>
 
 #include "engine/folder_entries.h"
 #include "engine/registry_entries.h"
@@ -78,10 +80,32 @@ formats::ConvertedDefinitions Convert(formats::DefinitionFormat format, const st
   return formats::ReadCleanerMl(bytes, machine);
 }
 
+// ExpandUserFolder for many paths: each user folder is read from the registry once.
+class UserFolderCache {
+ public:
+  std::optional<std::string> Expand(const std::string& text) {
+    if (text.empty() || text[0] != '%') return text;
+    const std::size_t close = text.find('%', 1);
+    if (close == std::string::npos) return std::nullopt;
+    const std::string variable = text.substr(0, close + 1);
+    auto found = values_.find(UpperAZ(variable));
+    if (found == values_.end())
+      found = values_.emplace(UpperAZ(variable), ExpandUserFolder(variable)).first;
+    if (!found->second) return std::nullopt;
+    const std::string rest = text.substr(close + 1);
+    if (!rest.empty() && rest[0] != '\\') return std::nullopt;
+    const std::string& folder = *found->second;
+    return !rest.empty() && folder.back() == '\\' ? folder + rest.substr(1) : folder + rest;
+  }
+
+ private:
+  std::map<std::string, std::optional<std::string>> values_;
+};
+
 // Why an imported folder entry may not be kept, or "": its folder (up to its first wildcard
 // level) is a drive's root, the home or a top-level user folder, now or by its variable's name,
 // or it climbs with "..".
-std::string UnsafeFolderEntry(const tChildFolder& entry) {
+std::string UnsafeFolderEntry(const tChildFolder& entry, UserFolderCache& folders) {
   const std::string path = WithBackslashes(
       entry.Kind == FolderKind::SingleFile ? entry.DeleteFileName : entry.DeletePath);
   if (HoldsDotLevel(path)) return "a path with a \".\" or \"..\" level";
@@ -96,7 +120,7 @@ std::string UnsafeFolderEntry(const tChildFolder& entry) {
   for (const auto top : kTopFolders)
     if (SameTextAZ(bare, top)) return "it would reach every file of " + bare;
   if (bare.size() == 2 && bare[1] == ':') return "it would reach the drive's root " + folder;
-  const auto expanded = ExpandUserFolder(folder);
+  const auto expanded = folders.Expand(folder);
   if (expanded && expanded->size() <= 3) return "it would reach a drive's root";
   if (expanded) {
     const std::string guarded = platform::GuardedFolderName(*expanded);
@@ -108,9 +132,10 @@ std::string UnsafeFolderEntry(const tChildFolder& entry) {
 // Takes out of the converted items every entry that may not be kept, with a note each; an item
 // left with no entry goes too.
 void RefuseUnsafe(formats::ConvertedDefinitions& converted) {
+  UserFolderCache folders;
   for (auto& item : converted.Items) {
     std::erase_if(item.Folders, [&](const tChildFolder& entry) {
-      const std::string problem = UnsafeFolderEntry(entry);
+      const std::string problem = UnsafeFolderEntry(entry, folders);
       if (!problem.empty())
         converted.Notes.push_back(
             {item.Line,

@@ -5,26 +5,38 @@
 #include "app/plugins.h"
 #include "cli/cli_support.h"
 #include "platform/filesystem.h"
+#include "platform/process.h"
 
 namespace vorlisk::cli {
 
 namespace {
 
-int RunImport(MainSession& session, const PluginCommandOptions& o) {
-  const std::string source = HostFileArgument(o.file);
+int ImportOne(MainSession& session, const std::string& file, bool all) {
+  const std::string source = HostFileArgument(file);
   ImportReport report;
-  const ImportResult result = ImportPlugin(session, source, {.All = o.all}, &report);
+  const ImportResult result = ImportPlugin(session, source, {.All = all}, &report);
   if (result == ImportResult::Declined) return kExitUsage;
   if (report.Format == formats::DefinitionFormat::IniDefinitions ||
       report.Format == formats::DefinitionFormat::CleanerMl) {
-    std::cout << report.Summary(o.file) << '\n' << report.Details();
+    std::cout << report.Summary(file) << '\n' << report.Details();
     return result == ImportResult::Imported ? kExitDone : kExitError;
   }
   if (!ImportAddedItems(session, source))
-    std::cerr << "Warning: " << o.file
+    std::cerr << "Warning: " << file
               << " holds no wash item; it was copied into the plug-in folder but adds nothing to "
                  "the catalogue.\n";
   return kExitDone;
+}
+
+// Each file in turn; the status is the worst of theirs (a usage refusal over an error).
+int RunImport(MainSession& session, const PluginCommandOptions& o) {
+  int status = kExitDone;
+  for (const std::string& file : o.files) {
+    if (platform::TerminationRequested()) break;
+    const int one = ImportOne(session, file, o.all);
+    if (one == kExitUsage || (one != kExitDone && status == kExitDone)) status = one;
+  }
+  return status;
 }
 
 int RunExport(MainSession& session, const PluginCommandOptions& o,
@@ -44,7 +56,10 @@ int RunExport(MainSession& session, const PluginCommandOptions& o,
 
 void AddPluginCommands(CLI::App& app, PluginCommandOptions& o, TerminalOptions& terminal) {
   o.import = app.add_subcommand("import", "Import a plug-in file into the catalogue");
-  o.import->add_option("FILE", o.file, "Plug-in file (host path)")->required();
+  o.import
+      ->add_option("FILE", o.files,
+                   "Plug-in files, or files of cleaner definitions (host paths), imported in turn")
+      ->required();
   o.import->add_flag("--yes,-y", terminal.yes, "Answer Yes to the overwrite question");
   o.import->add_flag("--all", o.all,
                      "Cleaner definitions: convert every section or option, also those whose "

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/main_session.h"
 #include "cli/terminal.h"
@@ -13,8 +14,9 @@ namespace vorlisk::cli {
 
 struct PluginCommandOptions {
   CLI::App *import = nullptr, *exportTo = nullptr;
-  std::string file;  // host path
-  bool all = false;  // import: every section or option, detected here or not
+  std::string file;                // export: host path
+  std::vector<std::string> files;  // import: host paths
+  bool all = false;                // import: every section or option, detected here or not
 };
 
 // --yes goes to the terminal's options.

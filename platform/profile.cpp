@@ -37,9 +37,11 @@ std::mutex& CacheMutex() {
   return m;
 }
 
+// Never destroyed: the parsed copies of large files would only be freed, line by line, as the
+// process ends, and a batch still open in another static's destructor finds it there.
 std::unordered_map<std::string, CachedFile>& Cache() {
-  static std::unordered_map<std::string, CachedFile> cache;
-  return cache;
+  static auto* cache = new std::unordered_map<std::string, CachedFile>;
+  return *cache;
 }
 
 // One entry per file on disk, whatever the spelling of its path.
@@ -102,7 +104,10 @@ void Modify(std::string_view path, const std::string& key,
 // split there. (A section name reads back whole: its header ends at the last "]".)
 void RefuseUnreadable(const std::string& path, std::string_view section, std::string_view key,
                       std::string_view value) {
-  auto hasBreak = [](std::string_view s) { return s.find_first_of("\r\n") != s.npos; };
+  // One pass over each text (find_first_of would search the set once per character).
+  auto hasBreak = [](std::string_view s) {
+    return std::any_of(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; });
+  };
   if (hasBreak(section) || hasBreak(key) || hasBreak(value))
     throw Error("Unable to write to " + path +
                 ": a section name, key name or value may not hold a line break");

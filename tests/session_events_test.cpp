@@ -271,7 +271,8 @@ TEST_F(Notified, ButtonsRunTheirCommandsThroughThePort) {
   port.answers = {true};
   RunCommand(*session, Control::SpeedButton7);
   EXPECT_EQ(port.asked, (Lines{"open dialog: Import Wash Items from PlugIn File | TXT file "
-                               "(*.TXT)|*.TXT | txt"}));
+                               "(*.TXT)|*.TXT|Cleaner definitions (*.ini;*.xml)|*.ini;*.xml|All "
+                               "files (*.*)|*.* | txt"}));
   EXPECT_TRUE(Program.Exists("plugin/export.txt"));
 
   // The log: the note when logging is off, the log opened; deleting it asks and tells.

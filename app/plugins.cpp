@@ -80,6 +80,11 @@ formats::ConvertedDefinitions Convert(formats::DefinitionFormat format, const st
   return formats::ReadCleanerMl(bytes, machine);
 }
 
+bool HoldsControl(std::string_view text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+}
+
 // ExpandUserFolder for many paths: each user folder is read from the registry once.
 class UserFolderCache {
  public:
@@ -108,6 +113,8 @@ class UserFolderCache {
 std::string UnsafeFolderEntry(const tChildFolder& entry, UserFolderCache& folders) {
   const std::string path = WithBackslashes(
       entry.Kind == FolderKind::SingleFile ? entry.DeleteFileName : entry.DeletePath);
+  if (HoldsControl(entry.Name) || HoldsControl(path) || HoldsControl(entry.Exclude))
+    return "a control character, which no item file line can hold";
   if (HoldsDotLevel(path)) return "a path with a \".\" or \"..\" level";
   std::string folder = ExtractFilePath(path);
   const std::size_t wild = folder.find_first_of("*?");
@@ -149,10 +156,14 @@ void RefuseUnsafe(formats::ConvertedDefinitions& converted) {
       const std::string key = Trim(entry.RegisterKeyName);
       const bool broad = entry.CleanType != CleanRegisterType::SingleValue &&
                          std::count(key.begin(), key.end(), '\\') < 2;
-      if (broad)
-        converted.Notes.push_back({item.Line, item.Name + ": " + key,
-                                   "refused: it would delete a whole root or its first level"});
-      return broad;
+      const bool control =
+          HoldsControl(entry.Name) || HoldsControl(key) || HoldsControl(entry.RegisterSingleValue);
+      if (broad || control)
+        converted.Notes.push_back(
+            {item.Line, item.Name + ": " + key,
+             control ? "refused: a control character, which no item file line can hold"
+                     : "refused: it would delete a whole root or its first level"});
+      return broad || control;
     });
   }
   std::erase_if(converted.Items, [&](const formats::ConvertedItem& item) {
@@ -232,9 +243,14 @@ std::string ImportReport::Summary(const std::string& source) const {
 
 std::string ImportReport::Details() const {
   std::string text;
-  for (const auto& note : Notes)
-    text += (note.Line > 0 ? "line " + std::to_string(note.Line) + ": " : std::string()) +
-            note.What + ": " + note.Reason + "\n";
+  for (const auto& note : Notes) {
+    // One line a note, whatever the source held: a control character shows as "?".
+    std::string what = note.What;
+    for (char& c : what)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    text += (note.Line > 0 ? "line " + std::to_string(note.Line) + ": " : std::string()) + what +
+            ": " + note.Reason + "\n";
+  }
   return text;
 }
 

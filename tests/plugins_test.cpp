@@ -254,6 +254,17 @@ TEST_F(PluginsTest, CleanerDefinitionsAreConvertedWithAReportAndFindTheirFiles) 
   ASSERT_EQ(ImportPlugin(session, "D:\\in\\defs.ini", {.All = true}, &report),
             ImportResult::Imported);
   EXPECT_EQ(report.Items, 2);
+  // A path holding a line break (XML may write one) is refused on a line of its own.
+  WriteHostFile(Data.Host("in/odd.xml"),
+                "<?xml version=\"1.0\"?>\n<cleaner id=\"x\"><label>X</label><option id=\"o\">"
+                "<label>O</label>\n<action command=\"delete\" search=\"file\" "
+                "path=\"~/.cache/a&#10;b\"/>\n<action command=\"delete\" search=\"file\" "
+                "path=\"~/.cache/ok.tmp\"/></option></cleaner>\n");
+  ASSERT_EQ(ImportPlugin(session, "D:\\in\\odd.xml", {}, &report), ImportResult::Imported);
+  EXPECT_EQ(report.FolderEntries, 1);
+  EXPECT_EQ(report.Details(),
+            "line 2: X: O: %Cache%\\a?b: refused: a control character, which no item file line "
+            "can hold\n");
   WriteHostFile(Data.Host("in/none.ini"), "[Bad *]\r\nFileKey1=%Home%|*.*|RECURSE\r\n");
   EXPECT_EQ(ImportPlugin(session, "D:\\in\\none.ini", {}, &report), ImportResult::NothingConverted);
   EXPECT_FALSE(Program.Exists("plugin/none.txt"));

@@ -8,7 +8,7 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 cmp "$catalogue" "$prefix/share/vorlisk/const/system.txt"
-page=$prefix/share/man/man1/vorlisk-cli.1
+page=$prefix/share/man/man1/vorlisk-cli.1.gz
 [ -s "$page" ] || { echo "no manual page at $page"; exit 1; }
 if command -v man >/dev/null; then
   man -l "$page" 2>/dev/null | grep -q -- '--verbose' || { echo "the manual page does not render"; exit 1; }

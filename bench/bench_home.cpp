@@ -88,11 +88,7 @@ int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   const int files = argc > 2 ? std::max(1, std::atoi(argv[2])) : 100000;
   const std::string cli = argc > 3 ? argv[3] : CliBesideBench();
-  const fs::path catalogue = fs::path(cli).parent_path() / "const" / "system.txt";
-  if (::access(cli.c_str(), X_OK) != 0 || !fs::exists(catalogue)) {
-    std::fprintf(stderr, "vorlisk-cli or its catalogue not found beside %s\n", cli.c_str());
-    return 1;
-  }
+  const fs::path catalogue = CatalogueBesideCli(cli);
   const fs::path root = MakeTempFolder("vorlisk-bench-home");
   const fs::path home = root / "home", program = root / "program", output = root / "out.txt";
   int status = 0;

@@ -70,11 +70,7 @@ void Report(const char* what, const Stats& process, double inProcess) {
 int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   const std::string cli = argc > 2 ? argv[2] : CliBesideBench();
-  const fs::path catalogue = fs::path(cli).parent_path() / "const" / "system.txt";
-  if (::access(cli.c_str(), X_OK) != 0 || !fs::exists(catalogue)) {
-    std::fprintf(stderr, "vorlisk-cli or its catalogue not found beside %s\n", cli.c_str());
-    return 1;
-  }
+  const fs::path catalogue = CatalogueBesideCli(cli);
   const fs::path root = MakeTempFolder("vorlisk-bench-import");
   const fs::path program = root / "program", home = root / "home";
   int status = 0;

@@ -252,6 +252,17 @@ inline std::string CliBesideBench() {
       .string();
 }
 
+// The shipped catalogue the build lays beside vorlisk-cli ("const/system.txt"); exits the benchmark
+// when the program or its catalogue is not there.
+inline fs::path CatalogueBesideCli(const std::string& cli) {
+  const fs::path catalogue = fs::path(cli).parent_path() / "const" / "system.txt";
+  if (::access(cli.c_str(), X_OK) != 0 || !fs::exists(catalogue)) {
+    std::fprintf(stderr, "vorlisk-cli or its catalogue not found beside %s\n", cli.c_str());
+    std::exit(1);
+  }
+  return catalogue;
+}
+
 inline void WriteFile(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "app/user_folders.h"
-#include "gui/window/main_window.h"
 #include "bench/bench_support.h"
+#include "gui/window/main_window.h"
 #include "platform/drives.h"
 #include "platform/profile.h"
 

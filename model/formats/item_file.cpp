@@ -56,6 +56,11 @@ class EntryKeys {
     ini_.WriteString(section_, prefix_ + key, value);
   }
   void WriteBool(const char* key, bool value) { ini_.WriteBool(section_, prefix_ + key, value); }
+  // A key newer than the format: written only where its value is not the default `unset` or the
+  // key was stored before, so the files of entries without it stay as they were.
+  void WriteOptional(const char* key, const std::string& value, const char* unset) {
+    if (value != unset || !Text(key).empty()) WriteText(key, value);
+  }
   template <class Enum>
   void WriteKind(const char* key, Enum value) {
     ini_.WriteInteger(section_, prefix_ + key, static_cast<int32_t>(value));
@@ -160,11 +165,8 @@ void WriteEntry(const tChildFolder& entry) {
   keys.WriteText("deletefilename", entry.DeleteFileName);
   keys.WriteKind("bycategory", entry.Kind);
   keys.WriteBool("IsIncludeSubfolder", entry.IncludeSubfolders);
-  // Written only where it is set or was before: the files of entries without it stay as they were.
-  if (entry.RemoveEmptiedFolders || !keys.Text(kRemoveEmptiedFolders).empty())
-    keys.WriteBool(kRemoveEmptiedFolders, entry.RemoveEmptiedFolders);
-  if (!entry.Exclude.empty() || !keys.Text(kExclude).empty())
-    keys.WriteText(kExclude, entry.Exclude);
+  keys.WriteOptional(kRemoveEmptiedFolders, entry.RemoveEmptiedFolders ? "1" : "0", "0");
+  keys.WriteOptional(kExclude, entry.Exclude, "");
   batch.Commit();
 }
 

@@ -140,28 +140,38 @@ struct Level {
   std::vector<std::string> pending;
 };
 
-// Empties a folder of a trash, at any depth, holding one descriptor at a time: the walk goes down
-// by name (never through a link) and back up through "..", which must be the folder it came from.
-// Folders of another mount (a file system or a bind mount placed inside the trash) are never
-// entered; what cannot be removed stays. Failures are ignored.
-void EmptyFolder(int topFd) {
+// What a walk of a trash folder does at each entry: `atEntry` is called with the folder holding
+// it and its look (never through a link) and returns whether to go into it (a folder only);
+// `entered` is given each folder gone into, opened; `left` is called, from the folder above, with
+// the name of each folder walked once it is done.
+struct TrashVisit {
+  std::function<bool(int dirFd, const std::string& name, const struct stat& st)> atEntry;
+  std::function<void(int folderFd)> entered;
+  std::function<void(int parentFd, const std::string& name)> left;
+};
+
+// Walks a folder of a trash, at any depth, holding one descriptor at a time: the walk goes down
+// by name (never through a link) and back up through "..", which must be the folder it came from
+// (else it stops there). Folders of another mount (a file system or a bind mount placed inside
+// the trash) are never entered. Returns the number of entries of the top folder.
+std::size_t WalkTrashFolder(int topFd, const TrashVisit& visit) {
   const auto top = PlaceOf(topFd, "", AT_EMPTY_PATH);
-  if (!top) return;
+  if (!top) return 0;
   Fd current(::dup(topFd));
-  if (!current) return;
+  if (!current) return 0;
   std::vector<Level> path;
   path.push_back({*top, {}, EntryNames(current.get())});
+  const std::size_t entries = path.back().pending.size();
   while (!path.empty()) {
     Level& level = path.back();
     if (level.pending.empty()) {
-      // This folder is done: back to its parent, then remove it there (kept if not empty).
-      if (path.size() == 1) return;
+      if (path.size() == 1) break;
       const std::string name = level.name;
       Fd parent(::openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
       path.pop_back();
       const auto up = parent ? PlaceOf(parent.get(), "", AT_EMPTY_PATH) : std::nullopt;
-      if (!up || !(*up == path.back().place)) return;  // moved meanwhile: stop here
-      ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR);
+      if (!up || !(*up == path.back().place)) break;  // moved meanwhile: stop here
+      if (visit.left) visit.left(parent.get(), name);
       current = std::move(parent);
       continue;
     }
@@ -169,65 +179,60 @@ void EmptyFolder(int topFd) {
     level.pending.pop_back();
     struct stat st {};
     if (::fstatat(current.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    if (!S_ISDIR(st.st_mode)) {
-      ::unlinkat(current.get(), name.c_str(), 0);
-      continue;
-    }
-    if (::unlinkat(current.get(), name.c_str(), AT_REMOVEDIR) == 0) continue;  // was empty
+    if (!visit.atEntry(current.get(), name, st) || !S_ISDIR(st.st_mode)) continue;
     const auto where = PlaceOf(current.get(), name.c_str(), 0);
     if (!where || !SameMount(*where, *top)) continue;  // a mount inside the trash
     Fd sub = OpenSubfolder(current.get(), name);
     const auto opened = sub ? PlaceOf(sub.get(), "", AT_EMPTY_PATH) : std::nullopt;
     if (!opened || !(*opened == *where)) continue;
-    // A trashed read-only folder of ours must be writable to be emptied.
-    struct stat own {};
-    if (StatOf(sub.get(), own) && own.st_uid == ::geteuid() && (own.st_mode & S_IRWXU) != S_IRWXU)
-      ::fchmod(sub.get(), (own.st_mode & 07777) | S_IRWXU);
+    if (visit.entered) visit.entered(sub.get());
     path.push_back({*opened, name, EntryNames(sub.get())});
     current = std::move(sub);
   }
+  return entries;
 }
 
-// What the regular files at any depth below a folder hold on disk (their size, or less with
-// holes), and how many entries the folder itself holds. The walk is EmptyFolder's: one descriptor
-// at a time, never through a link, never into another mount, back up only to the folder it came
-// from (else it stops, with what it counted so far).
+// Empties a folder of a trash at any depth (WalkTrashFolder); what cannot be removed stays.
+// Failures are ignored.
+void EmptyFolder(int topFd) {
+  WalkTrashFolder(
+      topFd,
+      {.atEntry =
+           [](int dirFd, const std::string& name, const struct stat& st) {
+             if (!S_ISDIR(st.st_mode)) {
+               ::unlinkat(dirFd, name.c_str(), 0);
+               return false;
+             }
+             return ::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) != 0;  // gone when empty
+           },
+       // A trashed read-only folder of ours must be writable to be emptied.
+       .entered =
+           [](int folderFd) {
+             struct stat own {};
+             if (StatOf(folderFd, own) && own.st_uid == ::geteuid() &&
+                 (own.st_mode & S_IRWXU) != S_IRWXU)
+               ::fchmod(folderFd, (own.st_mode & 07777) | S_IRWXU);
+           },
+       // Emptied now: removed in the folder above (kept if not empty).
+       .left = [](int parentFd,
+                  const std::string& name) { ::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR); }});
+}
+
+// What the regular files at any depth below a folder of a trash hold on disk (their size, or
+// less with holes), and how many entries the folder itself holds (WalkTrashFolder).
 RecycleBinContents Contents(int topFd) {
   RecycleBinContents contents;
-  const auto top = PlaceOf(topFd, "", AT_EMPTY_PATH);
-  if (!top) return contents;
-  Fd current(::dup(topFd));
-  if (!current) return contents;
-  std::vector<Level> path;
-  path.push_back({*top, {}, EntryNames(current.get())});
-  contents.entries = static_cast<int64_t>(path.back().pending.size());
-  while (!path.empty()) {
-    Level& level = path.back();
-    if (level.pending.empty()) {
-      if (path.size() == 1) break;
-      Fd parent(::openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-      path.pop_back();
-      const auto up = parent ? PlaceOf(parent.get(), "", AT_EMPTY_PATH) : std::nullopt;
-      if (!up || !(*up == path.back().place)) break;
-      current = std::move(parent);
-      continue;
-    }
-    const std::string name = std::move(level.pending.back());
-    level.pending.pop_back();
-    struct stat st {};
-    if (::fstatat(current.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    if (S_ISREG(st.st_mode))
-      contents.bytes +=
-          std::min(static_cast<uint64_t>(st.st_size), static_cast<uint64_t>(st.st_blocks) * 512);
-    if (!S_ISDIR(st.st_mode)) continue;
-    const auto where = PlaceOf(current.get(), name.c_str(), 0);
-    if (!where || !SameMount(*where, *top)) continue;
-    Fd sub = OpenSubfolder(current.get(), name);
-    const auto opened = sub ? PlaceOf(sub.get(), "", AT_EMPTY_PATH) : std::nullopt;
-    if (!opened || !(*opened == *where)) continue;
-    path.push_back({*opened, name, EntryNames(sub.get())});
-    current = std::move(sub);
-  }
+  const std::size_t entries = WalkTrashFolder(
+      topFd, {.atEntry =
+                  [&contents](int, const std::string&, const struct stat& st) {
+                    if (S_ISREG(st.st_mode))
+                      contents.bytes += std::min(static_cast<uint64_t>(st.st_size),
+                                                 static_cast<uint64_t>(st.st_blocks) * 512);
+                    return true;
+                  },
+              .entered = {},
+              .left = {}});
+  contents.entries = static_cast<int64_t>(entries);
   return contents;
 }
 

@@ -1,13 +1,13 @@
 // Wildcard masks as FindFirstFile matches them. Pure text, shared by every backend.
 //
 // Windows rewrites the mask before matching, then the whole name must match:
-//  1. Trailing dots and blanks of the mask are removed; whether a dot went is remembered.
-//     A mask that is then empty matches no name.
+//  1. Trailing dots and blanks of the mask are removed; whether the mask ended with a dot is
+//     remembered. A mask that is then empty matches no name.
 //  2. A mask that is then exactly "*.*" becomes "*" (so "*.*" matches names without a dot too),
 //     and the removed dot is then forgotten: "*.*." and "*.*.." find every name, as "*" does.
 //  3. Otherwise, character by character: "?" becomes DOS_QM; a "." followed by "*" or "?" becomes
-//     DOS_DOT; a "*" followed by "." becomes DOS_STAR; and when step 1 removed a dot, a final "*"
-//     becomes DOS_STAR.
+//     DOS_DOT; a "*" followed by "." becomes DOS_STAR; and when the mask ended with a dot, a final
+//     "*" becomes DOS_STAR.
 //  4. Matching: "*" takes any run of characters, dots included. DOS_STAR takes any run that does
 //     not contain the name's last dot. DOS_QM takes one character that is not a dot, or nothing
 //     at a dot or at the end of the name. DOS_DOT takes a "." or nothing at the end of the name.
@@ -128,18 +128,17 @@ constexpr std::size_t kInlineStates = 64;
 }  // namespace
 
 WildcardMask::WildcardMask(std::string_view mask) {
-  bool droppedDot = false;
-  while (!mask.empty() && (mask.back() == '.' || mask.back() == ' ')) {
-    droppedDot = droppedDot || mask.back() == '.';
-    mask.remove_suffix(1);
-  }
+  // Only a mask that ends with a period turns a final "*" into DOS_STAR: "*." and "* ." find
+  // names without an extension, "*. " and "*.. " every name.
+  bool endedWithDot = !mask.empty() && mask.back() == '.';
+  while (!mask.empty() && (mask.back() == '.' || mask.back() == ' ')) mask.remove_suffix(1);
   if (mask.empty()) {
     shape_ = Shape::kNothing;
     return;
   }
   if (mask == "*.*") {
     mask = "*";
-    droppedDot = false;
+    endedWithDot = false;
   }
 
   for (std::size_t i = 0; i < mask.size();) {
@@ -153,7 +152,7 @@ WildcardMask::WildcardMask(std::string_view mask) {
       t.kind = Kind::kDosDot;
     } else if (c == '*') {
       const bool last = i + 1 == mask.size();
-      t.kind = (next == '.' || (last && droppedDot)) ? Kind::kDosStar : Kind::kStar;
+      t.kind = (next == '.' || (last && endedWithDot)) ? Kind::kDosStar : Kind::kStar;
     } else {
       length = CharLength(mask, i);
       t.length = static_cast<uint8_t>(length);

@@ -32,7 +32,9 @@ void SetUserFolders() {
 
 void PrepareRegistry(const std::string& programFolder) {
   platform::SetProgramFolderLock(programFolder);
-  platform::SetRegistryFile(programFolder + "registry.reg");
+  // Where the system has a registry the program uses it; elsewhere the store in the program
+  // folder stands for it.
+  if (!platform::HasSystemRegistry()) platform::SetRegistryFile(programFolder + "registry.reg");
   try {
     SetUserFolders();
   } catch (const platform::RegistryStoreError&) {

@@ -1,7 +1,11 @@
 // Starting the window program when the user logs in.
 //
 // On Windows it is the string value "Vorlisk" under HKEY_LOCAL_MACHINE, key
-// "Software\Microsoft\Windows\CurrentVersion\Run", holding the full path of the running executable.
+// "Software\Microsoft\Windows\CurrentVersion\Run": a command line holding the full path of the
+// window program "vorlisk.exe" beside the running executable, in double quotes when it holds a
+// blank, with "--home" and the program folder when that is not the folder the program takes by
+// itself. It is written through the registry accessor (registry.h): into the emulated store while
+// one is set.
 // On POSIX it is the freedesktop.org autostart entry "vorlisk.desktop" in
 // $XDG_CONFIG_HOME/autostart
 // ($HOME/.config/autostart when XDG_CONFIG_HOME is unset or not absolute): a Desktop Entry whose

@@ -10,9 +10,11 @@
 // - Subkeys enumerate sorted without regard to case; values enumerate in creation order.
 //
 // On POSIX the registry is an emulated store persisted in ".reg" export format (see
-// SetRegistryFile), saved atomically and parsed again when it changed on disk; every change is
-// made under the program folder's lock (file_lock.h) on the store as it is on disk then.
-// RegistryBatch defers its saves so that a wash deleting many keys saves it once.
+// SetRegistryFile and registry_store.h), saved atomically and parsed again when it changed on
+// disk; every change is made under the program folder's lock (file_lock.h) on the store as it is
+// on disk then. RegistryBatch defers its saves so that a wash deleting many keys saves it once.
+// On Windows the accessor is the system's registry, except while a store file is set (tests set
+// one): then it is the emulated store, exactly as on POSIX.
 //
 // Threads: the emulated store is process-wide and guarded by a mutex (taken after the program
 // folder's lock); an accessor object (its root and open key) belongs to one thread at a time.
@@ -112,9 +114,10 @@ class Registry {
   bool open_ = false;
 };
 
-// Defers saving the emulated store until the outermost batch ends (no-op on Windows). The end of
-// a batch cannot report a failed save; Commit can. A batch holds the program folder's lock
-// (file_lock.h) for its whole life: open one only around work that never waits for the user.
+// Defers saving the emulated store until the outermost batch ends (with the system's registry it
+// only holds the lock). The end of a batch cannot report a failed save; Commit can. A batch holds
+// the program folder's lock (file_lock.h) for its whole life: open one only around work that
+// never waits for the user.
 class RegistryBatch {
  public:
   RegistryBatch();
@@ -129,8 +132,13 @@ class RegistryBatch {
   ProgramFolderLock lock_;
 };
 
-// POSIX: the file (Windows path text) that holds the emulated registry; set at start-up to the
-// program folder + "registry.reg". Until set, the registry is empty and kept in memory only.
+// Whether the system has a registry of its own (Windows), which the program then uses; false on
+// POSIX, where the registry is the emulated store.
+bool HasSystemRegistry();
+
+// The file (Windows path text) that holds the emulated registry; set at start-up to the program
+// folder + "registry.reg" where the system has no registry. Until set, the emulated registry is
+// empty and kept in memory only (POSIX); on Windows an empty path means the system's registry.
 void SetRegistryFile(std::string_view path);
 std::string RegistryFile();
 bool RegistryFileExists();

@@ -17,7 +17,13 @@ namespace vorlisk::platform {
 // then the folders of the desktop's user-dirs file ("Desktop", "Downloads", "Documents", "Music",
 // "Pictures", "Videos", "Templates", "Public"), which only an item of the user's own names. A
 // folder that no mapped drive holds gets a free drive letter of its own (see
-// ToWindowsPathMappingIfNeeded). On Windows the system's own keys serve instead: empty.
+// ToWindowsPathMappingIfNeeded).
+// On Windows they come from the shell's known folders, whether they exist or not, without a
+// trailing "\" (but a root's): the same caches below the local application data, "Cache" being
+// the Internet cache and "Thumbnails" Explorer's caches; the base folders "Home" and
+// "UserProfile" (the profile), "AppData", "LocalAppData", "LocalLowAppData", "Temp",
+// "CommonAppData", "ProgramFiles", "CommonProgramFiles", "WinDir", "SystemDrive"; and the user's
+// folders as above, with "Recent". A folder on no drive (a share) is left out.
 std::vector<std::pair<std::string, std::string>> UserFolders();
 
 // The program's own key under HKEY_CURRENT_USER holding the user's folders as Windows text, set at
@@ -28,8 +34,11 @@ inline constexpr std::string_view kUserFoldersKey = "Software\\Vorlisk\\User Fol
 // can mean: "the root of the system" (the host's root, which `rm --preserve-root` guards too),
 // "your home folder", or "your Documents folder" and the like for the top-level user folders
 // (Desktop, Documents, Downloads, Music, Pictures, Videos, Public, Templates: those of the
-// user-dirs file, or of those names in the home). Compared by identity, whatever text or links
-// lead there. "" for any other folder, and for one that does not exist.
+// user-dirs file, or of those names in the home). On Windows any drive or share root ("the root
+// of the system" for the drive of Windows, "the root of D:"), the profile, the user's known
+// folders and those names in the profile, and the Windows, Program Files and profiles folders.
+// Compared by identity, whatever text or links lead there. "" for any other folder, and for one
+// that does not exist.
 std::string GuardedFolderName(std::string_view folder);
 
 }  // namespace vorlisk::platform

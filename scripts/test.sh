@@ -13,9 +13,6 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
 # The Windows behaviours checked against the Win32 API under Wine (about 15 s once Wine is there).
-# The Windows build (mingw-w64) and its tests under Wine: the portable suite on the Win32 backend
-# and a smoke test of vorlisk-cli.exe.
 if [ "$kind" = plain ]; then
   bash scripts/wine-diff.sh "$dir"
-  bash scripts/windows-test.sh
 fi

@@ -32,4 +32,14 @@ void ClearUrlHistoryStore();
 // it. No-op on Windows.
 void SetMountTableForTesting(std::string_view path);
 
+// Test seam (Windows): one thread only. No variable points the system's Recycle Bin and URL history
+// at a test's folder, as XDG_DATA_HOME does on POSIX; while `calls` is set, EmptyRecycleBins and
+// ClearUrlHistoryStore leave them alone and count themselves in `*calls`, and QueryRecycleBins
+// answers with an empty bin. Null restores them. No-op on POSIX.
+struct ShellCallCounts {
+  int RecycleBinsEmptied = 0;
+  int HistoriesCleared = 0;
+};
+void SetShellCallsForTesting(ShellCallCounts* calls);
+
 }  // namespace vorlisk::platform

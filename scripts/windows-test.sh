@@ -50,9 +50,16 @@ echo "windows-test: fresh prefix ready in $((SECONDS - boot)) s"
 status=0
 wine "$build/tests/vorlisk_tests.exe" --gtest_brief=1 "$@" 2>&1 | tr -d '\r' |
   tee "$work/tests.log" || status=$?
-grep -E '^\[  (PASSED|SKIPPED|FAILED)  \]' "$work/tests.log" || true
-# Each skip with its reason, as GTEST_SKIP gave it.
-grep -B1 -E '^\[  SKIPPED \] [A-Za-z]' "$work/tests.log" | grep -vE '^(--|\[)' | sort | uniq -c || true
+# The counts, then each skip's reason as GTEST_SKIP gave it.
+count() {
+  local n
+  n=$(sed -nE "s/^\[ *$1 *\] ([0-9]+) tests?.*/\1/p" "$work/tests.log" | head -n 1)
+  echo "${n:-0}"
+}
+echo "windows-test: $(sed -nE 's/^\[=+\] ([0-9]+) tests? from.*/\1/p' "$work/tests.log") tests run:" \
+  "$(count PASSED) passed, $(count SKIPPED) skipped, $(count FAILED) failed"
+grep -A1 -E ': Skipped$' "$work/tests.log" | grep -vE '(: Skipped|^--)$' | sort | uniq -c |
+  sed 's/^/windows-test: skipped: /' || true
 if ! grep -q '^\[  PASSED  \]' "$work/tests.log" || grep -q '^\[  FAILED  \]' "$work/tests.log"; then
   status=1
 fi

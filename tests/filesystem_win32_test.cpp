@@ -247,6 +247,15 @@ TEST(Win32LongPaths, FilesBeyondMaxPathAreListedAndWashed) {
 // is never reported: its Windows text would name the device.
 TEST(Win32DeviceNames, DeviceLevelsFindAndOpenNothing) {
   TempDrive drive;
+  // Removed by the long form before the drive goes: std::filesystem would open the devices their
+  // names stand for (CON waits for the console) instead of removing them.
+  struct DeviceNamesRemoved {
+    const TempDrive& drive;
+    ~DeviceNamesRemoved() {
+      ::DeleteFileW(Api(drive.Host("sub/nul.tmp")).c_str());
+      ::RemoveDirectoryW(Api(drive.Host("CON")).c_str());
+    }
+  } removed{drive};
   WriteHostFile(drive.Host("sub/a.tmp"), "a");
   ASSERT_TRUE(::CreateDirectoryW(Api(drive.Host("CON")).c_str(), nullptr));
   win32::Handle(::CreateFileW(Api(drive.Host("sub/nul.tmp")).c_str(), GENERIC_WRITE, 0, nullptr,

@@ -80,8 +80,8 @@ class FindFileTest : public ::testing::Test {
                             "a/a1.tmp", "a/deep/d.tmp", "b/b1.tmp", "c.tmp/inside.txt"})
       WriteHostFile(drive.Host(rel), "x");
     WriteHostFile(outside / "precious.tmp", "precious");
-    std::filesystem::create_directory_symlink(outside.Path(), drive.Host("link.tmp"));
-    std::filesystem::create_directory_symlink(outside.Path(), drive.Host("linkdir"));
+    noLinks = test::MakeSymlink(outside.Path(), drive.Host("link.tmp"));
+    if (noLinks.empty()) noLinks = test::MakeSymlink(outside.Path(), drive.Host("linkdir"));
   }
 
   // Runs the search and returns "folder|name" per reported entry, in order.
@@ -101,6 +101,7 @@ class FindFileTest : public ::testing::Test {
 
   TempDrive drive{'T'};
   TempFolder outside;
+  std::string noLinks;  // why the links could not be made; the walks are the same without them
 };
 
 TEST_F(FindFileTest, WalksEachFolderBeforeItsSubfoldersAndNeverThroughLinks) {
@@ -142,6 +143,7 @@ TEST_F(FindFileTest, OnlyAMaskBeginningWithADotFindsDotNames) {
 }
 
 TEST_F(FindFileTest, LinkedFolderIsNeverReportedNorEnteredWhateverTheFilter) {
+  if (!noLinks.empty()) GTEST_SKIP() << noLinks;
   for (const TFileAttributes attrs :
        {TFileAttributes{ffDirectory}, TFileAttributes{ffArchive, ffDirectory}}) {
     for (bool exact : {false, true}) {

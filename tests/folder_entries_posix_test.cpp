@@ -1,5 +1,6 @@
-// Folder entries on POSIX: what a secure erase leaves on disk and on the device, with owners,
-// modes, file flags, resource limits and other users' links.
+// Folder entries on POSIX: names that Windows text cannot hold, folders whose names differ only by
+// case, and what a secure erase leaves on disk and on the device, with owners, modes, file flags,
+// resource limits and other users' links.
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <signal.h>
@@ -26,6 +27,46 @@ namespace {
 namespace fs = std::filesystem;
 using test::ReadHostFile;
 using test::WriteHostFile;
+
+// On POSIX "x\..\..\Data\readme" is one name; read as Windows text it names a file elsewhere.
+// A name with a control character would be two lines of the preview's output and of the log.
+TEST_F(FolderEntriesTest, NamesThatCannotBeWindowsTextAreNeverListedNorEntered) {
+  WriteHostFile(drive_.Host("Temp/x\\..\\..\\Data\\readme"), "bait");
+  fs::create_directories(drive_.Host("Temp/y\\..\\..\\Data"));
+  for (const char* name : {"Temp/two\nlines.tmp", "Temp/cr\r.tmp", "Temp/tab\t.tmp",
+                           "Temp/bell\x01.tmp", "Temp/del\x7f.tmp", "Temp/folder\n/in.tmp"})
+    WriteHostFile(drive_.Host(name), "bait");
+  tChildFolder entry = Entry(FolderKind::FolderMask, "T:\\Temp\\*.*", true);
+  std::vector<std::string> lines;
+  ExpandFolderEntry(entry, {}, lines);
+  EXPECT_EQ(
+      Runs(lines),
+      "T:\\Temp:{a.tmp,b.tmp,c.txt} T:\\Temp\\Sub:{e.tmp} T:\\Temp\\Sub\\Deep:{f.tmp,g.log} ");
+  MarkedLines marked;
+  for (const auto& line : lines) marked.push_back({line, true});
+  EXPECT_EQ(WashFileLines(marked, true, nullptr, {}).Success, 6);
+  EXPECT_EQ(ReadHostFile(drive_.Host("Data/readme")), "Data/readme");
+}
+
+// Where the host tells names apart by case, two candidates (Twin, TWIN) leave no telling which
+// one T:\twin\ is, and a drive's own host folder is a host path, matched exactly.
+TEST_F(FolderEntriesTest, FoldersMatchIgnoringCaseOnlyWhenOneEntryFits) {
+  for (const char* f : {"Twin/a.tmp", "TWIN/b.tmp"}) WriteHostFile(drive_.Host(f), f);
+  for (const auto& [target, runs] : {std::pair<const char*, std::string>{"T:\\twin\\*.tmp", ""},
+                                     {"T:\\Twin\\*.tmp", "T:\\Twin:{a.tmp} "}}) {
+    tChildFolder entry = Entry(FolderKind::FolderMask, target, false);
+    std::vector<std::string> lines;
+    ExpandFolderEntry(entry, {}, lines);
+    EXPECT_EQ(Runs(lines), runs) << target;
+  }
+  test::TempFolder outer;
+  WriteHostFile(outer / "mapped/x.tmp", "x");
+  platform::ScopedDriveMapping other('N', outer / "MAPPED");
+  tChildFolder entry = Entry(FolderKind::FolderMask, "N:\\*.tmp", false);
+  std::vector<std::string> lines;
+  ExpandFolderEntry(entry, {}, lines);
+  EXPECT_TRUE(lines.empty()) << "the host folder of a drive matched ignoring case";
+}
 
 // The test holds the file open, so after the erase it still sees the bytes that were on disk
 // just before the deletion.

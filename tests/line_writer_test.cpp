@@ -29,7 +29,7 @@ TEST(LineWriter, RefusesWhatIsNoPlainFileWithTheFileErrorText) {
   drive.Put("canary", "precious");
   drive.Put("ro.htm", "old run\r\n");
   test::MakeReadOnly(drive.Host("ro.htm"));  // refused even as root
-  std::filesystem::create_symlink(drive.Host("canary"), drive.Host("link.htm"));
+  const std::string noLink = test::MakeSymlink(drive.Host("canary"), drive.Host("link.htm"));
   std::filesystem::create_directory(drive.Host("dir.htm"));
   std::filesystem::create_hard_link(drive.Host("canary"), drive.Host("hard.htm"));
   struct Case {
@@ -41,6 +41,7 @@ TEST(LineWriter, RefusesWhatIsNoPlainFileWithTheFileErrorText) {
                {"dir.htm", "File access denied"},
                {"missing\\log.htm", "File not found"}};
   for (const auto& c : cases) {
+    if (!noLink.empty() && std::string(c.name) == "link.htm") continue;
     try {
       LineWriter::OpenAppend(drive.Win(c.name));
       ADD_FAILURE() << c.name << " opened";
@@ -50,6 +51,7 @@ TEST(LineWriter, RefusesWhatIsNoPlainFileWithTheFileErrorText) {
   }
   EXPECT_EQ(drive.Read("canary"), "precious");
   EXPECT_EQ(drive.Read("ro.htm"), "old run\r\n");
+  if (!noLink.empty()) GTEST_SKIP() << "the other cases passed; " << noLink;
 }
 
 }  // namespace

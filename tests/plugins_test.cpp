@@ -7,6 +7,7 @@
 #include <map>
 
 #include "app/user_folders.h"
+#include "platform/registry.h"
 #include "test_support.h"
 
 namespace vorlisk {
@@ -218,7 +219,16 @@ TEST_F(PluginsTest, CleanerDefinitionsAreConvertedWithAReportAndFindTheirFiles) 
                 "Vacuum=1\r\n"
                 "[Reckless *]\r\nFileKey1=%Home%|*.*|RECURSE\r\nFileKey2=D:\\|*.tmp\r\n"
                 "[Elsewhere *]\r\nDetectFile=%Config%\\absent\r\nFileKey1=%Cache%\\x|*.*\r\n");
-  PrepareRegistry(Folder());  // the user folders, as the programs set them at their start
+  // The user folders as the program sets them at its start, here the test's home on drive H:.
+  platform::ScopedDriveMapping homeDrive('H', Home.Path());
+  {
+    platform::Registry reg;
+    ASSERT_TRUE(reg.OpenKey("\\" + std::string(kUserFoldersKey), true));
+    for (const auto& [name, folder] : {std::pair<const char*, const char*>{"Home", "H:\\"},
+                                       {"Cache", "H:\\cache"},
+                                       {"Config", "H:\\config"}})
+      reg.WriteString(name, folder);
+  }
   ImportReport report;
   ASSERT_EQ(ImportPlugin(session, "D:\\in\\defs.ini", {}, &report), ImportResult::Imported)
       << report.Details();

@@ -8,37 +8,11 @@
 #include "platform/autostart.h"
 #include "platform/error.h"
 #include "platform/process.h"
+#include "preferences_fixture.h"
 #include "test_support.h"
 
 namespace vorlisk {
 namespace {
-
-using Clock = std::chrono::system_clock;
-using Registrations = std::array<std::optional<HotKeyBinding>, 2>;
-const Clock::time_point kNow = Clock::time_point(std::chrono::seconds(1'080'000'000));
-
-class PreferencesTest : public ::testing::Test {
- protected:
-  PreferencesTest() {
-    session.StateForTesting().ProgramFolder = drive.Root();
-    session.Ui().Refuse = [this](const std::string& m) { refusals.push_back(m); };
-  }
-  bool Apply(const PreferenceValues& p) {
-    return ApplyPreferences(
-        session, p, [this](const Registrations& r) { registered.push_back(r); },
-        [] { return kNow; });
-  }
-  std::string Entry() const { return test::ReadHostFile(Autostart()); }
-  std::string Autostart() const { return config / "autostart/vorlisk.desktop"; }
-
-  test::TempDrive drive;
-  test::TempFolder home, config;
-  test::ScopedEnv homeEnv{"HOME", home.Path()};
-  test::ScopedEnv configEnv{"XDG_CONFIG_HOME", config.Path()};
-  MainSession session;
-  std::vector<std::string> refusals;
-  std::vector<Registrations> registered;
-};
 
 // Catches a stored index shown as stored when out of range, or a negative one shown as selected.
 TEST_F(PreferencesTest, FillingShowsTheDefaultAboveTheListAndNoneBelowIt) {
@@ -91,10 +65,10 @@ TEST_F(PreferencesTest, ConflictingHotKeysAreRefusedAndNothingIsWritten) {
     EXPECT_EQ(refusals, c.refused ? std::vector<std::string>{"HotKey conflict,please setup again!"}
                                   : std::vector<std::string>{});
     EXPECT_EQ(drive.Read("wildcard.ini").empty(), c.refused);
-    EXPECT_EQ(std::filesystem::exists(Autostart()), !c.refused);
+    EXPECT_EQ(AutostartSet(), !c.refused);
     EXPECT_EQ(registered.size(), c.refused ? 0u : 2u);
     EXPECT_EQ(session.Settings().Schedule.Has(byEveryHour), !c.refused);
-    std::filesystem::remove(Autostart());
+    platform::DisableAutostart();
     session.SetSettings({});
   }
   // Without a refusal box the error box shows it.
@@ -140,99 +114,25 @@ TEST_F(PreferencesTest, ApplySavesInOrderAndRegistersTheHotKeysAfterEachPair) {
   EXPECT_EQ(s.Minutes, 1000);
   EXPECT_TRUE(s.PromptBefore && !s.WriteToLog && s.DeleteLogOnExit);
   EXPECT_EQ(s.LastScheduledWash, kNow);
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe");
   // The session's program folder is not the program's own: the entry names it.
+#ifdef _WIN32
+  EXPECT_NE(RunValue().find("vorlisk.exe"), std::string::npos) << RunValue();
+  EXPECT_NE(RunValue().find(" --home "), std::string::npos) << RunValue();
+#else
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe");
   EXPECT_EQ(Entry(), "[Desktop Entry]\nType=Application\nName=Vorlisk\nExec=" +
                          platform::DesktopExecArgument((exe.parent_path() / "vorlisk").string()) +
                          " --home " + platform::DesktopExecArgument(drive.host()) +
                          "\nTerminal=false\n");
+#endif
 
   // Off again: the entry goes, the timer base stays where it was.
   p.AutoRun = false;
   p.Schedule = {};
   session.StateForTesting().Settings.LastScheduledWash = {};
   ASSERT_TRUE(Apply(p));
-  EXPECT_FALSE(std::filesystem::exists(Autostart()));
+  EXPECT_FALSE(AutostartSet());
   EXPECT_EQ(s.LastScheduledWash, Clock::time_point{});
-}
-
-// Catches an autostart failure that is silent, or one after which later settings are saved.
-TEST_F(PreferencesTest, AnAutostartEntryThatCannotBeWrittenStopsApplyAfterAutoRun) {
-  test::WriteHostFile(config / "autostart", "not a folder");
-  PreferenceValues p;
-  p.AutoRun = true;
-  p.SecureErase = true;
-  p.HotKey1 = {3, 5};
-  try {
-    Apply(p);
-    ADD_FAILURE() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "Failed to set data for 'Vorlisk'");
-  }
-  EXPECT_EQ(drive.Read("wildcard.ini"), test::Crlf({"[Run]", "Auto Run=1"}));
-  EXPECT_TRUE(session.Settings().UseQuick);
-  EXPECT_TRUE(registered.empty());
-  // Switching it off where nothing can be removed is silent.
-  p.AutoRun = false;
-  EXPECT_TRUE(Apply(p));
-}
-
-// Catches an entry written through a link in its place, or a relative XDG_CONFIG_HOME used.
-TEST_F(PreferencesTest, TheAutostartEntryReplacesALinkAndIgnoresARelativeConfigHome) {
-  const test::ScopedEnv relative("XDG_CONFIG_HOME", "relative/config");
-  const std::string entry = home / ".config/autostart/vorlisk.desktop";
-  const std::string target = home / "target.txt";
-  test::WriteHostFile(target, "keep");
-  std::filesystem::create_directories(home / ".config/autostart");
-  std::filesystem::create_symlink(target, entry);
-  platform::EnableAutostart();
-  EXPECT_EQ(test::ReadHostFile(target), "keep");
-  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(entry)));
-  EXPECT_NE(test::ReadHostFile(entry).find("Name=Vorlisk\n"), std::string::npos);
-  std::filesystem::remove(entry);
-  std::filesystem::create_symlink(target, entry);
-  platform::DisableAutostart();
-  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(entry)));
-  EXPECT_EQ(test::ReadHostFile(target), "keep");
-}
-
-// Catches an entry that drops the program folder the program runs with, one that names the
-// folder the program takes by itself, and a path that is not UTF-8 written into the entry (which
-// desktops cannot read) instead of refused.
-TEST_F(PreferencesTest, TheAutostartEntryKeepsTheProgramFolderAndRefusesTextThatIsNotUtf8) {
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe");
-  const std::string program =
-      platform::DesktopExecArgument((exe.parent_path() / "vorlisk").string());
-  std::filesystem::create_directories(drive.Host("my 100% folder"));
-  std::filesystem::create_directories(drive.Host("bad\xff"));
-  struct Case {
-    std::string programFolder;
-    std::string exec;  // empty: refused
-  };
-  for (const Case& c :
-       std::vector<Case>{{platform::ExecutableProgramFolder(), program},
-                         {drive.Root(), program + " --home " + drive.host()},
-                         {drive.Win("my 100% folder\\"),
-                          program + " --home \"" + drive.Host("my 100%% folder") + "\""},
-                         {drive.Win("bad\xff\\"), ""}}) {
-    SCOPED_TRACE(c.programFolder);
-    test::WriteHostFile(Autostart(), "[Desktop Entry]\nExec=old\n");
-    session.StateForTesting().ProgramFolder = c.programFolder;
-    PreferenceValues p;
-    p.AutoRun = true;
-    if (c.exec.empty()) {
-      try {
-        Apply(p);
-        ADD_FAILURE() << "no error";
-      } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("is not UTF-8 text"), std::string::npos) << e.what();
-      }
-      EXPECT_EQ(Entry(), "[Desktop Entry]\nExec=old\n");
-      continue;
-    }
-    ASSERT_TRUE(Apply(p));
-    EXPECT_NE(Entry().find("\nExec=" + c.exec + "\n"), std::string::npos) << Entry();
-  }
 }
 
 // Catches an Exec argument that a desktop splits, expands or reads as a field code.

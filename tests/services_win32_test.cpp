@@ -207,9 +207,19 @@ TEST(UserFoldersWin32, TheKnownFoldersAreFilledAndTheTopOnesGuarded) {
   EXPECT_EQ(GuardedFolderName(drive.Root()), "");
 }
 
+// The system's shell services for one test instead of the stub every other test runs with.
+class RealShell {
+ public:
+  RealShell() { SetShellCallsForTesting(nullptr); }
+  ~RealShell() { SetShellCallsForTesting(&test::ShellCalls()); }
+  RealShell(const RealShell&) = delete;
+  RealShell& operator=(const RealShell&) = delete;
+};
+
 // Catches a Recycle Bin that is not counted or not emptied. Runs only where the bin is empty to
 // begin with, so that no file of the user's is ever emptied.
 TEST(ShellWin32, ARecycledFileIsCountedThenEmptied) {
+  const RealShell real;
   if (QueryRecycleBins().entries != 0)
     GTEST_SKIP() << "the Recycle Bin holds files already: they are not the test's to empty";
   const test::TempFolder folder;
@@ -236,6 +246,7 @@ TEST(ShellWin32, ARecycledFileIsCountedThenEmptied) {
 // throwaway prefix, never a user's.
 TEST(ShellWin32, ClearingTheUrlHistoryReportsAFailureWithTheSystemsText) {
   if (!UnderWine()) GTEST_SKIP() << "it would clear the user's own history";
+  const RealShell real;
   try {
     ClearUrlHistoryStore();
   } catch (const Error& e) {

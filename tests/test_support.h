@@ -119,6 +119,21 @@ class ScopedEnv {
   std::optional<std::string> previous_;
 };
 
+// Makes a symbolic link `link` to `target` (a folder link when `target` is a folder). Returns
+// empty text, or why no link can be made here: Windows gives links only to administrators or in
+// developer mode, and Wine before 9 makes none. Tests that need one skip with that reason:
+//   MAKE_SYMLINK_OR_SKIP(target, link);
+std::string MakeSymlink(const std::string& target, const std::string& link);
+#define MAKE_SYMLINK_OR_SKIP(target, link)                                            \
+  if (const std::string why_no_link = ::vorlisk::test::MakeSymlink((target), (link)); \
+      !why_no_link.empty())                                                           \
+  GTEST_SKIP() << why_no_link
+
+// What the system's Recycle Bin and URL history were asked to do during the test program: on
+// Windows every test runs with them stubbed (platform::SetShellCallsForTesting), never the
+// user's own; on POSIX the fixtures point XDG_DATA_HOME at their folders instead.
+platform::ShellCallCounts& ShellCalls();
+
 // Makes a file read-only to everyone: the read-only attribute on Windows, mode 0444 on POSIX.
 inline void MakeReadOnly(const std::string& hostPath) {
   using std::filesystem::perms;
@@ -150,7 +165,8 @@ inline std::string Crlf(std::initializer_list<const char*> lines) {
 }
 
 // The emulated registry kept in a store file (Windows text) for the test's duration, filled from
-// ".reg" text; afterwards the registry is empty and in memory again.
+// ".reg" text; afterwards the registry is empty and in memory again on POSIX, and the system's own
+// on Windows.
 class ScopedRegistryStore {
  public:
   ScopedRegistryStore(std::string_view storeFile, std::string_view regText) {
@@ -266,6 +282,16 @@ class TestProgram {
   TestProgram& operator=(const TestProgram&) = delete;
 
   static std::string Folder() { return "P:\\"; }
+  // Whether the Recycle Bin was emptied since the fixture was made: on POSIX the trash of the
+  // test's home holds nothing, on Windows the stubbed shell was asked to empty it.
+  bool RecycleBinEmptied() const {
+#ifdef _WIN32
+    return ShellCalls().RecycleBinsEmptied > binsEmptiedBefore_;
+#else
+    std::error_code ec;
+    return std::filesystem::is_empty(Home / "data/Trash/files", ec) || ec;
+#endif
+  }
   // Writes an item file of the program folder ("const/system.txt", "plugin/x.txt", ...).
   void WriteItems(const std::string& rel, const std::vector<TestItem>& items) const {
     WriteHostFile(Program.Host(rel), ItemFileText(items));
@@ -274,6 +300,7 @@ class TestProgram {
   TempDrive Program{'P'};
   TempDrive Data{'D'};
   TempFolder Home;
+  int binsEmptiedBefore_ = ShellCalls().RecycleBinsEmptied;
 
  private:
   ScopedEnv home_, data_, cache_, config_, state_;

@@ -42,14 +42,19 @@ TEST(ThreadSafeState, TwoThreadsMapDrivesAndWriteFilesConsistently) {
   const std::string folders[2] = {drive.Host(std::string(100, 'a')),
                                   drive.Host(std::string(100, 'b'))};
   const ScopedDriveMapping restore('Q', folders[0]);
+  std::string mapped[2];  // each folder as the drive table keeps it ("\" separators on Windows)
+  for (int i : {0, 1}) {
+    MapDrive('Q', folders[i]);
+    mapped[i] = DriveMapping('Q').value_or("");
+  }
   std::atomic<int> faults{0};
   const auto work = [&](int me) {
     const std::string key = "key" + std::to_string(me);
     ProfileFile shared(drive.Win("shared.ini"));
     for (int i = 0; i < 20000; ++i) {
       MapDrive('Q', folders[me]);
-      const auto mapped = DriveMapping('Q');
-      if (!mapped || (*mapped != folders[0] && *mapped != folders[1])) ++faults;
+      const auto now = DriveMapping('Q');
+      if (!now || (*now != mapped[0] && *now != mapped[1])) ++faults;
       if (i % 400 != 0) continue;
       try {
         shared.WriteInteger("Threads", key, i);

@@ -12,9 +12,17 @@ namespace vorlisk::window {
 QString InstanceSocketPath(const std::string& programFolder) {
   const QByteArray key =
       (QDir::homePath() + QLatin1Char('\n') + QString::fromStdString(programFolder)).toUtf8();
-  return QString::fromStdString(platform::PrivateRuntimeFolder()) + QStringLiteral("/vorlisk-") +
-         QString::fromLatin1(
-             QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24));
+  const QString name =
+      QStringLiteral("vorlisk-") +
+      QString::fromLatin1(
+          QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24));
+#ifdef Q_OS_WIN
+  // A named pipe, whose name may hold no "\": the home in the key keeps users apart, and the
+  // server's UserAccessOption keeps others out.
+  return name;
+#else
+  return QString::fromStdString(platform::PrivateRuntimeFolder()) + QLatin1Char('/') + name;
+#endif
 }
 
 bool ActivateRunningInstance(const QString& path) {

@@ -11,7 +11,8 @@
 
 namespace vorlisk::window {
 
-// The socket's full path. Throws Error when the private folder cannot be used.
+// The socket's full path (on Windows a pipe name). Throws Error when the private folder cannot be
+// used.
 QString InstanceSocketPath(const std::string& programFolder);
 
 // Asks a running instance listening at `path` to come to the front; whether one answered.

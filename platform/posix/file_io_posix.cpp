@@ -247,7 +247,11 @@ void RemoveStaleTempFiles(std::string_view folder, const std::vector<std::string
     ::close(dfd);
     return;
   }
-  const time_t now = ::time(nullptr);
+  // The fine clock: time() may lag a file's status change time, which the file system can take
+  // from a finer clock.
+  timespec clock{};
+  ::clock_gettime(CLOCK_REALTIME, &clock);
+  const time_t now = clock.tv_sec;
   while (const dirent* e = ::readdir(dir)) {
     const std::string name = e->d_name;
     const auto replaced = posix::TempNameFor(name);

@@ -366,6 +366,8 @@ void SetMountTableForTesting(std::string_view path) {
   MountTable() = path.empty() ? kDefaultMountTable : std::string(path);
 }
 
+void SetShellCallsForTesting(ShellCallCounts*) {}
+
 void EmptyRecycleBins() { ForEachTrash(EmptyTrash); }
 
 RecycleBinContents QueryRecycleBins() {

@@ -40,16 +40,7 @@ std::string CommandLineArgument(const std::string& argument) {
 // The window program beside the running executable (which may be the command-line one), as the
 // host path the system starts.
 std::string WindowProgram() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::wstring path = win32::ExecutablePath();
   const auto slash = path.find_last_of(L"\\/");
   if (slash == std::wstring::npos) return {};
   return win32::Utf8(path.substr(0, slash + 1)) + "vorlisk.exe";

@@ -22,12 +22,6 @@ bool HoldsNoWindowsName(std::string_view hostPath) {
 }
 
 // The path without the "\\?\" that the system's answers may carry, "\\?\UNC\" as "\\".
-std::wstring WithoutLongPrefix(std::wstring path) {
-  if (path.starts_with(L"\\\\?\\UNC\\")) return L"\\\\" + path.substr(8);
-  if (path.starts_with(L"\\\\?\\")) return path.substr(4);
-  return path;
-}
-
 // An absolute host path for one given by the user (GetFullPathNameW: relative to the working
 // folder, "/" read as "\", "." and ".." resolved).
 std::wstring FullHostPath(std::string_view hostPath) {
@@ -67,26 +61,13 @@ std::wstring ResolvedFolder(const std::wstring& fullPath) {
     }
     out.resize(n);
   }
-  out = WithoutLongPrefix(out);
+  out = win32::WithoutLongPrefix(out);
   while (out.size() > 3 && out.back() == L'\\') out.pop_back();
   return out;
 }
 
-std::wstring ExecutableHostPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      return WithoutLongPrefix(path);
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 std::string ExecutableHostFolder() {
-  const std::wstring path = ExecutableHostPath();
+  const std::wstring path = win32::ExecutablePath();
   const auto slash = path.find_last_of(L"\\/");
   if (slash == std::wstring::npos) return ".";
   return Utf8(path.substr(0, slash == 2 ? 3 : slash));  // "C:\" keeps its backslash
@@ -105,7 +86,7 @@ std::string ProgramFolderFromHost(std::string_view hostFolder) {
 }
 
 std::string ExecutableFile() {
-  const std::string path = Utf8(ExecutableHostPath());
+  const std::string path = Utf8(win32::ExecutablePath());
   if (path.empty() || HoldsNoWindowsName(path)) return {};
   return ToWindowsPath(path).value_or("");
 }

@@ -15,12 +15,21 @@ EXTERN_C const CLSID CLSID_CUrlHistory;
 
 namespace vorlisk::platform {
 
+namespace {
+ShellCallCounts* g_testCalls = nullptr;  // SetShellCallsForTesting
+}  // namespace
+
 void EmptyRecycleBins() {
+  if (g_testCalls) {
+    ++g_testCalls->RecycleBinsEmptied;
+    return;
+  }
   // A bin that is empty already answers with an error: nothing to report either way.
   ::SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
 }
 
 RecycleBinContents QueryRecycleBins() {
+  if (g_testCalls) return {};
   SHQUERYRBINFO info{};
   info.cbSize = sizeof info;
   if (FAILED(::SHQueryRecycleBinW(nullptr, &info))) return {};
@@ -56,6 +65,10 @@ class ComScope {
 }  // namespace
 
 void ClearUrlHistoryStore() {
+  if (g_testCalls) {
+    ++g_testCalls->HistoriesCleared;
+    return;
+  }
   const ComScope com;
   if (FAILED(com.result())) ThrowComError(com.result());
   IUrlHistoryStg2* history = nullptr;
@@ -68,5 +81,7 @@ void ClearUrlHistoryStore() {
 }
 
 void SetMountTableForTesting(std::string_view) {}
+
+void SetShellCallsForTesting(ShellCallCounts* calls) { g_testCalls = calls; }
 
 }  // namespace vorlisk::platform

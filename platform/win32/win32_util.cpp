@@ -78,6 +78,25 @@ std::optional<std::wstring> ApiPath(std::string_view windowsPath) {
   return wide;
 }
 
+std::wstring WithoutLongPrefix(std::wstring path) {
+  if (path.starts_with(L"\\\\?\\UNC\\")) return L"\\\\" + path.substr(8);
+  if (path.starts_with(L"\\\\?\\")) return path.substr(4);
+  return path;
+}
+
+std::wstring ExecutablePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      return WithoutLongPrefix(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
 std::string ErrorText(DWORD error) {
   wchar_t* buffer = nullptr;
   const DWORD n = ::FormatMessageW(

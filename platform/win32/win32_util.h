@@ -37,6 +37,11 @@ std::optional<std::wstring> ApiPath(std::string_view windowsPath);
 // An absolute host path ("C:\x", "\\server\share\x", "/" taken as "\") in that form.
 std::wstring LongPath(std::wstring_view hostPath);
 
+// A host path without the "\\?\" (or "\\?\UNC\") form the system may hand back.
+std::wstring WithoutLongPrefix(std::wstring path);
+// The host path of the running executable (GetModuleFileNameW), empty when the system gives none.
+std::wstring ExecutablePath();
+
 // The system's text for an error code (FormatMessage), without the final line break.
 std::string ErrorText(DWORD error);
 

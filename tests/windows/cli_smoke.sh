@@ -31,10 +31,10 @@ grep -q 'Windows Temporary Files' <<<"$out" || fail "list: no shipped item ($out
 
 data=$(win "$work/data")
 cli item add Smoke >/dev/null || fail "item add"
-cli entry add Smoke folder --name Temporary --kind mask --path "$data\\*.tmp" --subfolders \
+cli entry add Smoke folder --name Temporary --kind mask --path "$data\\*.tmp" --subfolders --active \
   >/dev/null || fail "entry add folder"
 cli entry add Smoke registry --name Recent --type values \
-  --key 'HKEY_CURRENT_USER\Software\Vorlisk Smoke\Recent' >/dev/null || fail "entry add registry"
+  --key 'HKEY_CURRENT_USER\Software\Vorlisk Smoke\Recent' --active >/dev/null || fail "entry add registry"
 
 preview=$(cli preview Smoke)
 echo "$preview" | sed 's/^/cli-smoke: preview: /'

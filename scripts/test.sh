@@ -14,7 +14,7 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
 # The Windows behaviours checked against the Win32 API under Wine (about 15 s once Wine is there).
 # Then the Windows build, cross-built with mingw-w64: the portable suite, the Win32 backend's own
-# tests and the command line, run under Wine (about 12 minutes from a clean tree).
+# tests and the command line, run under Wine (about 4 minutes from a clean tree).
 if [ "$kind" = plain ]; then
   bash scripts/wine-diff.sh "$dir"
   bash scripts/windows-test.sh

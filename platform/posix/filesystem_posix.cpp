@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "platform/filesystem.h"
+#include "platform/listed_folder.h"
 #include "platform/posix/posix_util.h"
 #include "platform/text.h"
 #include "platform/wildcard.h"
@@ -557,10 +558,9 @@ std::unique_ptr<FileWriter> OpenExistingAt(int dirFd, const char* name) {
 
 DeleteOutcome DeleteExistingFile(std::string_view path) { return FileRemover().Remove(path); }
 
-// The open folder of the last file. Without a listing, its host path and descriptor. With one,
-// the folder the entry named (`anchor`, Windows text, as the line begins) and the file's folder
-// below it (`folder`, Windows text ending in "\\"), reached from the anchor through real
-// subfolders only and checked against the identity the search listed.
+// The open folder of the last file. Without a listing, its host path and descriptor. With one, the
+// folder the search listed it in, reached from the folder the entry named through real subfolders
+// only (ListedFolder, platform/listed_folder.h).
 struct FileRemover::OpenFolder {
   ~OpenFolder() {
     if (fd >= 0) ::close(fd);
@@ -589,61 +589,15 @@ struct FileRemover::OpenFolder {
         listed.anchorLength > cut + 1 || path[listed.anchorLength - 1] != '\\')
       return -1;
     name = std::string(path.substr(cut + 1));
-    const std::string_view anchorText = path.substr(0, listed.anchorLength);
-    const std::string_view folderText = path.substr(0, cut + 1);
-    if (!anchorHandle || anchorText != anchor) {
-      anchorHandle = OpenFolderOf(anchorText);
-      anchor = anchorText;
-      current.reset();
-    }
-    if (!anchorHandle) return -1;
-    if (current && folderText == folder && current->Identity() == listed.folder)
-      return current->Fd();
-    // From the folder of the last file, up and down, when that is the shorter way; else from the
-    // anchor. Each level is opened through the one before it; only the last is checked, since
-    // only there does anything happen.
-    if (current && Reach(folderText, listed.folder, true)) return current->Fd();
-    if (Reach(folderText, listed.folder, false)) return current->Fd();
-    current.reset();
-    return -1;
-  }
-
-  // Moves `current` to `to` (the anchor or below it), from `current` itself or from the anchor.
-  bool Reach(std::string_view to, const FileIdentity& id, bool fromCurrent) {
-    std::unique_ptr<PosixFolderHandle> at;
-    std::size_t common = anchor.size();
-    if (fromCurrent) {
-      const std::size_t n = std::min(to.size(), folder.size());
-      std::size_t same = 0;
-      while (same < n && to[same] == folder[same]) ++same;
-      common = std::max(to.substr(0, same).rfind('\\') + 1, anchor.size());
-      const auto levels = [](std::string_view text) {
-        return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\\'));
-      };
-      const std::size_t ups = levels(std::string_view(folder).substr(common));
-      if (ups > levels(to.substr(anchor.size(), common - anchor.size()))) return false;
-      at = std::move(current);
-      for (std::size_t i = 0; at && i < ups; ++i) at = at->OpenParent();
-    } else {
-      at = anchorHandle->Reopen();
-    }
-    for (std::size_t i = common; at && i < to.size();) {
-      const std::size_t slash = to.find('\\', i);
-      at = at->OpenSubfolder(to.substr(i, slash - i));
-      i = slash + 1;
-    }
-    if (!at || at->Identity() != id) return false;
-    current = std::move(at);
-    folder = std::string(to);
-    return true;
+    PosixFolderHandle* const folder = listed_.Find(path.substr(0, cut + 1), listed, OpenFolderOf);
+    return folder ? folder->Fd() : -1;
   }
 
   // Without a listing.
   std::string hostPath;
   int fd = -1;
   // With one.
-  std::string anchor, folder;
-  std::unique_ptr<PosixFolderHandle> anchorHandle, current;
+  ListedFolder<PosixFolderHandle> listed_;
 };
 
 FileRemover::FileRemover() : folder_(std::make_unique<OpenFolder>()) {}
@@ -688,7 +642,7 @@ bool FileRemover::RemoveEmptyFolder(std::string_view folder, const ListedIn& lis
   // A real folder of this mount only, as a walk would enter it: never a link or a mount point.
   if (!at || !at->OpenSubfolder(name)) return false;
   // The folder of the last file may be this one: it is reached anew next time.
-  folder_->current.reset();
+  folder_->listed_.Forget();
   return ::unlinkat(at->Fd(), name.c_str(), AT_REMOVEDIR) == 0;
 }
 

@@ -12,11 +12,6 @@ bool HasSystemRegistry() { return false; }
 Registry::Registry() = default;
 Registry::~Registry() = default;
 
-void Registry::SetRootKey(RootKey root) {
-  CloseKey();
-  root_ = root;
-}
-
 bool Registry::OpenKey(std::string_view path, bool canCreate) {
   const auto full = store::ResolvePath(path, open_, openPath_);
   const bool exists = full && store::OpenKey(root_, *full, canCreate);  // may throw: key stays open
@@ -26,15 +21,6 @@ bool Registry::OpenKey(std::string_view path, bool canCreate) {
   openPath_ = *full;
   return true;
 }
-
-void Registry::CloseKey() {
-  open_ = false;
-  openPath_.clear();
-}
-
-bool Registry::HasOpenKey() const { return open_; }
-
-std::string Registry::CurrentPath() const { return openPath_; }
 
 std::vector<std::string> Registry::GetKeyNames() const {
   if (!open_) return {};

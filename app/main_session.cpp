@@ -516,15 +516,16 @@ std::vector<std::string> ProgramOwnFiles(const std::string& programFolder) {
 }
 
 void MainSession::ExpandFolder(int32_t row, bool checked, PreviewDialog& dialog) {
-  std::vector<std::string> lines;
   FolderExpansion details;
+  FileLines& lines = dialog.Files().MutableLines();
+  const std::size_t first = lines.Count();
   // The exclude list is read afresh for every entry, so an edit shows at the next expansion.
   ExpandFolderEntry(current_->Folders.Entries[static_cast<std::size_t>(row)],
                     SettingsFile(programFolder_).ReadExcludeList(), lines,
                     ProgramOwnFiles(programFolder_), progress_ ? &*progress_ : nullptr, &details);
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    dialog.Files().Add(
-        MarkedLine{std::move(lines[i]), checked, details.Listed[i], details.RemoveEmptiedFolders});
+  if (checked)
+    for (std::size_t i = first; i < lines.Count(); ++i) lines.SetChecked(i, true);
+  dialog.Files().Changed();
   dialog.UnnamableFiles += details.UnnamableFiles;
 }
 
@@ -541,7 +542,7 @@ void MainSession::WashOneEntry(bool previewOnly, bool registry) {
   if (row < 0 || !current_) return;
   const RunScope run(*this, false);
   PreviewDialog dialog(registry ? PreviewKind::Register : PreviewKind::Folder, MakeWashContext());
-  CheckList& list = registry ? dialog.Registry() : dialog.Files();
+  CheckRows& list = registry ? static_cast<CheckRows&>(dialog.Registry()) : dialog.Files();
   if (registry) {
     for (auto& line : ExpandRegistry(row)) list.Add(std::move(line), false);
   } else {

@@ -11,12 +11,9 @@
 namespace vorlisk {
 
 PreviewDialog::PreviewDialog(PreviewKind kind, WashContext context)
-    : kind_(kind), context_(std::move(context)) {
-  if (kind_ == PreviewKind::FolderRegister || kind_ == PreviewKind::All)
-    files_ = std::make_unique<SortedCheckList>();
-  else
-    files_ = std::make_unique<CheckList>();
-}
+    : kind_(kind),
+      context_(std::move(context)),
+      files_(kind == PreviewKind::FolderRegister || kind == PreviewKind::All) {}
 
 const char* PreviewDialog::Caption() const {
   switch (kind_) {
@@ -61,10 +58,15 @@ PreviewDialog::FileTotals PreviewDialog::TickedFileTotals() const {
   }
   if (!HasFileList()) return totals;
   // A file named by two entries is one line twice: the wash erases it once, so it counts once.
-  std::unordered_set<std::string_view> counted;
-  for (const auto& line : files_->Rows()) {
-    if (!line.Checked || !counted.insert(line.Text).second) continue;
-    if (const auto size = FileLineSize(line.Text)) {
+  const FileLines& lines = files_.Lines();
+  std::unordered_set<std::string> counted;
+  std::string text;
+  for (std::size_t i = 0; i < lines.Count(); ++i) {
+    if (!lines.Checked(i)) continue;
+    text.clear();
+    lines.AppendText(i, text);
+    if (lines.MayRepeat() && !counted.insert(text).second) continue;
+    if (const auto size = FileLineSize(text)) {
       ++totals.Files;
       totals.Bytes += *size;
     }
@@ -90,12 +92,14 @@ void PreviewDialog::Wash() {
   ProgressTracker* progress = context_.Progress;
   if (progress) {
     int64_t total = 0;
-    for (const CheckList* list : {&special_, files_.get(), &registry_})
-      for (const auto& line : list->Rows()) total += line.Checked ? 1 : 0;
+    for (const CheckRows* list :
+         {static_cast<const CheckRows*>(&special_), static_cast<const CheckRows*>(&files_),
+          static_cast<const CheckRows*>(&registry_)})
+      for (int32_t row = 0; row < list->Count(); ++row) total += list->Checked(row) ? 1 : 0;
     progress->Begin(total);
   }
   if (HasFileList()) {
-    counters.Files = WashFileLines(files_->Rows(), context_.UseQuick, logRun, specific, progress);
+    counters.Files = WashFileLines(files_.Lines(), context_.UseQuick, logRun, specific, progress);
     counters.Files->Unnamable = UnnamableFiles;
   }
   if (HasRegistryList()) counters.Registry = WashRegistryLines(registry_.Rows(), logRun, progress);

@@ -69,7 +69,7 @@ class PreviewDialog {
   // CheckListBoxSpecial, CheckListBoxPreviewFolder (sorted in the item and all-items dialogs),
   // CheckListBoxPreviewregister.
   CheckList& Special() { return special_; }
-  CheckList& Files() { return *files_; }
+  FileCheckList& Files() { return files_; }
   CheckList& Registry() { return registry_; }
   // Files the expansions matched but left out, their names holding a control character or a "\\"
   // that no line can hold; the wash's file counters tell them (WashCounts::Unnamable).
@@ -101,7 +101,7 @@ class PreviewDialog {
   PreviewKind kind_;
   WashContext context_;
   CheckList special_;
-  std::unique_ptr<CheckList> files_;
+  FileCheckList files_;
   CheckList registry_;
   bool closed_ = false;
   mutable std::optional<platform::RecycleBinContents> binSeen_;

@@ -30,11 +30,11 @@ double TimePreview(std::size_t& lines) {
   entry.Kind = vorlisk::FolderKind::FolderMask;
   entry.DeletePath = "X:\\*.tmp";
   entry.IncludeSubfolders = true;
-  std::vector<std::string> found;
+  vorlisk::FileLines found;
   const auto start = Clock::now();
   vorlisk::ExpandFolderEntry(entry, {}, found);
   const double elapsed = Seconds(Clock::now() - start);
-  lines = found.size();
+  lines = found.Count();
   return elapsed;
 }
 

@@ -229,15 +229,13 @@ inline WashCounts ExpandAndQuickWash(const std::string& deletePath, ProgressTrac
   entry.Kind = FolderKind::FolderMask;
   entry.DeletePath = deletePath;
   entry.IncludeSubfolders = true;
-  std::vector<std::string> found;
+  FileLines found;
   if (progress) progress->Begin(-1);
   ExpandFolderEntry(entry, {}, found, {}, progress);
-  MarkedLines marked;
-  marked.reserve(found.size());
-  for (auto& path : found) marked.push_back({std::move(path), true});
-  lines = marked.size();
+  found.SetAll(true);
+  lines = found.Count();
   if (progress) progress->Begin(static_cast<int64_t>(lines));
-  const WashCounts counts = WashFileLines(marked, true, nullptr, {}, progress);
+  const WashCounts counts = WashFileLines(found, true, nullptr, {}, progress);
   if (progress) progress->Finish();
   return counts;
 }

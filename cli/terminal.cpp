@@ -47,21 +47,36 @@ UiCallbacks TerminalPort(const TerminalOptions& options, ProgressBar& bar) {
 }
 
 void PrintPreview(PreviewDialog& dialog, bool sizes) {
-  // Lines are gathered and written a block at a time: a preview may have a million.
-  auto print = [](const char* kind, CheckList& list, bool withSize) {
-    std::string block;
+  // Lines are gathered and written a block at a time: a preview may have a million. A file
+  // line's text is put together from its folder and name as it is written.
+  std::string block;
+  const auto flush = [&block](std::size_t over) {
+    if (block.size() < over) return;
+    std::cout.write(block.data(), static_cast<std::streamsize>(block.size()));
+    block.clear();
+  };
+  const auto printFiles = [&](const FileLines& lines) {
+    for (std::size_t i = 0; i < lines.Count(); ++i) {
+      block += lines.Checked(i) ? "file\t1\t" : "file\t0\t";
+      const std::size_t at = block.size();
+      lines.AppendText(i, block);
+      if (sizes)
+        block +=
+            '\t' + std::to_string(FileLineSize(std::string_view(block).substr(at)).value_or(0));
+      block += '\n';
+      flush(65536);
+    }
+    flush(0);
+  };
+  const auto print = [&](const char* kind, const CheckList& list) {
     for (const auto& row : list.Rows()) {
       block += kind;
       block += row.Checked ? "\t1\t" : "\t0\t";
       block += row.Text;
-      if (withSize) block += '\t' + std::to_string(FileLineSize(row.Text).value_or(0));
       block += '\n';
-      if (block.size() >= 65536) {
-        std::cout.write(block.data(), static_cast<std::streamsize>(block.size()));
-        block.clear();
-      }
+      flush(65536);
     }
-    std::cout.write(block.data(), static_cast<std::streamsize>(block.size()));
+    flush(0);
   };
   const auto totals = sizes ? dialog.TickedFileTotals() : PreviewDialog::FileTotals{};
   // The Recycle Bin's line tells what the bins hold: its bytes, then its entries.
@@ -75,8 +90,8 @@ void PrintPreview(PreviewDialog& dialog, bool sizes) {
       std::cout << '\n';
     }
   }
-  if (dialog.HasFileList()) print("file", dialog.Files(), sizes);
-  if (dialog.HasRegistryList()) print("registry", dialog.Registry(), false);
+  if (dialog.HasFileList()) printFiles(dialog.Files().Lines());
+  if (dialog.HasRegistryList()) print("registry", dialog.Registry());
   if (sizes) {
     // Each ticked file once, and the ticked Recycle Bin's entries: what the wash would free.
     std::cout << "total\t" << totals.Files << " files";

@@ -102,12 +102,9 @@ std::string ReadRegistryFolder(const tChildFolder& entry) {
 }
 
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
-                       std::vector<std::string>& lines,
-                       const std::vector<std::string>& protectedFiles, ProgressTracker* progress,
-                       FolderExpansion* details) {
-  lines.clear();
+                       FileLines& lines, const std::vector<std::string>& protectedFiles,
+                       ProgressTracker* progress, FolderExpansion* details) {
   if (details) *details = {};
-  std::vector<platform::ListedIn>* listed = details ? &details->Listed : nullptr;
   if (TargetMayBeCut(entry)) return;
   // Windows reads "/" as "\": "c:/data/*.tmp" is c:\data\*.tmp.
   const std::string target = WithBackslashes(FolderEntryTarget(entry));
@@ -144,30 +141,32 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
   search.ProtectedFiles = protectedFiles;
   search.Subfolders = entry.IncludeSubfolders;
   search.Details = false;  // a file line is its path alone
-  entry.FoundFiles.clear();
   struct SearchCancelled {};
-  search.OnFound = [&entry, progress, listed, &excludedFolders](
+  lines.BeginSource();
+  const bool removeEmptied = entry.RemoveEmptiedFolders;
+  // Whether the folder of the last file found is excluded, looked at once a folder.
+  std::string lastFolder;
+  bool lastExcluded = false;
+  search.OnFound = [&lines, progress, &excludedFolders, removeEmptied, &lastFolder, &lastExcluded](
                        TFindFile&, const std::string& folder, const TSearchRec& rec) {
     // An error thrown here ends the search, keeping what was found.
     if (Cancelled(progress)) throw SearchCancelled{};
     // Regular files only: the enumeration's own attributes tell a folder from a file.
     if (rec.Attr & platform::kAttrDirectory) return;
     if (!excludedFolders.empty()) {
-      const std::string upper = UpperAZ(IncludeTrailingBackslash(folder));
-      for (const auto& excluded : excludedFolders)
-        if (upper.starts_with(excluded)) return;
+      if (folder != lastFolder || lines.Empty()) {
+        lastFolder = folder;
+        const std::string upper = UpperAZ(IncludeTrailingBackslash(folder));
+        lastExcluded = std::any_of(excludedFolders.begin(), excludedFolders.end(),
+                                   [&upper](const std::string& e) { return upper.starts_with(e); });
+      }
+      if (lastExcluded) return;
     }
-    if (listed) listed->push_back(rec.Listed);
-    entry.FoundFiles.push_back(IncludeTrailingBackslash(folder) + rec.Name);
-    Step(progress, entry.FoundFiles.back());
+    lines.Add(folder, rec.Name, false, &rec.Listed, removeEmptied);
+    if (progress) progress->StepDescribed([&lines] { return lines.Text(lines.Count() - 1); });
   };
   search.StartSearch();
-  if (details) {
-    details->UnnamableFiles = search.UnnamableFiles();
-    details->RemoveEmptiedFolders = entry.RemoveEmptiedFolders;
-  }
-  lines = std::move(entry.FoundFiles);
-  entry.FoundFiles.clear();
+  if (details) details->UnnamableFiles = search.UnnamableFiles();
 }
 
 namespace {
@@ -231,40 +230,46 @@ EraseOutcome OutcomeOf(platform::DeleteOutcome removed, std::string& reason) {
 // QuickErase with the folders reached through the remover. The deletion itself tells a file that
 // vanished apart from one that could not be deleted.
 // `freed` receives the bytes of a file whose data went with it; `reason`, why an erase failed.
-EraseOutcome QuickErase(platform::FileRemover& remover, std::string_view path, uint64_t& freed,
-                        std::string& reason, const platform::ListedIn* listed = nullptr) {
-  return OutcomeOf(remover.Remove(path, true, &freed, listed), reason);
+EraseOutcome QuickErase(platform::FileRemover& remover, platform::FileInFolder file,
+                        uint64_t& freed, std::string& reason,
+                        const platform::ListedIn* listed = nullptr) {
+  return OutcomeOf(remover.Remove(file, true, &freed, listed), reason);
 }
 
 // SecureErase with the folders reached through the remover; `freed` and `reason` as QuickErase
 // has them.
-EraseOutcome SecureErase(platform::FileRemover& remover, std::string_view path, uint64_t& freed,
-                         std::string& reason, const platform::ListedIn* listed = nullptr) {
+EraseOutcome SecureErase(platform::FileRemover& remover, platform::FileInFolder file,
+                         uint64_t& freed, std::string& reason,
+                         const platform::ListedIn* listed = nullptr) {
   freed = 0;
-  const auto status = remover.Status(path, listed);
+  const auto status = remover.Status(file, listed);
   if (!status || !status->isFile) return EraseOutcome::Missing;
   // A link is only removed: its target is not ours to overwrite. A file with more hard links keeps
   // its data under the other names, so overwriting it would destroy those: only this name goes.
-  if (status->isLink) return OutcomeOf(remover.Remove(path, false, nullptr, listed), reason);
+  if (status->isLink) return OutcomeOf(remover.Remove(file, false, nullptr, listed), reason);
   if (status->linkCount > 1) {
-    const EraseOutcome removed = OutcomeOf(remover.Remove(path, false, nullptr, listed), reason);
+    const EraseOutcome removed = OutcomeOf(remover.Remove(file, false, nullptr, listed), reason);
     return removed == EraseOutcome::Erased ? EraseOutcome::NameRemoved : removed;
   }
 
-  if (SecureEraseHook()) SecureEraseHook()(path);
+  if (SecureEraseHook()) {
+    std::string path(file.folder);
+    path += file.name;
+    SecureEraseHook()(path);
+  }
   {
     // Not opened when the file could not be deleted afterwards: a failed erase keeps the file
     // as it was. A failed flush fails the erase, and the file stays.
-    auto writer = remover.OpenForOverwrite(path, listed);
+    auto writer = remover.OpenForOverwrite(file, listed);
     if (!writer) {
       // Why it did not open: a file gone since the look above is missing, not locked.
       const EraseOutcome failed = Failed(reason);
-      const auto now = remover.Status(path, listed);
+      const auto now = remover.Status(file, listed);
       return now && now->isFile ? failed : EraseOutcome::Missing;
     }
     if (!OverwriteData(*writer)) return Failed(reason);
   }
-  const EraseOutcome removed = OutcomeOf(remover.Remove(path, false, nullptr, listed), reason);
+  const EraseOutcome removed = OutcomeOf(remover.Remove(file, false, nullptr, listed), reason);
   // What the file held on disk before the overwrite (which fills no hole).
   if (removed == EraseOutcome::Erased) freed = status->sizeOnDisk;
   return removed;
@@ -284,14 +289,14 @@ bool QuickErase(std::string_view path) {
   platform::FileRemover remover;
   uint64_t freed = 0;
   std::string reason;
-  return QuickErase(remover, path, freed, reason) == EraseOutcome::Erased;
+  return QuickErase(remover, platform::SplitFilePath(path), freed, reason) == EraseOutcome::Erased;
 }
 
 bool SecureErase(std::string_view path) {
   platform::FileRemover remover;
   uint64_t freed = 0;
   std::string reason;
-  const EraseOutcome outcome = SecureErase(remover, path, freed, reason);
+  const EraseOutcome outcome = SecureErase(remover, platform::SplitFilePath(path), freed, reason);
   return outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
 }
 
@@ -310,12 +315,13 @@ namespace {
 // file's own up to, not including, the folder where its walk started; text to its listing.
 class EmptiedFolders {
  public:
-  void Add(const std::string& file, const platform::ListedIn& listed) {
+  // `folder`: the washed file's, ending in "\\".
+  void Add(const std::string& folder, const platform::ListedIn& listed) {
     const std::size_t start = listed.startLength;
-    if (start < listed.anchorLength || start == 0 || start > file.size()) return;
-    for (std::size_t end = file.rfind('\\'); end != std::string::npos && end + 1 > start;
-         end = end == 0 ? std::string::npos : file.rfind('\\', end - 1)) {
-      if (!folders_.emplace(file.substr(0, end + 1), listed).second) break;
+    if (start < listed.anchorLength || start == 0 || start > folder.size()) return;
+    for (std::size_t end = folder.rfind('\\'); end != std::string::npos && end + 1 > start;
+         end = end == 0 ? std::string::npos : folder.rfind('\\', end - 1)) {
+      if (!folders_.emplace(folder.substr(0, end + 1), listed).second) break;
     }
   }
   // Deepest first: a folder is tried after every folder below it.
@@ -341,26 +347,47 @@ class EmptiedFolders {
 
 }  // namespace
 
-WashCounts WashFileLines(const MarkedLines& lines, bool quick, WashLog* log,
+WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
                          const SpecificFileList& specificFiles, ProgressTracker* progress) {
   WashCounts counts;
   platform::FileRemover remover;
   EmptiedFolders emptied;
-  // Files this wash erased: a line naming one again (two entries name it) finds it gone.
-  std::unordered_set<std::string_view> erased;
-  for (const auto& line : lines) {
-    if (!line.Checked) continue;
+  constexpr uint32_t kNoFolder = UINT32_MAX;
+  uint32_t emptiedFolder = kNoFolder;  // the folder record last given to `emptied`
+  uint32_t loggedFolder = kNoFolder;   // the folder of the last log row
+  // Files this wash erased, when a file may be named by two lines (two entries name it): the
+  // second finds it gone.
+  const bool mayRepeat = lines.MayRepeat();
+  std::unordered_set<std::string> erased;
+  std::string path;  // the line's text, made only when it is needed
+  for (std::size_t i = 0; i < lines.Count(); ++i) {
+    if (!lines.Checked(i)) continue;
     if (Cancelled(progress)) break;
-    Step(progress, line.Text);
+    if (progress) progress->StepDescribed([&lines, i] { return lines.Text(i); });
+    const FileLines::Folder& folder = lines.FolderOf(i);
+    const platform::FileInFolder file{folder.Text, lines.Name(i)};
+    path.clear();
+    const auto text = [&]() -> const std::string& {
+      if (path.empty()) lines.AppendText(i, path);
+      return path;
+    };
     uint64_t freed = 0;
     std::string reason;
-    const platform::ListedIn* listed = line.Listed ? &*line.Listed : nullptr;
-    const EraseOutcome outcome = quick ? QuickErase(remover, line.Text, freed, reason, listed)
-                                       : SecureErase(remover, line.Text, freed, reason, listed);
+    const platform::ListedIn* listed = folder.Listed ? &*folder.Listed : nullptr;
+    const EraseOutcome outcome = quick ? QuickErase(remover, file, freed, reason, listed)
+                                       : SecureErase(remover, file, freed, reason, listed);
     bool success = outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
-    const bool gone = success || (outcome == EraseOutcome::Missing && erased.count(line.Text) != 0);
-    if (success) erased.insert(line.Text);
-    if (gone && line.RemoveEmptiedFolders && listed) emptied.Add(line.Text, *listed);
+    bool gone = success;
+    if (mayRepeat) {
+      if (success)
+        erased.insert(text());
+      else if (outcome == EraseOutcome::Missing)
+        gone = erased.count(text()) != 0;
+    }
+    if (gone && folder.RemoveEmptiedFolders && listed && lines.FolderIndex(i) != emptiedFolder) {
+      emptied.Add(folder.Text, *listed);
+      emptiedFolder = lines.FolderIndex(i);
+    }
     if (outcome == EraseOutcome::Missing) continue;
     counts.FreedBytes += freed;
     const char* note = "";
@@ -368,17 +395,23 @@ WashCounts WashFileLines(const MarkedLines& lines, bool quick, WashLog* log,
       // The row must not claim the data overwritten: it stays under the file's other names.
       if (outcome == EraseOutcome::NameRemoved) note = "Hard Link: name removed";
       ++counts.Success;
-    } else if (IndexOfSpecificFile(specificFiles, line.Text) >= 0) {
+    } else if (IndexOfSpecificFile(specificFiles, text()) >= 0) {
       success = true;
       note = "Specific File";
       ++counts.Success;
     } else {
       note = "File Locked";
       ++counts.Fails;
-      counts.Failed.emplace_back(line.Text, reason);
+      counts.Failed.emplace_back(text(), reason);
     }
-    if (log) log->WriteLogRow(true, quick, success, line.Text, note);
+    if (log) {
+      // The rows of a folder go to the file together, when the wash moves on to another.
+      if (lines.FolderIndex(i) != loggedFolder) log->Flush();
+      loggedFolder = lines.FolderIndex(i);
+      log->WriteLogRow(true, quick, success, text(), note);
+    }
   }
+  if (log) log->Flush();
   emptied.Remove(remover, counts, quick, log);
   return counts;
 }

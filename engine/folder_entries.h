@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/file_lines.h"
 #include "engine/marked_lines.h"
 #include "engine/progress.h"
 #include "engine/special_targets.h"
@@ -39,26 +40,23 @@ std::optional<std::string> ExpandUserFolder(std::string_view text);
 // The folder held by the registry value a RegistryFolder entry names, or "". Throws RegistryError
 // ("Invalid data type for '%s'") when the value holds something other than text.
 std::string ReadRegistryFolder(const tChildFolder& entry);
-// Replaces `lines` with the existing regular files the entry names, in search order, leaving out
-// what the exclude patterns name (callers read the settings file's exclude list afresh for every
-// entry). A target that is not absolute Windows text yields nothing, and so does an entry whose
-// path (or registry key or value name) is as long as an item file's reading returns at most: it
-// may have been cut, and a cut path can name more than the entry meant.
+// Appends to `lines` the existing regular files the entry names, unticked, in search order,
+// leaving out what the exclude patterns name (callers read the settings file's exclude list afresh
+// for every entry). Each line tells where its file was listed (FileLines::Folder), for the wash. A
+// target that is not absolute Windows text yields nothing, and so does an entry whose path (or
+// registry key or value name) is as long as an item file's reading returns at most: it may have
+// been cut, and a cut path can name more than the entry meant.
 // `protectedFiles` (TFindFile::ProtectedFiles) name the program's own files, never listed either.
 // With subfolders included, an entry at the root of the system, the home or a top-level user
 // folder (platform::GuardedFolderName) is refused: it throws RefusedEntry, which ends the preview
 // or wash in progress with its reason, as `rm --preserve-root` refuses the root.
 // With a progress, each file found is a step, and a cancel ends the search with the files found
-// so far. `details`, when given, receives where each line's file was listed, line for line, for
-// the wash (MarkedLine::Listed), and how many files no line could name.
+// so far. `details`, when given, receives how many files no line could name.
 struct FolderExpansion {
-  std::vector<platform::ListedIn> Listed;
-  int32_t UnnamableFiles = 0;         // matched, but named with a control character or a "\\"
-  bool RemoveEmptiedFolders = false;  // the entry's option, for its lines (MarkedLine)
+  int32_t UnnamableFiles = 0;  // matched, but named with a control character or a "\\"
 };
 void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
-                       std::vector<std::string>& lines,
-                       const std::vector<std::string>& protectedFiles = {},
+                       FileLines& lines, const std::vector<std::string>& protectedFiles = {},
                        ProgressTracker* progress = nullptr, FolderExpansion* details = nullptr);
 
 // Each true when the file is gone. A secure erase overwrites the file's data in one pass, flushed
@@ -79,10 +77,12 @@ bool EraseFile(std::string_view path, bool quick);
 // file counts as a success. A file that vanished before it was erased, however late, is neither
 // counted nor logged. With a progress, each ticked line is a step; a cancel stops before the next
 // line, and what was done is counted and logged.
-// Then, for the lines that ask for it (MarkedLine::RemoveEmptiedFolders), each folder between a
-// washed file and the folder its walk started in is removed when it is empty now, deepest first:
-// never that folder itself, never a folder holding anything (FoldersRemoved, one log row each).
-WashCounts WashFileLines(const MarkedLines& lines, bool quick, WashLog* log,
+// Then, for the lines that ask for it (FileLines::Folder::RemoveEmptiedFolders), each folder
+// between a washed file and the folder its walk started in is removed when it is empty now,
+// deepest first: never that folder itself, never a folder holding anything (FoldersRemoved, one
+// log row each). Each file is reached by its name in its folder, kept open from one file to the
+// next; log rows are written a folder at a time.
+WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
                          const SpecificFileList& specificFiles,
                          ProgressTracker* progress = nullptr);
 

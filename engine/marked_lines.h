@@ -1,25 +1,17 @@
-// Preview lines with their check marks, as the preview lists hold them and the washes take them.
+// Lines of text with their check marks, as the check lists hold them and the registry wash takes
+// them (file lines: engine/file_lines.h).
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "platform/filesystem.h"
 
 namespace vorlisk {
 
 struct MarkedLine {
   std::string Text;
   bool Checked = false;
-  // Of a file line: where the search listed the file. A wash reaches the file only through the
-  // folders the search walked, and only while its folder is the one listed.
-  std::optional<platform::ListedIn> Listed = std::nullopt;
-  // Of a listed file line: its entry removes the folders the wash empties below the folder whose
-  // walk listed it (ListedIn::startLength).
-  bool RemoveEmptiedFolders = false;
 };
 using MarkedLines = std::vector<MarkedLine>;
 

@@ -35,6 +35,12 @@ class ProgressTracker {
     ++info_.Done;
     if (++sinceLook_ >= kLinesPerLook) Look(current);
   }
+  // Step, the text of `current` made by `describe()` only when it is reported.
+  template <class Describe>
+  void StepDescribed(Describe&& describe) {
+    ++info_.Done;
+    if (++sinceLook_ >= kLinesPerLook) Look(describe());
+  }
   // The last report of a stretch, whatever the interval.
   void Finish();
 

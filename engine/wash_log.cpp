@@ -57,7 +57,8 @@ WashLog::WashLog(std::string_view programFolder)
 WashLog::~WashLog() {
   if (!out_) return;
   try {
-    out_->Close();
+    Flush();
+    if (out_) out_->Close();
   } catch (...) {
     // The run was not ended; the file stays as far as it was written.
   }
@@ -109,11 +110,21 @@ void WashLog::WriteLogRow(bool isFile, bool quick, bool success, std::string_vie
     row += std::string("\r\n<td width=\"") + kColumns[i].width + "\"><font size=\"2\" color=\"" +
            colour + "\">" + texts[i] + "</font></td>";
   row += "\r\n</tr>";
-  Write(row);
+  if (!pending_.empty()) pending_ += "\r\n";
+  pending_ += row;
+  if (pending_.size() >= kPendingMax) Flush();
+}
+
+void WashLog::Flush() {
+  if (pending_.empty() || !out_) return;
+  const std::string rows = std::move(pending_);
+  pending_.clear();
+  Write(rows);
 }
 
 void WashLog::EndLogRun() {
   if (!out_) return;
+  Flush();
   Write("</table>");
   auto out = std::move(out_);
   out->Close();

@@ -41,17 +41,22 @@ class WashLog {
   // header row, dated now or at `now`. A run still open is ended first.
   void BeginLogRun();
   void BeginLogRun(const platform::LocalDateTime& now);
-  // One data row. `note` empty means none. Raises Error when no run is open.
+  // One data row. `note` empty means none. Raises Error when no run is open. Rows are held and
+  // written together by Flush (or once they come to 64 KB, or when the run ends).
   void WriteLogRow(bool isFile, bool quick, bool success, std::string_view item,
                    std::string_view note);
+  // Writes the rows held so far; raises Error as a write does.
+  void Flush();
   // Writes "</table>" and closes the file; nothing when no run is open.
   void EndLogRun();
 
  private:
   void Write(std::string_view line);
 
+  static constexpr std::size_t kPendingMax = 65536;
   std::string path_;
   std::unique_ptr<platform::LineWriter> out_;
+  std::string pending_;  // rows not yet written, CRLF between them
 };
 
 }  // namespace vorlisk

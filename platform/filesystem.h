@@ -150,6 +150,13 @@ bool RemoveFile(std::string_view path);
 enum class DeleteOutcome { Deleted, Missing, ReadOnly, Failed };
 DeleteOutcome DeleteExistingFile(std::string_view path);
 class FileWriter;
+// A file as a wash names it: the Windows text of its folder, ending in "\\", and its name there.
+struct FileInFolder {
+  std::string_view folder;
+  std::string_view name;
+};
+// The file that Windows text names, cut at its last "\\" (no folder when there is none).
+FileInFolder SplitFilePath(std::string_view path);
 // The file operations of a wash, for many files in a row: the folder of the last file stays open,
 // so the files of one folder are reached without resolving their whole path again (POSIX).
 // The folder of a file is reached through links that the user or the system (root) made, never
@@ -168,13 +175,23 @@ class FileRemover {
   // DeleteExistingFile; with clearReadOnly a read-only file is made writable and removed. When
   // given, `freedBytes` receives what a regular file whose last name was removed held on disk:
   // its size, or less when it has holes (0 for a link, or a file that keeps other hard links).
-  DeleteOutcome Remove(std::string_view path, bool clearReadOnly = false,
+  DeleteOutcome Remove(FileInFolder file, bool clearReadOnly = false,
                        uint64_t* freedBytes = nullptr, const ListedIn* listed = nullptr);
+  DeleteOutcome Remove(std::string_view path, bool clearReadOnly = false,
+                       uint64_t* freedBytes = nullptr, const ListedIn* listed = nullptr) {
+    return Remove(SplitFilePath(path), clearReadOnly, freedBytes, listed);
+  }
   // GetFileStatus.
-  std::optional<FileStatus> Status(std::string_view path, const ListedIn* listed = nullptr);
+  std::optional<FileStatus> Status(FileInFolder file, const ListedIn* listed = nullptr);
+  std::optional<FileStatus> Status(std::string_view path, const ListedIn* listed = nullptr) {
+    return Status(SplitFilePath(path), listed);
+  }
   // FileWriter::OpenExisting.
+  std::unique_ptr<FileWriter> OpenForOverwrite(FileInFolder file, const ListedIn* listed = nullptr);
   std::unique_ptr<FileWriter> OpenForOverwrite(std::string_view path,
-                                               const ListedIn* listed = nullptr);
+                                               const ListedIn* listed = nullptr) {
+    return OpenForOverwrite(SplitFilePath(path), listed);
+  }
   // Removes the folder (Windows text ending in "\\") when it is empty, reached from the anchor
   // of `listed` through real subfolders only: never a link, never a mount point, never the
   // anchor itself, never a folder holding anything. True when it was removed.

@@ -117,3 +117,13 @@ std::string FullPathName(std::string_view path) {
 }
 
 }  // namespace vorlisk::platform
+
+namespace vorlisk::platform {
+
+FileInFolder SplitFilePath(std::string_view path) {
+  const std::size_t cut = path.rfind('\\');
+  if (cut == std::string_view::npos) return {std::string_view(), path};
+  return {path.substr(0, cut + 1), path.substr(cut + 1)};
+}
+
+}  // namespace vorlisk::platform

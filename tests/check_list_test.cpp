@@ -11,7 +11,7 @@ namespace vorlisk {
 namespace {
 
 TEST(SortedCheckList, SortsIgnoringCaseKeepsDuplicatesAndInsertsLaterLinesInOrder) {
-  SortedCheckList list;
+  FileCheckList list(true);
   for (const char* t : {"C:\\b.tmp", "C:\\A.tmp", "c:\\a.TMP", "C:\\b.tmp"}) list.Add(t, false);
   list.SetAll(true);
   list.Add("C:\\0.tmp", false);  // a line added later goes to its sorted place
@@ -34,7 +34,7 @@ TEST(SortedCheckList, OrdersAsTheWholeTextsCompareIgnoringCase) {
     return (seed >> 16) & 0x7fff;
   };
   for (int round = 0; round < 20; ++round) {
-    SortedCheckList list;
+    FileLines list;
     std::vector<std::string> added;
     for (int i = 0; i < 300; ++i) {
       std::string text = next() % 2 ? "C:" : "c:";
@@ -42,9 +42,20 @@ TEST(SortedCheckList, OrdersAsTheWholeTextsCompareIgnoringCase) {
         text += "\\" + parts[next() % parts.size()];
       if (next() % 17 == 0) text = parts[next() % parts.size()];  // no folder at all
       added.push_back(text);
-      // The row's number rides along where the search would put its listing.
-      list.Add(MarkedLine{text, false, platform::ListedIn{static_cast<std::size_t>(i), {}, 0}});
+      // Every other line's number rides along where the search would put its listing (a folder
+      // record of its own); the others share their folder with the line before when they can.
+      if (i % 2) {
+        const platform::ListedIn listed{static_cast<std::size_t>(i), {}, 0};
+        const std::size_t cut = text.rfind('\\');
+        if (cut == std::string::npos)
+          list.Add("", text, false, &listed);
+        else
+          list.Add(text.substr(0, cut + 1), text.substr(cut + 1), false, &listed);
+      } else {
+        list.Add(text, false);
+      }
     }
+    list.Sort();
     // The reference: a stable sort of the folded texts.
     std::vector<std::size_t> reference(added.size());
     for (std::size_t i = 0; i < reference.size(); ++i) reference[i] = i;
@@ -55,17 +66,20 @@ TEST(SortedCheckList, OrdersAsTheWholeTextsCompareIgnoringCase) {
     std::stable_sort(reference.begin(), reference.end(), [&](std::size_t a, std::size_t b) {
       return folded(added[a]) < folded(added[b]);
     });
-    const MarkedLines& rows = list.Rows();
-    ASSERT_EQ(rows.size(), reference.size());
+    ASSERT_EQ(list.Count(), reference.size());
     for (std::size_t i = 0; i < reference.size(); ++i) {
-      ASSERT_EQ(rows[i].Text, added[reference[i]]) << "round " << round << ", row " << i;
-      ASSERT_EQ(rows[i].Listed->anchorLength, reference[i]) << "round " << round << ", row " << i;
+      ASSERT_EQ(list.Text(i), added[reference[i]]) << "round " << round << ", row " << i;
+      const auto& listed = list.FolderOf(i).Listed;
+      ASSERT_EQ(listed.has_value(), reference[i] % 2 == 1) << "round " << round << ", row " << i;
+      if (listed) {
+        ASSERT_EQ(listed->anchorLength, reference[i]) << "round " << round << ", row " << i;
+      }
     }
   }
 }
 
 TEST(SortedCheckList, HundredThousandLinesSortOnce) {
-  SortedCheckList list;
+  FileCheckList list(true);
   for (int i = 100000; i > 0; --i) list.Add("C:\\dir\\f" + std::to_string(i) + ".tmp", true);
   EXPECT_EQ(list.Text(0), "C:\\dir\\f1.tmp");
   EXPECT_EQ(list.Count(), 100000);

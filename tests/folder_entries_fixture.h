@@ -46,14 +46,22 @@ inline std::string Runs(const std::vector<std::string>& lines) {
 
 // Expands an entry into file lines that tell where each was listed, as the preview dialogs hold
 // them, all ticked.
-inline MarkedLines ListedLines(tChildFolder entry) {
-  std::vector<std::string> lines;
-  FolderExpansion details;
-  ExpandFolderEntry(entry, {}, lines, {}, nullptr, &details);
-  MarkedLines marked;
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    marked.push_back({lines[i], true, details.Listed[i], details.RemoveEmptiedFolders});
-  return marked;
+inline FileLines ListedLines(tChildFolder entry) {
+  FileLines lines;
+  ExpandFolderEntry(entry, {}, lines);
+  lines.SetAll(true);
+  return lines;
+}
+
+// The texts of an entry's expansion, in search order, in place of `texts`.
+inline void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excludeList,
+                              std::vector<std::string>& texts,
+                              const std::vector<std::string>& protectedFiles = {},
+                              ProgressTracker* progress = nullptr) {
+  FileLines lines;
+  ExpandFolderEntry(entry, excludeList, lines, protectedFiles, progress);
+  texts.clear();
+  for (std::size_t i = 0; i < lines.Count(); ++i) texts.push_back(lines.Text(i));
 }
 
 class FolderEntriesTest : public ::testing::Test {

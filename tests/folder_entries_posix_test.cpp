@@ -321,8 +321,8 @@ TEST_F(FolderEntriesTest, AFolderLevelOfDotsIsANameAndNeverClimbs) {
   WriteHostFile(drive_.Host("data/keep/b../junk.doc"), "junk");
   for (const char* target : {"data\\keep\\...\\*.doc", "data\\keep\\b..\\*.doc"}) {
     const auto lines = ListedLines(Entry(FolderKind::FolderMask, drive_.Win(target), false));
-    ASSERT_EQ(lines.size(), 1u) << target;
-    EXPECT_EQ(lines[0].Text,
+    ASSERT_EQ(lines.Count(), 1u) << target;
+    EXPECT_EQ(lines.Text(0),
               drive_.Win(target).substr(0, drive_.Win(target).size() - 5) + "junk.doc");
     for (const bool quick : {true, false})
       EXPECT_EQ(WashFileLines(lines, quick, nullptr, {}).Success, quick ? 1 : 0) << target;
@@ -346,7 +346,7 @@ TEST_F(FolderEntriesTest, AWashNeverEntersAFolderSwappedSinceThePreview) {
         WriteHostFile(drive_.Host(f), "junk");
       for (const char* f : {"b.tmp", "deep/c.tmp"}) WriteHostFile(precious / f, "precious");
       const auto lines = ListedLines(Entry(FolderKind::FolderMask, drive_.Win("pub\\*.tmp"), true));
-      ASSERT_EQ(lines.size(), 4u);
+      ASSERT_EQ(lines.Count(), 4u);
       fs::rename(drive_.Host("pub/zzz"), drive_.Host("moved"));
       if (swap == Link) {
         fs::create_directory_symlink(precious.Path(), drive_.Host("pub/zzz"));
@@ -417,8 +417,8 @@ TEST_F(FolderEntriesTest, ATreeDeeperThanTheHostPathLimitIsListedAndWashed) {
   ASSERT_GE(file, 0);
   ::close(file);
   const auto lines = ListedLines(Entry(FolderKind::FolderMask, drive_.Win("pub\\*.tmp"), true));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_GT(lines[0].Text.size(), 4096u);
+  ASSERT_EQ(lines.Count(), 1u);
+  EXPECT_GT(lines.Text(0).size(), 4096u);
   EXPECT_EQ(WashFileLines(lines, false, nullptr, {}).Success, 1);
   EXPECT_NE(::faccessat(at, "last.tmp", F_OK, 0), 0) << "the deepest file is still there";
   ::close(at);
@@ -437,8 +437,8 @@ TEST_F(FolderEntriesTest, AFileSystemMountedBelowTheFolderIsNeverEntered) {
   WriteHostFile(drive_.Host("pub/mnt/b.tmp"), "on another volume");
   const auto lines = ListedLines(Entry(FolderKind::FolderMask, drive_.Win("pub\\*.tmp"), true));
   const int unmounted = std::system(("umount '" + drive_.Host("pub/mnt") + "'").c_str());
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].Text, drive_.Win("pub\\a.tmp"));
+  ASSERT_EQ(lines.Count(), 1u);
+  EXPECT_EQ(lines.Text(0), drive_.Win("pub\\a.tmp"));
   EXPECT_EQ(unmounted, 0);
 }
 

@@ -18,9 +18,9 @@ namespace {
 namespace fs = std::filesystem;
 using test::WriteHostFile;
 
-std::vector<std::string> Texts(const MarkedLines& lines) {
+std::vector<std::string> Texts(const FileLines& lines) {
   std::vector<std::string> out;
-  for (const auto& line : lines) out.push_back(line.Text);
+  for (std::size_t i = 0; i < lines.Count(); ++i) out.push_back(lines.Text(i));
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -79,7 +79,7 @@ TEST_F(FolderEntriesTest, AMatchedFolderSwappedForALinkIsNeverWashed) {
   WriteHostFile(drive_.Host("mine/Cache/c.bin"), "precious");
   const auto lines =
       ListedLines(Entry(FolderKind::FolderMask, drive_.Win("chrome\\*\\Cache\\*.*"), true));
-  ASSERT_EQ(lines.size(), 1u);
+  ASSERT_EQ(lines.Count(), 1u);
   fs::rename(drive_.Host("chrome/Default"), drive_.Host("moved"));
   fs::create_directory_symlink(drive_.Host("mine"), drive_.Host("chrome/Default"));
   for (const bool quick : {true, false})
@@ -117,10 +117,10 @@ TEST_F(FolderEntriesTest, AWashRemovesTheFoldersItEmptiedAndNothingElse) {
   auto entry = Entry(FolderKind::FolderMask, drive_.Win("c\\*\\*.tmp"), true);
   entry.DeletePath = drive_.Win("c\\*\\*.*");
   entry.RemoveEmptiedFolders = true;
-  MarkedLines lines = ListedLines(entry);
-  ASSERT_EQ(lines.size(), 7u);
-  for (auto& line : lines)
-    if (line.Text.ends_with("note.txt")) line.Checked = false;
+  FileLines lines = ListedLines(entry);
+  ASSERT_EQ(lines.Count(), 7u);
+  for (std::size_t i = 0; i < lines.Count(); ++i)
+    if (lines.Text(i).ends_with("note.txt")) lines.SetChecked(i, false);
   // "doomed" is swapped for a link to a folder of the user's that the wash empties elsewhere.
   fs::remove_all(drive_.Host("c/Default/cache2/doomed"));
   fs::create_directory_symlink(drive_.Host("mine/x"), drive_.Host("c/Default/cache2/doomed"));

@@ -41,14 +41,14 @@ inline const std::vector<std::string> kTempFiles = {"D:\\tmp\\a.tmp", "D:\\tmp\\
 inline const std::vector<std::string> kTempRegistry = {
     kKeys + "Sub<|>DeleteKey", kKeys + "<|>DeleteKey", kVals + "<|>DeleteValue<|>v1"};
 
-inline std::vector<std::string> Texts(const CheckList& list) {
+inline std::vector<std::string> Texts(const CheckRows& list) {
   std::vector<std::string> out;
-  for (const auto& row : list.Rows()) out.push_back(row.Text);
+  for (int32_t row = 0; row < list.Count(); ++row) out.push_back(list.Text(row));
   return out;
 }
-inline std::vector<bool> Marks(const CheckList& list) {
+inline std::vector<bool> Marks(const CheckRows& list) {
   std::vector<bool> out;
-  for (const auto& row : list.Rows()) out.push_back(row.Checked);
+  for (int32_t row = 0; row < list.Count(); ++row) out.push_back(list.Checked(row));
   return out;
 }
 

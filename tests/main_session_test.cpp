@@ -145,7 +145,8 @@ TEST_F(SessionTest, EachDialogIsFilledAndMarkedAsItsCommandSays) {
       if (c.kind == PreviewKind::Folder) std::sort(files.begin(), files.end());
       EXPECT_EQ(files, c.files);
       EXPECT_EQ(Texts(d.Registry()), c.registry);
-      for (CheckList* list : {&d.Special(), &d.Files(), &d.Registry()})
+      for (CheckRows* list :
+           std::initializer_list<CheckRows*>{&d.Special(), &d.Files(), &d.Registry()})
         for (bool mark : Marks(*list)) EXPECT_EQ(mark, c.ticked);
     };
     c.run(*session);

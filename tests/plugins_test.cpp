@@ -252,7 +252,7 @@ TEST_F(PluginsTest, CleanerDefinitionsAreConvertedWithAReportAndFindTheirFiles) 
 
   std::vector<std::string> previewed;
   session.Ui().ShowPreview = [&](PreviewDialog& d) {
-    for (const auto& line : d.Files().Rows()) previewed.push_back(line.Text);
+    for (int32_t row = 0; row < d.Files().Count(); ++row) previewed.push_back(d.Files().Text(row));
   };
   session.SelectItem(static_cast<int32_t>(names.size()) - 1);
   session.WashCurrentItem(true);

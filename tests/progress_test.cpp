@@ -64,13 +64,13 @@ TEST_F(ProgressTest, ACancelStopsBetweenTwoLinesKeepingWhatWasDone) {
         if (info.Done >= 100) p.Cancel();
       },
       std::chrono::milliseconds(0));
-  std::vector<std::string> found;
+  FileLines found;
   tChildFolder entry;
   entry.Kind = FolderKind::FolderMask;
   entry.DeletePath = "D:\\many\\*.tmp";
   ExpandFolderEntry(entry, {}, found, {}, &progress);
-  EXPECT_LT(found.size(), static_cast<std::size_t>(kFiles));  // the search ended early
-  EXPECT_GE(found.size(), 100u);
+  EXPECT_LT(found.Count(), static_cast<std::size_t>(kFiles));  // the search ended early
+  EXPECT_GE(found.Count(), 100u);
 
   // During the expansion: nothing is shown or washed.
   cancelIf = [](const ProgressInfo& info) { return info.Total < 0 && info.Done >= 100; };

@@ -176,7 +176,7 @@ class PreviewWindow final : public QDialog {
   }
 
  private:
-  CheckList& ListOf(Lines lines) {
+  CheckRows& ListOf(Lines lines) {
     switch (lines) {
       case Lines::Files:
         return dialog_.Files();
@@ -191,7 +191,7 @@ class PreviewWindow final : public QDialog {
   QWidget* MakePage(const ListPage& page) {
     auto* widget = new QWidget(this);
     auto* row = new QHBoxLayout(widget);
-    CheckList& list = ListOf(page.lines);
+    CheckRows& list = ListOf(page.lines);
     const bool files = page.lines == Lines::Files;
 
     auto* view = new QListView(widget);

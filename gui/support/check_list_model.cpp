@@ -2,7 +2,7 @@
 
 namespace vorlisk::window {
 
-CheckListModel::CheckListModel(const CheckList& list, CheckFunction check, QObject* parent)
+CheckListModel::CheckListModel(const CheckRows& list, CheckFunction check, QObject* parent)
     : QAbstractListModel(parent), list_(list), check_(std::move(check)), count_(list.Count()) {}
 
 int CheckListModel::rowCount(const QModelIndex& parent) const {

@@ -21,7 +21,7 @@ class CheckListModel : public QAbstractListModel {
   // A row's text colour, when it is not the view's own.
   using ColourFunction = std::function<std::optional<QColor>(int32_t row)>;
 
-  CheckListModel(const CheckList& list, CheckFunction check, QObject* parent = nullptr);
+  CheckListModel(const CheckRows& list, CheckFunction check, QObject* parent = nullptr);
 
   void SetColour(ColourFunction colour) { colour_ = std::move(colour); }
 
@@ -38,7 +38,7 @@ class CheckListModel : public QAbstractListModel {
   void Moved(int32_t from, int32_t to);
 
  private:
-  const CheckList& list_;
+  const CheckRows& list_;
   CheckFunction check_;
   ColourFunction colour_;
   int count_ = 0;  // the rows the views know of

@@ -565,10 +565,12 @@ struct FileRemover::OpenFolder {
   ~OpenFolder() {
     if (fd >= 0) ::close(fd);
   }
-  // The open folder of `path` (-1 when it cannot be reached) and the file's name in it.
-  int For(std::string_view path, std::string& name, const ListedIn* listed) {
-    if (listed) return Listed(path, name, *listed);
+  // The open folder of `file` (-1 when it cannot be reached); `name` is the file's name in it.
+  int For(FileInFolder file, std::string& name, const ListedIn* listed) {
+    if (listed) return Listed(file, name, *listed);
     std::size_t driveFolderLength = 0;
+    std::string path(file.folder);
+    path += file.name;
     const auto host = HostOf(path, &driveFolderLength);
     if (!host) return -1;
     const auto slash = host->rfind('/');
@@ -583,16 +585,19 @@ struct FileRemover::OpenFolder {
     return fd;
   }
 
-  int Listed(std::string_view path, std::string& name, const ListedIn& listed) {
-    const std::size_t cut = path.rfind('\\');
-    if (cut == std::string_view::npos || cut + 1 == path.size() || listed.anchorLength == 0 ||
-        listed.anchorLength > cut + 1 || path[listed.anchorLength - 1] != '\\')
+  int Listed(FileInFolder file, std::string& name, const ListedIn& listed) {
+    const std::string_view folder = file.folder;
+    if (file.name.empty() || file.name.find('\\') != std::string_view::npos || folder.empty() ||
+        folder.back() != '\\' || listed.anchorLength == 0 || listed.anchorLength > folder.size() ||
+        folder[listed.anchorLength - 1] != '\\')
       return -1;
-    name = std::string(path.substr(cut + 1));
-    PosixFolderHandle* const folder = listed_.Find(path.substr(0, cut + 1), listed, OpenFolderOf);
-    return folder ? folder->Fd() : -1;
+    name.assign(file.name);
+    PosixFolderHandle* const open = listed_.Find(folder, listed, OpenFolderOf);
+    return open ? open->Fd() : -1;
   }
 
+  // The name of the file in its folder, as the system call takes it (kept for its buffer).
+  std::string fileName;
   // Without a listing.
   std::string hostPath;
   int fd = -1;
@@ -603,24 +608,24 @@ struct FileRemover::OpenFolder {
 FileRemover::FileRemover() : folder_(std::make_unique<OpenFolder>()) {}
 FileRemover::~FileRemover() = default;
 
-DeleteOutcome FileRemover::Remove(std::string_view path, bool clearReadOnly, uint64_t* freedBytes,
+DeleteOutcome FileRemover::Remove(FileInFolder file, bool clearReadOnly, uint64_t* freedBytes,
                                   const ListedIn* listed) {
-  std::string name;
-  const int dirFd = folder_->For(path, name, listed);
+  std::string& name = folder_->fileName;
+  const int dirFd = folder_->For(file, name, listed);
   return dirFd < 0 ? DeleteOutcome::Missing
                    : DeleteExistingAt(dirFd, name.c_str(), clearReadOnly, freedBytes);
 }
 
-std::optional<FileStatus> FileRemover::Status(std::string_view path, const ListedIn* listed) {
-  std::string name;
-  const int dirFd = folder_->For(path, name, listed);
+std::optional<FileStatus> FileRemover::Status(FileInFolder file, const ListedIn* listed) {
+  std::string& name = folder_->fileName;
+  const int dirFd = folder_->For(file, name, listed);
   return dirFd < 0 ? std::nullopt : StatusAt(dirFd, name.c_str());
 }
 
-std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(std::string_view path,
+std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(FileInFolder file,
                                                           const ListedIn* listed) {
-  std::string name;
-  const int dirFd = folder_->For(path, name, listed);
+  std::string& name = folder_->fileName;
+  const int dirFd = folder_->For(file, name, listed);
   return dirFd < 0 ? nullptr : OpenExistingAt(dirFd, name.c_str());
 }
 

@@ -690,9 +690,12 @@ DeleteOutcome DeleteExistingFile(std::string_view path) { return FileRemover().R
 // folder the search listed it in, reached from the folder the entry named through real subfolders
 // only (ListedFolder, platform/listed_folder.h).
 struct FileRemover::OpenFolder {
-  // The open folder of `path` (nullptr when it cannot be reached) and the file's name in it.
-  HANDLE For(std::string_view path, std::wstring& name, const ListedIn* listed) {
-    if (listed) return Listed(path, name, *listed);
+  // The open folder of `file` (nullptr when it cannot be reached); `name` is the file's name in
+  // it.
+  HANDLE For(FileInFolder file, std::wstring& name, const ListedIn* listed) {
+    if (listed) return Listed(file, name, *listed);
+    std::string path(file.folder);
+    path += file.name;
     const std::string full = FullPathName(path);
     const std::size_t cut = full.rfind('\\');
     if (cut == std::string::npos || cut + 1 == full.size() || !ToHostPath(full) ||
@@ -707,15 +710,15 @@ struct FileRemover::OpenFolder {
     return plain ? plain->Get() : nullptr;
   }
 
-  HANDLE Listed(std::string_view path, std::wstring& name, const ListedIn& listed) {
-    const std::size_t cut = path.rfind('\\');
-    if (cut == std::string_view::npos || cut + 1 == path.size() || listed.anchorLength == 0 ||
-        listed.anchorLength > cut + 1 || path[listed.anchorLength - 1] != '\\' ||
-        !IsPlainLevel(path.substr(cut + 1)))
+  HANDLE Listed(FileInFolder file, std::wstring& name, const ListedIn& listed) {
+    const std::string_view folder = file.folder;
+    if (file.name.empty() || file.name.find('\\') != std::string_view::npos || folder.empty() ||
+        folder.back() != '\\' || listed.anchorLength == 0 || listed.anchorLength > folder.size() ||
+        folder[listed.anchorLength - 1] != '\\' || !IsPlainLevel(file.name))
       return nullptr;
-    name = win32::Wide(path.substr(cut + 1));
-    Win32FolderHandle* const folder = listed_.Find(path.substr(0, cut + 1), listed, OpenFolderOf);
-    return folder ? folder->Get() : nullptr;
+    name = win32::Wide(file.name);
+    Win32FolderHandle* const open = listed_.Find(folder, listed, OpenFolderOf);
+    return open ? open->Get() : nullptr;
   }
 
   // Without a listing.
@@ -728,24 +731,24 @@ struct FileRemover::OpenFolder {
 FileRemover::FileRemover() : folder_(std::make_unique<OpenFolder>()) {}
 FileRemover::~FileRemover() = default;
 
-DeleteOutcome FileRemover::Remove(std::string_view path, bool clearReadOnly, uint64_t* freedBytes,
+DeleteOutcome FileRemover::Remove(FileInFolder file, bool clearReadOnly, uint64_t* freedBytes,
                                   const ListedIn* listed) {
   std::wstring name;
-  const HANDLE folder = folder_->For(path, name, listed);
+  const HANDLE folder = folder_->For(file, name, listed);
   return folder == nullptr ? DeleteOutcome::Missing
                            : DeleteExistingAt(folder, name, clearReadOnly, freedBytes);
 }
 
-std::optional<FileStatus> FileRemover::Status(std::string_view path, const ListedIn* listed) {
+std::optional<FileStatus> FileRemover::Status(FileInFolder file, const ListedIn* listed) {
   std::wstring name;
-  const HANDLE folder = folder_->For(path, name, listed);
+  const HANDLE folder = folder_->For(file, name, listed);
   return folder == nullptr ? std::nullopt : StatusAt(folder, name);
 }
 
-std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(std::string_view path,
+std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(FileInFolder file,
                                                           const ListedIn* listed) {
   std::wstring name;
-  const HANDLE folder = folder_->For(path, name, listed);
+  const HANDLE folder = folder_->For(file, name, listed);
   return folder == nullptr ? nullptr : OpenExistingAt(folder, name);
 }
 

@@ -60,13 +60,11 @@ PreviewDialog::FileTotals PreviewDialog::TickedFileTotals() const {
   // A file named by two entries is one line twice: the wash erases it once, so it counts once.
   const FileLines& lines = files_.Lines();
   std::unordered_set<std::string> counted;
-  std::string text;
+  FileLineSizes sizes;
   for (std::size_t i = 0; i < lines.Count(); ++i) {
     if (!lines.Checked(i)) continue;
-    text.clear();
-    lines.AppendText(i, text);
-    if (lines.MayRepeat() && !counted.insert(text).second) continue;
-    if (const auto size = FileLineSize(text)) {
+    if (lines.MayRepeat() && !counted.insert(lines.Text(i)).second) continue;
+    if (const auto size = sizes.Of(lines, i)) {
       ++totals.Files;
       totals.Bytes += *size;
     }

@@ -56,13 +56,11 @@ void PrintPreview(PreviewDialog& dialog, bool sizes) {
     block.clear();
   };
   const auto printFiles = [&](const FileLines& lines) {
+    FileLineSizes look;
     for (std::size_t i = 0; i < lines.Count(); ++i) {
       block += lines.Checked(i) ? "file\t1\t" : "file\t0\t";
-      const std::size_t at = block.size();
       lines.AppendText(i, block);
-      if (sizes)
-        block +=
-            '\t' + std::to_string(FileLineSize(std::string_view(block).substr(at)).value_or(0));
+      if (sizes) block += '\t' + std::to_string(look.Of(lines, i).value_or(0));
       block += '\n';
       flush(65536);
     }

@@ -283,6 +283,14 @@ std::optional<uint64_t> FileLineSize(std::string_view path) {
   return status->isLink ? 0 : status->size;
 }
 
+std::optional<uint64_t> FileLineSizes::Of(const FileLines& lines, std::size_t line) {
+  const FileLines::Folder& folder = lines.FolderOf(line);
+  const auto status =
+      remover_.Status({folder.Text, lines.Name(line)}, folder.Listed ? &*folder.Listed : nullptr);
+  if (!status || !status->isFile) return std::nullopt;
+  return status->isLink ? 0 : status->size;
+}
+
 bool QuickErase(std::string_view path) {
   // The read-only bit is cleared (never through a link, whose target is not ours), all other
   // bits stay, then the file is deleted.
@@ -366,6 +374,9 @@ WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
     if (progress) progress->StepDescribed([&lines, i] { return lines.Text(i); });
     const FileLines::Folder& folder = lines.FolderOf(i);
     const platform::FileInFolder file{folder.Text, lines.Name(i)};
+    // The rows of a folder go to the file together, before the wash moves on to another.
+    if (log && lines.FolderIndex(i) != loggedFolder) log->Flush();
+    loggedFolder = lines.FolderIndex(i);
     path.clear();
     const auto text = [&]() -> const std::string& {
       if (path.empty()) lines.AppendText(i, path);
@@ -404,12 +415,7 @@ WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
       ++counts.Fails;
       counts.Failed.emplace_back(text(), reason);
     }
-    if (log) {
-      // The rows of a folder go to the file together, when the wash moves on to another.
-      if (lines.FolderIndex(i) != loggedFolder) log->Flush();
-      loggedFolder = lines.FolderIndex(i);
-      log->WriteLogRow(true, quick, success, text(), note);
-    }
+    if (log) log->WriteLogRow(true, quick, success, text(), note);
   }
   if (log) log->Flush();
   emptied.Remove(remover, counts, quick, log);

@@ -14,6 +14,7 @@
 #include "engine/special_targets.h"
 #include "model/item.h"
 #include "platform/error.h"
+#include "platform/filesystem.h"
 
 namespace vorlisk {
 
@@ -65,6 +66,15 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
 // link (its target is never erased); nullopt when no file is there now. One look per call, made
 // only when asked: expanding an entry never pays for it.
 std::optional<uint64_t> FileLineSize(std::string_view path);
+// FileLineSize of the lines of a list, each file reached by its name in the folder the search
+// listed it in (kept open from one line to the next), as the wash would reach it.
+class FileLineSizes {
+ public:
+  std::optional<uint64_t> Of(const FileLines& lines, std::size_t line);
+
+ private:
+  platform::FileRemover remover_;
+};
 
 bool QuickErase(std::string_view path);
 bool SecureErase(std::string_view path);

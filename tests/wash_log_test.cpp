@@ -109,6 +109,24 @@ TEST(WashLog, ItemTextIsEscapedSoMarkupCannotReachThePage) {
                 Row("#000000", "Folder/File", "Quick", "Success", "", "&nbsp;") + "</table>\r\n");
 }
 
+// Catches rows lost when a run is left without its end (an error ended the wash), or written
+// before they are flushed.
+TEST(WashLog, RowsAreHeldUntilFlushedAndWrittenWhenTheRunIsLeft) {
+  test::TempDrive drive;
+  {
+    WashLog log(drive.Root());
+    log.BeginLogRun(kMarch7);
+    log.WriteLogRow(true, true, true, "C:\\Temp\\a.tmp", "");
+    EXPECT_EQ(drive.Read("log.htm"), RunHead("2004-03-07 13:05:09"));
+    log.Flush();
+    log.WriteLogRow(true, true, false, "C:\\Temp\\b.tmp", "File Locked");
+  }
+  EXPECT_EQ(drive.Read("log.htm"),
+            RunHead("2004-03-07 13:05:09") +
+                Row("#000000", "Folder/File", "Quick", "Success", "C:\\Temp\\a.tmp", "&nbsp;") +
+                Row("#FF0000", "Folder/File", "Quick", "Fail", "C:\\Temp\\b.tmp", "File Locked"));
+}
+
 TEST(WashLog, UnwritableLogRaisesTheFileErrorAndLeavesNoRunOpen) {
   test::TempDrive drive;
   std::filesystem::create_directory(drive.Host("log.htm"));

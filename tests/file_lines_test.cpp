@@ -1,0 +1,113 @@
+// File lines: the folder each line shares, the texts they give back, and the wash of lines that
+// name one file twice or fill a log a folder at a time.
+#include "engine/file_lines.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/folder_entries.h"
+#include "engine/wash_log.h"
+#include "folder_entries_fixture.h"
+#include "test_support.h"
+
+namespace vorlisk {
+namespace {
+
+// Catches a line given the folder of the line before when its folder or listing differs, a folder
+// text left without its "\\" or given two, and a text cut at the wrong "\\".
+TEST(FileLines, LinesShareTheirFolderOnlyWhenItIsTheSameListing) {
+  const platform::ListedIn first{3, {1, 2}, 3}, second{3, {1, 5}, 3};
+  FileLines lines;
+  lines.Add("C:\\a\\", "x.tmp", true, &first);
+  lines.Add("C:\\a", "y.tmp", false, &first);  // the same folder, written without its "\\"
+  lines.Add("C:\\a\\", "z.tmp", false, &second);
+  lines.Add("C:\\a\\", "w.tmp", false);  // no listing
+  lines.Add("C:\\a\\b\\v.tmp", true);
+  lines.Add("bare", false);
+  ASSERT_EQ(lines.Count(), 6u);
+  const char* texts[] = {"C:\\a\\x.tmp", "C:\\a\\y.tmp",    "C:\\a\\z.tmp",
+                         "C:\\a\\w.tmp", "C:\\a\\b\\v.tmp", "bare"};
+  for (std::size_t i = 0; i < lines.Count(); ++i) EXPECT_EQ(lines.Text(i), texts[i]) << i;
+  EXPECT_EQ(lines.FolderIndex(0), lines.FolderIndex(1));
+  for (std::size_t i = 2; i < lines.Count(); ++i)
+    EXPECT_NE(lines.FolderIndex(i), lines.FolderIndex(i - 1)) << i;
+  EXPECT_EQ(lines.FolderOf(2).Listed, second);
+  EXPECT_FALSE(lines.FolderOf(3).Listed);
+  EXPECT_EQ(lines.FolderOf(4).Text, "C:\\a\\b\\");
+  EXPECT_EQ(lines.FolderOf(5).Text, "");
+  EXPECT_EQ(lines.Name(4), "v.tmp");
+  const bool marks[] = {true, false, false, false, true, false};
+  for (std::size_t i = 0; i < lines.Count(); ++i) EXPECT_EQ(lines.Checked(i), marks[i]) << i;
+
+  // Sorting keeps each line's folder, listing and mark with its name.
+  lines.Sort();
+  const char* sorted[] = {"bare",         "C:\\a\\b\\v.tmp", "C:\\a\\w.tmp",
+                          "C:\\a\\x.tmp", "C:\\a\\y.tmp",    "C:\\a\\z.tmp"};
+  for (std::size_t i = 0; i < lines.Count(); ++i) EXPECT_EQ(lines.Text(i), sorted[i]) << i;
+  EXPECT_TRUE(lines.Checked(1));
+  EXPECT_TRUE(lines.Checked(3));
+  EXPECT_EQ(lines.FolderOf(5).Listed, second);
+}
+
+class FileLinesWashTest : public FolderEntriesTest {};
+
+// Catches a file that two entries name counted twice, or its second line taken for a failure:
+// the second finds the file gone, and the first alone is counted and logged.
+TEST_F(FileLinesWashTest, AFileThatTwoEntriesNameIsErasedAndCountedOnce) {
+  FileLines lines;
+  for (const char* target : {"T:\\Temp\\*.tmp", "T:\\Temp\\a.*"}) {
+    tChildFolder entry = Entry(FolderKind::FolderMask, target, false);
+    ExpandFolderEntry(entry, {}, lines);
+  }
+  EXPECT_TRUE(lines.MayRepeat());
+  ASSERT_EQ(lines.Count(), 3u);  // a.tmp, b.tmp, then a.tmp again
+  lines.SetAll(true);
+  lines.Sort();
+  WashLog log(drive_.Root());
+  log.BeginLogRun({2004, 3, 7, 13, 5, 9});
+  const WashCounts counts = WashFileLines(lines, true, &log, {});
+  log.EndLogRun();
+  EXPECT_EQ(counts.Success, 2);
+  EXPECT_EQ(counts.Fails, 0);
+  EXPECT_EQ(test::LogRows(drive_.Read("log.htm")),
+            (std::vector<std::string>{"Quick|Success|T:\\Temp\\a.tmp|&nbsp;",
+                                      "Quick|Success|T:\\Temp\\b.tmp|&nbsp;"}));
+  EXPECT_FALSE(drive_.Exists("Temp/a.tmp"));
+
+  // One entry alone lists each file once.
+  FileLines one;
+  tChildFolder entry = Entry(FolderKind::FolderMask, "T:\\Temp\\*.*", true);
+  ExpandFolderEntry(entry, {}, one);
+  EXPECT_FALSE(one.MayRepeat());
+}
+
+// Catches log rows held back past their folder (lost to a crash of the wash that follows) or
+// written before the files they tell of were washed.
+TEST_F(FileLinesWashTest, TheLogHoldsTheRowsOfEachFolderBeforeTheNextIsWashed) {
+  tChildFolder entry = Entry(FolderKind::FolderMask, "T:\\Temp\\*.tmp", true);
+  FileLines lines;
+  ExpandFolderEntry(entry, {}, lines);
+  lines.SetAll(true);
+  lines.Sort();  // Temp\a.tmp, Temp\b.tmp, Temp\Sub\Deep\f.tmp, Temp\Sub\e.tmp
+  ASSERT_EQ(lines.Count(), 4u);
+  std::vector<std::pair<std::string, std::size_t>> seen;  // file, log rows written before it
+  SetSecureEraseHookForTesting([this, &seen](std::string_view path) {
+    seen.emplace_back(path, test::LogRows(drive_.Read("log.htm")).size());
+  });
+  WashLog log(drive_.Root());
+  log.BeginLogRun({2004, 3, 7, 13, 5, 9});
+  const WashCounts counts = WashFileLines(lines, false, &log, {});
+  SetSecureEraseHookForTesting(nullptr);
+  EXPECT_EQ(counts.Success, 4);
+  const std::vector<std::pair<std::string, std::size_t>> expected = {
+      {"T:\\Temp\\a.tmp", 0},
+      {"T:\\Temp\\b.tmp", 0},
+      {"T:\\Temp\\Sub\\Deep\\f.tmp", 2},
+      {"T:\\Temp\\Sub\\e.tmp", 3}};
+  EXPECT_EQ(seen, expected);
+  // All rows are in the file once the wash returns, before the run ends.
+  EXPECT_EQ(test::LogRows(drive_.Read("log.htm")).size(), 4u);
+  log.EndLogRun();
+}
+
+}  // namespace
+}  // namespace vorlisk

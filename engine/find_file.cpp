@@ -340,7 +340,12 @@ void TFindFile::Walk(std::unique_ptr<platform::FolderHandle> at, const WalkTarge
     platform::FileIdentity identity;
     std::vector<std::string> subfolders;
     std::size_t next = 0;
+    // The level's folder, kept open while the walk is below it: the way back up costs nothing.
+    // Only the upper levels keep theirs, so that a deep tree holds few descriptors; a deeper one
+    // is reached again from the folder below it.
+    std::unique_ptr<platform::FolderHandle> kept;
   };
+  constexpr std::size_t kKeptLevels = 32;
   std::vector<Level> levels(1);
   list(&levels.back().subfolders);
   levels.back().pathLength = path.size();
@@ -356,14 +361,19 @@ void TFindFile::Walk(std::unique_ptr<platform::FolderHandle> at, const WalkTarge
       upperPath.resize(top.pathLength);
       path += name + "\\";
       upperPath += UpperAZ(name) + "\\";
+      if (levels.size() <= kKeptLevels) top.kept = std::move(at);
       at = std::move(child);
-      Level level{std::move(name), path.size(), at->Identity(), {}, 0};
+      Level level{std::move(name), path.size(), at->Identity(), {}, 0, nullptr};
       list(&level.subfolders);
       levels.push_back(std::move(level));
       continue;
     }
     levels.pop_back();
     if (levels.empty()) break;
+    if (levels.back().kept) {
+      at = std::move(levels.back().kept);
+      continue;
+    }
     auto parent = at->Parent();
     if (!parent || parent->Identity() != levels.back().identity) {
       parent = platform::FolderHandle::Open(target.anchor);

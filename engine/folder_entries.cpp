@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <map>
+#include <system_error>
+#include <thread>
 #include <unordered_set>
 
 #include "engine/find_file.h"
@@ -355,6 +358,88 @@ class EmptiedFolders {
 
 }  // namespace
 
+// The looks at the files of the ticked lines, taken ahead of a quick wash on a thread of their
+// own: the look that tells a file's kind and size (for the bytes freed) overlaps the erase of the
+// files before it. Each file is reached as the wash reaches it, through a remover of the thread's
+// own. The wash takes the looks in the order of its lines.
+class LooksAhead {
+ public:
+  explicit LooksAhead(const FileLines& lines) : lines_(lines), thread_([this] { Run(); }) {}
+  ~LooksAhead() {
+    stop_.store(true);
+    consumed_.fetch_add(kSlots);  // wakes the thread should it wait for room
+    consumed_.notify_all();
+    thread_.join();
+  }
+  LooksAhead(const LooksAhead&) = delete;
+  LooksAhead& operator=(const LooksAhead&) = delete;
+
+  // The look at the file of the next ticked line (nullopt when there was no file), or nullptr when
+  // none could be taken: the wash looks for itself.
+  const std::optional<platform::FileStatus>* Next() {
+    for (uint64_t made = made_.load(std::memory_order_acquire); made <= taken_;
+         made = made_.load(std::memory_order_acquire))
+      made_.wait(made);
+    const auto* look =
+        taken_ < good_.load(std::memory_order_acquire) ? &slots_[taken_ % kSlots] : nullptr;
+    ++taken_;
+    // The slot before this one is free now; the thread hears of it now and then.
+    if (taken_ % kNotifyEvery == 0) {
+      consumed_.store(taken_ - 1, std::memory_order_release);
+      consumed_.notify_one();
+    }
+    return look;
+  }
+
+  // Worth a thread: two processors, and lines enough to pay for starting it.
+  static bool Worth(const FileLines& lines) {
+    return lines.Count() >= 512 && std::thread::hardware_concurrency() >= 2;
+  }
+
+ private:
+  static constexpr uint64_t kSlots = 4096, kNotifyEvery = 256;
+
+  void Run() {
+    uint64_t made = 0;
+    try {
+      Looks(made);
+    } catch (...) {
+      // No more looks: the wash takes its own from here on.
+      good_.store(made, std::memory_order_release);
+      made_.store(UINT64_MAX, std::memory_order_release);
+      made_.notify_one();
+    }
+  }
+
+  void Looks(uint64_t& made) {
+    platform::FileRemover remover;
+    for (std::size_t i = 0; i < lines_.Count(); ++i) {
+      if (!lines_.Checked(i)) continue;
+      for (uint64_t free = consumed_.load(std::memory_order_acquire); made - free >= kSlots - 1;
+           free = consumed_.load(std::memory_order_acquire)) {
+        if (stop_.load()) return;
+        consumed_.wait(free);
+      }
+      if (stop_.load()) return;
+      const FileLines::Folder& folder = lines_.FolderOf(i);
+      slots_[made % kSlots] =
+          remover.Status({folder.Text, lines_.Name(i)}, folder.Listed ? &*folder.Listed : nullptr);
+      made_.store(++made, std::memory_order_release);
+      made_.notify_one();
+    }
+  }
+
+  const FileLines& lines_;
+  std::vector<std::optional<platform::FileStatus>> slots_ =
+      std::vector<std::optional<platform::FileStatus>>(kSlots);
+  std::atomic<uint64_t> made_{0};           // looks taken by the thread
+  std::atomic<uint64_t> good_{UINT64_MAX};  // the looks before the thread failed: all, so far
+  std::atomic<uint64_t> consumed_{0};       // looks the wash is done with (told now and then)
+  std::atomic<bool> stop_{false};
+  uint64_t taken_ = 0;  // the wash's own count
+  std::thread thread_;
+};
+
 WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
                          const SpecificFileList& specificFiles, ProgressTracker* progress) {
   WashCounts counts;
@@ -368,6 +453,14 @@ WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
   const bool mayRepeat = lines.MayRepeat();
   std::unordered_set<std::string> erased;
   std::string path;  // the line's text, made only when it is needed
+  std::optional<LooksAhead> ahead;
+  if (quick && LooksAhead::Worth(lines)) {
+    try {
+      ahead.emplace(lines);
+    } catch (const std::system_error&) {
+      // No thread to be had: the wash looks at each file itself.
+    }
+  }
   for (std::size_t i = 0; i < lines.Count(); ++i) {
     if (!lines.Checked(i)) continue;
     if (Cancelled(progress)) break;
@@ -385,8 +478,14 @@ WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
     uint64_t freed = 0;
     std::string reason;
     const platform::ListedIn* listed = folder.Listed ? &*folder.Listed : nullptr;
-    const EraseOutcome outcome = quick ? QuickErase(remover, file, freed, reason, listed)
-                                       : SecureErase(remover, file, freed, reason, listed);
+    EraseOutcome outcome;
+    if (const auto* look = ahead ? ahead->Next() : nullptr) {
+      outcome = *look ? OutcomeOf(remover.Remove(file, true, &freed, listed, &**look), reason)
+                      : EraseOutcome::Missing;
+    } else {
+      outcome = quick ? QuickErase(remover, file, freed, reason, listed)
+                      : SecureErase(remover, file, freed, reason, listed);
+    }
     bool success = outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
     bool gone = success;
     if (mayRepeat) {

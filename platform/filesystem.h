@@ -175,8 +175,12 @@ class FileRemover {
   // DeleteExistingFile; with clearReadOnly a read-only file is made writable and removed. When
   // given, `freedBytes` receives what a regular file whose last name was removed held on disk:
   // its size, or less when it has holes (0 for a link, or a file that keeps other hard links).
+  // `looked`, when given, is what Status said of the file a moment before (another remover may
+  // have looked, on another thread): the backend may take it instead of a look of its own. A
+  // folder put in the file's place since is never removed (Missing).
   DeleteOutcome Remove(FileInFolder file, bool clearReadOnly = false,
-                       uint64_t* freedBytes = nullptr, const ListedIn* listed = nullptr);
+                       uint64_t* freedBytes = nullptr, const ListedIn* listed = nullptr,
+                       const FileStatus* looked = nullptr);
   DeleteOutcome Remove(std::string_view path, bool clearReadOnly = false,
                        uint64_t* freedBytes = nullptr, const ListedIn* listed = nullptr) {
     return Remove(SplitFilePath(path), clearReadOnly, freedBytes, listed);

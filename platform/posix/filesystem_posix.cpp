@@ -511,6 +511,21 @@ bool RemoveFile(std::string_view path) {
 namespace {
 
 // DeleteExistingFile of `name` in the folder `dirFd` (AT_FDCWD: name is a whole path).
+// DeleteExistingAt of a file whose look was taken already: one system call. A read-only file that
+// is to be made writable first is looked at anew (its mode is needed).
+std::optional<DeleteOutcome> DeleteLookedAt(int dirFd, const char* name, bool clearReadOnly,
+                                            uint64_t* freedBytes, const FileStatus& looked) {
+  if (!looked.isFile) return DeleteOutcome::Missing;
+  if (!looked.isLink && (looked.attributes & kAttrReadOnly) != 0)
+    return clearReadOnly ? std::nullopt : std::optional(DeleteOutcome::ReadOnly);
+  if (::unlinkat(dirFd, name, 0) == 0) {
+    if (freedBytes) *freedBytes = !looked.isLink && looked.linkCount == 1 ? looked.sizeOnDisk : 0;
+    return DeleteOutcome::Deleted;
+  }
+  // A folder in the file's place since the look is not the file: it was never there to remove.
+  return errno == ENOENT || errno == EISDIR ? DeleteOutcome::Missing : DeleteOutcome::Failed;
+}
+
 DeleteOutcome DeleteExistingAt(int dirFd, const char* name, bool clearReadOnly,
                                uint64_t* freedBytes = nullptr) {
   struct stat st {};
@@ -631,11 +646,15 @@ FileRemover::FileRemover() : folder_(std::make_unique<OpenFolder>()) {}
 FileRemover::~FileRemover() = default;
 
 DeleteOutcome FileRemover::Remove(FileInFolder file, bool clearReadOnly, uint64_t* freedBytes,
-                                  const ListedIn* listed) {
+                                  const ListedIn* listed, const FileStatus* looked) {
   std::string& name = folder_->fileName;
   const int dirFd = folder_->For(file, name, listed);
-  return dirFd < 0 ? DeleteOutcome::Missing
-                   : DeleteExistingAt(dirFd, name.c_str(), clearReadOnly, freedBytes);
+  if (dirFd < 0) return DeleteOutcome::Missing;
+  if (looked)
+    if (const auto outcome =
+            DeleteLookedAt(dirFd, name.c_str(), clearReadOnly, freedBytes, *looked))
+      return *outcome;
+  return DeleteExistingAt(dirFd, name.c_str(), clearReadOnly, freedBytes);
 }
 
 std::optional<FileStatus> FileRemover::Status(FileInFolder file, const ListedIn* listed) {

@@ -732,7 +732,9 @@ FileRemover::FileRemover() : folder_(std::make_unique<OpenFolder>()) {}
 FileRemover::~FileRemover() = default;
 
 DeleteOutcome FileRemover::Remove(FileInFolder file, bool clearReadOnly, uint64_t* freedBytes,
-                                  const ListedIn* listed) {
+                                  const ListedIn* listed, const FileStatus* /*looked*/) {
+  // The deletion opens the file and reads what it needs from the open handle: a look taken
+  // before would save nothing here.
   std::wstring name;
   const HANDLE folder = folder_->For(file, name, listed);
   return folder == nullptr ? DeleteOutcome::Missing

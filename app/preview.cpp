@@ -59,11 +59,15 @@ PreviewDialog::FileTotals PreviewDialog::TickedFileTotals() const {
   if (!HasFileList()) return totals;
   // A file named by two entries is one line twice: the wash erases it once, so it counts once.
   const FileLines& lines = files_.Lines();
+  // Sorted lines have such repeats next to each other; others are remembered.
+  const bool repeats = lines.MayRepeat(), sorted = lines.Sorted();
   std::unordered_set<std::string> counted;
   FileLineSizes sizes;
+  const auto ticked = [&lines](std::size_t j) { return lines.Checked(j); };
   for (std::size_t i = 0; i < lines.Count(); ++i) {
     if (!lines.Checked(i)) continue;
-    if (lines.MayRepeat() && !counted.insert(lines.Text(i)).second) continue;
+    if (repeats && (sorted ? lines.EarlierSame(i, ticked) : !counted.insert(lines.Text(i)).second))
+      continue;
     if (const auto size = sizes.Of(lines, i)) {
       ++totals.Files;
       totals.Bytes += *size;

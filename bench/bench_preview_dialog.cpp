@@ -1,7 +1,8 @@
 // The all-items preview dialog with 500,000 file lines naming files that are there: the time to
-// build and show it (its status line looks at every ticked file once), to scroll through it a
-// page at a time with every page painted, and the process's peak memory. No standard tool shows
-// such a list, so the figures are compared with budgets: open under 1 s, peak under 100 MB.
+// build and show it, then to fill its status line (which looks at every ticked file once), to
+// scroll through it a page at a time with every page painted, and the process's peak memory. No
+// standard tool shows such a list, so the figures are compared with budgets: open under 1 s, peak
+// under 100 MB.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_preview_dialog [repetitions]
 #include <sys/resource.h>
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
   vorlisk::platform::ScopedDriveMapping drive('X', temp.path().string());
   const double baseline = PeakMegabytes();
 
-  std::vector<double> open, scroll;
+  std::vector<double> open, counted, scroll;
   QString status;
   for (int r = 0; r < repetitions; ++r) {
     vorlisk::PreviewDialog dialog(vorlisk::PreviewKind::All, vorlisk::WashContext{});
@@ -70,7 +71,13 @@ int main(int argc, char** argv) {
                      view = window->findChild<QListView*>("CheckListBoxPreviewFolder");
                      view->viewport()->repaint();
                    }).wall);
-    status = window->findChild<QLabel*>("StatusLine")->text();
+    // A long list is counted once shown: the status line fills a moment later.
+    auto* statusLine = window->findChild<QLabel*>("StatusLine");
+    counted.push_back(TimeInProcess([&] {
+                        while (statusLine->text().startsWith(QStringLiteral("Counting")))
+                          QApplication::processEvents();
+                      }).wall);
+    status = statusLine->text();
     if (view->model()->rowCount() != kLines) {
       std::fprintf(stderr, "the list shows %d lines\n", view->model()->rowCount());
       return 1;
@@ -95,9 +102,11 @@ int main(int argc, char** argv) {
   std::printf("all-items preview, %d file lines (files present), %d repetitions\n", kLines,
               repetitions);
   std::printf("status line: %s\n", status.toUtf8().constData());
-  const Stats o = Summarise(open), s = Summarise(scroll);
+  const Stats o = Summarise(open), c = Summarise(counted), s = Summarise(scroll);
   std::printf("open and show     : median %8.2f ms, best %8.2f ms (budget 1000 ms) %s\n",
               o.median * 1e3, o.best * 1e3, o.median < 1.0 ? "ok" : "OVER");
+  std::printf("then totals shown : median %8.2f ms, best %8.2f ms (every ticked file looked at)\n",
+              c.median * 1e3, c.best * 1e3);
   std::printf("page down x %d   : median %8.2f ms, best %8.2f ms (%.3f ms a page)\n", kPages,
               s.median * 1e3, s.best * 1e3, s.median * 1e3 / kPages);
   const double peak = PeakMegabytes();

@@ -48,6 +48,7 @@ void FileLines::Add(std::string_view folderText, std::string_view name, bool che
   name = name.substr(0, length);
   names_.append(name);
   lines_.push_back(line);
+  sorted_ = false;
 }
 
 void FileLines::Add(std::string_view path, bool checked) {
@@ -75,7 +76,7 @@ void FileLines::Clear() {
   folders_.clear();
   lines_.clear();
   names_.clear();
-  sourced_ = mayRepeat_ = false;
+  sourced_ = mayRepeat_ = sorted_ = false;
 }
 
 namespace {
@@ -127,6 +128,12 @@ struct FolderTree {
 };
 
 }  // namespace
+
+bool FileLines::SameFolded(std::size_t a, std::size_t b) const {
+  return CompareFolded(Name(a), Name(b)) == 0 &&
+         (lines_[a].folder == lines_[b].folder ||
+          CompareFolded(FolderOf(a).Text, FolderOf(b).Text) == 0);
+}
 
 void FileLines::Sort() {
   FolderTree tree;
@@ -193,6 +200,7 @@ void FileLines::Sort() {
     lines_[at] = held;
     order[at] = static_cast<uint32_t>(at);
   }
+  sorted_ = true;
 }
 
 }  // namespace vorlisk

@@ -72,6 +72,18 @@ class FileLines {
   // Puts the lines in alphabetical order of their texts, the letters A to Z compared without
   // case ("_" sorts before the letters), equal texts in the order they were added.
   void Sort();
+  // Sorted, and no line added since.
+  bool Sorted() const { return sorted_; }
+  // Of sorted lines: whether `pred(j)` holds for an earlier line j of the same text. Equal texts
+  // lie among the lines next to each other that differ in case at most: only those are looked at.
+  template <class Pred>
+  bool EarlierSame(std::size_t line, Pred&& pred) const {
+    for (std::size_t j = line; j-- > 0;) {
+      if (!SameFolded(j, line)) return false;
+      if (Same(j, line) && pred(j)) return true;
+    }
+    return false;
+  }
 
  private:
   struct Line {
@@ -82,10 +94,18 @@ class FileLines {
   };
   static_assert(sizeof(Line) == 16);
 
+  // Two lines' texts equal, and equal but for the case of A to Z (a name holds no "\\": the text
+  // of a line cuts into its folder and name one way only).
+  bool Same(std::size_t a, std::size_t b) const {
+    return Name(a) == Name(b) &&
+           (lines_[a].folder == lines_[b].folder || FolderOf(a).Text == FolderOf(b).Text);
+  }
+  bool SameFolded(std::size_t a, std::size_t b) const;
+
   std::vector<Folder> folders_;
   std::vector<Line> lines_;
   std::string names_;
-  bool sourced_ = false, mayRepeat_ = false;
+  bool sourced_ = false, mayRepeat_ = false, sorted_ = false;
 };
 
 }  // namespace vorlisk

@@ -450,8 +450,12 @@ WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
   uint32_t loggedFolder = kNoFolder;   // the folder of the last log row
   // Files this wash erased, when a file may be named by two lines (two entries name it): the
   // second finds it gone.
-  const bool mayRepeat = lines.MayRepeat();
+  // Sorted lines have such repeats next to each other (a mark a line: was it erased); others are
+  // remembered by their text.
+  const bool mayRepeat = lines.MayRepeat(), sorted = lines.Sorted();
   std::unordered_set<std::string> erased;
+  std::vector<bool> erasedLine(mayRepeat && sorted ? lines.Count() : 0);
+  const auto wasErased = [&erasedLine](std::size_t j) { return erasedLine[j]; };
   std::string path;  // the line's text, made only when it is needed
   std::optional<LooksAhead> ahead;
   if (quick && LooksAhead::Worth(lines)) {
@@ -488,7 +492,10 @@ WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
     }
     bool success = outcome == EraseOutcome::Erased || outcome == EraseOutcome::NameRemoved;
     bool gone = success;
-    if (mayRepeat) {
+    if (mayRepeat && sorted) {
+      erasedLine[i] = success;
+      if (outcome == EraseOutcome::Missing) gone = lines.EarlierSame(i, wasErased);
+    } else if (mayRepeat) {
       if (success)
         erased.insert(text());
       else if (outcome == EraseOutcome::Missing)

@@ -52,6 +52,27 @@ TEST(FileLines, LinesShareTheirFolderOnlyWhenItIsTheSameListing) {
   EXPECT_EQ(lines.FolderOf(5).Listed, second);
 }
 
+// Catches a repeat missed when a line differing in case only lies between the two (they sort
+// together, in the order added), or a line taken for a repeat of one that differs in case.
+TEST(FileLines, SortedRepeatsAreFoundAmongLinesThatDifferInCaseOnly) {
+  FileLines lines;
+  for (const char* text :
+       {"C:\\t\\a.tmp", "C:\\T\\a.tmp", "C:\\t\\A.tmp", "C:\\t\\b.tmp", "C:\\t\\a.tmp"})
+    lines.Add(text, true);
+  lines.Sort();
+  std::vector<std::string> texts;
+  std::vector<bool> repeats;
+  for (std::size_t i = 0; i < lines.Count(); ++i) {
+    texts.push_back(lines.Text(i));
+    repeats.push_back(lines.EarlierSame(i, [](std::size_t) { return true; }));
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"C:\\t\\a.tmp", "C:\\T\\a.tmp", "C:\\t\\A.tmp",
+                                             "C:\\t\\a.tmp", "C:\\t\\b.tmp"}));
+  EXPECT_EQ(repeats, (std::vector<bool>{false, false, false, true, false}));
+  // Only earlier lines the predicate takes count.
+  EXPECT_FALSE(lines.EarlierSame(3, [](std::size_t j) { return j != 0; }));
+}
+
 class FileLinesWashTest : public FolderEntriesTest {};
 
 // Catches a file that two entries name counted twice, or its second line taken for a failure:

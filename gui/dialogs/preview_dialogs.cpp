@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <array>
+#include <chrono>
 #include <exception>
 #include <vector>
 
@@ -31,6 +32,11 @@ namespace {
 const QColor kNavy(0, 0, 128);
 const QColor kSelectedKey(10, 95, 137);
 const QColor kSpecial(255, 0, 0);
+// The file lines whose totals a preview dialog counts before it is shown; a longer list shows
+// first.
+constexpr int32_t kCountedAtOnce = 20000;
+// How long after it was made such a dialog counts: time enough to be shown and painted.
+constexpr std::chrono::milliseconds kCountAfter{100};
 
 enum class Lines { Files, Registry, Special };
 
@@ -163,7 +169,13 @@ class PreviewWindow final : public QDialog {
     totalsTimer_.setSingleShot(true);
     totalsTimer_.setInterval(150);
     connect(&totalsTimer_, &QTimer::timeout, this, [this] { UpdateTotals(); });
-    if (dialog.HasFileList()) UpdateTotals();
+    // A long list is shown first and counted a moment later: the count looks at every file.
+    if (dialog.HasFileList() && dialog.Files().Count() > kCountedAtOnce) {
+      status_->setText(QStringLiteral("Counting the ticked files..."));
+      QTimer::singleShot(kCountAfter, this, [this] { UpdateTotals(); });
+    } else if (dialog.HasFileList()) {
+      UpdateTotals();
+    }
 
     resize(640, 440);
     SetUpDialogFrame(*this, layout.fixed);

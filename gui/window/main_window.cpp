@@ -375,14 +375,17 @@ void TFormMainVorlisk::BuildTray() {
 
 void TFormMainVorlisk::Guarded(const std::function<void()>& f) {
   // Every command is one run as far as its progress goes: its clock starts at its first report.
-  runTimer_.invalidate();
+  // One reached while a run is in progress (its progress dialog lets events through) leaves that
+  // run's clock and dialog alone: closing the dialog would cancel the run.
+  const bool withinRun = session_.RunInProgress();
+  if (!withinRun) runTimer_.invalidate();
   ShowingErrors(
-      [this](const std::string& message) {
-        if (progress_) progress_->close();
+      [this, withinRun](const std::string& message) {
+        if (progress_ && !withinRun) progress_->close();
         if (session_.Ui().ShowError) session_.Ui().ShowError(message);
       },
       f);
-  if (progress_) progress_->close();
+  if (progress_ && !withinRun) progress_->close();
 }
 
 void TFormMainVorlisk::Click(Control control) {
@@ -536,7 +539,9 @@ bool TFormMainVorlisk::event(QEvent* event) {
   // have made it active while minimized).
   const bool activation = event->type() == QEvent::WindowActivate ||
                           (event->type() == QEvent::WindowStateChange && isActiveWindow());
-  // Shown again: what another process changed in the program's files meanwhile is shown.
+  // Shown again: what another process changed in the program's files meanwhile is shown. Not
+  // while a run is in progress (its progress dialog takes and gives back the activation): the run
+  // holds the program's files, and a refresh that failed would end the run as a cancel.
   if (event->type() == QEvent::WindowActivate) Guarded([&] { session_.RefreshFromDisk(); });
   if (activation && !activated_ && !isMinimized()) {
     activated_ = true;

@@ -13,7 +13,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <optional>
+#include <thread>
 
 #include "gui/support/qt_port.h"
 #include "test_support.h"
@@ -207,6 +209,31 @@ TEST_F(WindowTest, ACancelledRunSaysSoBesideItsCounters) {
   window->Button(Control::btnWashAll)->click();
   EXPECT_EQ(Label("LabCancelled"), QString());
   EXPECT_EQ(Label("LabFolderSuccess"), QStringLiteral("101"));
+}
+
+// Catches a wash ended as cancelled when the window is activated while it runs (its progress
+// dialog takes and gives back the activation): the refresh that activation brings must wait.
+TEST_F(WindowTest, ActivatingTheWindowDuringARunLetsItFinish) {
+  for (int i = 0; i < 400; ++i)
+    test::WriteHostFile(Data.Host("t/" + std::to_string(i) + ".tmp"), "");
+  window->Session().CheckItem(1, false);  // keep the real Trash out of it
+  window->Session().SetProgressInterval(std::chrono::milliseconds(0));
+  // The window's own progress, slowed so that the run outlasts the second after which it shows
+  // its progress dialog; then the window is activated.
+  const auto shown = window->Session().Ui().Progress;
+  const auto start = std::chrono::steady_clock::now();
+  window->Session().Ui().Progress = [this, shown, start](const ProgressInfo& info) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    shown(info);
+    if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(1100)) return;
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&*window, &activate);
+  };
+  window->Button(Control::btnWashAll)->click();
+  window->Session().Ui().Progress = shown;
+  EXPECT_EQ(Label("LabCancelled"), QString());
+  EXPECT_EQ(Label("LabFolderSuccess"), QStringLiteral("401"));
+  EXPECT_EQ(asked, std::vector<std::string>{"Do you want to wash all the items selected?"});
 }
 
 // Catches the add button not reaching the dialog, the dialog's values not reaching the core, and a

@@ -59,9 +59,10 @@ for n in "${sizes[@]}"; do
   mv_=$(peak "$cli" --home "$prog" preview 0)
   mf=$(peak find "$work/x/tree" -type f -name '*.tmp')
   printf '%-9s %-8s %8s ms %8s ms %7s %9s KB %9s KB\n' "$n" preview "$pv" "$pf" "$(ratio "$work/p.json")" "$mv_" "$mf"
-  # Washes, on a tree copied anew before each run (the copy is not timed).
+  # Washes, on a tree copied anew before each run (the copy is not timed, and is flushed first:
+  # else its write-back falls into whichever run comes next).
   hyperfine -N -r "$runs" --export-json "$work/w.json" \
-    --prepare "sh -c 'rm -rf $work/x/tree && cp -al $work/seed $work/x/tree'" \
+    --prepare "sh -c 'rm -rf $work/x/tree && cp -al $work/seed $work/x/tree && sync'" \
     "$cli --home $prog wash 0 --yes" "find $work/x/tree -type f -name *.tmp -delete" >/dev/null
   read -r wv wf <<<"$(median_ms "$work/w.json")"
   printf '%-9s %-8s %8s ms %8s ms %7s\n' "$n" wash "$wv" "$wf" "$(ratio "$work/w.json")"

@@ -280,18 +280,22 @@ EraseOutcome SecureErase(platform::FileRemover& remover, platform::FileInFolder 
 
 }  // namespace
 
-std::optional<uint64_t> FileLineSize(std::string_view path) {
-  const auto status = platform::GetFileStatus(path);
+namespace {
+// What a wash of the file looked at would free, as FileLineSize tells it.
+std::optional<uint64_t> SizeAsWashed(const std::optional<platform::FileStatus>& status) {
   if (!status || !status->isFile) return std::nullopt;
   return status->isLink ? 0 : status->size;
+}
+}  // namespace
+
+std::optional<uint64_t> FileLineSize(std::string_view path) {
+  return SizeAsWashed(platform::GetFileStatus(path));
 }
 
 std::optional<uint64_t> FileLineSizes::Of(const FileLines& lines, std::size_t line) {
   const FileLines::Folder& folder = lines.FolderOf(line);
-  const auto status =
-      remover_.Status({folder.Text, lines.Name(line)}, folder.Listed ? &*folder.Listed : nullptr);
-  if (!status || !status->isFile) return std::nullopt;
-  return status->isLink ? 0 : status->size;
+  return SizeAsWashed(
+      remover_.Status({folder.Text, lines.Name(line)}, folder.Listed ? &*folder.Listed : nullptr));
 }
 
 bool QuickErase(std::string_view path) {

@@ -13,6 +13,7 @@
 #include "platform/error.h"
 #include "platform/file_lock.h"
 #include "platform/filesystem.h"
+#include "platform/reg_text.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/user_folders.h"
@@ -35,6 +36,39 @@ std::string FreeName(const std::string& file, const std::string& name) {
     const std::string candidate = name + " (" + std::to_string(n) + ")";
     if (!NameTaken(file, candidate)) return candidate;
   }
+}
+
+// A host path as an import stores it: below the user folder that holds it most closely
+// ("/home/ana/.config/x" as "%Config%\x"), else on a drive that names the same folder in every
+// run; "" when neither holds it. A letter handed out to a folder for this run only is never
+// written: the next run may give it to another folder, which the entry would then wash.
+std::string StoredWindowsText(const std::string& hostPath) {
+  std::string best;
+  std::size_t bestLength = 0;
+  for (const char* variable : {"%Home%", "%Config%", "%Cache%", "%Data%", "%State%", "%Runtime%"}) {
+    const auto windows = ExpandUserFolder(variable);
+    const auto host = windows ? platform::ToHostPath(*windows) : std::nullopt;
+    if (!host || host->empty() || *host == "/") continue;
+    std::string folder = *host;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    const bool inside = hostPath.starts_with(folder) &&
+                        (hostPath.size() == folder.size() || hostPath[folder.size()] == '/');
+    if (!inside || folder.size() <= bestLength) continue;
+    bestLength = folder.size();
+    best = variable;
+    for (const char c : std::string_view(hostPath).substr(folder.size()))
+      best += c == '/' ? '\\' : c;
+  }
+  if (!best.empty()) return best;
+  return platform::ToFixedWindowsPath(hostPath).value_or("");
+}
+
+// Why an imported entry naming `text` may not be kept, or "": it begins with a drive letter that
+// does not name the same folder in every run (handed out for this run, or not mapped at all).
+std::string TransientDrive(std::string_view text) {
+  if (text.size() < 2 || text[1] != ':' || platform::DriveIsFixed(text[0])) return "";
+  return "the drive " + std::string(text.substr(0, 2)) +
+         " is not fixed (VORLISK_DRIVES): another run may give it to another folder";
 }
 
 // What detection asks of this machine: files and folders through the user folders and the drive
@@ -66,9 +100,7 @@ formats::DefinitionMachine ThisMachine(const ImportOptions& options) {
     const std::string subkey = ResolveRootKey(registry, key);
     return !subkey.empty() && registry.KeyExists(subkey);
   };
-  machine.HostToWindows = [](const std::string& hostPath) {
-    return platform::ToWindowsPath(hostPath).value_or("");
-  };
+  machine.HostToWindows = StoredWindowsText;
   return machine;
 }
 
@@ -142,7 +174,14 @@ void RefuseUnsafe(formats::ConvertedDefinitions& converted) {
   UserFolderCache folders;
   for (auto& item : converted.Items) {
     std::erase_if(item.Folders, [&](const tChildFolder& entry) {
-      const std::string problem = UnsafeFolderEntry(entry, folders);
+      std::string problem = TransientDrive(entry.DeletePath);
+      if (problem.empty()) problem = TransientDrive(entry.DeleteFileName);
+      for (std::size_t at = 0; problem.empty() && at <= entry.Exclude.size();) {
+        const std::size_t bar = std::min(entry.Exclude.find('|', at), entry.Exclude.size());
+        problem = TransientDrive(Trim(std::string_view(entry.Exclude).substr(at, bar - at)));
+        at = bar + 1;
+      }
+      if (problem.empty()) problem = UnsafeFolderEntry(entry, folders);
       if (!problem.empty())
         converted.Notes.push_back(
             {item.Line,
@@ -153,7 +192,7 @@ void RefuseUnsafe(formats::ConvertedDefinitions& converted) {
     });
     std::erase_if(item.Registers, [&](const tChildRegister& entry) {
       // A root, or a key right below one (HKEY_CURRENT_USER\Software), is no application's.
-      const std::string key = Trim(entry.RegisterKeyName);
+      const std::string key = platform::NormalizedRegistryPath(entry.RegisterKeyName);
       const bool broad = entry.CleanType != CleanRegisterType::SingleValue &&
                          std::count(key.begin(), key.end(), '\\') < 2;
       const bool control =

@@ -1,6 +1,7 @@
 #include "engine/registry_entries.h"
 
 #include "engine/wash_log.h"
+#include "platform/reg_text.h"
 #include "platform/text.h"
 
 namespace vorlisk {
@@ -13,6 +14,12 @@ namespace {
 // A subkey path that names the root itself.
 bool NamesRoot(std::string_view subkey) {
   return subkey.find_first_not_of('\\') == std::string_view::npos;
+}
+
+// A subkey path that names the root or a key right below it (HKEY_CURRENT_USER\Software),
+// however its separators are written: no application's key, never deleted as a whole.
+bool NamesRootOrFirstLevel(std::string_view subkey) {
+  return platform::NormalizedRegistryPath(subkey).find('\\') == std::string::npos;
 }
 
 // Deletes a key after its subkeys, the last subkey first, depth first. `path` is absolute to the
@@ -43,7 +50,10 @@ void ExpandRegistryEntry(tChildRegister& entry, std::vector<std::string>& lines)
     entry.RegisterKeyName += '\\';
   Registry registry;
   const std::string subkey = ResolveRootKey(registry, entry.RegisterKeyName);
-  if (NamesRoot(subkey) || !registry.OpenKey(subkey)) return;
+  if (NamesRoot(subkey) ||
+      (entry.CleanType == CleanRegisterType::WholeKey && NamesRootOrFirstLevel(subkey)) ||
+      !registry.OpenKey(subkey))
+    return;
 
   const std::string& p = entry.RegisterKeyName;
   switch (entry.CleanType) {
@@ -87,8 +97,8 @@ bool DeleteRegistryLine(Registry& registry, std::string_view keyPath, std::strin
   if (isKey) {
     registry.CloseKey();
     while (subkey.size() > 1 && subkey.back() == '\\') subkey.pop_back();
-    // A root key itself is never deleted.
-    if (!NamesRoot(subkey)) deleted = DeleteKeyTree(registry, subkey);
+    // A root key and the keys right below it are never deleted.
+    if (!NamesRootOrFirstLevel(subkey)) deleted = DeleteKeyTree(registry, subkey);
   } else {
     deleted = registry.DeleteValue(valueName);
   }

@@ -27,7 +27,8 @@ inline constexpr std::string_view kDeleteValueMarker = "<|>DeleteValue<|>";
 std::string ResolveRootKey(platform::Registry& registry, std::string_view path);
 
 // Fills `lines` with the entry's preview lines; appends "\" to the entry's RegisterKeyName when it
-// is not empty and lacks one.
+// is not empty and lacks one. A whole-key entry of a root or of a key right below one
+// (HKEY_CURRENT_USER\Software, also written "HKCU\Software\\" or "HKCU\\Software") yields none.
 void ExpandRegistryEntry(tChildRegister& entry, std::vector<std::string>& lines);
 
 struct ParsedRegistryLine {
@@ -37,7 +38,8 @@ struct ParsedRegistryLine {
 };
 ParsedRegistryLine ParseRegistryLine(std::string_view line);
 
-// Deletes a key (depth first, last subkey first, then the key itself) or one value.
+// Deletes a key (depth first, last subkey first, then the key itself) or one value. A root and
+// the keys right below it are never deleted (false).
 bool DeleteRegistryLine(platform::Registry& registry, std::string_view keyPath,
                         std::string_view valueName, bool isKey);
 

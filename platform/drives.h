@@ -38,6 +38,14 @@ std::optional<std::string> ToWindowsPath(std::string_view hostPath);
 // to it, so that a program folder outside every drive still has Windows text.
 std::string ToWindowsPathMappingIfNeeded(std::string_view hostFolder);
 
+// Does the letter name the same host folder in every run? C: and the letters of VORLISK_DRIVES
+// and of MapDrive do; a letter ToWindowsPathMappingIfNeeded handed out does not (another folder
+// may take it in the next run), nor does an unmapped letter. On Windows: every drive there is
+// and every mapped letter.
+bool DriveIsFixed(char letter);
+// As ToWindowsPath, on fixed letters only: text that names the same host path in every run.
+std::optional<std::string> ToFixedWindowsPath(std::string_view hostPath);
+
 // RAII mapping for tests and scoped use: maps on construction, restores the previous state after.
 class ScopedDriveMapping {
  public:

@@ -344,6 +344,17 @@ std::optional<std::vector<std::string_view>> SplitRegistryPath(std::string_view 
   }
 }
 
+std::string NormalizedRegistryPath(std::string_view path) {
+  const std::string trimmed = Trim(path);
+  std::string out;
+  for (std::size_t at = 0; at <= trimmed.size();) {
+    const std::size_t slash = std::min(trimmed.find('\\', at), trimmed.size());
+    if (slash > at) out += (out.empty() ? "" : "\\") + trimmed.substr(at, slash - at);
+    at = slash + 1;
+  }
+  return out;
+}
+
 bool IsValidKeyName(std::string_view name) {
   if (name.empty() || name.size() > kRegMaxKeyNameLength) return false;
   for (char c : name)

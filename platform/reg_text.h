@@ -63,6 +63,9 @@ std::vector<RegOperation> ParseRegText(std::string_view bytes);
 // Splits a subkey path at "\" after dropping trailing backslashes; nullopt when a level is
 // empty ("a\\b", "\a"). "" gives no levels.
 std::optional<std::vector<std::string_view>> SplitRegistryPath(std::string_view path);
+// A registry path with the blanks around it, a trailing "\" and empty levels dropped, so that its
+// levels can be counted: "HKCU\Software\ " and "HKCU\\Software" give "HKCU\Software".
+std::string NormalizedRegistryPath(std::string_view path);
 // May a key level or a value carry this name? Key levels: not empty, no control characters, at
 // most kRegMaxKeyNameLength characters; value names: no NUL, CR or LF (they could not be written
 // back as one line).

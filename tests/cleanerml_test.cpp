@@ -113,7 +113,7 @@ const std::string kDemo = R"(<?xml version="1.0" encoding="UTF-8"?>
     <action command="delete" search="walk.all" path="~/.cache/demo"/>
     <action command="delete" search="walk.files" path="$XDG_CONFIG_HOME/demo/logs/"/>
     <action command="delete" search="walk.top" path="$HOME/.local/share/demo/tmp"/>
-    <action command="delete" search="walk.files" path="~/.local/state/demo" regex="\.(log|txt)$"/>
+    <action command="delete" search="walk.files" path="~/.local/state/demo" regex="\.([lL][oO][gG]|[tT][xX][tT])$"/>
     <action command="delete" search="walk.all" type="f" path="${XDG_STATE_HOME}/demo/x"/>
   </option>
   <option id="files">
@@ -123,7 +123,7 @@ const std::string kDemo = R"(<?xml version="1.0" encoding="UTF-8"?>
     <action command="delete" search="file" path="~/.demo/session-*.json"/>
     <action command="delete" search="glob" path="~/.config/demo/*/Cache/*.tmp"/>
     <action command="delete" search="glob" path="/var/tmp/demo-*"/>
-    <action command="delete" search="glob" path="~/.demo/*" regex="^cache_.*$"/>
+    <action command="delete" search="glob" path="~/.demo/*" regex="(?i)^cache_.*$"/>
     <action command="delete" search="file" path="$$profile$$/lock"/>
     <action command="delete" path="~//.demo/default-search"/>
   </option>
@@ -225,7 +225,7 @@ TEST(CleanerMlTest, NotesEveryConstructLeftOutOrChangedAtItsLine) {
       {"{a,b}", "{a,b}"},
       {"$DEMO_HOME", "the variable $DEMO_HOME is not known"},
       {"$$nothing$$", "no <var> is named \"nothing\""},
-      {"/mnt/gone", "no drive holds /mnt/gone/x"},
+      {"/mnt/gone", "no user folder or fixed drive holds /mnt/gone/x"},
       {"/../", "a \"..\" level"},
       {"/./", "a \".\" level"},
       {"demo/relative", "not an absolute path"},
@@ -376,6 +376,47 @@ TEST(CleanerMlTest, CountsLinesOfCrlfText) {
                           "7: truncation: the file would be emptied, not erased"));
 }
 
+// Catches a decoded NUL that ends a path early and so names the folder above it (the walk of
+// "~/.config&#0;/myapp/cache" took every file of %Config%), and any other control character kept
+// in a field, whether a character reference or a raw byte wrote it.
+TEST(CleanerMlTest, RefusesControlCharactersInEveryFieldAfterDecoding) {
+  std::string xml = R"(<cleaner id="c"><label>C</label>
+  <var name="v"><value>~/.v/ok</value><value>~/.v/a&#x1;b</value></var>
+  <option id="o"><label>O</label>
+    <action command="delete" search="walk.files" path="~/.config&#0;/myapp/cache"/>
+    <action command="delete" search="file" path="~/.config/x&#X00000;/y"/>
+    <action command="delete" search="walk.files" path="~/.config/z" regex="^_&#127;"/>
+    <action command="winreg" path="HKCU\Software\App" name="Last&#13;"/>
+    <action command="delete" search="file" path="~/.config/a@b"/>
+    <action command="delete" search="file" path="$$v$$/f"/>
+    <action command="delete" search="file" path="~/.config/kept&#38;#0;"/>
+    <action command="delete" search="file" path="~/.config/ok&#x41;"/>
+  </option>
+  <option id="p"><label>P&#0;</label>
+    <action command="delete" search="file" path="~/.config/p"/>
+  </option>
+  <option id="q"><label>Q&#x85;</label>
+    <action command="delete" search="file" path="~/.config/q"/>
+  </option>
+</cleaner>)";
+  xml[xml.find('@')] = '\0';
+  const ConvertedDefinitions result = ReadCleanerMl(xml, Machine("linux"));
+  ASSERT_EQ(result.Items.size(), 1u) << testing::PrintToString(NoteLines(result));
+  EXPECT_THAT(
+      Described(result.Items[0].Folders),
+      ElementsAre("file %Home%\\.v\\ok\\f", "file %Config%\\kept&#0;", "file %Config%\\okA"));
+  EXPECT_THAT(result.Items[0].Registers, IsEmpty());
+  EXPECT_THAT(NoteLines(result),
+              ElementsAre("2: a control character in the value: left out",
+                          "4: a control character in path=: refused",
+                          "5: a control character in path=: refused",
+                          "6: a control character in regex=: refused",
+                          "7: a control character in name=: refused",
+                          "8: a control character in path=: refused",
+                          "13: a control character in its label or id: left out",
+                          "16: a control character in its label or id: left out"));
+}
+
 // A regex on the base name of a walk, as the masks that replace "*.*"; "" when it is refused.
 std::string MasksOf(const std::string& regex) {
   std::string escaped;
@@ -386,7 +427,8 @@ std::string MasksOf(const std::string& regex) {
           escaped + "\"/></option></cleaner>",
       Machine("linux"));
   if (result.Items.empty()) {
-    EXPECT_THAT(NoteLines(result), testing::Contains("1: a regex that is no mask")) << regex;
+    EXPECT_THAT(NoteLines(result), testing::Contains(HasSubstr("1: a regex that is no mask")))
+        << regex;
     return "";
   }
   std::string masks;
@@ -395,17 +437,24 @@ std::string MasksOf(const std::string& regex) {
   return masks;
 }
 
+// A mask takes letters in either case: a regex reduces where its letters are taken in both.
 TEST(CleanerMlTest, ReducesRegexesOnNamesToMasks) {
-  EXPECT_EQ(MasksOf(R"(^.*\.log$)"), "*.log");
-  EXPECT_EQ(MasksOf(R"(\.log$)"), "*.log");
-  EXPECT_EQ(MasksOf(R"(\.(log|txt)$)"), "*.log *.txt");
-  EXPECT_EQ(MasksOf(R"(^cache_.*$)"), "cache_*");
-  EXPECT_EQ(MasksOf(R"(^cache_)"), "cache_*");
-  EXPECT_EQ(MasksOf(R"(core)"), "*core*");
-  EXPECT_EQ(MasksOf(R"(^(a|b)\.(x|y)$)"), "a.x a.y b.x b.y");
-  EXPECT_EQ(MasksOf(R"(^a$|^b-.*?$)"), "a b-*");
-  EXPECT_EQ(MasksOf(R"((?:tmp|temp)$)"), "*tmp *temp");
-  EXPECT_EQ(MasksOf(R"(^\.lock$|^\.lock$)"), ".lock");
+  for (const auto& [regex, masks] : std::vector<std::pair<const char*, const char*>>{
+           {R"((?i)^.*\.log$)", "*.log"},
+           {R"((?i)\.log$)", "*.log"},
+           {R"(\.[lL][oO][Gg]$)", "*.log"},
+           {R"((?i)\.(log|txt)$)", "*.log *.txt"},
+           {R"((?i)^cache_.*$)", "cache_*"},
+           {R"((?i)^cache_)", "cache_*"},
+           {R"((?i)core)", "*core*"},
+           {R"((?i)^(a|b)\.(x|y)$)", "a.x a.y b.x b.y"},
+           {R"((?i)^a$|^b-.*?$)", "a b-*"},
+           {R"((?i)(?:tmp|temp)$)", "*tmp *temp"},
+           {R"(^\.#|~$)", ".#* *~"},
+           {R"(^_-_$|^#$)", "_-_ #"},
+           {R"(^\.[lL][oO][cC][kK]$|^\.[lL][oO][cC][kK]$)", ".lock"},
+       })
+    EXPECT_EQ(MasksOf(regex), masks) << regex;
 }
 
 TEST(CleanerMlTest, RefusesRegexesNoMaskExpresses) {
@@ -416,7 +465,16 @@ TEST(CleanerMlTest, RefusesRegexesNoMaskExpresses) {
            R"(\d+)",                       // escaped classes
            R"(^x\.$)",                     // a trailing dot, which a mask drops
            R"(\.)",                        // names with a dot: "*.*" takes them all
-           R"((?i)log)",                   // flags
+           R"(\.log$)",                    // "b.LOG": the regex takes lower case only
+           R"(^Cache_)",                   // nor a capital
+           R"(\.[lL]og$)",                 // one letter in both cases, the others not
+           R"((?i)\.lög$)",                // beyond ASCII, whose case the two fold apart
+           R"(^\.~lock\.)",                // letters in one case
+           R"(^_\..*$)",                   // "_.*" takes "_" as well
+           R"(^_\.[xy])",                  // a class of other than one letter's two cases
+           R"([aA][bB)",                   // an unclosed class
+           R"((?s)x)",                     // flags other than a leading (?i)
+           R"(x(?i)y)",                    // a flag inside
            R"(^ab*c)",                     // a repeated character
            R"(^x\*)",                      // a literal star
            R"(^$)",                        // no name at all

@@ -113,5 +113,55 @@ TEST_F(ImportCliTest, IniStyleDefinitionsKeepTheirExclusionsAndDetection) {
   EXPECT_FALSE(Exists("c/plugin/none.txt"));
 }
 
+// Catches an import that stores a drive letter handed out for its own run: the source's folder
+// and the home, which no drive of VORLISK_DRIVES holds, get free letters that a later run gives
+// to other folders, whose files the entry would then wash. A path below a user folder is stored
+// through its variable, one on a configured drive through its letter; any other is refused, and
+// so is a letter that no configured drive has.
+TEST_F(ImportCliTest, AnImportStoresNoLetterHandedOutForItsRun) {
+  WriteHostFile(root_ / "in/junk/precious.txt", "precious");
+  WriteHostFile(root_ / "d/sub/x.tmp", "cached");
+  WriteHostFile(root_ / "in/run.xml",
+                "<cleaner id=\"run\"><label>Run</label><option id=\"o\"><label>O</label>\n"
+                "<action command=\"delete\" search=\"walk.files\" path=\"" +
+                    (root_ / "in/junk") +
+                    "\"/>\n"
+                    "<action command=\"delete\" search=\"file\" path=\"" +
+                    (root_ / "home/.config/fooapp/run.log") +
+                    "\"/>\n"
+                    "<action command=\"delete\" search=\"file\" path=\"" +
+                    (root_ / "d/sub/x.tmp") + "\"/>\n</option></cleaner>\n");
+  const test::CliResult xml = Run({"import", root_ / "in/run.xml"});
+  ASSERT_EQ(xml.status, 0) << xml.err << xml.out;
+  EXPECT_NE(xml.out.find("line 2: <action command=\"delete\" search=\"walk.files\" path=\"" +
+                         (root_ / "in/junk") + "\">: " + (root_ / "in/junk") +
+                         ": no user folder or fixed drive holds " + (root_ / "in/junk")),
+            std::string::npos)
+      << xml.out;
+  const std::string stored = ReadHostFile(Prog("plugin/run.txt"));
+  EXPECT_NE(stored.find("=%Config%\\fooapp\\run.log\r\n"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("=D:\\sub\\x.tmp\r\n"), std::string::npos) << stored;
+  for (char letter = 'E'; letter <= 'Z'; ++letter)
+    EXPECT_EQ(stored.find(std::string(1, letter) + ":\\"), std::string::npos) << stored;
+  EXPECT_EQ(SortedPreview({"Run: O"}),
+            (std::vector<std::string>{"file\t0\tD:\\sub\\x.tmp",
+                                      "file\t0\tZ:\\.config\\fooapp\\run.log"}));
+
+  WriteHostFile(root_ / "in/run.ini",
+                "[Letters *]\r\nFileKey1=Q:\\junk|*.*|RECURSE\r\nFileKey2=D:\\sub|*.tmp\r\n"
+                "[Excluded *]\r\nFileKey1=D:\\sub|*.tmp\r\nExcludeKey1=PATH|Q:\\keep\\\r\n");
+  const test::CliResult ini = Run({"import", root_ / "in/run.ini"});
+  ASSERT_EQ(ini.status, 0) << ini.err << ini.out;
+  const std::string fixed =
+      ": refused: the drive Q: is not fixed (VORLISK_DRIVES): another run may give it to another "
+      "folder\n";
+  for (const std::string expected :
+       {"line 1: Letters: Q:\\junk\\*.*" + fixed, "line 4: Excluded: D:\\sub\\*.tmp" + fixed,
+        std::string("line 4: Excluded: left out: every entry was refused\n")})
+    EXPECT_NE(ini.out.find(expected), std::string::npos) << expected << "\n" << ini.out;
+  EXPECT_EQ(SortedPreview({"Letters"}), (std::vector<std::string>{"file\t0\tD:\\sub\\x.tmp"}));
+  EXPECT_EQ(ReadHostFile(root_ / "in/junk/precious.txt"), "precious");
+}
+
 }  // namespace
 }  // namespace vorlisk

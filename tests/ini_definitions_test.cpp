@@ -143,6 +143,72 @@ TEST(IniDefinitions, DetectionDecidesWhichSectionsComeUnlessAllAreAsked) {
             (std::vector<std::string>{"Always+", "By File-", "By Key-", "Windows Only-"}));
 }
 
+// Catches a NUL or another control character kept in a field (a NUL ends a folder early:
+// "%Config%<NUL>\myapp" would walk all of %Config%), and a line refused for one taken as less
+// than it says: an exclusion dropped would let the entries take more, a detection dropped would
+// import the section where its application is not, a warning dropped would tick the item.
+TEST(IniDefinitions, ControlCharactersAreRefusedInEveryField) {
+  std::string text = Lines({
+      "[Cut *]",                                        // 1
+      "FileKey1=%Config%@\\myapp|*.*|RECURSE",          // 2: @ is a NUL
+      "FileKey2=%Config%\\o\tk|*.tmp",                  // 3
+      "RegKey1=HKCU\\Software\\Cut|Last\x7f",           // 4
+      "FileKey3=%Config%\\kept|*.tmp",                  // 5
+      "[Kept *]",                                       // 6
+      "ExcludeKey1=REG|HKCU\\Software\\Fo\x01o\\Keep",  // 7
+      "RegKey1=HKCU\\Software\\Foo",                    // 8
+      "[Named\x02 *]",                                  // 9
+      "FileKey1=%Cache%\\named|*.*",                    // 10
+      "[Detected *]",                                   // 11
+      "DetectFile=%Config%\\foo\x1f",                   // 12
+      "FileKey1=%Cache%\\detected|*.*",                 // 13
+      "[Warned *]",                                     // 14
+      "Default=True",                                   // 15
+      "Warning=Forgets\x1bsaved passwords",             // 16
+      "FileKey1=%Cache%\\warned|*.*",                   // 17
+  });
+  text[text.find('@')] = '\0';
+  const auto d = ReadIniDefinitions(text, Machine({"%Config%\\foo\x1f"}));
+  ASSERT_EQ(d.Items.size(), 2u) << Notes(d);
+  EXPECT_EQ(d.Items[0].Name, "Cut");
+  ASSERT_EQ(d.Items[0].Folders.size(), 1u);
+  EXPECT_EQ(d.Items[0].Folders[0].DeletePath, "%Config%\\kept\\*.tmp");
+  EXPECT_EQ(d.Items[0].Registers.size(), 0u);
+  EXPECT_EQ(d.Items[1].Name, "Warned");
+  EXPECT_FALSE(d.Items[1].Active) << "a warning that holds a control character still warns";
+  const std::string notes = Notes(d);
+  for (const char* expected :
+       {"2 FileKey1=", "3 FileKey2=", "4 RegKey1=", "7 ExcludeKey1=", "16 Warning="})
+    EXPECT_NE(notes.find(std::string(expected)), std::string::npos) << expected << "\n" << notes;
+  for (const char* expected : {"6 [Kept *]: left out: an exclusion could not be converted",
+                               "]: left out: a control character in its name",
+                               "11 [Detected *]: left out: not detected on this machine"})
+    EXPECT_NE(notes.find(expected), std::string::npos) << expected << "\n" << notes;
+  EXPECT_EQ(std::count(notes.begin(), notes.end(), '\n'), 8) << notes;
+  std::size_t refused = 0;
+  for (std::size_t at = notes.find("a control character: not converted"); at != std::string::npos;
+       at = notes.find("a control character: not converted", at + 1))
+    ++refused;
+  EXPECT_EQ(refused, 5u) << notes;
+}
+
+// Catches a key whose trailing "\", blank or doubled "\" hides how many levels it has: the
+// import counts levels to refuse a root and its first level, and stores the key as it counted.
+TEST(IniDefinitions, RegistryKeysAreStoredAsTheRegistryReadsThem) {
+  const auto d = ReadIniDefinitions(
+      Lines({"[Keys *]", "RegKey1=HKCU\\Software\\", "RegKey2=HKCU\\\\Software",
+             "RegKey3=HKCU\\Software\\ ", "RegKey4= HKLM\\Software\\\\Foo\\|Last",
+             "ExcludeKey1=REG|HKCU\\Software\\Bar\\\\Keep\\", "RegKey5=HKCU\\Software\\Bar"}),
+      Machine({}));
+  ASSERT_EQ(d.Items.size(), 1u) << Notes(d);
+  std::vector<std::string> keys;
+  for (const auto& entry : d.Items[0].Registers) keys.push_back(entry.RegisterKeyName);
+  EXPECT_EQ(keys, (std::vector<std::string>{
+                      "HKEY_CURRENT_USER\\Software", "HKEY_CURRENT_USER\\Software",
+                      "HKEY_CURRENT_USER\\Software", "HKEY_LOCAL_MACHINE\\Software\\Foo"}));
+  EXPECT_NE(Notes(d).find("7 RegKey5="), std::string::npos) << Notes(d);
+}
+
 // Catches a file taken for the wrong format: the import would copy definitions unconverted, or
 // convert an item file of this program.
 TEST(DefinitionFormat, AFileIsRecognisedByItsContent) {

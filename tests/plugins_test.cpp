@@ -280,5 +280,40 @@ TEST_F(PluginsTest, CleanerDefinitionsAreConvertedWithAReportAndFindTheirFiles) 
   EXPECT_FALSE(Program.Exists("plugin/none.txt"));
 }
 
+// Catches a registry root or its first level let through by the way it is written: a trailing
+// "\\", a trailing blank or a doubled "\\" hid the level the refusal counts, and the wash deleted
+// every key below HKEY_CURRENT_USER\Software. What is kept is stored as it was counted.
+TEST_F(PluginsTest, RegistryRootsAreRefusedHoweverTheirSeparatorsAreWritten) {
+  WriteHostFile(Data.Host("in/keys.ini"),
+                "[Keys *]\r\nRegKey1=HKCU\\Software\\\r\nRegKey2=HKCU\\Software\\ \r\n"
+                "RegKey3=HKCU\\\\Software\r\nRegKey4=HKLM\\\\\r\n"
+                "RegKey5=HKCU\\Software\\\\Demo\\\r\n");
+  ImportReport report;
+  ASSERT_EQ(ImportPlugin(session, "D:\\in\\keys.ini", {}, &report), ImportResult::Imported)
+      << report.Details();
+  EXPECT_EQ(report.RegistryEntries, 1);
+  const std::string refused = ": refused: it would delete a whole root or its first level\n";
+  EXPECT_EQ(report.Details(), "line 1: Keys: HKEY_CURRENT_USER\\Software" + refused +
+                                  "line 1: Keys: HKEY_CURRENT_USER\\Software" + refused +
+                                  "line 1: Keys: HKEY_CURRENT_USER\\Software" + refused +
+                                  "line 1: Keys: HKEY_LOCAL_MACHINE" + refused);
+  const std::string stored = Program.Read("plugin/keys.txt");
+  EXPECT_NE(stored.find("=HKEY_CURRENT_USER\\Software\\Demo\r\n"), std::string::npos) << stored;
+
+  WriteHostFile(Data.Host("in/keys.xml"),
+                "<cleaner id=\"k\"><label>K</label><option id=\"o\"><label>O</label>\n"
+                "<action command=\"winreg\" path=\"HKCU\\Software\\\"/>\n"
+                "<action command=\"winreg\" path=\" HKCU\\\\Software \"/>\n"
+                "<action command=\"winreg\" path=\"HKCU\\Software\\Demo\\\\\" name=\"Last\"/>\n"
+                "</option></cleaner>\n");
+  ASSERT_EQ(ImportPlugin(session, "D:\\in\\keys.xml", {}, &report), ImportResult::Imported)
+      << report.Details();
+  EXPECT_EQ(report.RegistryEntries, 1);
+  EXPECT_EQ(report.Details(), "line 1: K: O: HKEY_CURRENT_USER\\Software" + refused +
+                                  "line 1: K: O: HKEY_CURRENT_USER\\Software" + refused);
+  EXPECT_NE(Program.Read("plugin/keys.txt").find("=HKEY_CURRENT_USER\\Software\\Demo\r\n"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace vorlisk

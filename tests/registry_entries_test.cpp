@@ -80,6 +80,31 @@ TEST_F(RegistryEntriesTest, EntriesYieldKeyAndValueLinesInEnumerationOrder) {
   }
 }
 
+// Catches a whole-key delete of a key right below a root, however an item file writes it: such a
+// key (HKEY_CURRENT_USER\Software) holds every application's settings, and no entry means it.
+TEST_F(RegistryEntriesTest, AKeyRightBelowARootIsNeverDeletedWhole) {
+  using enum CleanRegisterType;
+  for (const char* key :
+       {"HKEY_CURRENT_USER\\Software", "HKEY_CURRENT_USER\\Software\\",
+        "HKEY_CURRENT_USER\\Software\\ ", "HKCU\\Software\\\\", "HKEY_CURRENT_USER\\\\Software\\"})
+    EXPECT_EQ(Expand(key, WholeKey), std::vector<std::string>{}) << key;
+  // A key below it is offered whole.
+  EXPECT_EQ(Expand("HKEY_CURRENT_USER\\Software\\Demo\\", WholeKey).size(), 3u);
+
+  const MarkedLines lines{
+      {std::string("HKEY_CURRENT_USER\\Software\\") + kKeyLine, true},
+      {std::string("HKEY_CURRENT_USER\\Software") + kKeyLine, true},
+      {std::string("HKEY_LOCAL_MACHINE\\Software\\\\") + kKeyLine, true},
+      {std::string("HKEY_CURRENT_USER\\Software\\Demo\\B") + kKeyLine, true},
+  };
+  const WashCounts counts = Wash(lines);
+  EXPECT_EQ(counts.Success, 1);
+  EXPECT_EQ(counts.Fails, 3);
+  EXPECT_TRUE(KeyExists(RootKey::CurrentUser, "\\Software\\Demo\\A\\Deep"));
+  EXPECT_TRUE(KeyExists(RootKey::LocalMachine, "\\Software\\Demo\\M"));
+  EXPECT_FALSE(KeyExists(RootKey::CurrentUser, "\\Software\\Demo\\B"));
+}
+
 TEST_F(RegistryEntriesTest, AStoreThatCannotBeSavedEndsTheWashWithItsError) {
   const auto lines = Expand("HKEY_CURRENT_USER\\Software\\Demo", CleanRegisterType::WholeKey);
   const std::string before = drive_.Read("registry.reg");

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/reg_text.h"
 #include "platform/text.h"
 
 namespace vorlisk::formats {
@@ -59,33 +60,87 @@ std::string Quoted(const pugi::xml_node& node) {
   return what;
 }
 
+// The XML with each character reference to a control character ("&#0;", "&#x1F;", "&#127;") and
+// each NUL byte replaced by the control character 0x01, which the reader refuses wherever it
+// finds one. The parser would decode "&#0;" into a NUL that ends the text it stands in: the path
+// "~/.config&#0;/app/cache" would be read as "~/.config". Line ends stay where they are.
+std::string MarkControlReferences(std::string_view xml) {
+  std::string out;
+  out.reserve(xml.size());
+  for (std::size_t i = 0; i < xml.size();) {
+    if (xml[i] == '\0') {
+      out += '\x01';
+      ++i;
+      continue;
+    }
+    if (!xml.substr(i).starts_with("&#")) {
+      out += xml[i++];
+      continue;
+    }
+    const bool hex = i + 2 < xml.size() && (xml[i + 2] == 'x' || xml[i + 2] == 'X');
+    std::size_t end = i + (hex ? 3 : 2);
+    uint32_t value = 0;
+    const std::size_t digitsAt = end;
+    for (; end < xml.size(); ++end) {
+      const char c = xml[end];
+      int digit = -1;
+      if (c >= '0' && c <= '9')
+        digit = c - '0';
+      else if (hex && LowerAZ(c) >= 'a' && LowerAZ(c) <= 'f')
+        digit = LowerAZ(c) - 'a' + 10;
+      if (digit < 0) break;
+      value = std::min<uint32_t>(value * (hex ? 16 : 10) + static_cast<uint32_t>(digit), 0x110000);
+    }
+    const bool control = value < 0x20 || (value >= 0x7f && value <= 0x9f);
+    if (end > digitsAt && end < xml.size() && xml[end] == ';' && control) {
+      out += '\x01';
+      i = end + 1;
+    } else {
+      out += xml[i++];
+    }
+  }
+  return out;
+}
+
 // ---- regexes ---------------------------------------------------------------------------------
 
 // A regex matched against a base name, reduced to wildcard masks when it holds only literal
 // characters, ".*", "^" at the start, "$" at the end, and groups of alternatives made of these.
 // A regex matches where it finds itself in the name, so an end without an anchor is a "*".
+// The masks take no name the regex does not take. A mask matches letters without regard to case
+// and a regex with regard to it, so a letter is reduced only where the regex takes both cases:
+// after a leading "(?i)", or written as a class of its two cases ("[lL]"); any other letter, and
+// any character beyond ASCII (whose case the two may fold apart), leaves the regex unreduced.
 class RegexMasks {
  public:
   explicit RegexMasks(std::string_view regex) : regex_(regex) {}
 
   // The masks, or nullopt when the regex is not reducible.
   std::optional<std::vector<std::string>> Reduce() {
+    if (regex_.starts_with("(?i)")) {
+      anyCase_ = true;
+      at_ = 4;
+    }
     const auto alternatives = Alternation();
     if (!alternatives || at_ != regex_.size()) return std::nullopt;
     std::vector<std::string> masks;
     for (const Alternative& alternative : *alternatives) {
-      const auto mask = Mask(alternative);
+      const auto mask = Mask(alternative, anyCase_, oneCase_);
       if (!mask) return std::nullopt;
       if (std::find(masks.begin(), masks.end(), *mask) == masks.end()) masks.push_back(*mask);
     }
     return masks;
   }
 
+  // After Reduce gave nullopt: was a letter taken in one case only the reason?
+  bool OneCase() const { return oneCase_; }
+
  private:
   enum class Kind : uint8_t { Literal, AnyRun, Begin, End };
   struct Token {
     Kind kind = Kind::Literal;
     char c = 0;
+    bool anyCase = false;  // a letter written as the class of its two cases
   };
   using Alternative = std::vector<Token>;
   using Alternatives = std::vector<Alternative>;
@@ -149,11 +204,21 @@ class RegexMasks {
       ++at_;
       return inner;
     }
-    if (std::string_view("[]{}*+?").find(c) != std::string_view::npos) return std::nullopt;
+    if (c == '[') {
+      // "[lL]": one letter in either case, which a mask letter takes; no other class.
+      const std::string_view klass = regex_.substr(at_, 3);
+      if (klass.size() < 3 || klass[2] != ']' || LowerAZ(klass[0]) != LowerAZ(klass[1]) ||
+          klass[0] == klass[1] || LowerAZ(klass[0]) < 'a' || LowerAZ(klass[0]) > 'z')
+        return std::nullopt;
+      at_ += 3;
+      return Alternatives{Alternative{Token{Kind::Literal, LowerAZ(klass[0]), true}}};
+    }
+    if (std::string_view("]{}*+?").find(c) != std::string_view::npos) return std::nullopt;
     return one(Kind::Literal, c);
   }
 
-  static std::optional<std::string> Mask(const Alternative& alternative) {
+  static std::optional<std::string> Mask(const Alternative& alternative, bool anyCase,
+                                         bool& oneCase) {
     std::string mask;
     bool begins = false;
     bool ends = false;
@@ -169,8 +234,13 @@ class RegexMasks {
         if (mask.empty() || mask.back() != '*') mask += '*';
       } else {
         // A mask cannot hold "*" or "?" as themselves, nor a base name a separator.
-        if (std::string_view("*?\\/").find(token.c) != std::string_view::npos || token.c == 0)
+        if (std::string_view("*?\\/").find(token.c) != std::string_view::npos || token.c == 0 ||
+            static_cast<unsigned char>(token.c) >= 0x80)
           return std::nullopt;
+        if (LowerAZ(token.c) >= 'a' && LowerAZ(token.c) <= 'z' && !anyCase && !token.anyCase) {
+          oneCase = true;
+          return std::nullopt;
+        }
         mask += token.c;
       }
     }
@@ -180,11 +250,16 @@ class RegexMasks {
     // Trailing dots and blanks are dropped from a mask, and "*.*" takes every name: neither
     // would mean what the regex means.
     if (mask.back() == '.' || mask.back() == ' ' || mask == "*.*") return std::nullopt;
+    // A "." before a "*" also matches the end of a name: "a.*" takes "a", which "^a\." does not.
+    for (std::size_t i = 1; i + 1 < mask.size(); ++i)
+      if (mask[i] == '.' && mask[i + 1] == '*') return std::nullopt;
     return mask;
   }
 
   std::string_view regex_;
   std::size_t at_ = 0;
+  bool anyCase_ = false;  // a leading "(?i)": every letter in either case
+  bool oneCase_ = false;
 };
 
 // ---- paths -----------------------------------------------------------------------------------
@@ -353,7 +428,8 @@ WindowsPath ToWindows(std::string_view path, const DefinitionMachine& machine) {
     for (const std::string& level : *levels) hostPath += "/" + level;
     if (hostPath.empty()) hostPath = "/";
     root = machine.HostToWindows ? machine.HostToWindows(hostPath) : "";
-    if (root.empty() || HoldsDotLevel(root)) return Refuse("no drive holds " + hostPath);
+    if (root.empty() || HoldsDotLevel(root))
+      return Refuse("no user folder or fixed drive holds " + hostPath);
     return WindowsPath{ExcludeTrailingBackslash(root), !levels->empty(), ""};
   }
   std::string text = root;
@@ -462,10 +538,25 @@ class Reader {
     return false;
   }
 
+  // The label of a <cleaner> or an <option> (its id when it has none), or nullopt (noted) when it
+  // holds a control character other than the line ends and tabs that lay its text out.
+  std::optional<std::string> Label(const pugi::xml_node& node) {
+    std::string label = node.child("label").text().get();
+    for (char& c : label)
+      if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    if (OneLine(label).empty()) label = node.attribute("id").value();
+    if (HoldsControl(label)) {
+      Note(node, "a control character in its label or id: left out");
+      return std::nullopt;
+    }
+    return OneLine(label);
+  }
+
   void ReadCleaner(const pugi::xml_node& cleaner) {
     if (!ForThisSystem(cleaner)) return;
-    label_ = OneLine(cleaner.child("label").text().get());
-    if (label_.empty()) label_ = cleaner.attribute("id").value();
+    const auto label = Label(cleaner);
+    if (!label) return;
+    label_ = *label;
     bool runningNoted = false;
     for (const pugi::xml_node& child : cleaner.children()) {
       if (child.type() != pugi::node_element) continue;
@@ -485,16 +576,22 @@ class Reader {
 
   void ReadVariable(const pugi::xml_node& var) {
     std::vector<std::string>& values = variables_[var.attribute("name").value()];
-    for (const pugi::xml_node& value : var.children("value"))
-      if (ForThisSystem(value)) values.push_back(Trim(value.text().get()));
+    for (const pugi::xml_node& value : var.children("value")) {
+      if (!ForThisSystem(value)) continue;
+      std::string text = Trim(value.text().get());
+      if (HoldsControl(text))
+        Note(value, "a control character in the value: left out");
+      else
+        values.push_back(std::move(text));
+    }
   }
 
   void ReadOption(const pugi::xml_node& option) {
     if (!ForThisSystem(option)) return;
+    const auto label = Label(option);
+    if (!label) return;
     ConvertedItem item;
-    std::string label = OneLine(option.child("label").text().get());
-    if (label.empty()) label = option.attribute("id").value();
-    item.Name = label_ + ": " + label;
+    item.Name = label_ + ": " + *label;
     item.Line = LineOf(option);
     int32_t actions = 0;
     int32_t elsewhere = 0;
@@ -522,6 +619,9 @@ class Reader {
   }
 
   void ReadAction(const pugi::xml_node& action, ConvertedItem& item) {
+    for (const pugi::xml_attribute& a : action.attributes())
+      if (HoldsControl(a.value()))
+        return Note(action, "a control character in " + std::string(a.name()) + "=: refused");
     const std::string command = action.attribute("command").value();
     if (command == "delete")
       ReadDelete(action, item);
@@ -533,7 +633,9 @@ class Reader {
 
   void ReadRegistry(const pugi::xml_node& action, ConvertedItem& item) {
     const std::string path = Trim(action.attribute("path").value());
-    const std::string key = FullKey(path);
+    // "HKCU\Software\" is HKEY_CURRENT_USER\Software: the levels are counted as the registry reads
+    // them, and the key is stored as they count.
+    const std::string key = FullKey(platform::NormalizedRegistryPath(path));
     if (key.empty()) return Note(action, "no registry key of a known root");
     if (key.find('\\') == std::string::npos) return Note(action, "a whole root key");
     tChildRegister entry;
@@ -587,7 +689,12 @@ class Reader {
 
     std::vector<std::string> masks;
     if (const pugi::xml_attribute regex = action.attribute("regex"); !regex.empty()) {
-      auto reduced = RegexMasks(regex.value()).Reduce();
+      RegexMasks reducer(regex.value());
+      auto reduced = reducer.Reduce();
+      if (!reduced && reducer.OneCase())
+        return Note(action,
+                    "a regex that is no mask: it tells upper from lower case, a mask does not "
+                    "(\"[lL]\" or a leading \"(?i)\" take both)");
       if (!reduced) return Note(action, "a regex that is no mask");
       masks = std::move(*reduced);
     }
@@ -680,7 +787,8 @@ class Reader {
 }  // namespace
 
 ConvertedDefinitions ReadCleanerMl(std::string_view xml, const DefinitionMachine& machine) {
-  return Reader(xml, machine).Read();
+  const std::string marked = MarkControlReferences(xml);
+  return Reader(marked, machine).Read();
 }
 
 }  // namespace vorlisk::formats

@@ -20,6 +20,17 @@ bool NumberedKey(std::string_view key, std::string_view name) {
 
 }  // namespace
 
+bool HoldsControl(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7f) return true;
+    if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+        static_cast<unsigned char>(text[i + 1]) <= 0x9f)
+      return true;
+  }
+  return false;
+}
+
 DefinitionFormat DetectDefinitionFormat(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
   if (first != std::string_view::npos && text[first] == '<') {

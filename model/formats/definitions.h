@@ -61,9 +61,15 @@ struct DefinitionMachine {
   std::function<bool(const std::string& path)> PathExists;
   // Does this registry key exist ("HKEY_CURRENT_USER\Software\X", or abbreviated "HKCU\...")?
   std::function<bool(const std::string& key)> KeyExists;
-  // A host path ("/var/tmp") in Windows text ("C:\var\tmp"); "" when no drive holds it.
+  // A host path ("/var/tmp") in Windows text that names it in every later run too: below a user
+  // folder ("%Config%\x") or on a fixed drive ("C:\var\tmp"); "" when neither holds it.
   std::function<std::string(const std::string& hostPath)> HostToWindows;
 };
+
+// Does the text hold a control character: C0 (0x00-0x1F), DEL, or C1 (U+0080-U+009F in UTF-8)?
+// No field of a definition may: a NUL would end a path early (naming the folder above what the
+// source names), a line break would split an item file line.
+bool HoldsControl(std::string_view text);
 
 // Writes the items into a new item file at `itemFile` (Windows text), replacing any file there,
 // in one replacement: "Common" lists them, each in a section of its name with its entries. Names

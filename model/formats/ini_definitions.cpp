@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/ini_document.h"
+#include "platform/reg_text.h"
 #include "platform/text.h"
 
 namespace vorlisk::formats {
@@ -29,8 +30,11 @@ std::vector<std::string> Split(std::string_view text, char separator) {
   }
 }
 
-// A key's root written short, as the definitions do ("HKCU\Software\X"), in full.
-std::string FullRegistryKey(std::string_view key) {
+// A key's root written short, as the definitions do ("HKCU\Software\X"), in full, without blanks
+// around it, a trailing "\" or empty levels (as the registry reads it, and as its levels count).
+std::string FullRegistryKey(std::string_view written) {
+  const std::string normalized = platform::NormalizedRegistryPath(written);
+  const std::string_view key = normalized;
   static constexpr std::pair<std::string_view, std::string_view> kRoots[] = {
       {"HKCU", "HKEY_CURRENT_USER"},
       {"HKLM", "HKEY_LOCAL_MACHINE"},
@@ -77,6 +81,11 @@ class SectionReader {
       : section_(section), machine_(machine), out_(out), notesBefore_(out.Notes.size()) {}
 
   void Read() {
+    if (HoldsControl(section_.name)) {
+      out_.Notes.push_back(
+          {section_.line, "[" + section_.name + "]", "left out: a control character in its name"});
+      return;
+    }
     ConvertedItem item;
     item.Name = ItemName(section_.name);
     item.Line = section_.line;
@@ -85,9 +94,20 @@ class SectionReader {
     std::vector<std::string> excludes;
     std::vector<std::string> excludedKeys;
     std::vector<const KeyLine*> fileKeys, regKeys;
+    bool lostExclusion = false;
     for (const auto& key : section_.keys) {
       const std::string& name = key.name;
       if (name.empty() || name[0] == ';') continue;  // a comment that holds "="
+      if (HoldsControl(name) || HoldsControl(key.value)) {
+        // Refused, and never taken as less than it says: an exclusion not honoured would let
+        // the entries take more, a detection not read counts as one that does not hold, a
+        // warning still warns.
+        Note(key, "a control character: not converted");
+        lostExclusion = lostExclusion || IsKey(name, "ExcludeKey");
+        detections = detections || IsKey(name, "DetectFile", true) || IsKey(name, "Detect", true);
+        warning = warning || SameTextAZ(name, "Warning");
+        continue;
+      }
       if (IsKey(name, "FileKey")) {
         fileKeys.push_back(&key);
       } else if (IsKey(name, "RegKey")) {
@@ -120,6 +140,11 @@ class SectionReader {
       out_.Notes.push_back({section_.line, "[" + section_.name + "]",
                             osHolds && !*osHolds ? "left out: for Windows"
                                                  : "left out: not detected on this machine"});
+      return;
+    }
+    if (lostExclusion) {
+      out_.Notes.push_back({section_.line, "[" + section_.name + "]",
+                            "left out: an exclusion could not be converted"});
       return;
     }
     for (const KeyLine* key : fileKeys) FileKey(*key, excludes, item);

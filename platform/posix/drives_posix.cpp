@@ -14,6 +14,7 @@ namespace {
 
 struct DriveTable {
   std::array<std::optional<std::string>, 26> folders;
+  std::array<bool, 26> handedOut{};  // mapped by ToWindowsPathMappingIfNeeded for this run only
   bool initialised = false;
   std::string error;  // why VORLISK_DRIVES cannot be used; no drive is mapped then
 };
@@ -51,6 +52,7 @@ bool IsFolder(const std::string& hostFolder) {
 // would otherwise stand for, so the table then maps no drive at all.
 void LoadDefaults(DriveTable& t) {
   t.folders = {};
+  t.handedOut = {};
   t.error.clear();
   t.folders['C' - 'A'] = "/";
   t.initialised = true;
@@ -104,12 +106,15 @@ void MapDrive(char letter, std::string_view hostFolder) {
   const int idx = LetterIndex(letter);
   if (idx < 0) return;
   Ready().folders[static_cast<std::size_t>(idx)] = NormaliseHostFolder(hostFolder);
+  Ready().handedOut[static_cast<std::size_t>(idx)] = false;
 }
 
 void UnmapDrive(char letter) {
   std::lock_guard lock(TableMutex());
   const int idx = LetterIndex(letter);
-  if (idx >= 0) Ready().folders[static_cast<std::size_t>(idx)].reset();
+  if (idx < 0) return;
+  Ready().folders[static_cast<std::size_t>(idx)].reset();
+  Ready().handedOut[static_cast<std::size_t>(idx)] = false;
 }
 
 void ResetDriveMappings() {
@@ -149,7 +154,17 @@ std::optional<std::string> ToHostPath(std::string_view windowsPath) {
   return out + rest;
 }
 
-std::optional<std::string> ToWindowsPath(std::string_view hostPath) {
+bool DriveIsFixed(char letter) {
+  std::lock_guard lock(TableMutex());
+  const int idx = LetterIndex(letter);
+  return idx >= 0 && Ready().folders[static_cast<std::size_t>(idx)] &&
+         !Ready().handedOut[static_cast<std::size_t>(idx)];
+}
+
+namespace {
+
+// ToWindowsPath, on every mapped letter or on the fixed ones only.
+std::optional<std::string> WindowsPathOn(std::string_view hostPath, bool fixedOnly) {
   if (hostPath.empty() || hostPath[0] != '/') return std::nullopt;
   std::lock_guard lock(TableMutex());
   const DriveTable& t = Ready();
@@ -157,7 +172,7 @@ std::optional<std::string> ToWindowsPath(std::string_view hostPath) {
   std::size_t bestLen = 0;
   for (int i = 0; i < 26; ++i) {
     const auto& f = t.folders[static_cast<std::size_t>(i)];
-    if (!f) continue;
+    if (!f || (fixedOnly && t.handedOut[static_cast<std::size_t>(i)])) continue;
     const std::string& folder = *f;
     bool inside = false;
     if (folder == "/") {
@@ -184,6 +199,16 @@ std::optional<std::string> ToWindowsPath(std::string_view hostPath) {
   return out + rest;
 }
 
+}  // namespace
+
+std::optional<std::string> ToWindowsPath(std::string_view hostPath) {
+  return WindowsPathOn(hostPath, false);
+}
+
+std::optional<std::string> ToFixedWindowsPath(std::string_view hostPath) {
+  return WindowsPathOn(hostPath, true);
+}
+
 std::string ToWindowsPathMappingIfNeeded(std::string_view hostFolder) {
   if (auto w = ToWindowsPath(hostFolder)) return *w;
   {
@@ -193,6 +218,7 @@ std::string ToWindowsPathMappingIfNeeded(std::string_view hostFolder) {
       auto& f = t.folders[static_cast<std::size_t>(i)];
       if (!f) {
         f = NormaliseHostFolder(hostFolder);
+        t.handedOut[static_cast<std::size_t>(i)] = true;
         break;
       }
     }

@@ -133,6 +133,13 @@ std::string ToWindowsPathMappingIfNeeded(std::string_view hostFolder) {
   return ToWindowsPath(hostFolder).value_or(std::string());
 }
 
+// No letter is handed out here: every letter that names a folder names it in every run.
+bool DriveIsFixed(char letter) { return DriveMapping(letter).has_value(); }
+
+std::optional<std::string> ToFixedWindowsPath(std::string_view hostPath) {
+  return ToWindowsPath(hostPath);
+}
+
 ScopedDriveMapping::ScopedDriveMapping(char letter, std::string_view hostFolder) : letter_(letter) {
   const int idx = LetterIndex(letter);
   if (idx >= 0) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "engine/folder_entries.h"
 #include "engine/registry_entries.h"
@@ -38,19 +40,29 @@ std::string FreeName(const std::string& file, const std::string& name) {
   }
 }
 
-// A host path as an import stores it: below the user folder that holds it most closely
-// ("/home/ana/.config/x" as "%Config%\x"), else on a drive that names the same folder in every
-// run; "" when neither holds it. A letter handed out to a folder for this run only is never
-// written: the next run may give it to another folder, which the entry would then wash.
-std::string StoredWindowsText(const std::string& hostPath) {
-  std::string best;
-  std::size_t bestLength = 0;
+// The user folders an imported host path may be stored below, with their host folders now.
+using HostUserFolders = std::vector<std::pair<std::string, std::string>>;
+HostUserFolders HostUserFoldersNow() {
+  HostUserFolders folders;
   for (const char* variable : {"%Home%", "%Config%", "%Cache%", "%Data%", "%State%", "%Runtime%"}) {
     const auto windows = ExpandUserFolder(variable);
     const auto host = windows ? platform::ToHostPath(*windows) : std::nullopt;
     if (!host || host->empty() || *host == "/") continue;
     std::string folder = *host;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    folders.emplace_back(variable, folder);
+  }
+  return folders;
+}
+
+// A host path as an import stores it: below the user folder that holds it most closely
+// ("/home/ana/.config/x" as "%Config%\x"), else on a drive that names the same folder in every
+// run; "" when neither holds it. A letter handed out to a folder for this run only is never
+// written: the next run may give it to another folder, which the entry would then wash.
+std::string StoredWindowsText(const HostUserFolders& folders, const std::string& hostPath) {
+  std::string best;
+  std::size_t bestLength = 0;
+  for (const auto& [variable, folder] : folders) {
     const bool inside = hostPath.starts_with(folder) &&
                         (hostPath.size() == folder.size() || hostPath[folder.size()] == '/');
     if (!inside || folder.size() <= bestLength) continue;
@@ -100,7 +112,9 @@ formats::DefinitionMachine ThisMachine(const ImportOptions& options) {
     const std::string subkey = ResolveRootKey(registry, key);
     return !subkey.empty() && registry.KeyExists(subkey);
   };
-  machine.HostToWindows = StoredWindowsText;
+  machine.HostToWindows = [folders = HostUserFoldersNow()](const std::string& hostPath) {
+    return StoredWindowsText(folders, hostPath);
+  };
   return machine;
 }
 

@@ -166,6 +166,9 @@ TEST(IniDefinitions, ControlCharactersAreRefusedInEveryField) {
       "Default=True",                                   // 15
       "Warning=Forgets\x1bsaved passwords",             // 16
       "FileKey1=%Cache%\\warned|*.*",                   // 17
+      "[Windows *]",                                    // 18
+      "DetectOS=6.1\x01|",                              // 19
+      "FileKey1=%Cache%\\windows|*.*",                  // 20
   });
   text[text.find('@')] = '\0';
   const auto d = ReadIniDefinitions(text, Machine({"%Config%\\foo\x1f"}));
@@ -182,9 +185,10 @@ TEST(IniDefinitions, ControlCharactersAreRefusedInEveryField) {
     EXPECT_NE(notes.find(std::string(expected)), std::string::npos) << expected << "\n" << notes;
   for (const char* expected : {"6 [Kept *]: left out: an exclusion could not be converted",
                                "]: left out: a control character in its name",
-                               "11 [Detected *]: left out: not detected on this machine"})
+                               "11 [Detected *]: left out: not detected on this machine",
+                               "18 [Windows *]: left out: for Windows"})
     EXPECT_NE(notes.find(expected), std::string::npos) << expected << "\n" << notes;
-  EXPECT_EQ(std::count(notes.begin(), notes.end(), '\n'), 8) << notes;
+  EXPECT_EQ(std::count(notes.begin(), notes.end(), '\n'), 9) << notes;
   std::size_t refused = 0;
   for (std::size_t at = notes.find("a control character: not converted"); at != std::string::npos;
        at = notes.find("a control character: not converted", at + 1))

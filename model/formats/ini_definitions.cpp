@@ -105,6 +105,7 @@ class SectionReader {
         Note(key, "a control character: not converted");
         lostExclusion = lostExclusion || IsKey(name, "ExcludeKey");
         detections = detections || IsKey(name, "DetectFile", true) || IsKey(name, "Detect", true);
+        if (SameTextAZ(name, "DetectOS")) osHolds = machine_.Os == "windows";
         warning = warning || SameTextAZ(name, "Warning");
         continue;
       }

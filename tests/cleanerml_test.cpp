@@ -142,7 +142,7 @@ const std::string kDemo = R"(<?xml version="1.0" encoding="UTF-8"?>
     <action command="delete" search="glob" path="~/.demo/*" type="d"/>
     <action command="delete" search="walk.all" path="~/.demo/c1" nregex="\.keep$"/>
     <action command="delete" search="walk.all" path="~/.demo/c2" regex="^[0-9a-f]{8}$"/>
-    <action command="delete" search="glob" path="~/.demo/c3" regex="^core$"/>
+    <action command="delete" search="glob" path="~/.demo/c3" regex="(?i)^core$"/>
     <action command="delete" search="glob" path="~/.demo/[ab]*.log"/>
     <action command="delete" search="glob" path="~/.demo/**/x"/>
     <action command="delete" search="glob" path="~/.demo/{a,b}.log"/>
@@ -219,7 +219,7 @@ TEST(CleanerMlTest, NotesEveryConstructLeftOutOrChangedAtItsLine) {
       {"type=\"d\"", "removes folders"},
       {"nregex=", "exclusion"},
       {"{8}", "a regex that is no mask"},
-      {"regex=\"^core$\"", "a regex beside a name or mask"},
+      {"regex=\"(?i)^core$\"", "a regex beside a name or mask"},
       {"[ab]", "character class"},
       {"**", "\"**\""},
       {"{a,b}", "{a,b}"},

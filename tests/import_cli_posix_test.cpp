@@ -51,7 +51,7 @@ TEST_F(ImportCliTest, CleanerMlPreviewsAndWashesWhatItsSourceNames) {
   </option>
   <option id="logs">
     <label>Logs</label>
-    <action command="delete" search="walk.files" path="~/.config/fooapp" regex="\.(log|txt)$"/>
+    <action command="delete" search="walk.files" path="~/.config/fooapp" regex="(?i)\.(log|txt)$"/>
     <action command="sqlite.vacuum" search="file" path="~/.config/fooapp/History"/>
   </option>
   <option id="all">
@@ -147,15 +147,15 @@ TEST_F(ImportCliTest, AnImportStoresNoLetterHandedOutForItsRun) {
             (std::vector<std::string>{"file\t0\tD:\\sub\\x.tmp",
                                       "file\t0\tZ:\\.config\\fooapp\\run.log"}));
 
-  WriteHostFile(root_ / "in/run.ini",
+  WriteHostFile(root_ / "in/letters.ini",
                 "[Letters *]\r\nFileKey1=Q:\\junk|*.*|RECURSE\r\nFileKey2=D:\\sub|*.tmp\r\n"
                 "[Excluded *]\r\nFileKey1=D:\\sub|*.tmp\r\nExcludeKey1=PATH|Q:\\keep\\\r\n");
-  const test::CliResult ini = Run({"import", root_ / "in/run.ini"});
+  const test::CliResult ini = Run({"import", root_ / "in/letters.ini"});
   ASSERT_EQ(ini.status, 0) << ini.err << ini.out;
   const std::string fixed =
       ": refused: the drive Q: is not fixed (VORLISK_DRIVES): another run may give it to another "
       "folder\n";
-  for (const std::string expected :
+  for (const std::string& expected :
        {"line 1: Letters: Q:\\junk\\*.*" + fixed, "line 4: Excluded: D:\\sub\\*.tmp" + fixed,
         std::string("line 4: Excluded: left out: every entry was refused\n")})
     EXPECT_NE(ini.out.find(expected), std::string::npos) << expected << "\n" << ini.out;

@@ -201,8 +201,8 @@ TEST(IniDefinitions, ControlCharactersAreRefusedInEveryField) {
 TEST(IniDefinitions, RegistryKeysAreStoredAsTheRegistryReadsThem) {
   const auto d = ReadIniDefinitions(
       Lines({"[Keys *]", "RegKey1=HKCU\\Software\\", "RegKey2=HKCU\\\\Software",
-             "RegKey3=HKCU\\Software\\ ", "RegKey4= HKLM\\Software\\\\Foo\\|Last",
-             "ExcludeKey1=REG|HKCU\\Software\\Bar\\\\Keep\\", "RegKey5=HKCU\\Software\\Bar"}),
+             "RegKey3=HKCU\\Software\\ ", "RegKey4= HKLM\\Software\\\\Foo\\|Last", "[Kept *]",
+             "ExcludeKey1=REG|HKCU\\Software\\Bar\\\\Keep\\", "RegKey1=HKCU\\Software\\Bar"}),
       Machine({}));
   ASSERT_EQ(d.Items.size(), 1u) << Notes(d);
   std::vector<std::string> keys;
@@ -210,7 +210,10 @@ TEST(IniDefinitions, RegistryKeysAreStoredAsTheRegistryReadsThem) {
   EXPECT_EQ(keys, (std::vector<std::string>{
                       "HKEY_CURRENT_USER\\Software", "HKEY_CURRENT_USER\\Software",
                       "HKEY_CURRENT_USER\\Software", "HKEY_LOCAL_MACHINE\\Software\\Foo"}));
-  EXPECT_NE(Notes(d).find("7 RegKey5="), std::string::npos) << Notes(d);
+  // An exclusion is read as the key it names, and keeps it from a whole-key delete above it.
+  EXPECT_NE(Notes(d).find("8 RegKey1=HKCU\\Software\\Bar: a registry key that an exclusion"),
+            std::string::npos)
+      << Notes(d);
 }
 
 // Catches a file taken for the wrong format: the import would copy definitions unconverted, or

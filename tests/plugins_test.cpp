@@ -273,8 +273,8 @@ TEST_F(PluginsTest, CleanerDefinitionsAreConvertedWithAReportAndFindTheirFiles) 
   ASSERT_EQ(ImportPlugin(session, "D:\\in\\odd.xml", {}, &report), ImportResult::Imported);
   EXPECT_EQ(report.FolderEntries, 1);
   EXPECT_EQ(report.Details(),
-            "line 2: X: O: %Cache%\\a?b: refused: a control character, which no item file line "
-            "can hold\n");
+            "line 3: <action command=\"delete\" search=\"file\" path=\"~/.cache/a b\">: a "
+            "control character in path=: refused\n");
   WriteHostFile(Data.Host("in/none.ini"), "[Bad *]\r\nFileKey1=%Home%|*.*|RECURSE\r\n");
   EXPECT_EQ(ImportPlugin(session, "D:\\in\\none.ini", {}, &report), ImportResult::NothingConverted);
   EXPECT_FALSE(Program.Exists("plugin/none.txt"));

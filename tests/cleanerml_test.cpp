@@ -399,7 +399,7 @@ TEST(CleanerMlTest, RefusesControlCharactersInEveryFieldAfterDecoding) {
     <action command="delete" search="file" path="~/.config/q"/>
   </option>
 </cleaner>)";
-  xml[xml.find('@')] = '\0';
+  xml[xml.find('@')] = '\x02';
   const ConvertedDefinitions result = ReadCleanerMl(xml, Machine("linux"));
   ASSERT_EQ(result.Items.size(), 1u) << testing::PrintToString(NoteLines(result));
   EXPECT_THAT(
@@ -415,6 +415,16 @@ TEST(CleanerMlTest, RefusesControlCharactersInEveryFieldAfterDecoding) {
                           "8: a control character in path=: refused",
                           "13: a control character in its label or id: left out",
                           "16: a control character in its label or id: left out"));
+
+  // A NUL byte as written: the action is refused, the rest of the document is read.
+  std::string raw = R"(<cleaner id="r"><option id="o"><label>O</label>
+    <action command="delete" search="walk.files" path="~/.config@/myapp/cache"/>
+    <action command="delete" search="file" path="~/.config/ok"/></option></cleaner>)";
+  raw[raw.find('@')] = '\0';
+  const ConvertedDefinitions rawResult = ReadCleanerMl(raw, Machine("linux"));
+  ASSERT_EQ(rawResult.Items.size(), 1u) << testing::PrintToString(NoteLines(rawResult));
+  EXPECT_THAT(Described(rawResult.Items[0].Folders), ElementsAre("file %Config%\\ok"));
+  EXPECT_THAT(NoteLines(rawResult), ElementsAre("2: a control character in path=: refused"));
 }
 
 // A regex on the base name of a walk, as the masks that replace "*.*"; "" when it is refused.

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/find_file.h"
 #include "engine/folder_entries.h"
 #include "engine/registry_entries.h"
 #include "model/catalogue.h"
@@ -153,31 +154,57 @@ class UserFolderCache {
   std::map<std::string, std::optional<std::string>> values_;
 };
 
-// Why an imported folder entry may not be kept, or "": its folder (up to its first wildcard
-// level) is a drive's root, the home or a top-level user folder, now or by its variable's name,
-// or it climbs with "..".
-std::string UnsafeFolderEntry(const tChildFolder& entry, UserFolderCache& folders) {
+// Does the mask take more than files of one name? A mask without a wildcard names one file, and
+// one that begins with "." and a letter (".xsession-errors*") hidden files of one stem, an
+// application's own; any other wildcard may take the user's own files.
+bool BroadMask(std::string_view mask) {
+  if (mask.find_first_of("*?") == std::string_view::npos) return false;
+  return mask.size() < 2 || mask[0] != '.' || mask[1] == '*' || mask[1] == '?' || mask[1] == '.';
+}
+
+// Why an imported folder entry may not be kept, or "": it climbs with "..", or it could reach the
+// user's own files: with its subfolders, a walk of a drive's root, the home, a top-level user
+// folder or a folder holding one (GuardedFolders: by their variables' names, and by the identity
+// of the folders the walk would open now, however the text spells them); without them, a broad
+// mask in one of those folders. One named file there is no such reach.
+std::string UnsafeFolderEntry(const tChildFolder& entry, UserFolderCache& folders,
+                              const platform::GuardedFolders& guarded) {
   const std::string path = WithBackslashes(
       entry.Kind == FolderKind::SingleFile ? entry.DeleteFileName : entry.DeletePath);
   if (HoldsControl(entry.Name) || HoldsControl(path) || HoldsControl(entry.Exclude))
     return "a control character, which no item file line can hold";
   if (HoldsDotLevel(path)) return "a path with a \".\" or \"..\" level";
+  const bool walk = entry.IncludeSubfolders;
+  const std::string mask = ExtractFileName(path);
+  if (!walk && !BroadMask(mask)) return "";
+  // A walk takes the folder before its first wildcard level whole, a mask only its own folder.
   std::string folder = ExtractFilePath(path);
   const std::size_t wild = folder.find_first_of("*?");
-  if (wild != std::string::npos) folder = folder.substr(0, folder.rfind('\\', wild) + 1);
+  if (walk && wild != std::string::npos) folder = folder.substr(0, folder.rfind('\\', wild) + 1);
   std::string bare = folder;
   while (bare.size() > 1 && bare.back() == '\\') bare.pop_back();
+  const auto reach = [&](const std::string& what) {
+    return walk ? "it would reach every file of " + what
+                : "its mask " + mask + " could reach your own files in " + what;
+  };
   static constexpr std::string_view kTopFolders[] = {
       "%Home%",     "%UserProfile%", "%Documents%", "%Desktop%", "%Downloads%", "%Music%",
       "%Pictures%", "%Videos%",      "%Video%",     "%Public%",  "%Templates%", "%Personal%"};
   for (const auto top : kTopFolders)
-    if (SameTextAZ(bare, top)) return "it would reach every file of " + bare;
+    if (SameTextAZ(bare, top)) return reach(bare);
   if (bare.size() == 2 && bare[1] == ':') return "it would reach the drive's root " + folder;
   const auto expanded = folders.Expand(folder);
   if (expanded && expanded->size() <= 3) return "it would reach a drive's root";
-  if (expanded) {
-    const std::string guarded = platform::GuardedFolderName(*expanded);
-    if (!guarded.empty()) return "it would reach " + guarded;
+  // The folders the walk would open now, whatever the case or the wildcard levels of the text.
+  if (const auto target = folders.Expand(path)) {
+    if (const auto refused = TFindFile::GuardOf(*target, walk, guarded))
+      return reach(refused->Name + " (" + refused->Folder + ")");
+    // Nor may an imported walk start its wildcard levels in such a folder, even narrowed by a
+    // literal level after them: they guess at folders of the user's own.
+    if (walk && wild != std::string::npos && expanded)
+      if (const auto refused = TFindFile::GuardOf(*expanded + "*", false, guarded))
+        return "its wildcard levels would reach the folders of " + refused->Name + " (" +
+               refused->Folder + ")";
   }
   return "";
 }
@@ -186,6 +213,7 @@ std::string UnsafeFolderEntry(const tChildFolder& entry, UserFolderCache& folder
 // left with no entry goes too.
 void RefuseUnsafe(formats::ConvertedDefinitions& converted) {
   UserFolderCache folders;
+  const auto guarded = platform::GuardedFolders::Now();
   for (auto& item : converted.Items) {
     std::erase_if(item.Folders, [&](const tChildFolder& entry) {
       std::string problem = TransientDrive(entry.DeletePath);
@@ -195,7 +223,7 @@ void RefuseUnsafe(formats::ConvertedDefinitions& converted) {
         problem = TransientDrive(Trim(std::string_view(entry.Exclude).substr(at, bar - at)));
         at = bar + 1;
       }
-      if (problem.empty()) problem = UnsafeFolderEntry(entry, folders);
+      if (problem.empty()) problem = UnsafeFolderEntry(entry, folders, guarded);
       if (!problem.empty())
         converted.Notes.push_back(
             {item.Line,

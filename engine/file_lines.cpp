@@ -17,7 +17,8 @@ FileLines::FileLines(const MarkedLines& lines) {
 }
 
 void FileLines::Add(std::string_view folderText, std::string_view name, bool checked,
-                    const platform::ListedIn* listed, bool removeEmptiedFolders) {
+                    const platform::ListedIn* listed, bool removeEmptiedFolders,
+                    const std::vector<platform::FileIdentity>* levels) {
   const bool slashed = !folderText.empty() && folderText.back() == '\\';
   const std::string_view bare = slashed ? folderText.substr(0, folderText.size() - 1) : folderText;
   const bool same = [&] {
@@ -37,6 +38,7 @@ void FileLines::Add(std::string_view folderText, std::string_view name, bool che
     }
     if (listed) folder.Listed = *listed;
     folder.RemoveEmptiedFolders = removeEmptiedFolders;
+    if (removeEmptiedFolders && levels) folder.Levels = *levels;
     folders_.push_back(std::move(folder));
   }
   Line line{};

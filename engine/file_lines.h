@@ -28,6 +28,9 @@ class FileLines {
     // Its entry removes the folders the wash empties below the folder whose walk listed the file
     // (ListedIn::startLength).
     bool RemoveEmptiedFolders = false;
+    // With RemoveEmptiedFolders: the identities of the folders from the one whose walk listed the
+    // files down to this one, as the walk opened them. Only those folders are ever removed.
+    std::vector<platform::FileIdentity> Levels;
   };
 
   FileLines() = default;
@@ -40,8 +43,10 @@ class FileLines {
 
   // Appends the file `name` of the folder `folderText` (Windows text, with or without its final
   // "\\"). Consecutive lines of one folder, listed alike, share it.
+  // `levels`: Folder::Levels, kept with removeEmptiedFolders.
   void Add(std::string_view folderText, std::string_view name, bool checked,
-           const platform::ListedIn* listed = nullptr, bool removeEmptiedFolders = false);
+           const platform::ListedIn* listed = nullptr, bool removeEmptiedFolders = false,
+           const std::vector<platform::FileIdentity>* levels = nullptr);
   // Appends a line of plain text, cut at its last "\\".
   void Add(std::string_view path, bool checked);
   // Lines added from now on may repeat the text of one added before (another entry named the same

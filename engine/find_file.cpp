@@ -148,6 +148,7 @@ void TFindFile::StartSearch() {
   busy_ = true;
   aborted_ = false;
   unnamable_ = 0;
+  refused_.reset();
   try {
     excludeCopy_.clear();
     // Windows reads "/" as "\" in a path: "c:/data/*.tmp" is c:\data\*.tmp.
@@ -228,25 +229,47 @@ void TFindFile::SearchTarget(const std::string& folder, const std::string& mask)
   if (wild == std::string::npos) {
     if (auto at = platform::FolderHandle::Open(folder)) {
       WalkTarget target{folder, {}, mask};
-      Walk(std::move(at), target);
+      if (MayTake(*at, target, true) && !matchOnly_) Walk(std::move(at), target);
     }
     return;
   }
   const std::size_t anchorEnd = folder.rfind('\\', wild) + 1;
   WalkTarget target{folder.substr(0, anchorEnd), {}, mask};
   std::vector<std::string> levels;
+  // The guard looks at the folders from the last literal level on (the anchor when there is
+  // none): wildcard levels after it take its subfolders whole.
+  std::size_t guardFrom = 0;
   for (std::size_t i = anchorEnd; i < folder.size();) {
     const std::size_t slash = folder.find('\\', i);
-    if (slash > i) levels.push_back(folder.substr(i, slash - i));
+    if (slash > i) {
+      levels.push_back(folder.substr(i, slash - i));
+      if (levels.back().find_first_of("*?") == std::string::npos) guardFrom = levels.size();
+    }
     i = slash + 1;
   }
-  if (auto at = platform::FolderHandle::Open(target.anchor)) MatchLevels(*at, target, levels, 0);
+  auto at = platform::FolderHandle::Open(target.anchor);
+  if (at && (guardFrom > 0 || !Subfolders || MayTake(*at, target, false)))
+    MatchLevels(*at, target, levels, 0, guardFrom);
+}
+
+bool TFindFile::MayTake(const platform::FolderHandle& folder, const WalkTarget& target,
+                        bool start) {
+  if (!Guarded || (!Subfolders && !start)) return true;
+  std::string name = Guarded->NameOf(folder, Subfolders);
+  if (name.empty()) return true;
+  std::string text = target.anchor;
+  for (const auto& level : target.names) text += level + "\\";
+  refused_ = Refusal{std::move(text), std::move(name)};
+  aborted_ = true;
+  return false;
 }
 
 // The subfolders of `at` (reached through target.names) that level `i` names, each followed to
-// the levels after it; past the last level, each is walked.
+// the levels after it; past the last level, each is walked. A folder of level `guardFrom - 1` or
+// below is looked at by the guard first.
 void TFindFile::MatchLevels(platform::FolderHandle& at, WalkTarget& target,
-                            const std::vector<std::string>& levels, std::size_t i) {
+                            const std::vector<std::string>& levels, std::size_t i,
+                            std::size_t guardFrom) {
   const std::string& level = levels[i];
   std::vector<std::string> names;
   if (level.find_first_of("*?") == std::string::npos) {
@@ -263,17 +286,30 @@ void TFindFile::MatchLevels(platform::FolderHandle& at, WalkTarget& target,
         nullptr, platform::FindDetail::KindOnly);
     std::sort(names.begin(), names.end());
   }
+  const bool last = i + 1 == levels.size();
   for (auto& name : names) {
     if (aborted_) return;
     auto child = at.Subfolder(name);
     if (!child) continue;
     target.names.push_back(std::move(name));
-    if (i + 1 < levels.size())
-      MatchLevels(*child, target, levels, i + 1);
-    else
+    if ((Subfolders ? i + 1 >= guardFrom : last) && !MayTake(*child, target, last)) return;
+    if (!last)
+      MatchLevels(*child, target, levels, i + 1, guardFrom);
+    else if (!matchOnly_)
       Walk(std::move(child), target);
     target.names.pop_back();
   }
+}
+
+std::optional<TFindFile::Refusal> TFindFile::GuardOf(const std::string& target, bool subfolders,
+                                                     const platform::GuardedFolders& guarded) {
+  TFindFile search;
+  search.IncludeFiles.push_back(target);
+  search.Subfolders = subfolders;
+  search.Guarded = &guarded;
+  search.matchOnly_ = true;
+  search.StartSearch();
+  return search.refused_;
 }
 
 // One reading of each folder gives both its matching entries and its subfolders; every reported
@@ -295,6 +331,7 @@ void TFindFile::Walk(std::unique_ptr<platform::FolderHandle> at, const WalkTarge
     identitiesCollected_ = true;
   }
   TSearchRec rec;
+  rec.Levels.assign(1, at->Identity());
   rec.Listed.anchorLength = target.anchor.size();
   rec.Listed.startLength = path.size();
   // A mask that itself begins with "." names dot-names on purpose (".bash_history",
@@ -364,11 +401,13 @@ void TFindFile::Walk(std::unique_ptr<platform::FolderHandle> at, const WalkTarge
       if (levels.size() <= kKeptLevels) top.kept = std::move(at);
       at = std::move(child);
       Level level{std::move(name), path.size(), at->Identity(), {}, 0, nullptr};
+      rec.Levels.push_back(level.identity);
       list(&level.subfolders);
       levels.push_back(std::move(level));
       continue;
     }
     levels.pop_back();
+    rec.Levels.pop_back();
     if (levels.empty()) break;
     if (levels.back().kept) {
       at = std::move(levels.back().kept);

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -21,6 +22,7 @@
 
 #include "platform/error.h"
 #include "platform/filesystem.h"
+#include "platform/user_folders.h"
 
 namespace vorlisk {
 
@@ -51,6 +53,10 @@ struct TSearchRec {
   // entry's path begins with, and the identity of the folder it lies in. A wash given them
   // reaches the entry through the folders the search walked, or not at all.
   platform::ListedIn Listed;
+  // The identities of the folders from the one whose walk listed the entry (Listed.startLength)
+  // down to the entry's own, as the walk opened them: what a wash that removes the folders it
+  // emptied checks each of them against.
+  std::vector<platform::FileIdentity> Levels;
 };
 
 class EFindFileError : public Error {
@@ -92,6 +98,22 @@ class TFindFile {
   // look at every file on POSIX. Ignored when the attribute filter depends on the read-only bit.
   bool Details = true;
   TFoundEvent OnFound;
+  // Folders no walk may take whole, decided at the folders the walk opens. With Subfolders, a
+  // walk refuses to start at one, or at a folder that holds one, and to take a folder matched by
+  // a wildcard level that is one when no literal level follows to narrow the walk (the folder
+  // before such wildcard levels counts as a start: they take its subfolders whole). Without
+  // Subfolders, a folder it lists must not be one (folders holding one are no matter). A refusal
+  // ends the search: Refused() tells the folder and what it is.
+  const platform::GuardedFolders* Guarded = nullptr;
+  struct Refusal {
+    std::string Folder;  // Windows text of the folder, ending in "\"
+    std::string Name;    // platform::GuardedFolders::NameOf
+  };
+  const std::optional<Refusal>& Refused() const { return refused_; }
+  // The refusal a search of `target` would meet now, with Guarded and Subfolders as given,
+  // found by matching its wildcard levels alone: no file is listed and OnFound is never called.
+  static std::optional<Refusal> GuardOf(const std::string& target, bool subfolders,
+                                        const platform::GuardedFolders& guarded);
 
   // Runs one complete search; returns at once when a search of this object is running.
   // Any error while searching (also one thrown by OnFound) ends the search and is not passed on.
@@ -108,6 +130,8 @@ class TFindFile {
   int32_t unnamable_ = 0;
   bool aborted_ = false;
   bool destroying_ = false;
+  bool matchOnly_ = false;  // GuardOf: the levels are matched, nothing is listed
+  std::optional<Refusal> refused_;
   std::vector<std::string> excludeCopy_;
   std::vector<std::pair<std::string, std::string>> protectedCopy_;  // upper folder, upper name
   std::set<std::pair<uint64_t, uint64_t>> excludeIds_;  // device and inode of excluded files
@@ -125,7 +149,10 @@ class TFindFile {
   };
   void SearchTarget(const std::string& folder, const std::string& mask);
   void MatchLevels(platform::FolderHandle& at, WalkTarget& target,
-                   const std::vector<std::string>& levels, std::size_t i);
+                   const std::vector<std::string>& levels, std::size_t i, std::size_t guardFrom);
+  // Whether the folder (target's anchor and names) may be taken, as Guarded says; a refusal
+  // ends the search.
+  bool MayTake(const platform::FolderHandle& folder, const WalkTarget& target, bool start);
   void Walk(std::unique_ptr<platform::FolderHandle> at, const WalkTarget& target);
   bool Passes(const std::string& upperFolder, const TSearchRec& rec) const;
 };

@@ -46,22 +46,6 @@ bool TargetMayBeCut(const tChildFolder& entry) {
   return true;
 }
 
-// The folder whose guard an entry with subfolders meets: the folder itself, or, when its levels
-// from the first wildcard one on are all wildcards (C:\home\ana\*\), the folder above them,
-// since the walk then takes whole folders of it. A literal level after a wildcard one
-// (C:\home\ana\*\cache\) narrows the walk to folders of that name.
-std::string GuardedPart(const std::string& folder) {
-  const std::size_t wild = folder.find_first_of("*?");
-  if (wild == std::string::npos) return folder;
-  const std::size_t anchorEnd = folder.rfind('\\', wild) + 1;
-  for (std::size_t i = anchorEnd; i < folder.size();) {
-    const std::size_t slash = folder.find('\\', i);
-    if (folder.substr(i, slash - i).find_first_of("*?") == std::string::npos) return folder;
-    i = slash + 1;
-  }
-  return folder.substr(0, anchorEnd);
-}
-
 }  // namespace
 
 std::string FolderEntryTarget(const tChildFolder& entry) {
@@ -113,15 +97,11 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
   const std::string target = WithBackslashes(FolderEntryTarget(entry));
   // A target without a folder of its own (an unset registry folder gives "*.*") yields nothing.
   if (!IsAbsoluteTarget(target)) return;
-  if (entry.IncludeSubfolders) {
-    const std::string guarded = platform::GuardedFolderName(GuardedPart(ExtractFilePath(target)));
-    if (!guarded.empty())
-      throw RefusedEntry("Refused: \"" + target +
-                         "\" with its subfolders would reach every file in " + guarded +
-                         ". Name a folder inside it, or leave out the subfolders.");
-  }
 
   TFindFile search;
+  // Decided at each folder the walk opens, by its identity, whatever the text that led there.
+  std::optional<platform::GuardedFolders> guarded;
+  if (entry.IncludeSubfolders) search.Guarded = &guarded.emplace(platform::GuardedFolders::Now());
   search.IncludeFiles.push_back(target);
   // Exclude patterns may name user folders too; one that names no folder now excludes nothing.
   for (const auto& pattern : excludeList)
@@ -165,10 +145,15 @@ void ExpandFolderEntry(tChildFolder& entry, const std::vector<std::string>& excl
       }
       if (lastExcluded) return;
     }
-    lines.Add(folder, rec.Name, false, &rec.Listed, removeEmptied);
+    lines.Add(folder, rec.Name, false, &rec.Listed, removeEmptied, &rec.Levels);
     if (progress) progress->StepDescribed([&lines] { return lines.Text(lines.Count() - 1); });
   };
   search.StartSearch();
+  if (const auto& refused = search.Refused())
+    throw RefusedEntry("Refused: \"" + target +
+                       "\" with its subfolders would reach every file in " + refused->Name + " (" +
+                       refused->Folder +
+                       "). Name a folder inside it, or leave out the subfolders.");
   if (details) details->UnnamableFiles = search.UnnamableFiles();
 }
 
@@ -278,6 +263,16 @@ EraseOutcome SecureErase(platform::FileRemover& remover, platform::FileInFolder 
   return removed;
 }
 
+// Why a line whose erase found no file is no success, or "": its file vanished (as a wash may
+// meet), or something that is no file took its place since the listing and was left.
+std::string WhatTookItsPlace(platform::FileRemover& remover, platform::FileInFolder file,
+                             const platform::ListedIn* listed) {
+  const auto now = remover.Status(file, listed);
+  if (!now || now->isFile) return {};
+  return now->isDirectory ? "Not a File: a folder took its place"
+                          : "Not a File: a pipe, socket or device took its place";
+}
+
 }  // namespace
 
 namespace {
@@ -327,21 +322,37 @@ void SetSecureEraseHookForTesting(std::function<void(std::string_view)> hook) {
 namespace {
 
 // The folders below a walk's start that may have been emptied: each folder from the washed
-// file's own up to, not including, the folder where its walk started; text to its listing.
+// file's own up to, not including, the folder where its walk started; text to what the walk
+// listed: the folder's identity and, for reaching it, its parent's.
 class EmptiedFolders {
  public:
-  // `folder`: the washed file's, ending in "\\".
-  void Add(const std::string& folder, const platform::ListedIn& listed) {
+  struct Listed {
+    platform::ListedIn parent;  // the parent's identity in `folder`
+    platform::FileIdentity identity;
+  };
+  // `folder`: the washed file's, as its walk listed it.
+  void Add(const FileLines::Folder& folder) {
+    const std::string& text = folder.Text;
+    const platform::ListedIn& listed = *folder.Listed;
     const std::size_t start = listed.startLength;
-    if (start < listed.anchorLength || start == 0 || start > folder.size()) return;
-    for (std::size_t end = folder.rfind('\\'); end != std::string::npos && end + 1 > start;
-         end = end == 0 ? std::string::npos : folder.rfind('\\', end - 1)) {
-      if (!folders_.emplace(folder.substr(0, end + 1), listed).second) break;
+    if (start < listed.anchorLength || start == 0 || start > text.size()) return;
+    // One identity for the start and one for each level below it, or nothing is known.
+    const auto below = static_cast<std::size_t>(
+        std::count(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(), '\\'));
+    if (folder.Levels.size() != below + 1) return;
+    std::size_t depth = below;
+    for (std::size_t end = text.size() - 1; depth > 0; --depth) {
+      const std::size_t cut = text.rfind('\\', end - 1);
+      platform::ListedIn parent = listed;
+      parent.folder = folder.Levels[depth - 1];
+      if (!folders_.emplace(text.substr(0, end + 1), Listed{parent, folder.Levels[depth]}).second)
+        break;
+      end = cut;
     }
   }
   // Deepest first: a folder is tried after every folder below it.
   void Remove(platform::FileRemover& remover, WashCounts& counts, bool quick, WashLog* log) {
-    std::vector<const std::pair<const std::string, platform::ListedIn>*> order;
+    std::vector<const std::pair<const std::string, Listed>*> order;
     for (const auto& folder : folders_) order.push_back(&folder);
     const auto depth = [](const std::string& text) {
       return std::count(text.begin(), text.end(), '\\');
@@ -350,14 +361,15 @@ class EmptiedFolders {
       return depth(a->first) > depth(b->first);
     });
     for (const auto* folder : order) {
-      if (!remover.RemoveEmptyFolder(folder->first, folder->second)) continue;
+      if (!remover.RemoveEmptyFolder(folder->first, folder->second.parent, folder->second.identity))
+        continue;
       ++counts.FoldersRemoved;
       if (log) log->WriteLogRow(true, quick, true, folder->first, "Emptied folder removed");
     }
   }
 
  private:
-  std::map<std::string, platform::ListedIn> folders_;
+  std::map<std::string, Listed> folders_;
 };
 
 }  // namespace
@@ -505,8 +517,14 @@ WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
       else if (outcome == EraseOutcome::Missing)
         gone = erased.count(text()) != 0;
     }
+    // A listed file whose erase found no file: counted when something else took its place.
+    std::string notFile;
+    if (outcome == EraseOutcome::Missing && !gone && listed) {
+      notFile = WhatTookItsPlace(remover, file, listed);
+      if (!notFile.empty()) outcome = EraseOutcome::Failed;
+    }
     if (gone && folder.RemoveEmptiedFolders && listed && lines.FolderIndex(i) != emptiedFolder) {
-      emptied.Add(folder.Text, *listed);
+      emptied.Add(folder);
       emptiedFolder = lines.FolderIndex(i);
     }
     if (outcome == EraseOutcome::Missing) continue;
@@ -516,6 +534,10 @@ WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
       // The row must not claim the data overwritten: it stays under the file's other names.
       if (outcome == EraseOutcome::NameRemoved) note = "Hard Link: name removed";
       ++counts.Success;
+    } else if (!notFile.empty()) {
+      note = notFile.c_str();
+      ++counts.Fails;
+      counts.Failed.emplace_back(text(), notFile);
     } else if (IndexOfSpecificFile(specificFiles, text()) >= 0) {
       success = true;
       note = "Specific File";
@@ -528,6 +550,7 @@ WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
     if (log) log->WriteLogRow(true, quick, success, text(), note);
   }
   if (log) log->Flush();
+  ahead.reset();  // its remover holds a folder open no more
   emptied.Remove(remover, counts, quick, log);
   return counts;
 }

@@ -23,7 +23,8 @@ class WashLog;
 inline constexpr std::size_t kSecureEraseBlock = 102400;
 
 // An entry whose walk would reach everything of a folder that no wash item can mean: its
-// subfolders included, it names the root of the system, the home or a top-level user folder.
+// subfolders included, it reaches the root of the system, the home, a top-level user folder or a
+// folder holding one of them.
 class RefusedEntry : public Error {
  public:
   using Error::Error;
@@ -48,9 +49,12 @@ std::string ReadRegistryFolder(const tChildFolder& entry);
 // registry key or value name) is as long as an item file's reading returns at most: it may have
 // been cut, and a cut path can name more than the entry meant.
 // `protectedFiles` (TFindFile::ProtectedFiles) name the program's own files, never listed either.
-// With subfolders included, an entry at the root of the system, the home or a top-level user
-// folder (platform::GuardedFolderName) is refused: it throws RefusedEntry, which ends the preview
-// or wash in progress with its reason, as `rm --preserve-root` refuses the root.
+// With subfolders included, an entry whose walk would take whole the root of the system, the
+// home, a top-level user folder or a folder holding one of them is refused, decided at the folders
+// the walk opens, by their identity (platform::GuardedFolders, TFindFile::Guarded), whatever the
+// case, the wildcard levels or the links of the text that led there: it throws RefusedEntry, naming
+// the folder, which ends the preview or wash in progress with its reason, as `rm --preserve-root`
+// refuses the root.
 // With a progress, each file found is a step, and a cancel ends the search with the files found
 // so far. `details`, when given, receives how many files no line could name.
 struct FolderExpansion {
@@ -85,13 +89,16 @@ bool EraseFile(std::string_view path, bool quick);
 // through the folders the search walked: a folder swapped since (for a link, or another folder)
 // holds nothing for it, and the line is skipped as a vanished file is. A failed erase of a specific
 // file counts as a success. A file that vanished before it was erased, however late, is neither
-// counted nor logged. With a progress, each ticked line is a step; a cancel stops before the next
-// line, and what was done is counted and logged.
-// Then, for the lines that ask for it (FileLines::Folder::RemoveEmptiedFolders), each folder
-// between a washed file and the folder its walk started in is removed when it is empty now,
-// deepest first: never that folder itself, never a folder holding anything (FoldersRemoved, one
-// log row each). Each file is reached by its name in its folder, kept open from one file to the
-// next; log rows are written a folder at a time.
+// counted nor logged; something that is no file put in the place of a file a search listed (a
+// folder, a pipe) is left, and counts as a failure whose row says so ("Not a File: ..."). With a
+// progress, each ticked line is a step; a cancel stops before the next line, and what was done is
+// counted and logged. Then, for the lines that ask for it
+// (FileLines::Folder::RemoveEmptiedFolders), each folder between a washed file and the folder its
+// walk started in is removed when it is empty now, deepest first: never that folder itself, never a
+// folder holding anything, and only the folder the walk listed there (FileLines::Folder::Levels),
+// reached from the folder the walk listed as a file's folder is (FoldersRemoved, one log row each).
+// Each file is reached by its name in its folder, kept open from one file to the next; log rows are
+// written a folder at a time.
 WashCounts WashFileLines(const FileLines& lines, bool quick, WashLog* log,
                          const SpecificFileList& specificFiles,
                          ProgressTracker* progress = nullptr);

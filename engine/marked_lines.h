@@ -22,7 +22,8 @@ struct WashCounts {
   int32_t Success = 0;
   int32_t Fails = 0;
   uint64_t FreedBytes = 0;
-  // (path, the system's reason) of each failed line, in wash order; the log says "File Locked".
+  // (path, the system's reason) of each failed line, in wash order; the log says "File Locked",
+  // or, for a line whose file is now something else, that reason ("Not a File: ...").
   std::vector<std::pair<std::string, std::string>> Failed;
   // Files the search matched but could not list: their names hold a control character or a "\\",
   // which no line can hold. Neither washed nor counted above: "Success" is not "all gone".

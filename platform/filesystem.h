@@ -196,10 +196,14 @@ class FileRemover {
                                                const ListedIn* listed = nullptr) {
     return OpenForOverwrite(SplitFilePath(path), listed);
   }
-  // Removes the folder (Windows text ending in "\\") when it is empty, reached from the anchor
-  // of `listed` through real subfolders only: never a link, never a mount point, never the
-  // anchor itself, never a folder holding anything. True when it was removed.
-  bool RemoveEmptyFolder(std::string_view folder, const ListedIn& listed);
+  // Removes the folder (Windows text ending in "\\") when it is empty and is the folder a search
+  // listed there (`identity`). Its parent is reached as a listed file's folder is (`parent`: from
+  // the anchor through real subfolders, and only when it is the folder listed, parent.folder),
+  // and the folder is looked at in it, never followed: never a link, never a mount point, never
+  // the anchor itself, never a folder holding anything, never another folder put in its place.
+  // True when it was removed.
+  bool RemoveEmptyFolder(std::string_view folder, const ListedIn& parent,
+                         const FileIdentity& identity);
 
  private:
   // The folder of the last file, kept open; what it holds is the platform's own.

@@ -1,10 +1,13 @@
 // The user's own folders that wash items reach through the registry.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "platform/filesystem.h"
 
 namespace vorlisk::platform {
 
@@ -40,5 +43,29 @@ inline constexpr std::string_view kUserFoldersKey = "Software\\Vorlisk\\User Fol
 // Compared by identity, whatever text or links lead there. "" for any other folder, and for one
 // that does not exist.
 std::string GuardedFolderName(std::string_view folder);
+
+// The folders GuardedFolderName names, and every folder that holds one of them, by identity, as
+// the system finds them when Now() is called: what a walk of all subfolders must never take whole,
+// however the text that led it there was spelled (another case, a trailing ".", a wildcard level).
+class GuardedFolders {
+ public:
+  static GuardedFolders Now();
+  // What the open folder is: GuardedFolderName's words ("your home folder"), or, for a folder
+  // above one of those, "a folder holding your home folder"; also "the root of a drive" for any
+  // root the set does not name (a folder with no folder above it). "" for any other folder, and
+  // for a folder that only holds one when `holders` is false.
+  std::string NameOf(const FolderHandle& folder, bool holders = true) const;
+  // Adds a folder of that name and the folders above it (`above`, nearest first), which hold
+  // it; a folder already named keeps its name.
+  void Add(const FileIdentity& folder, const std::vector<FileIdentity>& above,
+           const std::string& name);
+
+ private:
+  struct Named {
+    std::string name;
+    bool holder = false;
+  };
+  std::map<FileIdentity, Named> names_;
+};
 
 }  // namespace vorlisk::platform

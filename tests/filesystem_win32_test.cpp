@@ -170,7 +170,10 @@ TEST(Win32ReparsePoints, LinksAndJunctionsAreNeverEnteredAndRemovedAsLinks) {
     EXPECT_EQ(FileRemover().Remove(drive.Win(name + "\\precious.tmp"), true, nullptr, &listedIn),
               DeleteOutcome::Missing)
         << name;
-    EXPECT_FALSE(FileRemover().RemoveEmptyFolder(drive.Win(name + "\\"), listedIn)) << name;
+    EXPECT_FALSE(
+        FileRemover().RemoveEmptyFolder(drive.Win(name + "\\"), listedIn,
+                                        GetFileIdentity(drive.Win(name)).value_or(FileIdentity{})))
+        << name;
     EXPECT_EQ(DeleteExistingFile(drive.Win(name)), DeleteOutcome::Missing) << name;
     EXPECT_EQ(FileWriter::OpenExisting(drive.Win(name + "\\precious.tmp")), nullptr) << name;
     // Removed as a link: the link goes, the folder it led to stays whole.
@@ -237,8 +240,14 @@ TEST(Win32LongPaths, FilesBeyondMaxPathAreListedAndWashed) {
   uint64_t freed = 0;
   EXPECT_EQ(remover.Remove(folder + "deep.tmp", false, &freed, &listedIn), DeleteOutcome::Deleted);
   EXPECT_EQ(freed, 4u);
+  const FileIdentity identity = at->Identity();
   at.reset();
-  EXPECT_TRUE(remover.RemoveEmptyFolder(folder, listedIn));
+  const std::string parentText = folder.substr(0, folder.size() - level.size() - 2);
+  const auto parentIdentity = GetFileIdentity(parentText);
+  ASSERT_TRUE(parentIdentity);
+  const ListedIn parent{drive.Root().size(), *parentIdentity, drive.Root().size()};
+  EXPECT_FALSE(remover.RemoveEmptyFolder(folder, parent, *parentIdentity)) << "another identity";
+  EXPECT_TRUE(remover.RemoveEmptyFolder(folder, parent, identity));
   EXPECT_FALSE(DirectoryExists(folder));
   EXPECT_TRUE(DirectoryExists(folder.substr(0, folder.size() - level.size() - 2)));
 }

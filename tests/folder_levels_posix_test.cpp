@@ -104,6 +104,121 @@ TEST_F(FolderEntriesTest, WildcardLevelsWithSubfoldersAtAGuardedFolderAreRefused
   EXPECT_EQ(lines, std::vector<std::string>{drive_.Win("home\\app\\cache\\c.bin")});
 }
 
+// Catches a guard that holds by spelling only: the walk finds folders whatever the case of their
+// names or a trailing ".", a wildcard level may match the home or a user folder, and the folder an
+// entry names may hold the home. Each is refused by the identity of the folder the walk opens,
+// named in the reason, before any file of it is listed; narrower entries stand.
+TEST_F(FolderEntriesTest, TheGuardHoldsAtTheFolderTheWalkOpensHoweverItIsSpelled) {
+  for (const char* f : {"home/me/Documents/thesis.odt", "home/me/notes.txt",
+                        "home/me/Documents/old/a.tmp", "home/me/app/cache/c.bin"})
+    WriteHostFile(drive_.Host(f), "data");
+  test::ScopedEnv home("HOME", drive_.Host("home/me"));
+  test::ScopedEnv config("XDG_CONFIG_HOME", drive_.Host("home/me/.config"));
+  const struct {
+    const char* target;
+    const char* refusedAs;
+    const char* folder;  // below the drive's root
+  } refused[] = {
+      {"HOME\\ME\\*.*", "your home folder", "HOME\\ME\\"},
+      {"home\\me\\DOCUMENTS\\*.*", "your Documents folder", "home\\me\\DOCUMENTS\\"},
+      {"HOME.\\*.*", "a folder holding your home folder", "HOME\\"},
+      {"home\\*\\*.*", "a folder holding your home folder", "home\\"},
+      {"*\\me\\*.*", "your home folder", "home\\me\\"},
+      {"home\\m*\\*.*", "a folder holding your home folder", "home\\"},
+      {"h*\\m?\\*.*", "a folder holding your home folder", ""},
+      {"home\\*\\Documents\\*.*", "your Documents folder", "home\\me\\Documents\\"},
+      {"home\\*.*", "a folder holding your home folder", "home\\"},
+      {"*.*", "a folder holding your home folder", ""},
+      {"home\\me\\Documents\\thesis.odt", "your Documents folder", "home\\me\\Documents\\"},
+  };
+  for (const auto& c : refused) {
+    const std::string target = drive_.Win(c.target);
+    auto entry = Entry(
+        target.find('*') == std::string::npos ? FolderKind::SingleFile : FolderKind::FolderMask,
+        target, true);
+    FileLines lines;
+    try {
+      ExpandFolderEntry(entry, {}, lines);
+      ADD_FAILURE() << target << " not refused";
+    } catch (const RefusedEntry& e) {
+      const std::string why = e.what();
+      EXPECT_NE(why.find(c.refusedAs), std::string::npos) << why;
+      EXPECT_NE(why.find("\"" + target + "\""), std::string::npos) << why;
+      EXPECT_NE(why.find("(" + drive_.Win(c.folder) + ")"), std::string::npos) << why;
+    }
+  }
+  // A literal level after the wildcard one narrows the walk; a folder below the user folders, or
+  // no subfolders, stands.
+  const struct {
+    const char* target;
+    bool subfolders;
+    std::vector<std::string> found;
+  } standing[] = {
+      {"home\\me\\*\\cache\\*.*", true, {"home\\me\\app\\cache\\c.bin"}},
+      {"HOME\\ME\\DOCUMENTS\\OLD\\*.*", true, {"HOME\\ME\\DOCUMENTS\\OLD\\a.tmp"}},
+      {"HOME\\ME\\*.txt", false, {"HOME\\ME\\notes.txt"}},
+  };
+  for (const auto& c : standing) {
+    auto entry = Entry(FolderKind::FolderMask, drive_.Win(c.target), c.subfolders);
+    std::vector<std::string> expected;
+    for (const auto& f : c.found) expected.push_back(drive_.Win(f));
+    EXPECT_EQ(Texts(ListedLines(entry)), expected) << c.target;
+  }
+  EXPECT_EQ(drive_.Read("home/me/Documents/thesis.odt"), "data");
+}
+
+// Catches the removal of emptied folders following a folder swapped in during the wash: the
+// entry's parent exchanged for a link to another tree of the same shape, or an emptied folder
+// exchanged for a folder from elsewhere. Only the folders this wash emptied go, reached from the
+// folder the walk listed and each the folder listed there.
+TEST_F(FolderEntriesTest, EmptiedFoldersAreRemovedOnlyAsTheWalkListedThem) {
+  for (const bool parentSwapped : {false, true}) {
+    SCOPED_TRACE(parentSwapped ? "the entry's parent swapped" : "an emptied folder swapped");
+    for (const char* f : {"p", "p-moved", "other", "elsewhere", "away"})
+      test::RemoveTree(drive_.Host(f));
+    for (const char* f : {"p/c/a/x/f1.tmp", "p/c/b/f2.tmp", "p/c/d/f3.tmp"})
+      WriteHostFile(drive_.Host(f), "junk");
+    for (const char* f : {"other/c/a/x", "other/c/b", "other/c/d", "elsewhere/mine"})
+      fs::create_directories(drive_.Host(f));
+    auto entry = Entry(FolderKind::FolderMask, drive_.Win("p\\c\\*.*"), true);
+    entry.RemoveEmptiedFolders = true;
+    FileLines lines = ListedLines(entry);
+    lines.Sort();
+    ASSERT_EQ(lines.Count(), 3u);
+    // Once a\x\ is emptied, x is exchanged for a folder of the user's from elsewhere; or, the
+    // files of a and b erased, the entry's parent is exchanged for a link to another tree of the
+    // same shape. (The secure erase gives a moment between two files; the folders are removed
+    // the same way after either erase.)
+    SetSecureEraseHookForTesting([&](std::string_view path) {
+      if (!parentSwapped && path == drive_.Win("p\\c\\b\\f2.tmp")) {
+        fs::rename(drive_.Host("p/c/a/x"), drive_.Host("away"));
+        fs::rename(drive_.Host("elsewhere/mine"), drive_.Host("p/c/a/x"));
+      }
+      if (parentSwapped && path == drive_.Win("p\\c\\d\\f3.tmp")) {
+        fs::rename(drive_.Host("p"), drive_.Host("p-moved"));
+        fs::create_directory_symlink(drive_.Host("other"), drive_.Host("p"));
+      }
+    });
+    const WashCounts counts = WashFileLines(lines, false, nullptr, {});
+    SetSecureEraseHookForTesting(nullptr);
+    EXPECT_EQ(counts.Success, 3) << "the files are reached through the folders the walk listed";
+    for (const char* f : {"other/c/a/x", "other/c/b", "other/c/d"})
+      EXPECT_TRUE(fs::is_directory(drive_.Host(f))) << f << ": a folder of another tree removed";
+    const std::string tree = parentSwapped ? "p-moved/c/" : "p/c/";
+    if (parentSwapped) {
+      // Reached through the folder the walk listed, wherever it went: the folders it emptied go.
+      EXPECT_EQ(counts.FoldersRemoved, 4);
+      EXPECT_FALSE(drive_.Exists(tree + "a"));
+    } else {
+      EXPECT_TRUE(fs::is_directory(drive_.Host(tree + "a/x"))) << "the folder swapped in removed";
+      EXPECT_TRUE(fs::is_directory(drive_.Host("away"))) << "emptied, but moved out of reach";
+      EXPECT_EQ(counts.FoldersRemoved, 2);
+    }
+    EXPECT_FALSE(drive_.Exists(tree + "b")) << "emptied by the wash, and the folder listed";
+    EXPECT_FALSE(drive_.Exists(tree + "d")) << "emptied by the wash, and the folder listed";
+  }
+}
+
 // Catches emptied folders left behind, and worse: the entry's own folder removed, a folder
 // holding an unticked or unmatched file removed, a folder that was empty before the wash (not
 // emptied by it) removed, or a removal through a link swapped in.

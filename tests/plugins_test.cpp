@@ -315,5 +315,48 @@ TEST_F(PluginsTest, RegistryRootsAreRefusedHoweverTheirSeparatorsAreWritten) {
             std::string::npos);
 }
 
+// Catches an import that refuses one named file of the home with a false reason ("would reach
+// every file of %Home%"), in both formats, while a mask that may take the user's own files there
+// is still refused, with a reason that says so.
+TEST_F(PluginsTest, ANamedFileOfTheHomeIsImportedAndABroadMaskThereRefused) {
+  WriteHostFile(Home / ".bash_history", "ls");
+  {
+    platform::Registry reg;
+    ASSERT_TRUE(reg.OpenKey("\\" + std::string(kUserFoldersKey), true));
+    reg.WriteString("Home", "H:\\");
+    reg.WriteString("Documents", "H:\\Documents");
+  }
+  platform::ScopedDriveMapping homeDrive('H', Home.Path());
+  WriteHostFile(Data.Host("in/shells.ini"),
+                "[Bash *]\r\nFileKey1=%Home%|.bash_history\r\n"
+                "[Session *]\r\nFileKey1=%Home%|.xsession-errors*\r\n"
+                "[Broad *]\r\nFileKey1=%Home%|*.*\r\nFileKey2=%Documents%|*.docx\r\n"
+                "FileKey3=%Home%|.*\r\n");
+  ImportReport report;
+  ASSERT_EQ(ImportPlugin(session, "D:\\in\\shells.ini", {}, &report), ImportResult::Imported)
+      << report.Details();
+  EXPECT_EQ(report.Items, 2);
+  EXPECT_EQ(report.FolderEntries, 2);
+  EXPECT_EQ(report.Details(),
+            "line 5: Broad: %Home%\\*.*: refused: its mask *.* could reach your own files in "
+            "%Home%\n"
+            "line 5: Broad: %Documents%\\*.docx: refused: its mask *.docx could reach your own "
+            "files in %Documents%\n"
+            "line 5: Broad: %Home%\\.*: refused: its mask .* could reach your own files in %Home%\n"
+            "line 5: Broad: left out: every entry was refused\n");
+  const std::string written = Program.Read("plugin/shells.txt");
+  EXPECT_NE(written.find("%Home%\\.bash_history"), std::string::npos) << written;
+  EXPECT_NE(written.find("%Home%\\.xsession-errors*"), std::string::npos) << written;
+
+  WriteHostFile(Data.Host("in/bash.xml"),
+                "<?xml version=\"1.0\"?>\n<cleaner id=\"bash\"><label>Bash</label>"
+                "<option id=\"history\"><label>History</label>\n<action command=\"delete\" "
+                "search=\"file\" path=\"~/.bash_history\"/></option></cleaner>\n");
+  ASSERT_EQ(ImportPlugin(session, "D:\\in\\bash.xml", {}, &report), ImportResult::Imported)
+      << report.Details();
+  EXPECT_EQ(report.FolderEntries, 1) << report.Details();
+  EXPECT_EQ(report.Details(), "");
+}
+
 }  // namespace
 }  // namespace vorlisk

@@ -670,25 +670,27 @@ std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(FileInFolder file,
   return dirFd < 0 ? nullptr : OpenExistingAt(dirFd, name.c_str());
 }
 
-bool FileRemover::RemoveEmptyFolder(std::string_view folder, const ListedIn& listed) {
-  const std::size_t anchor = listed.anchorLength;
+bool FileRemover::RemoveEmptyFolder(std::string_view folder, const ListedIn& parent,
+                                    const FileIdentity& identity) {
+  const std::size_t anchor = parent.anchorLength;
   if (anchor == 0 || folder.size() <= anchor + 1 || folder.back() != '\\' ||
       folder[anchor - 1] != '\\')
     return false;
-  // The parent, reached level by level from the anchor; the folder itself is only named there.
-  const std::string_view below = folder.substr(anchor, folder.size() - anchor - 1);
-  const std::size_t cut = below.rfind('\\');
-  const std::string name(cut == std::string_view::npos ? below : below.substr(cut + 1));
-  auto at = OpenFolderOf(folder.substr(0, anchor));
-  for (std::size_t i = 0; at && cut != std::string_view::npos && i < cut;) {
-    const std::size_t slash = std::min(below.find('\\', i), cut);
-    at = at->OpenSubfolder(below.substr(i, slash - i));
-    i = slash + 1;
-  }
-  // A real folder of this mount only, as a walk would enter it: never a link or a mount point.
-  if (!at || !at->OpenSubfolder(name)) return false;
-  // The folder of the last file may be this one: it is reached anew next time.
-  folder_->listed_.Forget();
+  // The parent, reached as the folder of a listed file; the folder itself is only named there.
+  const std::size_t cut = folder.rfind('\\', folder.size() - 2);
+  const std::string name(folder.substr(cut + 1, folder.size() - cut - 2));
+  PosixFolderHandle* const at =
+      folder_->listed_.Find(folder.substr(0, cut + 1), parent, OpenFolderOf);
+  if (!at) return false;
+  // A real folder of this mount only, as a walk would enter it (never a link or a mount point),
+  // and the one listed there.
+  const auto child = at->OpenSubfolder(name);
+  if (!child || child->Identity() != identity) return false;
+  // Looked at again right before it goes: nothing swapped in since.
+  struct stat st {};
+  if (::fstatat(at->Fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode) ||
+      FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)} != identity)
+    return false;
   return ::unlinkat(at->Fd(), name.c_str(), AT_REMOVEDIR) == 0;
 }
 

@@ -1,6 +1,8 @@
 // POSIX only: the user's folders, after the XDG base directory rules and the user-dirs file of
 // xdg-user-dirs.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -69,26 +71,61 @@ std::vector<std::pair<std::string, std::string>> UserDirs(const std::string& hom
 }
 }  // namespace
 
-std::string GuardedFolderName(std::string_view folder) {
-  const auto id = GetFileIdentity(folder);
-  if (!id) return {};
-  const auto is = [&id](const std::string& host) {
-    struct stat st {};
-    return !host.empty() && ::stat(host.c_str(), &st) == 0 &&
-           static_cast<uint64_t>(st.st_dev) == id->device &&
-           static_cast<uint64_t>(st.st_ino) == id->inode;
-  };
-  if (is("/")) return "the root of the system";
+namespace {
+// The folders GuardedFolderName names, as host paths with their names, the root first.
+std::vector<std::pair<std::string, std::string>> GuardedHostFolders() {
+  std::vector<std::pair<std::string, std::string>> out{{"/", "the root of the system"}};
   const std::string home = EnvFolder("HOME");
-  if (home.empty()) return {};
-  if (is(home)) return "your home folder";
+  if (home.empty()) return out;
+  out.emplace_back(home, "your home folder");
   auto folders = UserDirs(home);
   for (const char* name :
        {"Desktop", "Documents", "Downloads", "Music", "Pictures", "Videos", "Public", "Templates"})
     folders.emplace_back(name, home + "/" + name);
-  for (const auto& [name, host] : folders)
-    if (is(host)) return "your " + name + " folder";
+  for (const auto& [name, host] : folders) out.emplace_back(host, "your " + name + " folder");
+  return out;
+}
+
+FileIdentity IdentityOfStat(const struct stat& st) {
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+}  // namespace
+
+std::string GuardedFolderName(std::string_view folder) {
+  const auto id = GetFileIdentity(folder);
+  if (!id) return {};
+  for (const auto& [host, name] : GuardedHostFolders()) {
+    struct stat st {};
+    if (::stat(host.c_str(), &st) == 0 && IdentityOfStat(st) == *id) return name;
+  }
   return {};
+}
+
+GuardedFolders GuardedFolders::Now() {
+  GuardedFolders guarded;
+  for (const auto& [host, name] : GuardedHostFolders()) {
+    // Links on the way are followed: the user's folders are wherever they lead.
+    int fd = ::open(host.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+      if (fd >= 0) ::close(fd);
+      continue;
+    }
+    const FileIdentity self = IdentityOfStat(st);
+    // The folders above it, each reached through ".." of the one below, up to the root.
+    std::vector<FileIdentity> above;
+    for (FileIdentity at = self;;) {
+      const int up = ::openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+      ::close(fd);
+      fd = up;
+      if (fd < 0 || ::fstat(fd, &st) != 0 || IdentityOfStat(st) == at) break;
+      at = IdentityOfStat(st);
+      above.push_back(at);
+    }
+    if (fd >= 0) ::close(fd);
+    guarded.Add(self, above, name);
+  }
+  return guarded;
 }
 
 std::vector<std::pair<std::string, std::string>> UserFolders() {

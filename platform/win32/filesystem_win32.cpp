@@ -754,32 +754,28 @@ std::unique_ptr<FileWriter> FileRemover::OpenForOverwrite(FileInFolder file,
   return folder == nullptr ? nullptr : OpenExistingAt(folder, name);
 }
 
-bool FileRemover::RemoveEmptyFolder(std::string_view folder, const ListedIn& listed) {
-  const std::size_t anchor = listed.anchorLength;
+bool FileRemover::RemoveEmptyFolder(std::string_view folder, const ListedIn& parent,
+                                    const FileIdentity& identity) {
+  const std::size_t anchor = parent.anchorLength;
   if (anchor == 0 || folder.size() <= anchor + 1 || folder.back() != '\\' ||
       folder[anchor - 1] != '\\')
     return false;
-  // The parent, reached level by level from the anchor; the folder itself is only named there.
-  const std::string_view below = folder.substr(anchor, folder.size() - anchor - 1);
-  const std::size_t cut = below.rfind('\\');
-  const std::string_view name = cut == std::string_view::npos ? below : below.substr(cut + 1);
-  auto at = OpenFolderOf(folder.substr(0, anchor));
-  for (std::size_t i = 0; at && cut != std::string_view::npos && i < cut;) {
-    const std::size_t slash = std::min(below.find('\\', i), cut);
-    at = at->OpenSubfolder(below.substr(i, slash - i));
-    i = slash + 1;
-  }
-  if (!at || !IsPlainLevel(name)) return false;
-  // The folder of the last file may be this one: it is reached anew next time, and its handle
-  // must not keep it.
-  folder_->listed_.Forget();
+  // The parent, reached as the folder of a listed file; the folder itself is only named there.
+  const std::size_t cut = folder.rfind('\\', folder.size() - 2);
+  const std::string_view name = folder.substr(cut + 1, folder.size() - cut - 2);
+  if (!IsPlainLevel(name)) return false;
+  Win32FolderHandle* const at =
+      folder_->listed_.Find(folder.substr(0, cut + 1), parent, OpenFolderOf);
+  if (!at) return false;
+  // The folder of a file without a listing may be this one: its handle must not keep it.
   folder_->plain.reset();
-  // A real folder only, as a walk would enter it: never a link, a junction or a mount point.
+  // A real folder only, as a walk would enter it (never a link, a junction or a mount point), and
+  // the one listed there, by the identity of the handle that deletes it.
   const std::wstring wide = win32::Wide(name);
   Handle h = NtOpen(at->Get(), wide, kFolderAccess | DELETE, kShareAll,
                     FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT);
   const auto info = h ? InfoOf(h.get()) : std::nullopt;
-  if (!info || !RealFolder(at->Get(), wide, *info)) return false;
+  if (!info || !RealFolder(at->Get(), wide, *info) || info->Identity() != identity) return false;
   // Empty: the listing holds "." and ".." at most. The system refuses to mark a folder that
   // holds anything; the look after the close tells that it is gone.
   bool empty = true;

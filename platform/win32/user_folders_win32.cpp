@@ -113,22 +113,15 @@ std::wstring RootOf(HANDLE h) {
 
 }  // namespace
 
-std::string GuardedFolderName(std::string_view folder) {
-  const auto api = win32::ApiPath(folder);
-  if (!api) return {};
-  const win32::Handle h = OpenToLookAt(*api);
-  const auto id = h ? IdentityOf(h.get()) : std::nullopt;
-  if (!id) return {};
-  // Any root: a drive of the system, another drive, a share.
+namespace {
+// The folders GuardedFolderName names beside the roots, as host folders with their names, the root
+// of the system first.
+std::vector<std::pair<std::wstring, std::string>> GuardedHostFolders() {
+  std::vector<std::pair<std::wstring, std::string>> out;
   const std::wstring systemRoot = SystemRoot();
-  if (const std::wstring root = RootOf(h.get()); !root.empty()) {
-    if (!systemRoot.empty() && SameTextAZ(Utf8(root), Utf8(systemRoot.substr(0, 2))))
-      return "the root of the system";
-    return "the root of " + Utf8(root);
-  }
-  if (IdentityOfHost(systemRoot) == id) return "the root of the system";
+  out.emplace_back(systemRoot, "the root of the system");
   const std::wstring profile = KnownFolder(FOLDERID_Profile);
-  if (IdentityOfHost(profile) == id) return "your home folder";
+  out.emplace_back(profile, "your home folder");
   struct Named {
     const char* name;
     REFKNOWNFOLDERID id;
@@ -144,19 +137,57 @@ std::string GuardedFolderName(std::string_view folder) {
       {"Public", FOLDERID_Public, nullptr},
       {"Templates", FOLDERID_Templates, nullptr},
   };
-  for (const Named& f : kUserFolders)
-    if (IdentityOfHost(KnownFolder(f.id)) == id ||
-        (f.inProfile && IdentityOfHost(Below(profile, f.inProfile)) == id))
-      return std::string("your ") + f.name + " folder";
+  for (const Named& f : kUserFolders) {
+    const std::string name = std::string("your ") + f.name + " folder";
+    out.emplace_back(KnownFolder(f.id), name);
+    if (f.inProfile) out.emplace_back(Below(profile, f.inProfile), name);
+  }
   // The system's own folders, whose files no wash item means as a whole.
   static const std::pair<const char*, REFKNOWNFOLDERID> kSystemFolders[] = {
       {"the Windows folder", FOLDERID_Windows},
       {"the Program Files folder", FOLDERID_ProgramFiles},
       {"the folder of the users' profiles", FOLDERID_UserProfiles},
   };
-  for (const auto& [name, known] : kSystemFolders)
-    if (IdentityOfHost(KnownFolder(known)) == id) return name;
+  for (const auto& [name, known] : kSystemFolders) out.emplace_back(KnownFolder(known), name);
+  return out;
+}
+}  // namespace
+
+std::string GuardedFolderName(std::string_view folder) {
+  const auto api = win32::ApiPath(folder);
+  if (!api) return {};
+  const win32::Handle h = OpenToLookAt(*api);
+  const auto id = h ? IdentityOf(h.get()) : std::nullopt;
+  if (!id) return {};
+  // Any root: a drive of the system, another drive, a share.
+  const std::wstring systemRoot = SystemRoot();
+  if (const std::wstring root = RootOf(h.get()); !root.empty()) {
+    if (!systemRoot.empty() && SameTextAZ(Utf8(root), Utf8(systemRoot.substr(0, 2))))
+      return "the root of the system";
+    return "the root of " + Utf8(root);
+  }
+  for (const auto& [host, name] : GuardedHostFolders())
+    if (IdentityOfHost(host) == id) return name;
   return {};
+}
+
+GuardedFolders GuardedFolders::Now() {
+  GuardedFolders guarded;
+  const auto identity = [](const Identity& id) { return FileIdentity{id.volume, id.index}; };
+  for (const auto& [host, name] : GuardedHostFolders()) {
+    const auto self = IdentityOfHost(host);
+    if (!self) continue;
+    // The folders above it, by the text of its path: each level cut off in turn, up to the root.
+    std::vector<FileIdentity> above;
+    for (std::wstring at = host; at.size() > 3;) {
+      const std::size_t cut = at.find_last_of(L'\\');
+      if (cut == std::wstring::npos || cut < 2) break;
+      at = WithoutTrailingBackslash(at.substr(0, cut == 2 ? 3 : cut));
+      if (const auto id = IdentityOfHost(at)) above.push_back(identity(*id));
+    }
+    guarded.Add(identity(*self), above, name);
+  }
+  return guarded;
 }
 
 std::vector<std::pair<std::string, std::string>> UserFolders() {

@@ -4,6 +4,7 @@
 
 #include "model/catalogue.h"
 #include "model/formats/item_file.h"
+#include "platform/filesystem.h"
 
 namespace vorlisk {
 
@@ -29,6 +30,19 @@ void ReportCatalogueDamage(MainSession& session) {
   if (const std::string message = CatalogueDamageMessage(session.ProgramFolder());
       !message.empty() && session.Ui().ShowError)
     session.Ui().ShowError(message);
+}
+
+std::string MissingCatalogueMessage(const std::string& programFolder) {
+  if (platform::FileExists(programFolder + std::string(kSystemItemFile))) return {};
+  return "The program folder " + programFolder + " holds no catalogue (" +
+         std::string(kSystemItemFile) +
+         "): the shipped items are missing. Is --home the right folder?";
+}
+
+void ReportMissingCatalogue(MainSession& session) {
+  if (const std::string message = MissingCatalogueMessage(session.ProgramFolder());
+      !message.empty() && session.Ui().Inform)
+    session.Ui().Inform(message);
 }
 
 }  // namespace vorlisk

@@ -19,4 +19,11 @@ std::string CatalogueDamageMessage(const std::string& programFolder);
 // Shows CatalogueDamageMessage in the session's error box when there is damage.
 void ReportCatalogueDamage(MainSession& session);
 
+// The note for a program folder without the shipped item file (a folder named by mistake, say
+// with --home): the shipped items are missing. Empty when the folder has it.
+std::string MissingCatalogueMessage(const std::string& programFolder);
+
+// Shows MissingCatalogueMessage as a note when the shipped item file is missing.
+void ReportMissingCatalogue(MainSession& session);
+
 }  // namespace vorlisk

@@ -3,6 +3,7 @@
 #include "app/item_editing.h"
 #include "app/plugins.h"
 #include "platform/filesystem.h"
+#include "platform/process.h"
 
 namespace vorlisk {
 
@@ -44,14 +45,25 @@ void DeleteLog(MainSession& s) {
 }
 
 void OpenHelp(MainSession& s, int topic) {
-  OpenDocument(s, s.ProgramFolder() + "help\\" + std::to_string(topic) + ".html");
+  // The program folder's own pages (an installation's copies for its user), else those shipped
+  // with the program: a program folder named by the user holds none.
+  const std::string page = std::to_string(topic) + ".html";
+  std::string path = s.ProgramFolder() + "help\\" + page;
+  if (const std::string shipped = platform::ShippedHelpFolder();
+      !platform::FileExists(path) && !shipped.empty() && platform::FileExists(shipped + page))
+    path = shipped + page;
+  OpenDocument(s, path);
 }
 
 void ImportPluginFile(MainSession& s) {
   if (!s.Ui().OpenFiles) return;
   // The import also takes cleaner definitions of other formats, which it recognises by content.
+  // Every kind it takes is shown first: a folder of definitions never looks empty.
   FileChooser chooser = PluginDialog("Import Wash Items from PlugIn File");
-  chooser.Filter += "|Cleaner definitions (*.ini;*.xml)|*.ini;*.xml|All files (*.*)|*.*";
+  chooser.Filter =
+      "Wash items and definitions (*.txt;*.ini;*.xml)|*.txt;*.ini;*.xml|TXT file (*.TXT)|*.TXT|"
+      "INI-style definitions (*.ini)|*.ini|CleanerML definitions (*.xml)|*.xml|"
+      "All files (*.*)|*.*";
   const auto files = s.Ui().OpenFiles(chooser);
   if (files.empty()) return;
   ImportReport report;

@@ -27,8 +27,9 @@ std::string NoProgramToOpen(const std::string& what);
 void ViewLog(MainSession& session);
 // "Delete Log": asks, deletes the log and says so when it was deleted; a failure is silent.
 void DeleteLog(MainSession& session);
-// "Help": a topic of the help pages beside the program ("help\58.html", the main window's),
-// opened by the desktop's handler.
+// "Help": a topic of the help pages ("58.html", the main window's), opened by the desktop's
+// handler: the program folder's "help\" when it has the page, else the pages shipped with the
+// program (platform::ShippedHelpFolder).
 inline constexpr int kMainWindowHelp = 58;
 void OpenHelp(MainSession& session, int topic = kMainWindowHelp);
 // Import and export of plug-in files through the port's file choosers.

@@ -196,6 +196,7 @@ void MainSession::SaveOrderFile() {
   items_.SaveOrder(path);
   batch.Commit();
   synced_ = items_;
+  pendingMoves_.clear();
 }
 
 // ---- lists -----------------------------------------------------------------------------------
@@ -217,6 +218,7 @@ void MainSession::FillItemList() {
 void MainSession::ReloadCatalogue(std::optional<int32_t> select) {
   const PublishOnExit publish(*this);
   LoadCatalogue(programFolder_, items_);
+  pendingMoves_.clear();  // the list is the files' own now
   FillItemList();
   if (!select) return;
   if (chListBoxItem_.Count() == 0) {
@@ -326,6 +328,17 @@ bool MainSession::MoveItemRow(int32_t row, int direction) {
   const int32_t to = row + (direction < 0 ? -1 : 1);
   if (row < 0 || to < 0 || to >= items_.Count()) return false;
   const PublishOnExit publish(*this);
+  const auto key = [this](int32_t i) {
+    const auto& item = items_.Items[static_cast<std::size_t>(i)];
+    return std::make_pair(item.Name, item.ItemFile);
+  };
+  PendingMove move{key(row), key(to), direction > 0};
+  // A later move of the same two items decides their order alone.
+  std::erase_if(pendingMoves_, [&move](const PendingMove& m) {
+    return (m.Item == move.Item && m.Passed == move.Passed) ||
+           (m.Item == move.Passed && m.Passed == move.Item);
+  });
+  pendingMoves_.push_back(std::move(move));
   if (direction < 0)
     items_.MoveUp(row);
   else

@@ -318,6 +318,15 @@ class MainSession {
   // marks and moves not stored yet are told apart from another process's changes).
   DiskStamps stamps_;
   titem_list synced_;
+  // The moves made here since the order file was last written, in the order they were made: each
+  // one puts an item just below (or above) the item it passed. A reload replays them over the
+  // order read from the file, so another process's moves are kept beside them; a move already
+  // true in the file changes nothing.
+  struct PendingMove {
+    std::pair<std::string, std::string> Item, Passed;  // name and item file
+    bool Below = false;
+  };
+  std::vector<PendingMove> pendingMoves_;
 
   std::vector<SessionObserver*> observers_;
   Shown shown_;

@@ -3,7 +3,6 @@
 // not stored yet (item marks and moves) is kept over it.
 #include <algorithm>
 #include <map>
-#include <set>
 
 #include "app/main_session.h"
 #include "platform/filesystem.h"
@@ -17,16 +16,13 @@ constexpr const char* kSettingsFile = "wildcard.ini";
 using Key = std::pair<std::string, std::string>;  // an item: its name and item file
 Key KeyOf(const titem_property& item) { return {item.Name, item.ItemFile}; }
 
-std::vector<Key> Keys(const titem_list& list) {
-  std::vector<Key> keys;
-  for (const auto& item : list.Items) keys.push_back(KeyOf(item));
-  return keys;
-}
-
 // The list `theirs` read from disk, with the changes `ours` made to `base` kept: a mark changed
-// here wins over the stored one; when the items were moved here, they keep the order given here
-// (items new on disk follow in their own order).
-titem_list Merge(const titem_list& base, const titem_list& ours, const titem_list& theirs) {
+// here wins over the stored one, and the moves made here are replayed over the stored order, each
+// putting its item just below (or above) the item it passed unless it already stands there. Moves
+// another process stored stay wherever no move made here says otherwise.
+template <class Move>
+titem_list Merge(const titem_list& base, const titem_list& ours, const titem_list& theirs,
+                 const std::vector<Move>& moves) {
   std::map<Key, bool> baseMarks, ourMarks;
   for (const auto& item : base.Items) baseMarks[KeyOf(item)] = item.IsActive;
   for (const auto& item : ours.Items) ourMarks[KeyOf(item)] = item.IsActive;
@@ -37,17 +33,22 @@ titem_list Merge(const titem_list& base, const titem_list& ours, const titem_lis
     if (b != baseMarks.end() && o != ourMarks.end() && b->second != o->second)
       item.IsActive = o->second;
   }
-  if (Keys(ours) == Keys(base)) return merged;
-  std::map<Key, titem_property> byKey;
-  for (const auto& item : merged.Items) byKey.emplace(KeyOf(item), item);
-  titem_list ordered;
-  std::set<Key> placed;
-  for (const auto& key : Keys(ours))
-    if (const auto it = byKey.find(key); it != byKey.end() && placed.insert(key).second)
-      ordered.Items.push_back(it->second);
-  for (const auto& item : merged.Items)
-    if (placed.insert(KeyOf(item)).second) ordered.Items.push_back(item);
-  return ordered;
+  auto& items = merged.Items;
+  const auto find = [&items](const Key& key) {
+    return std::find_if(items.begin(), items.end(),
+                        [&key](const titem_property& item) { return KeyOf(item) == key; });
+  };
+  for (const Move& move : moves) {
+    const auto item = find(move.Item);
+    const auto passed = find(move.Passed);
+    if (item == items.end() || passed == items.end() || (item > passed) == move.Below) continue;
+    // Rotated into place: the items between keep their order.
+    if (item < passed)
+      std::rotate(item, item + 1, passed + 1);
+    else
+      std::rotate(passed, item, item + 1);
+  }
+  return merged;
 }
 
 std::optional<std::string> StampText(const std::string& path) {
@@ -125,7 +126,7 @@ bool MainSession::RefreshFromDisk() {
 
   titem_list theirs;
   LoadCatalogue(programFolder_, theirs);
-  items_ = Merge(synced_, items_, theirs);
+  items_ = Merge(synced_, items_, theirs, pendingMoves_);
   synced_ = std::move(theirs);
   FillItemList();
 

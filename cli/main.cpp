@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/catalogue_check.h"
 #include "app/main_session.h"
 #include "app/user_folders.h"
 #include "cli/catalogue_commands.h"
@@ -69,10 +70,8 @@ int Run(Commands& c) {
   if (WashCommandParsed(c.wash)) platform::WatchTerminationRequests();
   MainSession session(TerminalPort(c.terminal, bar));
   session.Startup(programFolder);
-  if (!platform::FileExists(programFolder + std::string(kSystemItemFile)))
-    std::cerr << "The program folder " << programFolder << " holds no catalogue ("
-              << kSystemItemFile
-              << "): the shipped items are missing. Is --home the right folder?\n";
+  if (const std::string missing = MissingCatalogueMessage(programFolder); !missing.empty())
+    std::cerr << missing << '\n';
 
   if (const auto done = RunCatalogueCommands(session, c.catalogue)) return *done;
   if (const auto done = RunWashCommands(session, c.wash)) return *done;

@@ -60,13 +60,28 @@ void LoadCatalogue(const std::string& programFolder, titem_list& list) {
   list = titem_list{};
   std::set<Key> listed;
   auto append = [&](const titem_property& item) {
+    if (!listed.emplace(item.Name, item.ItemFile).second) return;
     list.AddCopy(item);
-    listed.emplace(item.Name, item.ItemFile);
   };
-  for (const auto& entry : order.Items)
+  for (auto entry : order.Items) {
+    // An entry written where the program folder lay before (moved, or on another drive letter)
+    // names the same file of this one, relative to it.
+    if (!available.count({entry.Name, entry.ItemFile}))
+      entry.ItemFile = programFolder + ItemFileInProgramFolder(entry.ItemFile);
     if (available.count({entry.Name, entry.ItemFile})) append(entry);
-  for (const auto& item : all.Items)
-    if (!listed.count({item.Name, item.ItemFile})) append(item);
+  }
+  for (const auto& item : all.Items) append(item);
+}
+
+std::string ItemFileInProgramFolder(const std::string& itemFile) {
+  const std::size_t name = itemFile.rfind('\\');
+  if (name == std::string::npos || name == 0) return {};
+  const std::size_t folder = itemFile.rfind('\\', name - 1);
+  if (folder == std::string::npos || folder == 0) return {};
+  const std::string relative = itemFile.substr(folder + 1);
+  const bool plugin = relative.starts_with(kPluginFolder) && relative.size() > kPluginFolder.size();
+  if (plugin || relative == kSystemItemFile || relative == kUserItemFile) return relative;
+  return {};
 }
 
 int32_t IndexInItemFile(const std::string& itemFile, const std::string& name) {

@@ -23,8 +23,17 @@ inline constexpr std::string_view kOrderFile = "order.ini";
 // not depend on the order of the folder's listing.
 std::vector<std::string> PluginFileNames(const std::string& programFolder);
 
-// Rebuilds `list` from the shipped, user and plug-in item files merged with the order file.
+// Rebuilds `list` from the shipped, user and plug-in item files merged with the order file. The
+// order file names each item file by its full path; an entry whose path names no file of the
+// catalogue is taken for the file of this program folder with the same relative path
+// (ItemFileInProgramFolder), as the order file of a program folder that was moved or is reached
+// through another drive letter gives it.
 void LoadCatalogue(const std::string& programFolder, titem_list& list);
+
+// The path of an item file relative to the program folder it lies in, read from its full path
+// alone: "const\system.txt", "const\user.txt" or "plugin\<name>", each after a folder; empty
+// for any other path.
+std::string ItemFileInProgramFolder(const std::string& itemFile);
 
 // The number of the name key that lists the name byte for byte; 0 when none does.
 int32_t IndexInItemFile(const std::string& itemFile, const std::string& name);

@@ -30,6 +30,14 @@ std::string DefaultProgramFolder();
 // The same for an executable in `hostExecutableFolder`.
 std::string DefaultProgramFolderFor(std::string_view hostExecutableFolder);
 
+// The folder of the help pages shipped with the program, as ProgramFolderFromHost gives it: "help"
+// beside the executable (a build folder, an unpacked copy, Windows), else an installation's
+// "../share/vorlisk/help" from it (POSIX). Empty when neither is a folder. The program folder's
+// own "help" (the user's copy of an installation's pages) is the caller's to look at first.
+std::string ShippedHelpFolder();
+// The same for an executable in `hostExecutableFolder`.
+std::string ShippedHelpFolderFor(std::string_view hostExecutableFolder);
+
 // Whether `programFolder` (as ProgramFolderFromHost gives it) is the folder DefaultProgramFolder
 // gives, found without making anything.
 bool IsDefaultProgramFolder(std::string_view programFolder);

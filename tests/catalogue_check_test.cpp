@@ -66,5 +66,23 @@ TEST_F(CatalogueCheckTest, DamageIsReportedOnceInTheErrorBoxWithTheFileItIsIn) {
   EXPECT_TRUE(errors.empty());
 }
 
+// Catches a program folder without the shipped item file told nowhere but on the command line's
+// error stream: the window's port hears the same note, and a folder that has it hears nothing.
+TEST_F(CatalogueCheckTest, AFolderWithoutTheShippedItemFileIsToldThroughThePort) {
+  std::vector<std::string> notes;
+  MainSession session;
+  session.Ui().Inform = [&](const std::string& m) { notes.push_back(m); };
+  session.Startup(Folder());
+  ReportMissingCatalogue(session);
+  EXPECT_EQ(notes, std::vector<std::string>{
+                       "The program folder P:\\ holds no catalogue (const\\system.txt): the "
+                       "shipped items are missing. Is --home the right folder?"});
+  notes.clear();
+  WriteItems("const/system.txt", {{.Name = "Temp"}});
+  ReportMissingCatalogue(session);
+  EXPECT_TRUE(notes.empty());
+  EXPECT_EQ(MissingCatalogueMessage(Folder()), "");
+}
+
 }  // namespace
 }  // namespace vorlisk

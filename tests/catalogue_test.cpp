@@ -1,8 +1,9 @@
+#include "model/catalogue.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "model/catalogue.h"
 #include "test_support.h"
 
 namespace vorlisk {
@@ -20,7 +21,8 @@ class CatalogueTest : public ::testing::Test {
   TempDrive drive{'P'};
   const std::string folder = "P:\\";
 
-  void WriteItems(const std::string& rel, std::initializer_list<std::pair<const char*, bool>> items) {
+  void WriteItems(const std::string& rel,
+                  std::initializer_list<std::pair<const char*, bool>> items) {
     std::string text = "[Common]\r\nTotal=" + std::to_string(items.size()) + "\r\n";
     int n = 0;
     for (const auto& [name, active] : items)
@@ -68,7 +70,7 @@ TEST_F(CatalogueTest, OrderFileKeepsPositionAndMarksAndDropsVanishedItems) {
   list.SaveOrder(folder + "order.ini");
 
   WriteItems("const/user.txt", {{"U1", true}, {"U2", false}});  // a new user item
-  std::filesystem::remove(drive.Host("plugin/p.txt"));           // a plug-in removed
+  std::filesystem::remove(drive.Host("plugin/p.txt"));          // a plug-in removed
   titem_list again = Load();
   EXPECT_EQ(Names(again), "S2+ S1- U1+ U2- ");
 
@@ -78,18 +80,19 @@ TEST_F(CatalogueTest, OrderFileKeepsPositionAndMarksAndDropsVanishedItems) {
   EXPECT_EQ(ReadHostFile(drive.Host("order.ini")).find("P1"), std::string::npos);
 }
 
-TEST_F(CatalogueTest, OrderFileLayoutAndForeignFolderFallsBackToFileOrder) {
+TEST_F(CatalogueTest, OrderFileLayoutAndReadInAnotherFolder) {
   WriteItems("const/system.txt", {{"S1", false}});
   titem_list list = Load();
   list.Items[0].IsActive = true;
   list.SaveOrder(folder + "order.ini");
   const std::string line = "S1<|>" + System();
   EXPECT_EQ(ReadHostFile(drive.Host("order.ini")),
-            "[Common]\r\nTotal=1\r\nItem0=" + line + "\r\n[" + line + "]\r\ntxtfilename=" +
-                System() + "\r\nIsActive=1\r\nIsSpecial=0\r\n");
+            "[Common]\r\nTotal=1\r\nItem0=" + line + "\r\n[" + line +
+                "]\r\ntxtfilename=" + System() + "\r\nIsActive=1\r\nIsSpecial=0\r\n");
   EXPECT_EQ(Names(Load()), "S1+ ");
 
-  // The same order file read by a program standing in another folder matches nothing.
+  // The same order file read by the program folder copied elsewhere names the same item file,
+  // relative to the folder: the mark stored there is kept.
   TempDrive other{'Q'};
   WriteItems("const/system.txt", {{"S1", false}});
   std::filesystem::create_directories(other.Host("const"));
@@ -98,8 +101,52 @@ TEST_F(CatalogueTest, OrderFileLayoutAndForeignFolderFallsBackToFileOrder) {
   titem_list moved;
   LoadCatalogue("Q:\\", moved);
   ASSERT_EQ(moved.Count(), 1);
-  EXPECT_FALSE(moved.Items[0].IsActive);
+  EXPECT_TRUE(moved.Items[0].IsActive);
   EXPECT_EQ(moved.Items[0].ItemFile, "Q:\\const\\system.txt");
+}
+
+// Catches an order file that a moved program folder (another folder, another drive letter) reads
+// as naming no item file: every mark went back to the item files' own and the order was lost. The
+// relative path decides alone: a plug-in file of another name, or a file in another folder of the
+// old place, is never taken for one of this folder.
+TEST_F(CatalogueTest, AnOrderFileWrittenBeforeTheProgramFolderMovedKeepsOrderAndMarks) {
+  WriteItems("const/system.txt", {{"S1", true}, {"S2", true}});
+  WriteItems("const/user.txt", {{"U1", true}});
+  WriteItems("plugin/a.txt", {{"A1", true}});
+  WriteItems("plugin/b.txt", {{"A1", true}, {"B1", true}});
+  // As the old folder wrote it: unticked, and moved to the top.
+  const std::string old = "E:\\Old Place\\Vorlisk\\";
+  std::vector<titem_property> stored;
+  for (const auto& [name, rel] :
+       std::vector<std::pair<const char*, const char*>>{{"B1", "plugin\\b.txt"},
+                                                        {"U1", "const\\user.txt"},
+                                                        {"S2", "const\\system.txt"},
+                                                        {"A1", "plugin\\a.txt"}})
+    stored.push_back({.Name = name, .IsActive = false, .ItemFile = old + rel});
+  // Never this folder's: another plug-in name, a deeper folder, a folder other than "const".
+  for (const char* path :
+       {"E:\\Old\\plugin\\c.txt", "E:\\Old\\plugin\\sub\\b.txt", "E:\\Old\\data\\system.txt",
+        "system.txt", "\\const\\system.txt", "E:\\Old\\plugin\\"})
+    stored.push_back({.Name = "S1", .IsActive = false, .ItemFile = path});
+  // An entry of this folder itself after one of the old place: the first one decides, once.
+  stored.push_back({.Name = "U1", .IsActive = true, .ItemFile = User()});
+  titem_list order;
+  order.Items = stored;
+  order.SaveOrder(folder + "order.ini");
+
+  const titem_list list = Load();
+  EXPECT_EQ(Names(list), "B1- U1- S2- A1- S1+ A1+ ");
+  // The items are bound to this folder's files, the plug-in items each to its own.
+  const std::vector<std::string> files = {
+      folder + "plugin\\b.txt", User(),   System(),
+      folder + "plugin\\a.txt", System(), folder + "plugin\\b.txt"};
+  ASSERT_EQ(list.Items.size(), files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) EXPECT_EQ(list.Items[i].ItemFile, files[i]) << i;
+
+  EXPECT_EQ(ItemFileInProgramFolder("F:\\const\\user.txt"), "const\\user.txt");
+  EXPECT_EQ(ItemFileInProgramFolder("\\\\server\\share\\v\\plugin\\x.txt"), "plugin\\x.txt");
+  EXPECT_EQ(ItemFileInProgramFolder("F:\\CONST\\user.txt"), "");
+  EXPECT_EQ(ItemFileInProgramFolder("F:\\v\\const\\other.txt"), "");
 }
 
 TEST_F(CatalogueTest, NameKeysSkipBlanksAndMarkerNamesReadLikeOrderEntries) {

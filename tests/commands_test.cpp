@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/drives.h"
+#include "platform/process.h"
 #include "test_support.h"
 
 namespace vorlisk {
@@ -26,11 +28,12 @@ TEST_F(OpenDocumentTest, AMissingDocumentOrOneNoProgramOpensIsShownInTheErrorBox
        false,
        Control::SpeedButton2,
        {"open P:\\help\\58.html", "error: No program on this desktop opens P:\\help\\58.html"}},
-      {"help page missing",
+      // A program folder named with --home holds no pages: those shipped with the program open.
+      {"help page only shipped",
        false,
        true,
        Control::SpeedButton2,
-       {"error: P:\\help\\58.html does not exist"}},
+       {"open " + platform::ShippedHelpFolder() + "58.html"}},
       {"log with no program",
        true,
        false,
@@ -57,6 +60,31 @@ TEST_F(OpenDocumentTest, AMissingDocumentOrOneNoProgramOpensIsShownInTheErrorBox
     RunCommand(session, c.control);
     EXPECT_EQ(seen, c.seen);
   }
+}
+
+// Catches help that never opens when the program folder holds no help pages (a folder named with
+// --home): the page shipped with the program is handed over, the same page as in the sources.
+TEST_F(OpenDocumentTest, HelpOpensThePagesShippedWithTheProgramWhenTheProgramFolderHasNone) {
+  const std::string shipped = platform::ShippedHelpFolder();
+  ASSERT_FALSE(shipped.empty()) << "no help pages beside the test program";
+  std::vector<std::string> opened, errors;
+  MainSession session;
+  session.Ui().OpenDocument = [&](const std::string& path) {
+    opened.push_back(path);
+    return true;
+  };
+  session.Ui().ShowError = [&](const std::string& m) { errors.push_back(m); };
+  session.Startup(Folder());
+  OpenHelp(session, 102);
+  ASSERT_EQ(opened, std::vector<std::string>{shipped + "102.html"});
+  EXPECT_EQ(test::ReadHostFile(*platform::ToHostPath(opened[0])),
+            test::ReadHostFile(std::string(VORLISK_SOURCE_DIR) + "/docs/help/102.html"));
+  // The program folder's own copy comes first; a topic no page has is told by its own path.
+  test::WriteHostFile(Program.Host("help/102.html"), "own copy");
+  OpenHelp(session, 102);
+  OpenHelp(session, 9999);
+  EXPECT_EQ(opened, (std::vector<std::string>{shipped + "102.html", "P:\\help\\102.html"}));
+  EXPECT_EQ(errors, std::vector<std::string>{"P:\\help\\9999.html does not exist"});
 }
 
 }  // namespace

@@ -52,6 +52,20 @@ TEST_F(ProgramFolderTest, ABuildFolderOrAnUninstalledCopyKeepsTheExecutablesFold
   EXPECT_FALSE(fs::exists(tmp_ / "home/.local/share/vorlisk"));
 }
 
+// Catches help looked for in the program folder alone: the pages the program ships are found
+// beside the executable (a build folder, an unpacked copy) or in the installation's share folder.
+TEST_F(ProgramFolderTest, TheShippedHelpPagesAreFoundBesideTheExecutableOrInTheInstallation) {
+  EXPECT_EQ(ShippedHelpFolderFor(bin_), "");
+  WriteHostFile(bin_ + "/help", "a file, no folder");
+  EXPECT_EQ(ShippedHelpFolderFor(bin_), "");
+  Install();
+  EXPECT_EQ(ShippedHelpFolderFor(bin_), ProgramFolderFromHost(tmp_ / "inst/share/vorlisk/help"));
+  fs::remove(bin_ + "/help");
+  WriteHostFile(bin_ + "/help/58.html", "build help");
+  EXPECT_EQ(ShippedHelpFolderFor(bin_), ProgramFolderFromHost(bin_ + "/help"));
+  EXPECT_FALSE(fs::exists(tmp_ / "home/.local/share/vorlisk"));
+}
+
 TEST_F(ProgramFolderTest, AnInstalledProgramUsesTheUsersDataFolder) {
   Install();
   struct Case {

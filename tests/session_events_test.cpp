@@ -270,9 +270,12 @@ TEST_F(Notified, ButtonsRunTheirCommandsThroughThePort) {
   port.asked.clear();
   port.answers = {true};
   RunCommand(*session, Control::SpeedButton7);
-  EXPECT_EQ(port.asked, (Lines{"open dialog: Import Wash Items from PlugIn File | TXT file "
-                               "(*.TXT)|*.TXT|Cleaner definitions (*.ini;*.xml)|*.ini;*.xml|All "
-                               "files (*.*)|*.* | txt"}));
+  // Every kind the import takes comes first, then each kind, then every file.
+  EXPECT_EQ(port.asked,
+            (Lines{"open dialog: Import Wash Items from PlugIn File | Wash items and definitions "
+                   "(*.txt;*.ini;*.xml)|*.txt;*.ini;*.xml|TXT file (*.TXT)|*.TXT|INI-style "
+                   "definitions (*.ini)|*.ini|CleanerML definitions (*.xml)|*.xml|All files "
+                   "(*.*)|*.* | txt"}));
   EXPECT_TRUE(Program.Exists("plugin/export.txt"));
 
   // The log: the note when logging is off, the log opened; deleting it asks and tells.

@@ -81,6 +81,64 @@ TEST(SessionRefresh, TheWindowKeepsWhatTheCommandLineChanged) {
   }
 }
 
+// The rows the window shows: "A B C ".
+std::string Rows(const MainSession& s) {
+  std::string out;
+  for (int32_t i = 0; i < s.ChListBoxItem().Count(); ++i) out += s.ChListBoxItem().Text(i) + " ";
+  return out;
+}
+
+// Moves the item of `row` one row up (-1) or down (+1), as the window's arrows and `item move` do.
+std::function<void(MainSession&)> Moving(int32_t row, int direction, int times = 1) {
+  return [=](MainSession& s) {
+    s.SelectItem(row);
+    for (int i = 0; i < times; ++i) MoveItem(s, direction);
+  };
+}
+
+// Catches a window whose own move, not stored yet, hides the command line's move (the window kept
+// its whole order over the file's) and whose closing write puts the command line's item back; and
+// a move made in both processes applied twice.
+TEST(SessionRefresh, MovesOfTheWindowAndTheCommandLineAreBothKept) {
+  struct Case {
+    const char* name;
+    std::function<void(MainSession&)> window;  // before the command line, not stored yet
+    std::function<void(MainSession&)> cli;
+    std::string shown;  // by the window once it looked again, and stored when it closes
+  };
+  for (const Case& c : std::vector<Case>{
+           {"other items", Moving(0, 1), Moving(3, -1), "B A D C "},
+           {"the item passed moved there", Moving(0, 1), Moving(2, -1), "C B A D "},
+           {"the same move", Moving(0, 1), Moving(0, 1), "B A C D "},
+           {"moved and moved back here",
+            [](MainSession& s) {
+              Moving(0, 1)(s);
+              MoveItem(s, -1);
+            },
+            Moving(3, -1), "A B D C "},
+           {"further here, the rest there", Moving(0, 1, 2), Moving(3, -1, 3), "D B C A "},
+       }) {
+    SCOPED_TRACE(c.name);
+    test::TestProgram p;
+    p.WriteItems("const/system.txt", {{.Name = "A"}, {.Name = "B"}, {.Name = "C"}, {.Name = "D"}});
+    MainSession window;
+    window.Startup(p.Folder());
+    c.window(window);
+    MainSession cli;
+    cli.Startup(p.Folder());
+    c.cli(cli);
+    cli.Destroy();
+    // The window looks again when it is activated or before its next command.
+    EXPECT_TRUE(window.RefreshFromDisk());
+    EXPECT_EQ(Rows(window), c.shown);
+    window.Close();
+    window.Destroy();
+    MainSession next;
+    next.Startup(p.Folder());
+    EXPECT_EQ(Rows(next), c.shown);
+  }
+}
+
 TEST(SessionRefresh, AnAutomaticWashSkipsWhatTheCommandLineUncheckedAndTheRowsFollow) {
   Running p;
   p.window.SelectItem(1);  // B

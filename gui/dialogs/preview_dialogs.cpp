@@ -204,7 +204,8 @@ class PreviewWindow final : public QDialog {
     auto* widget = new QWidget(this);
     auto* row = new QHBoxLayout(widget);
     CheckRows& list = ListOf(page.lines);
-    const bool files = page.lines == Lines::Files;
+    // The status line counts the ticked files and, with its line ticked, the Recycle Bin.
+    const bool counted = page.lines != Lines::Registry;
 
     auto* view = new QListView(widget);
     view->setObjectName(QString::fromLatin1(ListName(page.lines)));
@@ -212,10 +213,10 @@ class PreviewWindow final : public QDialog {
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     auto* model = new window::CheckListModel(
         list,
-        [this, &list, files, slot = models_.size()](int32_t r, bool checked) {
+        [this, &list, counted, slot = models_.size()](int32_t r, bool checked) {
           list.SetChecked(r, checked);
           models_[slot]->Changed(r, r);
-          if (files) totalsTimer_.start();
+          if (counted) totalsTimer_.start();
         },
         view);
     models_.push_back(model);
@@ -234,10 +235,10 @@ class PreviewWindow final : public QDialog {
     for (const bool select : {true, false}) {
       QToolButton* button =
           SelectButton(widget, select ? page.selectAll : page.unselectAll, select);
-      connect(button, &QToolButton::clicked, this, [this, &list, model, files, select] {
+      connect(button, &QToolButton::clicked, this, [this, &list, model, counted, select] {
         list.SetAll(select);
         model->Changed(0, list.Count() - 1);
-        if (files) totalsTimer_.start();
+        if (counted) totalsTimer_.start();
       });
       side->addWidget(button);
     }

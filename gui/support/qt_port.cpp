@@ -88,6 +88,12 @@ QString QtFilter(const std::string& filter) {
   return out.join(QStringLiteral(";;"));
 }
 
+namespace {
+// The program's files and definitions often lie in folders whose names begin with a dot
+// (~/.config, ~/.local/share): a file chooser lists them.
+void ShowHiddenFolders(QFileDialog& dialog) { dialog.setFilter(dialog.filter() | QDir::Hidden); }
+}  // namespace
+
 UiCallbacks MakeQtPort(QWidget* parent) {
   UiCallbacks ui;
   ui.Ask = [parent](const std::string& q) { return AskYesNo(parent, q); };
@@ -105,23 +111,20 @@ UiCallbacks MakeQtPort(QWidget* parent) {
       QApplication::restoreOverrideCursor();
   };
   ui.OpenFiles = [parent](const FileChooser& chooser) {
-    QStringList chosen;
-    if (chooser.Multiple) {
-      chosen = QFileDialog::getOpenFileNames(parent, QString::fromStdString(chooser.Title),
-                                             QDir::homePath(), QtFilter(chooser.Filter));
-    } else {
-      const QString one =
-          QFileDialog::getOpenFileName(parent, QString::fromStdString(chooser.Title),
-                                       QDir::homePath(), QtFilter(chooser.Filter));
-      if (!one.isEmpty()) chosen << one;
-    }
+    QFileDialog dialog(parent, QString::fromStdString(chooser.Title), QDir::homePath(),
+                       QtFilter(chooser.Filter));
+    ShowHiddenFolders(dialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(chooser.Multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     std::vector<std::string> files;
-    for (const QString& f : chosen) files.push_back(WindowsPath(f));
+    if (dialog.exec() != QDialog::Accepted) return files;
+    for (const QString& f : dialog.selectedFiles()) files.push_back(WindowsPath(f));
     return files;
   };
   ui.SaveFile = [parent](const FileChooser& chooser) -> std::optional<std::string> {
     QFileDialog dialog(parent, QString::fromStdString(chooser.Title), QDir::homePath(),
                        QtFilter(chooser.Filter));
+    ShowHiddenFolders(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QString::fromStdString(chooser.DefaultExt));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);

@@ -147,8 +147,13 @@ TFormMainVorlisk::TFormMainVorlisk(const std::string& programFolder, UiCallbacks
   }
 
   session_.Startup(programFolder);
-  // Damage of the item files is told once, when the event loop runs.
-  QTimer::singleShot(0, this, [this] { Guarded([&] { ReportCatalogueDamage(session_); }); });
+  // A missing or damaged item file is told once, when the event loop runs.
+  QTimer::singleShot(0, this, [this] {
+    Guarded([&] {
+      ReportMissingCatalogue(session_);
+      ReportCatalogueDamage(session_);
+    });
+  });
   StartAutomation();
   if (session_.Settings().StartMinimized) setWindowState(Qt::WindowMinimized);
 }

@@ -164,6 +164,18 @@ bool IsDefaultProgramFolder(std::string_view programFolder) {
 
 std::string ExecutableProgramFolder() { return ProgramFolderFromHost(ExecutableHostFolder()); }
 
+std::string ShippedHelpFolderFor(std::string_view hostExecutableFolder) {
+  const std::string exe(hostExecutableFolder);
+  for (const std::string& folder : {exe + "/help", exe + "/../share/vorlisk/help"}) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+      return ProgramFolderFromHost(folder);
+  }
+  return {};
+}
+
+std::string ShippedHelpFolder() { return ShippedHelpFolderFor(ExecutableHostFolder()); }
+
 std::string DefaultProgramFolder() { return DefaultProgramFolderFor(ExecutableHostFolder()); }
 
 std::string WindowsPathFromHost(std::string_view hostPath) {

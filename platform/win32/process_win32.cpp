@@ -101,6 +101,14 @@ std::string DefaultProgramFolderFor(std::string_view hostExecutableFolder) {
 
 std::string DefaultProgramFolder() { return DefaultProgramFolderFor(ExecutableHostFolder()); }
 
+std::string ShippedHelpFolderFor(std::string_view hostExecutableFolder) {
+  std::string folder(hostExecutableFolder);
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return ProgramFolderFromHost(folder + "help");
+}
+
+std::string ShippedHelpFolder() { return ShippedHelpFolderFor(ExecutableHostFolder()); }
+
 bool IsDefaultProgramFolder(std::string_view programFolder) {
   const std::string folder = ExecutableProgramFolder();
   return !folder.empty() && SameTextAZ(folder, programFolder);

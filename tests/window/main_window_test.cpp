@@ -17,7 +17,9 @@
 #include <optional>
 #include <thread>
 
+#include "app/catalogue_check.h"
 #include "gui/support/qt_port.h"
+#include "platform/process.h"
 #include "test_support.h"
 
 namespace vorlisk::window {
@@ -189,6 +191,41 @@ TEST_F(WindowTest, AVeryLongItemNameIsShortenedInTheTrayMenu) {
   EXPECT_TRUE(shown.endsWith(QStringLiteral("&&end")));
   EXPECT_LE(window->WashMenu()->fontMetrics().horizontalAdvance(shown), 2 * kLongestWord);
   EXPECT_EQ(actions[3]->text(), QStringLiteral("Temp"));
+}
+
+// Catches a window over a folder without the program's files (a wrong --home) that opens empty
+// with no word: the note the command line prints is shown once the window runs.
+TEST_F(WindowTest, AFolderWithoutTheCatalogueIsToldOnceTheWindowRuns) {
+  window.reset();
+  std::filesystem::remove(Program.Host("const/system.txt"));
+  std::filesystem::remove(Program.Host("order.ini"));
+  port.Inform = [this](const std::string& m) { asked.push_back("note: " + m); };
+  window.emplace(Folder(), port);
+  EXPECT_TRUE(asked.empty());  // told from the event loop, not while the window is being made
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !asked.empty(); }, 2000));
+  ASSERT_EQ(asked, std::vector<std::string>{"note: " + MissingCatalogueMessage(Folder())});
+  EXPECT_NE(asked[0].find("P:\\ holds no catalogue (const\\system.txt)"), std::string::npos);
+}
+
+// Catches help that never opens when the program folder (given with --home) holds no help pages:
+// F1 and the Help button hand over the page shipped with the program.
+TEST_F(WindowTest, HelpOpensTheShippedPageWhenTheProgramFolderHasNone) {
+  ASSERT_FALSE(std::filesystem::exists(Program.Host("help")));
+  const std::string shipped = platform::ShippedHelpFolder();
+  ASSERT_FALSE(shipped.empty());
+  std::vector<std::string> opened;
+  window.reset();
+  port.OpenDocument = [&](const std::string& path) {
+    opened.push_back(path);
+    return true;
+  };
+  window.emplace(Folder(), port);
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&*window));
+  QTest::keyClick(&*window, Qt::Key_F1);
+  window->Button(Control::SpeedButton2)->click();
+  EXPECT_EQ(opened, std::vector<std::string>(2, shipped + "58.html"));
+  EXPECT_TRUE(asked.empty()) << asked.front();
 }
 
 // Catches a cancelled run that shows nothing beside its counters, and the mark staying after a run

@@ -343,6 +343,40 @@ TEST_F(PreviewWash, CloseButtonCloseBoxAndEscapeWashNothing) {
   }
 }
 
+// Catches a status line that kept the Recycle Bin's bytes after its line was unticked (only the
+// file lines' ticks counted the totals again).
+TEST(PreviewDialogs, StatusLineFollowsTheRecycleBinLinesTick) {
+  TestProgram program;
+  program.Data.Put("a.tmp", "12345");
+  test::WriteHostFile(program.Home / "data/Trash/files/old.txt", "0123456789");
+  test::WriteHostFile(program.Home / "data/Trash/info/old.txt.trashinfo",
+                      "[Trash Info]\nPath=/tmp/old.txt\nDeletionDate=2020-01-01T00:00:00\n");
+  PreviewDialog dialog = MakeDialog(PreviewKind::All);
+  dialog.Special().Add(std::string(kRecycleBinItem), true);
+  dialog.Files().Add(program.Data.Win("a.tmp"), true);
+  auto window = Shown(dialog);
+  auto* status = Find<QLabel>(*window, "StatusLine");
+  auto* special = Find<QListView>(*window, "CheckListBoxSpecial");
+  ASSERT_NE(status, nullptr);
+  ASSERT_NE(special, nullptr);
+  const QString withBin = status->text();
+  EXPECT_TRUE(withBin.startsWith("1 file ticked, 5 bytes; Trash: 1 entry"))
+      << withBin.toStdString();
+  const auto tickBin = [&](Qt::CheckState state) {
+    const QString before = status->text();
+    ASSERT_TRUE(
+        special->model()->setData(special->model()->index(0, 0), state, Qt::CheckStateRole));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status->text() != before; }, 2000));
+  };
+  tickBin(Qt::Unchecked);
+  EXPECT_EQ(status->text().toStdString(), "1 file ticked, 5 bytes");
+  tickBin(Qt::Checked);
+  EXPECT_EQ(status->text().toStdString(), withBin.toStdString());
+  QTest::mouseClick(Find<QToolButton>(*window, "AllbtnUnselectAll"), Qt::LeftButton);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return status->text() == "1 file ticked, 5 bytes"; }, 2000))
+      << status->text().toStdString();
+}
+
 TEST(PreviewDialogs, StatusLineCountsFilesAndScalesBytes) {
   const std::vector<std::pair<PreviewDialog::FileTotals, const char*>> cases = {
       {{0, 0}, "0 files ticked, 0 bytes"},

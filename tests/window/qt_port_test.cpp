@@ -68,17 +68,20 @@ TEST(QtPort, TheWindowIsBroughtDownToItsScreenOrSaysWhyItCannot) {
             "of it.");
 }
 
-// Catches a file chooser that opens in the working folder instead of the user's home.
-TEST(QtPort, FileChoosersOpenInTheUsersHome) {
+// Catches a file chooser that opens in the working folder instead of the user's home, and one
+// that hides the folders whose names begin with a dot (~/.config).
+TEST(QtPort, FileChoosersOpenInTheUsersHomeAndShowDotFolders) {
   test::TempFolder home;
   test::ScopedEnv env("HOME", home.Path());
   QWidget parent;
   const UiCallbacks port = MakeQtPort(&parent);
   for (bool save : {false, true}) {
     QString folder;
+    bool hidden = false;
     QTimer::singleShot(0, [&] {
       if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
         folder = dialog->directory().absolutePath();
+        hidden = dialog->filter().testFlag(QDir::Hidden);
         dialog->reject();
       }
     });
@@ -87,6 +90,7 @@ TEST(QtPort, FileChoosersOpenInTheUsersHome) {
     else
       port.OpenFiles(FileChooser{.Title = "Open", .Multiple = true});
     EXPECT_EQ(folder.toStdString(), home.Path()) << (save ? "save" : "open");
+    EXPECT_TRUE(hidden) << (save ? "save" : "open");
   }
 }
 

@@ -15,11 +15,11 @@ constexpr int kExitSignalBase = 128;
 }  // namespace
 
 std::string ProgramFolderArgument(const std::string& home) {
-  const std::string folder =
-      home.empty() ? platform::DefaultProgramFolder() : platform::ProgramFolderFromHost(home);
-  if (folder.empty() && home.empty())
-    throw UsageError{"The user's program folder could not be made (see --home)"};
-  if (folder.empty()) throw UsageError{"The program folder " + home + " does not exist"};
+  std::string why;
+  const std::string folder = home.empty() ? platform::DefaultProgramFolder(&why)
+                                          : platform::ProgramFolderFromHost(home, &why);
+  if (folder.empty() && home.empty()) throw UsageError{why + " (see --home)"};
+  if (folder.empty()) throw UsageError{"The program folder " + home + " cannot be used: " + why};
   return folder;
 }
 
@@ -47,12 +47,12 @@ int32_t ItemRow(const MainSession& session, const std::string& item) {
 }
 
 std::string HostFileArgument(const std::string& hostPath) {
-  // FILE is a host path: a "\" in it is part of a name, which Windows text cannot carry.
-  if (hostPath.find_first_of("\\") != std::string::npos)
-    throw UsageError{"FILE is a host path, and a host name holding \"\\\" cannot be used: " +
-                     hostPath};
-  const std::string windows = platform::WindowsPathFromHost(hostPath);
-  if (windows.empty()) throw UsageError{"No such folder for " + hostPath};
+  // FILE is a host path, read as the host reads it: on Windows "\" separates its levels, on POSIX
+  // it is a character of a name, which Windows text cannot carry.
+  std::string why;
+  const std::string windows = platform::WindowsPathFromHost(hostPath, &why);
+  if (windows.empty())
+    throw UsageError{"FILE " + hostPath + " (a host path) cannot be used: " + why};
   return windows;
 }
 

@@ -31,7 +31,8 @@ bool AskOnTerminal(const std::string& question, bool yes);
 // blanks around them trimmed, a to z without regard to case). UsageError for an unknown one.
 int32_t ItemRow(const MainSession& session, const std::string& item);
 
-// FILE given as a host path, as Windows text. UsageError for one that Windows text cannot hold.
+// FILE given as a host path (Windows text on Windows), as Windows text. UsageError saying why for
+// one that Windows text cannot hold or whose folder does not exist.
 std::string HostFileArgument(const std::string& hostPath);
 
 // --folder and --registry name an entry of ITEM: one or the other, and never without ITEM.

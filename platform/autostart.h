@@ -10,7 +10,11 @@
 // $XDG_CONFIG_HOME/autostart
 // ($HOME/.config/autostart when XDG_CONFIG_HOME is unset or not absolute): a Desktop Entry whose
 // Exec line starts the window program "vorlisk" beside the running executable, with "--home" and
-// the program folder when that is not the folder the program takes by itself. Its text is UTF-8,
+// the program folder when that is not the folder the program takes by itself; through "env" when
+// the program's path holds a "%" (GLib looks for the program as the line writes it, "%%"). A
+// program folder whose path holds what Windows text cannot carry (a control character, a "\")
+// is no program folder at all: the program refuses it at start with the reason
+// (ProgramFolderFromHost in process.h). Its text is UTF-8,
 // as desktops read it: a path that is not UTF-8 is refused. The entry is replaced atomically
 // through a temporary file renamed over it, so a link found in its place is replaced, never
 // written through; removing it removes a link as a link.

@@ -10,22 +10,24 @@ namespace vorlisk::platform {
 namespace {
 
 // The part of a UNC or device name that ".." never climbs above, and where the rest of the text
-// begins: "\\server\share" (or as much of it as is given; a run of separators between server and
-// share is one), or the device prefix "\\?" / "\\.".
+// begins: "\\server\share" (or as much of it as is given), or the device prefix "\\?" / "\\.".
+// Windows takes server and share by position: the level after the two opening separators, one
+// separator, and the level after it, whatever they hold. In "\\Server\\Share" the share is the
+// empty level between the two separators, so "Share" is a level below the root, which ".." takes
+// away ("\\Server\\Share\.." is "\\Server\").
 struct NetworkRoot {
   std::string root;
   std::size_t restAt = 0;
+  bool device = false;
 };
 
 NetworkRoot NetworkRootOf(const std::string& p) {
   if (p.size() >= 3 && (p[2] == '?' || p[2] == '.') && (p.size() == 3 || p[3] == '\\'))
-    return {p.substr(0, 3), 3};
+    return {p.substr(0, 3), 3, true};
   const std::size_t serverEnd = p.find('\\', 2);
   if (serverEnd == std::string::npos) return {p, p.size()};
-  std::size_t shareAt = serverEnd;
-  while (shareAt < p.size() && p[shareAt] == '\\') ++shareAt;
-  const std::size_t shareEnd = std::min(p.find('\\', shareAt), p.size());
-  return {p.substr(0, serverEnd + 1) + p.substr(shareAt, shareEnd - shareAt), shareEnd};
+  const std::size_t shareEnd = std::min(p.find('\\', serverEnd + 1), p.size());
+  return {p.substr(0, shareEnd), shareEnd};
 }
 
 // Joins `root` and the segments of `rest` as RtlGetFullPathName_U collapses them: empty and "."
@@ -34,7 +36,10 @@ NetworkRoot NetworkRootOf(const std::string& p) {
 // periods ("...", "b..") is a name as it stands, as Windows keeps it since Vista: older Windows
 // (and Wine) made "..." a ".." that climbs. Then, unless the text ends with a separator, trailing
 // periods and blanks of the whole result go (up to a separator: "C:\a\..." gives "C:\a\").
-std::string Collapse(std::string root, std::string_view rest, bool trailing) {
+// `bareRoot`, when given, is the whole result when no level is left and the text does not end with
+// a separator (a UNC root is its server and share, without a separator after them).
+std::string Collapse(std::string root, std::string_view rest, bool trailing,
+                     std::string_view bareRoot = {}) {
   std::vector<std::string> parts;
   std::size_t i = 0;
   while (i <= rest.size()) {
@@ -52,6 +57,7 @@ std::string Collapse(std::string root, std::string_view rest, bool trailing) {
     if (!last && singlePeriod) part.pop_back();
     parts.push_back(std::move(part));
   }
+  if (parts.empty() && !trailing && !bareRoot.empty()) return std::string(bareRoot);
   const std::size_t rootLength = root.size();
   std::string out = std::move(root);
   for (std::size_t k = 0; k < parts.size(); ++k) {
@@ -78,9 +84,11 @@ std::string ResolveFullPath(std::string_view current, std::string_view path) {
   if (p.size() >= 2 && p[0] == '\\' && p[1] == '\\') {
     const NetworkRoot network = NetworkRootOf(p);
     // A device prefix alone is a folder: "\\." gives "\\.\".
-    const bool device = p.size() == 3 && (p[2] == '?' || p[2] == '.');
-    if (network.restAt == p.size()) return device ? network.root + "\\" : network.root;
-    return Collapse(network.root + "\\", std::string_view(p).substr(network.restAt), trailing);
+    if (network.restAt == p.size()) return network.device ? network.root + "\\" : network.root;
+    const bool endsWithSeparator = network.root.back() == '\\';  // an empty share: "\\Server\"
+    return Collapse(endsWithSeparator ? network.root : network.root + "\\",
+                    std::string_view(p).substr(network.restAt), trailing,
+                    network.device ? std::string_view() : std::string_view(network.root));
   }
 
   const std::string cur = WithBackslashes(current);

@@ -8,9 +8,11 @@ namespace vorlisk::platform {
 
 // The program folder as Windows text with a trailing "\", from a host folder (made absolute, links
 // resolved). A folder outside every mapped drive gets a drive letter of its own (see drives.h).
-// Empty text when the folder does not exist, or when its path holds a "\" or a control character,
-// which Windows text cannot carry.
-std::string ProgramFolderFromHost(std::string_view hostFolder);
+// Empty text when the folder does not exist, or when its path holds what Windows text cannot
+// carry (HostNameRefusal: a control character, on POSIX also a "\"); then `why`, when given,
+// receives the reason, a clause to follow "cannot be used: " ("it does not exist", "its name
+// holds a line break, ...").
+std::string ProgramFolderFromHost(std::string_view hostFolder, std::string* why = nullptr);
 
 // The folder of the running executable, as ProgramFolderFromHost gives it.
 std::string ExecutableProgramFolder();
@@ -24,11 +26,13 @@ std::string ExecutableProgramFolder();
 //   installation's help pages are copied there whenever they differ from the copies. A catalogue
 //   already in the user's folder is the user's (edited) one and is never replaced;
 // - otherwise the executable's folder.
-// Empty text when the user's folder cannot be made (no home, no right to write). Windows keeps
-// the executable's folder.
-std::string DefaultProgramFolder();
+// Empty text when the folder cannot be used (its name holds what Windows text cannot carry) or the
+// user's folder cannot be made (no home, no right to write); then `why`, when given, receives the
+// reason as a sentence. Windows keeps the executable's folder.
+std::string DefaultProgramFolder(std::string* why = nullptr);
 // The same for an executable in `hostExecutableFolder`.
-std::string DefaultProgramFolderFor(std::string_view hostExecutableFolder);
+std::string DefaultProgramFolderFor(std::string_view hostExecutableFolder,
+                                    std::string* why = nullptr);
 
 // The folder of the help pages shipped with the program, as ProgramFolderFromHost gives it: "help"
 // beside the executable (a build folder, an unpacked copy, Windows), else an installation's
@@ -47,9 +51,23 @@ bool IsDefaultProgramFolder(std::string_view programFolder);
 std::string ExecutableFile();
 
 // A host path given by the user (absolute or relative to the working folder; the file itself need
-// not exist, its folder must) as Windows text. Empty text when its folder does not exist, or when
-// the path holds a "\" or a control character: "a\b.txt" is one host file, never "a" then "b.txt".
-std::string WindowsPathFromHost(std::string_view hostPath);
+// not exist, its folder must) as Windows text. Empty text when it cannot be, and then `why`, when
+// given, receives the reason, a clause to follow "cannot be used: ": its folder does not exist, or
+// a name holds what Windows text cannot carry. On POSIX that is a "\" ("a\b.txt" is one host
+// file, never "a" then "b.txt") or a control character; on Windows, where "\" and "/" both
+// separate the levels of the host path, a control character, or a ":" in the file's name (a
+// stream of a file, not a file).
+std::string WindowsPathFromHost(std::string_view hostPath, std::string* why = nullptr);
+
+// Why a host path cannot be Windows text, as a clause to follow "cannot be used: " ("its name
+// holds a line break, ..."), or "" when it can. A control character (0x01-0x1F, 0x7F) would break
+// the one line a path is shown, logged and stored on. With `backslashIsName` (POSIX, where "\" is
+// a character of a name) a "\", which Windows text would read as a separator of two levels.
+// Pure text (platform/host_path.cpp).
+std::string HostNameRefusal(std::string_view hostPath, bool backslashIsName);
+// The reason WindowsPathFromHost gives when ProgramFolderFromHost refused the file's folder with
+// `folderWhy` (pure text).
+std::string FolderRefusal(std::string_view hostFolder, std::string_view folderWhy);
 
 // Whether the standard input is a terminal a question can be asked on.
 bool StdinIsTerminal();

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <optional>
+#include <string_view>
 
 #include "cli_fixture.h"
 
@@ -351,6 +352,80 @@ TEST_F(CliTest, FileArgumentsAreHostPaths) {
   EXPECT_FALSE(Exists("c/plugin/plug.txt"));
   EXPECT_FALSE(Exists("d/a/out.txt"));
   EXPECT_EQ(Run({"list"}).out.find("Other"), std::string::npos);
+}
+
+// The Exec value of a desktop entry as GLib reads it: the escapes of a string value undone, then
+// split as a shell splits it. `fieldCodes`: "%%" read as "%" first, as when the entry is started;
+// without, as when it is loaded and its program looked for.
+std::vector<std::string> ExecArguments(const std::string& value, bool fieldCodes) {
+  std::string text;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] != '\\' || i + 1 == value.size()) {
+      text += value[i];
+      continue;
+    }
+    const char c = value[++i];
+    text += c == 'n' ? '\n' : c == 't' ? '\t' : c == 'r' ? '\r' : c == 's' ? ' ' : c;
+  }
+  if (fieldCodes)
+    for (std::size_t at = text.find("%%"); at != std::string::npos; at = text.find("%%", at + 1))
+      text.erase(at, 1);
+  std::vector<std::string> args;
+  std::string arg;
+  bool inArg = false, quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted && c == '\\' && i + 1 < text.size() &&
+        std::string_view("\"`$\\").find(text[i + 1]) != std::string_view::npos) {
+      arg += text[++i];
+    } else if (c == '"') {
+      quoted = !quoted;
+      inArg = true;
+    } else if (!quoted && c == ' ') {
+      if (inArg) args.push_back(arg);
+      arg.clear();
+      inArg = false;
+    } else {
+      arg += c;
+      inArg = true;
+    }
+  }
+  if (inArg) args.push_back(arg);
+  return args;
+}
+
+// Catches an autostart entry that desktops refuse or start with other arguments: a "%" in the
+// program's folder written as "%%" in the program's place, which GLib looks for as it stands and
+// does not find, so the entry is never started.
+TEST_F(CliTest, TheAutostartEntryStartsTheProgramWhereverItsFolderIs) {
+  const std::string bin = root_ / "d/my 100% \"apps\" $x `y` \\z";
+  std::filesystem::create_directories(bin);
+  std::filesystem::copy_file(VORLISK_CLI_PATH, bin + "/vorlisk-cli");
+  WriteHostFile(bin + "/vorlisk", "#!/bin/sh\n");
+  std::filesystem::permissions(bin + "/vorlisk", std::filesystem::perms::owner_all);
+  const std::string program = root_ / "d/50% $HOME";
+  std::filesystem::create_directories(program + "/const");
+  std::filesystem::copy_file(Prog("const/system.txt"), program + "/const/system.txt");
+  cli_ = bin + "/vorlisk-cli";
+  withHome_ = false;
+  ASSERT_EQ(Run({"--home", program, "prefs", "set", "auto-run", "1"}).status, 0);
+
+  const std::string entry = ReadHostFile(root_ / "home/config/autostart/vorlisk.desktop");
+  const auto at = entry.find("\nExec=");
+  ASSERT_NE(at, std::string::npos) << entry;
+  const std::string exec = entry.substr(at + 6, entry.find('\n', at + 6) - at - 6);
+  // Loading: the program is found, by its path or in PATH.
+  const std::vector<std::string> loaded = ExecArguments(exec, false);
+  ASSERT_FALSE(loaded.empty()) << exec;
+  const bool found = loaded[0].find('/') != std::string::npos
+                         ? std::filesystem::exists(loaded[0])
+                         : std::filesystem::exists("/usr/bin/" + loaded[0]) ||
+                               std::filesystem::exists("/bin/" + loaded[0]);
+  EXPECT_TRUE(found) << loaded[0];
+  // Starting: the window program with the program folder, through env when its path holds a "%".
+  EXPECT_EQ(ExecArguments(exec, true),
+            (std::vector<std::string>{"env", bin + "/vorlisk", "--home", program}))
+      << exec;
 }
 
 // Catches a front end that skips the closing steps: "Delete Log On Exit" never applied.

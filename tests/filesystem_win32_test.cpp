@@ -252,42 +252,88 @@ TEST(Win32LongPaths, FilesBeyondMaxPathAreListedAndWashed) {
   EXPECT_TRUE(DirectoryExists(folder.substr(0, folder.size() - level.size() - 2)));
 }
 
-// No level of a device name is opened, and a file of such a name (made through the long form)
-// is never reported: its Windows text would name the device.
-TEST(Win32DeviceNames, DeviceLevelsFindAndOpenNothing) {
+// Removes a folder with everything in it through the long form, which names a file called like a
+// device ("con.txt") as the file: std::filesystem would open the device (CON waits for the
+// console) instead of removing the file.
+void RemoveLongTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveLongTree(folder + L"\\" + name);
+      else
+        ::DeleteFileW((folder + L"\\" + name).c_str());
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+  }
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+// Catches files named like DOS devices (aux.log, con.txt, nul.tmp, COM1.dat) skipped as names
+// that cannot be Windows text, or opened as the device their name stands for: they are listed,
+// looked at, read, overwritten and washed as the files they are, and a folder named CON is
+// entered like any other.
+TEST(Win32DeviceNames, FilesNamedLikeDevicesAreListedAndWashedAsFiles) {
   TempDrive drive;
-  // Removed by the long form before the drive goes: std::filesystem would open the devices their
-  // names stand for (CON waits for the console) instead of removing them.
-  struct DeviceNamesRemoved {
+  struct RemovedByLongForm {
     const TempDrive& drive;
-    ~DeviceNamesRemoved() {
-      ::DeleteFileW(Api(drive.Host("sub/nul.tmp")).c_str());
-      ::RemoveDirectoryW(Api(drive.Host("CON")).c_str());
+    ~RemovedByLongForm() {
+      RemoveLongTree(Api(drive.Host("sub")));
+      RemoveLongTree(Api(drive.Host("CON")));
     }
   } removed{drive};
-  WriteHostFile(drive.Host("sub/a.tmp"), "a");
+  const std::vector<std::string> devices = {"COM1.dat", "aux.log", "con.txt", "nul.tmp"};
+  ASSERT_TRUE(::CreateDirectoryW(Api(drive.Host("sub")).c_str(), nullptr));
   ASSERT_TRUE(::CreateDirectoryW(Api(drive.Host("CON")).c_str(), nullptr));
-  win32::Handle(::CreateFileW(Api(drive.Host("sub/nul.tmp")).c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  const auto none = [](const FindData&) { return true; };
-  for (const char* pattern : {"T:\\NUL\\*", "T:\\CON\\*.*", "T:\\sub\\com1\\*", "T:\\lpt1.txt\\*"})
-    EXPECT_FALSE(FindFiles(pattern, none)) << pattern;
-  for (const char* path : {"T:\\NUL", "T:\\con.txt", "T:\\sub\\aux", "T:\\CON\\x.tmp"}) {
+  for (const std::string& name : devices) {
+    win32::Handle h(::CreateFileW(Api(drive.Host("sub/" + name)).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(h) << name;
+    DWORD written = 0;
+    ASSERT_TRUE(
+        ::WriteFile(h.get(), name.data(), static_cast<DWORD>(name.size()), &written, nullptr));
+  }
+
+  std::vector<std::string> listed;
+  for (const FindData& d : ListOf("T:\\sub\\*")) listed.push_back(d.name);
+  EXPECT_EQ(listed, devices);
+  std::vector<std::string> subfolders;
+  ListOf("T:\\*", &subfolders);
+  std::sort(subfolders.begin(), subfolders.end());
+  EXPECT_EQ(subfolders, (std::vector<std::string>{"CON", "sub"}));
+  const auto con = FolderHandle::Open("T:\\")->Subfolder("CON");
+  ASSERT_NE(con, nullptr);
+  EXPECT_EQ(FolderHandle::Open("T:\\CON\\")->Identity(), con->Identity());
+  WriteFileAtomically("T:\\CON\\lpt1.txt", "kept");
+  EXPECT_EQ(ReadFileBytes("T:\\CON\\lpt1.txt"), "kept");
+
+  FileRemover remover;
+  for (const std::string& name : devices) {
+    SCOPED_TRACE(name);
+    const std::string path = "T:\\sub\\" + name;
+    const auto status = GetFileStatus(path);
+    ASSERT_TRUE(status && status->isFile && !status->isDirectory);
+    EXPECT_EQ(status->size, name.size());
+    EXPECT_EQ(ReadFileBytes(path), name);
+    auto writer = FileWriter::OpenExisting(path);
+    ASSERT_NE(writer, nullptr);
+    EXPECT_TRUE(writer->WriteAt(0, "X", 1));
+    writer.reset();
+    uint64_t freed = 0;
+    EXPECT_EQ(remover.Remove(path, false, &freed), DeleteOutcome::Deleted);
+    EXPECT_EQ(freed, name.size());
+    EXPECT_EQ(GetFileStatus(path), std::nullopt);
+  }
+  // Names that no file holds are missing, never the devices.
+  for (const char* path : {"T:\\NUL", "T:\\sub\\aux", "T:\\CON\\x.tmp"}) {
     EXPECT_EQ(GetFileStatus(path), std::nullopt) << path;
     EXPECT_EQ(ReadFileBytes(path), std::nullopt) << path;
-    EXPECT_EQ(FileWriter::OpenExisting(path), nullptr) << path;
     EXPECT_EQ(DeleteExistingFile(path), DeleteOutcome::Missing) << path;
-    EXPECT_THROW(WriteFileAtomically(path, "x"), Error) << path;
-    EXPECT_THROW(LineWriter::OpenAppend(path), Error) << path;
   }
-  std::vector<std::string> subfolders;
-  const auto listed = ListOf("T:\\*", &subfolders);
-  EXPECT_EQ(Named(listed, "CON"), nullptr);
-  EXPECT_EQ(subfolders, std::vector<std::string>{"sub"});
-  EXPECT_EQ(FolderHandle::Open("T:\\")->Subfolder("CON"), nullptr);
-  const auto inSub = ListOf("T:\\sub\\*");
-  ASSERT_EQ(inSub.size(), 1u);
-  EXPECT_EQ(inSub[0].name, "a.tmp");
+  EXPECT_EQ(ListOf("T:\\sub\\*").size(), 0u);
 }
 
 // A sparse file's holes are skipped; a plain file is all data.

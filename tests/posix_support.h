@@ -1,15 +1,38 @@
-// Fixtures of the tests that need POSIX: processes side by side. Only *_posix_test.cpp files,
-// which Windows builds leave out, include this header.
+// Fixtures of the tests that need POSIX: processes side by side, owners and modes. Only
+// *_posix_test.cpp files and the window tests of POSIX systems include this header.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "test_support.h"
+
 namespace vorlisk::test {
+
+// A start without XDG_RUNTIME_DIR: TMPDIR and HOME are temporary folders, XDG_STATE_HOME unset,
+// so the private run-time folder is "vorlisk-<uid>" in `tmp` and its fallback is `Fallback()`.
+struct NoRuntimeDir {
+  TempFolder tmp, home;
+  ScopedEnv xdg{"XDG_RUNTIME_DIR", std::nullopt}, tmpdir{"TMPDIR", tmp.Path()},
+      homeEnv{"HOME", home.Path()}, state{"XDG_STATE_HOME", std::nullopt};
+
+  std::string Own() const { return tmp / ("vorlisk-" + std::to_string(::geteuid())); }
+  std::string Fallback() const { return home / ".local/state/vorlisk/run"; }
+  // The folder in TMPDIR as another local user makes it before this one starts: theirs, private.
+  // Whether it could be made so (changing an owner needs root).
+  bool TakeOwnForAnotherUser() const {
+    std::filesystem::create_directory(Own());
+    ::chmod(Own().c_str(), 0700);
+    return ::chown(Own().c_str(), ::geteuid() + 1, static_cast<gid_t>(-1)) == 0;
+  }
+};
 
 // Runs `work(child)` in `count` forked processes that start together, and tells whether every one
 // returned true (an exception counts as false). For tests of processes running side by side.

@@ -129,6 +129,12 @@ std::string MakeSymlink(const std::string& target, const std::string& link);
       !why_no_link.empty())                                                           \
   GTEST_SKIP() << why_no_link
 
+// Runs a program to its end, its standard input empty and its output and errors written to the
+// given files, with the environment of the test program (ScopedEnv sets what it needs). The exit
+// status, or -1 when it could not be started or did not end by itself.
+int RunProgram(const std::vector<std::string>& args, const std::string& outFile,
+               const std::string& errFile);
+
 // What the system's Recycle Bin and URL history were asked to do during the test program: on
 // Windows every test runs with them stubbed (platform::SetShellCallsForTesting), never the
 // user's own; on POSIX the fixtures point XDG_DATA_HOME at their folders instead.

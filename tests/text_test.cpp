@@ -105,6 +105,31 @@ TEST(ResolveFullPath, StripsPeriodsAndCollapsesNetworkNamesLikeGetFullPathName) 
   for (const auto& c : cases) EXPECT_EQ(platform::ResolveFullPath(cur, c.in), c.out) << c.in;
 }
 
+// Windows takes a UNC name's server and share by position, as .NET's PathInternal.Windows
+// GetRootLength does ("skip two separators at most"): the level after the opening pair, one
+// separator, the level after it. Catches a run of separators after the server read as one, which
+// makes the next level the share and keeps ".." from taking it ("//Server//Share/.." is
+// "\\Server\", not "\\Server\Share\"), and a separator left after a share that "." or ".."
+// came back to.
+TEST(ResolveFullPath, TakesTheServerAndShareOfAUncNameByPosition) {
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {{"//Server//Share/..", "\\\\Server\\"},
+               {"\\\\Server\\\\Share\\..\\x", "\\\\Server\\x"},
+               {"\\\\Server\\\\Share", "\\\\Server\\Share"},
+               {"\\\\Server\\\\", "\\\\Server\\"},
+               {"\\\\Server\\Share\\..", "\\\\Server\\Share"},
+               {"\\\\Server\\Share\\..\\..\\", "\\\\Server\\Share\\"},
+               {"\\\\Server\\Share\\\\a\\..", "\\\\Server\\Share"},
+               {"\\\\Server\\Share\\.", "\\\\Server\\Share"},
+               {"\\\\Server\\Share\\", "\\\\Server\\Share\\"},
+               // The share's level is the root whatever it holds: ".." there climbs nowhere.
+               {"\\\\Server\\..", "\\\\Server\\.."},
+               {"\\\\Server\\..\\a\\..\\..", "\\\\Server\\.."}};
+  for (const auto& c : cases) EXPECT_EQ(platform::ResolveFullPath("C:\\work", c.in), c.out) << c.in;
+}
+
 TEST(DriveMapping, MapsBothWaysAndPrefersLongestFolder) {
   // Host paths as the system writes them: "\" separators on Windows.
   const auto host = [](std::string path) {

@@ -69,14 +69,15 @@ int main(int argc, char** argv) {
   try {
     if (const std::string bad = vorlisk::platform::DriveMappingError(); !bad.empty())
       throw vorlisk::Error(bad);
-    programFolder = parser.isSet(home)
-                        ? vorlisk::platform::ProgramFolderFromHost(parser.value(home).toStdString())
-                        : vorlisk::platform::DefaultProgramFolder();
+    std::string why;
+    programFolder = parser.isSet(home) ? vorlisk::platform::ProgramFolderFromHost(
+                                             parser.value(home).toStdString(), &why)
+                                       : vorlisk::platform::DefaultProgramFolder(&why);
     if (programFolder.empty())
-      throw vorlisk::Error(
-          parser.isSet(home)
-              ? "The program folder " + parser.value(home).toStdString() + " does not exist"
-              : std::string("The user's program folder could not be made (see --home)"));
+      throw vorlisk::Error(parser.isSet(home)
+                               ? "The program folder " + parser.value(home).toStdString() +
+                                     " cannot be used: " + why
+                               : why + " (see --home)");
   } catch (const std::exception& e) {
     vorlisk::window::ShowErrorBox(nullptr, e.what());
     return 1;
@@ -86,9 +87,9 @@ int main(int argc, char** argv) {
   // place says why.
   std::unique_ptr<QLocalServer> server;
   try {
-    const QString name = vorlisk::window::InstanceSocketPath(programFolder);
-    if (vorlisk::window::ActivateRunningInstance(name)) return 0;
-    server = vorlisk::window::ListenAsFirstInstance(name);
+    const QStringList names = vorlisk::window::InstanceSocketPaths(programFolder);
+    if (vorlisk::window::ActivateRunningInstanceAt(names)) return 0;
+    server = vorlisk::window::ListenAsFirstInstance(names.front());
   } catch (const std::exception& e) {
     std::cerr << "vorlisk: " << vorlisk::window::CannotStart(e.what()) << '\n';
     vorlisk::window::ShowErrorBox(nullptr, vorlisk::window::CannotStart(e.what()));

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -22,18 +23,29 @@ namespace {
 // A host name that Windows text cannot carry: a "\" would be read as a separator, naming another
 // file altogether; a control character would break the lines the name is shown in.
 bool HoldsNoWindowsName(std::string_view hostPath) {
-  for (const char c : hostPath)
-    if (c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return true;
-  return false;
+  return !HostNameRefusal(hostPath, true).empty();
+}
+
+// Says why, when `why` is given; returns empty text for the caller to return.
+std::string Refused(std::string* why, std::string reason) {
+  if (why != nullptr) *why = std::move(reason);
+  return {};
 }
 }  // namespace
 
-std::string ProgramFolderFromHost(std::string_view hostFolder) {
+std::string ProgramFolderFromHost(std::string_view hostFolder, std::string* why) {
   char resolved[PATH_MAX];
   const std::string folder(hostFolder);
-  if (::realpath(folder.c_str(), resolved) == nullptr || HoldsNoWindowsName(resolved)) return {};
+  if (::realpath(folder.c_str(), resolved) == nullptr)
+    return Refused(why, errno == ENOENT
+                            ? std::string("it does not exist")
+                            : std::string("it cannot be reached: ") + std::strerror(errno));
+  struct stat st {};
+  if (::stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode)) return Refused(why, "it is no folder");
+  if (std::string bad = HostNameRefusal(resolved, true); !bad.empty())
+    return Refused(why, std::move(bad));
   std::string windows = ToWindowsPathMappingIfNeeded(resolved);
-  if (windows.empty()) return {};
+  if (windows.empty()) return Refused(why, "no drive letter is free for it");
   if (windows.back() != '\\') windows += '\\';
   return windows;
 }
@@ -141,14 +153,27 @@ bool FillUserFolder(const std::string& share, const std::string& user) {
 
 }  // namespace
 
-std::string DefaultProgramFolderFor(std::string_view hostExecutableFolder) {
+std::string DefaultProgramFolderFor(std::string_view hostExecutableFolder, std::string* why) {
   const std::string exe(hostExecutableFolder);
   const std::string share = exe + "/../share/vorlisk";
-  if (IsRegularFile(exe + "/const/system.txt") || !IsRegularFile(share + "/const/system.txt"))
-    return ProgramFolderFromHost(exe);
+  std::string folderWhy;
+  if (IsRegularFile(exe + "/const/system.txt") || !IsRegularFile(share + "/const/system.txt")) {
+    std::string folder = ProgramFolderFromHost(exe, &folderWhy);
+    if (folder.empty())
+      return Refused(why, "The program's own folder " + exe + " cannot be used: " + folderWhy);
+    return folder;
+  }
   const std::string user = UserProgramHostFolder();
-  if (user.empty() || !FillUserFolder(share, user)) return {};
-  return ProgramFolderFromHost(user);
+  if (user.empty())
+    return Refused(why,
+                   "The user's program folder has no place: neither XDG_DATA_HOME nor HOME "
+                   "is an absolute path");
+  if (!FillUserFolder(share, user))
+    return Refused(why, "The user's program folder " + user + " could not be made");
+  std::string folder = ProgramFolderFromHost(user, &folderWhy);
+  if (folder.empty())
+    return Refused(why, "The user's program folder " + user + " cannot be used: " + folderWhy);
+  return folder;
 }
 
 bool IsDefaultProgramFolder(std::string_view programFolder) {
@@ -176,18 +201,23 @@ std::string ShippedHelpFolderFor(std::string_view hostExecutableFolder) {
 
 std::string ShippedHelpFolder() { return ShippedHelpFolderFor(ExecutableHostFolder()); }
 
-std::string DefaultProgramFolder() { return DefaultProgramFolderFor(ExecutableHostFolder()); }
+std::string DefaultProgramFolder(std::string* why) {
+  return DefaultProgramFolderFor(ExecutableHostFolder(), why);
+}
 
-std::string WindowsPathFromHost(std::string_view hostPath) {
+std::string WindowsPathFromHost(std::string_view hostPath, std::string* why) {
   std::string path(hostPath);
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   const auto slash = path.rfind('/');
   const std::string folder =
       slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::string windowsFolder = ProgramFolderFromHost(folder);
-  if (HoldsNoWindowsName(name)) return {};
-  if (windowsFolder.empty() || name.empty() || name == "." || name == "..") return windowsFolder;
+  if (std::string bad = HostNameRefusal(name, true); !bad.empty())
+    return Refused(why, std::move(bad));
+  std::string folderWhy;
+  const std::string windowsFolder = ProgramFolderFromHost(folder, &folderWhy);
+  if (windowsFolder.empty()) return Refused(why, FolderRefusal(folder, folderWhy));
+  if (name.empty() || name == "." || name == "..") return windowsFolder;
   return windowsFolder + name;
 }
 

@@ -273,11 +273,15 @@ std::string AutostartFolder() {
 constexpr const char* kAutostartFile = "vorlisk.desktop";
 
 // The entry's text: the window program beside the running executable, with "--home" and the
-// program folder's host path when one is given.
+// program folder's host path when one is given. GLib looks for the program of an Exec line by
+// its text before it reads "%%" as "%", and refuses the whole entry when no file has that name:
+// a program whose path holds a "%" is started through env, whose name holds none, and the "%%"
+// of its argument is read as "%" as the Desktop Entry rules say.
 std::string AutostartEntry(const std::string& executable, const std::string& homeFolder) {
   const auto slash = executable.rfind('/');
   const std::string program = executable.substr(0, slash + 1) + "vorlisk";
-  std::string exec = DesktopExecArgument(program);
+  std::string exec =
+      (program.find('%') != std::string::npos ? "env " : "") + DesktopExecArgument(program);
   if (!homeFolder.empty()) exec += " --home " + DesktopExecArgument(homeFolder);
   return std::string("[Desktop Entry]\nType=Application\nName=") + kAutostartName +
          "\nExec=" + exec + "\nTerminal=false\n";

@@ -16,9 +16,10 @@
 // No reparse folder of any tag is entered by a walk. A reparse file of another tag (a cloud
 // placeholder, a deduplicated file) is an ordinary file to the walk.
 //
-// A file's identity is the volume serial number and the 64-bit file ID. Entries whose name is a
-// DOS device name (CON, NUL, COM1, ...) are never reported or opened: their Windows text would
-// name the device.
+// A file's identity is the volume serial number and the 64-bit file ID. An entry named like a DOS
+// device (aux.log, con.txt, COM1) is an entry like any other: every path is given to the system
+// relative to an open folder or in the "\\?\" form (win32::ApiPath), which names the file of that
+// name, never the device.
 // windows.h first, as win32_util.h sets it up.
 #include "platform/win32/file_util_win32.h"
 // Then the headers that need it.
@@ -113,9 +114,9 @@ bool RealFolder(HANDLE folder, std::wstring_view name, const Info& opened) {
 }
 
 // Can the name be Windows text that names this entry? A control character would split a path
-// over two lines of a list or a log, a "\" would read as a path, a lone surrogate has no UTF-8,
-// and a DOS device name would name the device.
-bool IsWindowsName(std::wstring_view wide, const std::string& name) {
+// over two lines of a list or a log, a "\" would read as a path, and a lone surrogate has no
+// UTF-8.
+bool IsWindowsName(std::wstring_view wide) {
   for (std::size_t i = 0; i < wide.size(); ++i) {
     const wchar_t c = wide[i];
     if (c < 0x20 || c == 0x7F || c == L'\\' || c == L'/') return false;
@@ -126,14 +127,13 @@ bool IsWindowsName(std::wstring_view wide, const std::string& name) {
       return false;
     }
   }
-  return !win32::IsDeviceName(name);
+  return true;
 }
 
-// A level that may be opened relative to a folder: one name, no device.
+// A level that may be opened relative to a folder: one name.
 bool IsPlainLevel(std::string_view name) {
   return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of(std::string_view("\\/\0", 3)) == std::string_view::npos &&
-         !win32::IsDeviceName(name);
+         name.find_first_of(std::string_view("\\/\0", 3)) == std::string_view::npos;
 }
 
 std::wstring Join(const std::wstring& folder, std::wstring_view name) {
@@ -350,14 +350,14 @@ bool Win32FolderHandle::List(std::string_view maskText,
       const std::wstring_view wide(e->FileName, e->FileNameLength / sizeof(wchar_t));
       const std::size_t next = e->NextEntryOffset;
       if (wide != L"." && wide != L"..") {
-        const std::string name = win32::Utf8(wide);
         const DWORD attributes = e->FileAttributes;
         const bool directory = attributes & FILE_ATTRIBUTE_DIRECTORY;
         const bool reparse = attributes & FILE_ATTRIBUTE_REPARSE_POINT;
         // The listing gives a reparse point's tag in place of the size of extended attributes.
         const DWORD tag = reparse ? e->EaSize : 0;
         const bool link = reparse && (tag == 0 || IsReparseTagNameSurrogate(tag));
-        if (!IsWindowsName(wide, name)) {  // never reported or entered, only counted
+        const std::string name = win32::Utf8(wide);
+        if (!IsWindowsName(wide)) {  // never reported or entered, only counted
           if (!directory && !link && mask.Matches(name)) ++unnamable_;
         } else {
           if (subfolders && directory && !reparse) subfolders->push_back(name);
@@ -388,7 +388,7 @@ bool Win32FolderHandle::List(std::string_view maskText,
 // walked the same way. nullptr when the folder cannot be reached so.
 std::unique_ptr<Win32FolderHandle> OpenFolderOf(std::string_view folder) {
   const std::string full = FullPathName(folder);
-  if (!ToHostPath(full) || win32::HoldsDeviceName(full)) return nullptr;
+  if (!ToHostPath(full)) return nullptr;
   const auto driveFolder = DriveMapping(full[0]);
   if (!driveFolder) return nullptr;
   std::wstring driveNt = win32::NtPathOf(win32::LongPath(win32::Wide(*driveFolder)));

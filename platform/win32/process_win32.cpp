@@ -16,9 +16,13 @@ namespace {
 // A host name that Windows text cannot carry: a control character would break the lines the name
 // is shown in.
 bool HoldsNoWindowsName(std::string_view hostPath) {
-  for (const char c : hostPath)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return true;
-  return false;
+  return !HostNameRefusal(hostPath, false).empty();
+}
+
+// Says why, when `why` is given; returns empty text for the caller to return.
+std::string Refused(std::string* why, std::string reason) {
+  if (why != nullptr) *why = std::move(reason);
+  return {};
 }
 
 // The path without the "\\?\" that the system's answers may carry, "\\?\UNC\" as "\\".
@@ -75,12 +79,14 @@ std::string ExecutableHostFolder() {
 
 }  // namespace
 
-std::string ProgramFolderFromHost(std::string_view hostFolder) {
+std::string ProgramFolderFromHost(std::string_view hostFolder, std::string* why) {
   const std::wstring full = FullHostPath(hostFolder);
   const std::string resolved = full.empty() ? std::string() : Utf8(ResolvedFolder(full));
-  if (resolved.empty() || HoldsNoWindowsName(resolved)) return {};
+  if (resolved.empty()) return Refused(why, "it does not exist");
+  if (std::string bad = HostNameRefusal(resolved, false); !bad.empty())
+    return Refused(why, std::move(bad));
   std::string windows = ToWindowsPathMappingIfNeeded(resolved);
-  if (windows.empty()) return {};
+  if (windows.empty()) return Refused(why, "it lies on no drive");
   if (windows.back() != '\\') windows += '\\';
   return windows;
 }
@@ -95,11 +101,18 @@ std::string ExecutableProgramFolder() { return ProgramFolderFromHost(ExecutableH
 
 // Windows keeps the executable's folder: an installation there is the user's to write, or the
 // user names another folder with --home.
-std::string DefaultProgramFolderFor(std::string_view hostExecutableFolder) {
-  return ProgramFolderFromHost(hostExecutableFolder);
+std::string DefaultProgramFolderFor(std::string_view hostExecutableFolder, std::string* why) {
+  std::string folderWhy;
+  std::string folder = ProgramFolderFromHost(hostExecutableFolder, &folderWhy);
+  if (folder.empty())
+    return Refused(why, "The program's own folder " + std::string(hostExecutableFolder) +
+                            " cannot be used: " + folderWhy);
+  return folder;
 }
 
-std::string DefaultProgramFolder() { return DefaultProgramFolderFor(ExecutableHostFolder()); }
+std::string DefaultProgramFolder(std::string* why) {
+  return DefaultProgramFolderFor(ExecutableHostFolder(), why);
+}
 
 std::string ShippedHelpFolderFor(std::string_view hostExecutableFolder) {
   std::string folder(hostExecutableFolder);
@@ -114,19 +127,25 @@ bool IsDefaultProgramFolder(std::string_view programFolder) {
   return !folder.empty() && SameTextAZ(folder, programFolder);
 }
 
-std::string WindowsPathFromHost(std::string_view hostPath) {
+std::string WindowsPathFromHost(std::string_view hostPath, std::string* why) {
+  if (std::string bad = HostNameRefusal(hostPath, false); !bad.empty())
+    return Refused(why, std::move(bad));
   std::wstring full = FullHostPath(hostPath);
   while (full.size() > 3 && full.back() == L'\\') full.pop_back();
   const auto slash = full.rfind(L'\\');
-  if (full.empty() || slash == std::wstring::npos) return {};
+  if (full.empty() || slash == std::wstring::npos)
+    return Refused(why, "it names no file of a drive");
   // "C:\" is a folder alone; otherwise the folder part must exist, the name need not.
   const bool root = slash + 1 == full.size();
   const std::wstring folder = root ? full : full.substr(0, slash == 2 ? 3 : slash);
   const std::string name = root ? std::string() : Utf8(full.substr(slash + 1));
-  const std::string windowsFolder = ProgramFolderFromHost(Utf8(folder));
   // A ":" in a name would name a stream of a file ("a.txt:x"), not a file.
-  if (HoldsNoWindowsName(name) || name.find(':') != std::string::npos) return {};
-  if (windowsFolder.empty() || name.empty()) return windowsFolder;
+  if (name.find(':') != std::string::npos)
+    return Refused(why, "its name holds \":\", which names a stream of a file, not a file");
+  std::string folderWhy;
+  const std::string windowsFolder = ProgramFolderFromHost(Utf8(folder), &folderWhy);
+  if (windowsFolder.empty()) return Refused(why, FolderRefusal(Utf8(folder), folderWhy));
+  if (name.empty()) return windowsFolder;
   return windowsFolder + name;
 }
 

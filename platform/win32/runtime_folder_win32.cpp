@@ -34,4 +34,6 @@ std::string PrivateRuntimeFolder() {
   return text;
 }
 
+std::vector<std::string> PrivateRuntimeFolders() { return {PrivateRuntimeFolder()}; }
+
 }  // namespace vorlisk::platform

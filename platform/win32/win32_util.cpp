@@ -1,8 +1,6 @@
 // Windows only: see win32_util.h.
 #include "platform/win32/win32_util.h"
 
-#include <array>
-
 #include "platform/drives.h"
 #include "platform/text.h"
 
@@ -27,39 +25,6 @@ std::string Utf8(std::wstring_view wide) {
   return out;
 }
 
-bool IsDeviceName(std::string_view level) {
-  // The name before the first period, less trailing blanks, decides (Windows reads "nul.txt" and
-  // "NUL  " as NUL).
-  std::string_view base = level.substr(0, level.find('.'));
-  while (!base.empty() && (base.back() == ' ' || base.back() == '.')) base.remove_suffix(1);
-  const std::string up = UpperAZ(base);
-  static constexpr std::array<std::string_view, 6> kPlain{"CON", "PRN",    "AUX",
-                                                          "NUL", "CONIN$", "CONOUT$"};
-  for (std::string_view name : kPlain)
-    if (up == name) return true;
-  if (up.size() >= 4 && (up.starts_with("COM") || up.starts_with("LPT"))) {
-    const std::string_view digit = std::string_view(up).substr(3);
-    if (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') return true;
-    // Superscript one, two and three in UTF-8.
-    if (digit == "\xC2\xB9" || digit == "\xC2\xB2" || digit == "\xC2\xB3") return true;
-  }
-  return false;
-}
-
-bool HoldsDeviceName(std::string_view path) {
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    const std::size_t end = path.find_first_of("\\/", start);
-    const std::string_view level =
-        path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    // The drive ("C:") is no level.
-    if (!(start == 0 && level.size() == 2 && level[1] == ':') && IsDeviceName(level)) return true;
-    if (end == std::string_view::npos) break;
-    start = end + 1;
-  }
-  return false;
-}
-
 std::wstring LongPath(std::wstring_view hostPath) {
   std::wstring p(hostPath);
   for (wchar_t& c : p)
@@ -71,7 +36,7 @@ std::wstring LongPath(std::wstring_view hostPath) {
 
 std::optional<std::wstring> ApiPath(std::string_view windowsPath) {
   const auto host = ToHostPath(windowsPath);
-  if (!host || HoldsDeviceName(windowsPath) || HoldsDeviceName(*host)) return std::nullopt;
+  if (!host) return std::nullopt;
   std::wstring wide = LongPath(Wide(*host));
   // "\\?\C:" names the volume, not its root folder.
   if (wide.size() == 6 && wide[5] == L':') wide += L'\\';

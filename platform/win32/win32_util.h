@@ -21,18 +21,11 @@ namespace vorlisk::platform::win32 {
 std::wstring Wide(std::string_view utf8);
 std::string Utf8(std::wstring_view wide);
 
-// Whether one path level is a DOS device name that Windows opens as the device whatever folder
-// it stands in: CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 (also with ¹ ² ³), any case, with or
-// without an extension, trailing blanks and periods ("nul.txt", "COM1 ."). Such a level is never
-// opened, created or deleted.
-bool IsDeviceName(std::string_view level);
-// Whether any level of the Windows text is one.
-bool HoldsDeviceName(std::string_view path);
-
 // The text given to the wide API for Windows text of the core ("C:\Temp\a.tmp", a drive as
-// drives.h maps it): "\\?\C:\Temp\a.tmp", so that paths beyond MAX_PATH work and no level loses
-// its trailing periods or blanks. nullopt when the text has no host path (ToHostPath) or a level
-// is a DOS device name.
+// drives.h maps it): "\\?\C:\Temp\a.tmp", so that paths beyond MAX_PATH work, no level loses
+// its trailing periods or blanks, and a level named like a DOS device ("aux.log", "con.txt",
+// "COM1") names the file of that name, never the device. nullopt when the text has no host path
+// (ToHostPath).
 std::optional<std::wstring> ApiPath(std::string_view windowsPath);
 // An absolute host path ("C:\x", "\\server\share\x", "/" taken as "\") in that form.
 std::wstring LongPath(std::wstring_view hostPath);

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QTest>
 #include <filesystem>
 
 #include "platform/error.h"
+#include "posix_support.h"
 #include "test_support.h"
 
 namespace vorlisk::window {
@@ -47,6 +49,34 @@ TEST(SingleInstance, TheFirstStartTakesItsPlaceInThePrivateFolderAndASecondReach
               "Vorlisk cannot start: The folder " + runtime + " is open to other users (mode 777)");
   }
   ::chmod(runtime.c_str(), 0700);
+}
+
+// Catches a window kept from starting by another user's /tmp/vorlisk-<uid>, and a second start
+// that misses the first once that user has removed it (the first listens in the user's own
+// fallback folder; the second looks there too).
+TEST(SingleInstance, ASecondStartReachesAFirstThatFellBackFromATakenTmpFolder) {
+  if (::geteuid() != 0) GTEST_SKIP() << "making another user's folder needs root";
+  const test::NoRuntimeDir start;
+  ASSERT_TRUE(start.TakeOwnForAnotherUser());
+
+  const QStringList first = InstanceSocketPaths("P:\\");
+  ASSERT_EQ(first.size(), 1);
+  EXPECT_TRUE(first.front().startsWith(QString::fromStdString(start.Fallback() + "/")))
+      << first.front().toStdString();
+  EXPECT_FALSE(ActivateRunningInstanceAt(first));
+  const auto server = ListenAsFirstInstance(first.front());
+  int activations = 0;
+  QObject::connect(server.get(), &QLocalServer::newConnection, [&] {
+    while (server->nextPendingConnection()) ++activations;
+  });
+
+  std::filesystem::remove(start.Own());  // the other user gives up
+  const QStringList second = InstanceSocketPaths("P:\\");
+  ASSERT_EQ(second.size(), 2);
+  EXPECT_TRUE(second.front().startsWith(QString::fromStdString(start.Own() + "/")));
+  EXPECT_EQ(second.back(), first.front());
+  EXPECT_TRUE(ActivateRunningInstanceAt(second));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return activations == 1; }, 2000));
 }
 
 }  // namespace

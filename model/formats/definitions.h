@@ -39,6 +39,9 @@ struct ConvertedItem {
   std::string Name;
   bool Active = false;  // ticked: only when the source marks it default and gives no warning
   int32_t Line = 0;     // where the section or option begins
+  // The source's warning about what the item erases, on one line; "" when it gives none. Stored
+  // with the item, which shows it before the item is ticked or washed.
+  std::string Warning;
   std::vector<tChildFolder> Folders;
   std::vector<tChildRegister> Registers;
 };
@@ -64,6 +67,11 @@ struct DefinitionMachine {
   // A host path ("/var/tmp") in Windows text ("C:\var\tmp"); "" when no drive holds it.
   std::function<std::string(const std::string& hostPath)> HostToWindows;
 };
+
+// What an item file can hold of a converted item, each cut with a note: an entry with a path,
+// key, value or exclusion longer than a stored value may be (which would read back cut, taking
+// other files or keeping fewer) is left out; each list keeps its first kMostEntries entries.
+void FitToItemFile(ConvertedItem& item, std::vector<ImportNote>& notes);
 
 // Writes the items into a new item file at `itemFile` (Windows text), replacing any file there,
 // in one replacement: "Common" lists them, each in a section of its name with its entries. Names

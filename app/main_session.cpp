@@ -1,5 +1,6 @@
 #include "app/main_session.h"
 
+#include "app/item_warnings.h"
 #include "engine/folder_entries.h"
 #include "engine/registry_entries.h"
 #include "platform/drives.h"
@@ -320,7 +321,14 @@ void MainSession::SelectRegistryEntry(int32_t row) {
 
 void MainSession::CheckAllItems(bool checked) {
   const PublishOnExit publish(*this);
-  chListBoxItem_.SetAll(checked);
+  for (int32_t i = 0; i < chListBoxItem_.Count(); ++i) {
+    // An item with a warning is ticked only when the user accepts it; the others are ticked.
+    if (checked && !chListBoxItem_.Checked(i) && i < items_.Count()) {
+      const titem_property& item = items_.Items[static_cast<std::size_t>(i)];
+      if (!AcceptItemWarning(*this, item.Name, ItemWarning(item), WarnedStep::Tick)) continue;
+    }
+    chListBoxItem_.SetChecked(i, checked);
+  }
   ChListBoxItemClickCheck();
 }
 
@@ -393,6 +401,10 @@ void MainSession::CheckItem(int32_t row, bool checked) {
       }
       if (row < 0) return;
     }
+    const titem_property& now = items_.Items[static_cast<std::size_t>(row)];
+    if (checked && !chListBoxItem_.Checked(row) &&
+        !AcceptItemWarning(*this, now.Name, ItemWarning(now), WarnedStep::Tick))
+      return;  // declined: the row stays unticked
   }
   chListBoxItem_.SetChecked(row, checked);
   ChListBoxItemClickCheck();
@@ -570,7 +582,12 @@ void MainSession::WashOneEntry(bool previewOnly, bool registry) {
   }
   const int32_t item = chListBoxItem_.Selected();
   const std::string itemText = item >= 0 ? chListBoxItem_.Text(item) : current_->Item.Name;
-  if (ConfirmClean("'" + itemText + " -> " + entries.Text(row) + "'")) dialog.Wash();
+  // An entry of an unticked item that carries a warning: the warning is the question.
+  const bool confirmed =
+      !current_->Warning.empty() && !(item >= 0 && chListBoxItem_.Checked(item))
+          ? AcceptItemWarning(*this, current_->Item.Name, current_->Warning, WarnedStep::Wash)
+          : ConfirmClean("'" + itemText + " -> " + entries.Text(row) + "'");
+  if (confirmed) dialog.Wash();
 }
 
 void MainSession::WashFolderEntry(bool previewOnly) { WashOneEntry(previewOnly, false); }

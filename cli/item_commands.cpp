@@ -189,6 +189,8 @@ void AddItemCommands(CLI::App& app, ItemCommandOptions& o) {
       ->required()
       ->check(CLI::IsMember({"up", "down"}));
   o.checkAll = item->add_subcommand("check-all", "Tick every wash item");
+  o.checkAll->add_flag("--yes,-y", o.yes,
+                       "Tick the items that carry a warning too, without asking");
   o.uncheckAll = item->add_subcommand("uncheck-all", "Untick every wash item");
 
   auto* entry = app.add_subcommand("entry", "Add, edit or delete a wash item's entries");

@@ -32,6 +32,7 @@ void AddMarkCommands(CLI::App& app, MarkCommandOptions& o) {
   o.check = app.add_subcommand("check", "Tick an item, or one of its entries");
   AddEntryOptions(o.check, o.check->add_option("ITEM", o.item, "Item index or name")->required(),
                   o.folder, o.registry);
+  o.check->add_flag("--yes,-y", o.yes, "Tick an item that carries a warning without asking");
   o.uncheck = app.add_subcommand("uncheck", "Untick an item, or one of its entries");
   AddEntryOptions(o.uncheck,
                   o.uncheck->add_option("ITEM", o.item, "Item index or name")->required(), o.folder,
@@ -39,6 +40,7 @@ void AddMarkCommands(CLI::App& app, MarkCommandOptions& o) {
 }
 
 std::optional<int> RunMarkCommands(MainSession& session, const MarkCommandOptions& o) {
+  if (o.check->parsed() && o.yes) session.Ui().Ask = [](const std::string&) { return true; };
   if (o.check->parsed()) return RunCheck(session, o, true);
   if (o.uncheck->parsed()) return RunCheck(session, o, false);
   return std::nullopt;

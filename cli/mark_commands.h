@@ -15,6 +15,7 @@ struct MarkCommandOptions {
   CLI::App *check = nullptr, *uncheck = nullptr;
   std::string item;
   std::optional<int32_t> folder, registry;
+  bool yes = false;  // an item's warning accepted without asking
 };
 
 void AddMarkCommands(CLI::App& app, MarkCommandOptions& o);

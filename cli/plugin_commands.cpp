@@ -11,32 +11,48 @@ namespace vorlisk::cli {
 
 namespace {
 
-int ImportOne(MainSession& session, const std::string& file, bool all) {
+// What the import of one file came to.
+enum class FileImport { Imported, NothingImported, Declined };
+
+FileImport ImportOne(MainSession& session, const std::string& file, bool all) {
   const std::string source = HostFileArgument(file);
   ImportReport report;
   const ImportResult result = ImportPlugin(session, source, {.All = all}, &report);
-  if (result == ImportResult::Declined) return kExitUsage;
+  if (result == ImportResult::Declined) return FileImport::Declined;
   if (report.Format == formats::DefinitionFormat::IniDefinitions ||
       report.Format == formats::DefinitionFormat::CleanerMl) {
     std::cout << report.Summary(file) << '\n' << report.Details();
-    return result == ImportResult::Imported ? kExitDone : kExitError;
+    return result == ImportResult::Imported ? FileImport::Imported : FileImport::NothingImported;
   }
   if (!ImportAddedItems(session, source))
     std::cerr << "Warning: " << file
               << " holds no wash item; it was copied into the plug-in folder but adds nothing to "
                  "the catalogue.\n";
-  return kExitDone;
+  return FileImport::Imported;
 }
 
-// Each file in turn; the status is the worst of theirs (a usage refusal over an error).
+// Each file in turn. The status: a usage refusal when an overwrite was declined; else done when
+// any file imported items (a file of which nothing could be converted is reported, and the batch
+// still succeeds); else an error.
 int RunImport(MainSession& session, const PluginCommandOptions& o) {
-  int status = kExitDone;
+  bool imported = false, declined = false, nothing = false;
   for (const std::string& file : o.files) {
     if (platform::TerminationRequested()) break;
-    const int one = ImportOne(session, file, o.all);
-    if (one == kExitUsage || (one != kExitDone && status == kExitDone)) status = one;
+    switch (ImportOne(session, file, o.all)) {
+      case FileImport::Imported:
+        imported = true;
+        break;
+      case FileImport::NothingImported:
+        nothing = true;
+        break;
+      case FileImport::Declined:
+        declined = true;
+        break;
+    }
   }
-  return status;
+  if (declined) return kExitUsage;
+  if (imported) return kExitDone;
+  return nothing ? kExitError : kExitDone;
 }
 
 int RunExport(MainSession& session, const PluginCommandOptions& o,

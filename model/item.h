@@ -15,6 +15,11 @@ namespace vorlisk {
 
 enum class PersistDirection { Read, Write };
 
+// The most entries each of an item's two lists holds: a stored total beyond it reads as this many
+// (a corrupted total must not make the program allocate billions of entries), and an import keeps
+// no more.
+inline constexpr int32_t kMostEntries = 100000;
+
 // Folder-entry kinds, stored as "bycategory".
 enum class FolderKind : uint8_t { RegistryFolder = 0, FolderMask = 1, SingleFile = 2 };
 // Registry-entry kinds, stored as "CleanRegisterType".
@@ -103,6 +108,9 @@ class tItemContent {
   titem_property Item;
   tFolder Folders;
   tRegister Registers;
+  // What the definitions the item was imported from warn of ("Warning" in its section; "" for
+  // none): shown before the item is ticked, and before it is washed by hand while unticked.
+  std::string Warning;
 
   // Reads the item of that name from the item file (formats::ReadItem).
   void Create(std::string itemFile, std::string itemName);

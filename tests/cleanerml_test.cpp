@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -103,6 +104,7 @@ const std::string kDemo = R"(<?xml version="1.0" encoding="UTF-8"?>
   <description>A demo application</description>
   <running type="exe">demo</running>
   <running type="exe">demo-bin</running>
+  <localizations><locale lang="fr"><label>Démo</label></locale></localizations>
   <var name="profile">
     <value>~/.demo/main</value>
     <value>~/.demo/second*</value>
@@ -154,6 +156,8 @@ const std::string kDemo = R"(<?xml version="1.0" encoding="UTF-8"?>
     <action command="delete" search="file" path="demo/relative"/>
     <action command="winreg" path="HKXX\Software\Demo"/>
     <action command="winreg" path="HKCU"/>
+    <action command="delete" search="file" path="~/.demo/kept" keep="*.db"/>
+    <action command="winreg" path="HKCU\Software\Demo" search="walk.all"/>
     <frobnicate/>
   </option>
   <option id="elsewhere" os="windows">
@@ -199,18 +203,25 @@ TEST(CleanerMlTest, ConvertsEachOptionIntoAnUntickedItemWithItsEntries) {
   EXPECT_EQ(result.Items[1].Folders[0].Name, "~/.demo_history");
   EXPECT_EQ(result.Items[1].Folders[6].Name, "~/.demo/second*/lock");
   EXPECT_EQ(result.Items[2].Registers[1].Name, "HKLM\\Software\\Demo (LastRun)");
+  // The option's warning stays with its item; the others have none.
+  EXPECT_EQ(result.Items[1].Warning, "Also forgets the last session.");
+  for (const std::size_t i : {0u, 2u, 3u}) EXPECT_EQ(result.Items[i].Warning, "") << i;
 }
 
 TEST(CleanerMlTest, NotesEveryConstructLeftOutOrChangedAtItsLine) {
   const ConvertedDefinitions result = ReadCleanerMl(kDemo, Machine("linux"));
   const auto at = [&](std::string_view needle) { return LineOf(kDemo, needle); };
   const std::vector<std::pair<std::string_view, std::string_view>> expected = {
+      {"<description>A demo", "descriptions are not kept"},
       {"<running type=\"exe\">demo<", "not checked"},
+      {"<running type=\"exe\">demo-bin<", "not checked"},
+      {"<localizations>", "translations are not kept"},
+      {"keep=\"*.db\"", "the attribute keep= is not known"},
+      {"search=\"walk.all\"/>\n    <frob", "the attribute search= is not known"},
       {"path=\"~/.cache/demo\"", "names beginning with \".\" are left"},
       {"path=\"$XDG_CONFIG_HOME", "names beginning with \".\" are left"},
       {"path=\"~/.local/state/demo\"", "names beginning with \".\" are left"},
       {"path=\"${XDG_STATE_HOME}", "names beginning with \".\" are left"},
-      {"<warning>", "warning"},
       {"command=\"truncate\"", "truncation"},
       {"command=\"shred\"", "overwrite"},
       {"command=\"sqlite.vacuum\"", "in-file edit"},
@@ -342,6 +353,63 @@ TEST(CleanerMlTest, GivesOneEntryForEachValueOfAVar) {
               ElementsAre("3: " + kDotNote, "4: ~/$$self$$/x: a variable inside the path"));
 }
 
+// Catches an import that expands <var> values without bound (three variables of 50 values gave
+// 125,000 entries and ran for minutes): an option takes at most 1,000 paths from its variables, in
+// order, and a note says how many were left out.
+TEST(CleanerMlTest, BoundsThePathsVarsGiveAnOptionAndNotesTheRest) {
+  std::string xml = "<cleaner id=\"v\"><label>V</label>\n";
+  for (const char* name : {"a", "b", "c"}) {
+    xml += "<var name=\"" + std::string(name) + "\">";
+    for (int i = 0; i < 50; ++i)
+      xml += "<value>" + std::string(name) + std::to_string(i) + "</value>";
+    xml += "</var>\n";
+  }
+  xml += R"(<option id="big"><label>Big</label>
+<action command="delete" search="glob" path="~/.cache/$$a$$/$$b$$/$$c$$/*.tmp"/>
+<action command="delete" search="file" path="~/.cache/$$a$$.log"/>
+<action command="delete" search="file" path="~/.cache/plain.log"/>
+</option>
+<option id="small"><label>Small</label>
+<action command="delete" search="file" path="~/.cache/$$c$$.log"/>
+</option>
+</cleaner>)";
+  const ConvertedDefinitions result = ReadCleanerMl(xml, Machine("linux"));
+  ASSERT_EQ(result.Items.size(), 2u);
+  const auto& big = result.Items[0].Folders;
+  ASSERT_EQ(big.size(), 1001u);
+  // The last variable's values change fastest: the 1,000 kept are a0/b0..b19/c0..c49.
+  EXPECT_EQ(Describe(big[0]), "mask %Cache%\\a0\\b0\\c0\\*.tmp");
+  EXPECT_EQ(Describe(big[51]), "mask %Cache%\\a0\\b1\\c1\\*.tmp");
+  EXPECT_EQ(Describe(big[999]), "mask %Cache%\\a0\\b19\\c49\\*.tmp");
+  // A path without a variable is kept whatever the budget.
+  EXPECT_EQ(Describe(big[1000]), "file %Cache%\\plain.log");
+  // Each option has a budget of its own.
+  EXPECT_EQ(result.Items[1].Folders.size(), 50u);
+  EXPECT_THAT(NoteLines(result),
+              ElementsAre("6: its <var> values give 125000 paths; the first 1000 are kept, as an "
+                          "option takes at most 1000 paths from <var> values",
+                          "7: its <var> values give 50 paths; none is kept, as an option takes "
+                          "at most 1000 paths from <var> values"));
+}
+
+// Catches a reader whose cost grows with the square of an option's actions (40,000 actions took
+// 8 s, 400,000 never ended): 60,000 actions, half of them repeated, read at once, the repeats
+// given once.
+TEST(CleanerMlTest, ReadsManyActionsOfOneOptionInLinearTime) {
+  std::string xml = "<cleaner id=\"m\"><label>M</label><option id=\"o\"><label>O</label>\n";
+  for (int i = 0; i < 60000; ++i)
+    xml += "<action command=\"delete\" search=\"file\" path=\"~/.cache/m/f" +
+           std::to_string(i % 30000) + ".log\"/>\n";
+  xml += "</option></cleaner>";
+  const auto start = std::chrono::steady_clock::now();
+  const ConvertedDefinitions result = ReadCleanerMl(xml, Machine("linux"));
+  const auto took = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(result.Items.size(), 1u);
+  ASSERT_EQ(result.Items[0].Folders.size(), 30000u);
+  EXPECT_EQ(Describe(result.Items[0].Folders[29999]), "file %Cache%\\m\\f29999.log");
+  EXPECT_LT(took, std::chrono::seconds(3));
+}
+
 TEST(CleanerMlTest, TextThatIsNoCleanerGivesOneNoteAndNoItem) {
   // Malformed: the parser's reason at the line where it stopped.
   const ConvertedDefinitions broken =
@@ -373,6 +441,8 @@ TEST(CleanerMlTest, CountsLinesOfCrlfText) {
   const ConvertedDefinitions result = ReadCleanerMl(xml, Machine("linux"));
   EXPECT_THAT(NoteLines(result),
               ElementsAre("4: nothing of it could be converted",
+                          "5: descriptions are not kept (neither this one nor any other of the "
+                          "file)",
                           "7: truncation: the file would be emptied, not erased"));
 }
 

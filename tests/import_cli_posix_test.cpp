@@ -163,5 +163,73 @@ TEST_F(ImportCliTest, AnImportStoresNoLetterHandedOutForItsRun) {
   EXPECT_EQ(ReadHostFile(root_ / "in/junk/precious.txt"), "precious");
 }
 
+// Catches a batch that fails because one of its files converts nothing although others imported
+// items, and elements passed over without a word (<localizations>, descriptions).
+TEST_F(ImportCliTest, ABatchSucceedsWhenAnyFileImportsAndReportsWhatItPassesOver) {
+  WriteHostFile(root_ / "in/good.xml", R"(<cleaner id="good"><label>Good</label>
+<description>Cleans good things</description>
+<localizations><locale lang="de"><label>Gut</label></locale></localizations>
+<option id="c"><label>Cache</label>
+<action command="delete" search="walk.files" path="~/.cache/bar"/></option>
+</cleaner>
+)");
+  WriteHostFile(root_ / "in/none.ini", "[Bad *]\r\nFileKey1=%Home%|*.*|RECURSE\r\n");
+  const test::CliResult batch = Run({"import", root_ / "in/none.ini", root_ / "in/good.xml"});
+  EXPECT_EQ(batch.status, 0) << batch.out << batch.err;
+  for (const char* expected :
+       {"none.ini (INI-style definitions): 0 items", "nothing was imported",
+        "good.xml (CleanerML): 1 item with 1 folder entry",
+        "line 2: <description>Cleans good things</description>: descriptions are not kept",
+        "line 3: <localizations>: translations are not kept"})
+    EXPECT_NE(batch.out.find(expected), std::string::npos) << expected << "\n" << batch.out;
+  EXPECT_TRUE(Exists("c/plugin/good.txt"));
+  // A batch that imports nothing fails.
+  const test::CliResult nothing = Run({"import", root_ / "in/none.ini", root_ / "in/none.ini"});
+  EXPECT_EQ(nothing.status, 1) << nothing.out;
+}
+
+// Catches a warning of the definitions dropped by the import, and an item carrying one ticked
+// without the user seeing it: from a run with no terminal to answer on, `check` and
+// `item check-all` leave such an item unticked (and change nothing); --yes accepts it.
+TEST_F(ImportCliTest, AnItemsWarningIsKeptAndHoldsBackItsTickWithoutAnAnswer) {
+  WriteHostFile(root_ / "in/pw.xml", R"(<cleaner id="pw"><label>Browser</label>
+<option id="pw"><label>Passwords</label>
+<warning>This erases your saved passwords.</warning>
+<action command="delete" search="file" path="~/.config/fooapp/settings.json"/></option>
+<option id="c"><label>Cache</label>
+<action command="delete" search="walk.files" path="~/.cache/bar"/></option>
+</cleaner>
+)");
+  WriteHostFile(root_ / "in/defs.ini",
+                "[Logins *]\r\nWarning=Signs you out everywhere.\r\n"
+                "Default=True\r\nFileKey1=%Cache%\\bar|*.tmp\r\n");
+  ASSERT_EQ(Run({"import", root_ / "in/pw.xml", root_ / "in/defs.ini"}).status, 0);
+  const std::string stored = ReadHostFile(Prog("plugin/pw.txt"));
+  EXPECT_NE(stored.find("Warning=This erases your saved passwords.\r\n"), std::string::npos)
+      << stored;
+  EXPECT_NE(ReadHostFile(Prog("plugin/defs.txt")).find("Warning=Signs you out everywhere.\r\n"),
+            std::string::npos);
+  const auto marks = [&] {
+    std::string out;
+    std::istringstream in(Run({"list"}).out);
+    for (std::string line; std::getline(in, line);) out += line.substr(0, line.find('\t', 2)) + ";";
+    return out;
+  };
+  const std::string before = marks();
+  ASSERT_EQ(before, "0\t0;1\t0;2\t0;") << "a warned item is imported unticked";
+
+  const test::CliResult asked = Run({"check", "Browser: Passwords"});
+  EXPECT_EQ(asked.status, 2);
+  EXPECT_NE(asked.err.find("This erases your saved passwords."), std::string::npos) << asked.err;
+  const test::CliResult all = Run({"item", "check-all"});
+  EXPECT_EQ(all.status, 2);
+  EXPECT_EQ(marks(), before) << "nothing is ticked without an answer";
+
+  EXPECT_EQ(Run({"check", "Browser: Cache"}).status, 0) << "an item without a warning is ticked";
+  EXPECT_EQ(Run({"check", "Browser: Passwords", "--yes"}).status, 0);
+  EXPECT_EQ(Run({"item", "check-all", "--yes"}).status, 0);
+  EXPECT_EQ(marks(), "0\t1;1\t1;2\t1;");
+}
+
 }  // namespace
 }  // namespace vorlisk

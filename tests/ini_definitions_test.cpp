@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <set>
 
 #include "model/formats/item_file.h"
@@ -278,6 +279,55 @@ TEST(DefinitionFormat, ConvertedItemsAreReadBackAsWritten) {
     EXPECT_EQ(item.Registers.Entries[0].RegisterSingleValue, "Last");
     EXPECT_EQ(item.Registers.Entries[0].CleanType, CleanRegisterType::SingleValue);
   }
+}
+
+// Catches an entry stored with more than an item file gives back of a value: its exclusions
+// would read back cut, and the wash would take files the source keeps. Such an entry is left
+// out with a note; the section's other entries and its warning stay.
+TEST(IniDefinitions, AnEntryLongerThanAnItemFileValueIsLeftOutWithANote) {
+  std::string text =
+      "[Big *]\r\nWarning=Forgets every session.\r\n"
+      "FileKey1=%Cache%\\big|*.tmp\r\nRegKey1=HKCU\\Software\\Big\\Recent\r\n";
+  for (int i = 1; i <= 80; ++i)
+    text += "ExcludeKey" + std::to_string(i) + "=FILE|%Cache%\\big\\|kept-file-number-" +
+            std::to_string(i) + ".tmp\r\n";
+  const auto result = ReadIniDefinitions(text, Machine({}));
+  ASSERT_EQ(result.Items.size(), 1u);
+  EXPECT_TRUE(result.Items[0].Folders.empty());
+  EXPECT_EQ(result.Items[0].Registers.size(), 1u);
+  EXPECT_EQ(result.Items[0].Warning, "Forgets every session.");
+  ASSERT_EQ(result.Notes.size(), 1u);
+  EXPECT_EQ(result.Notes[0].Line, 1);
+  EXPECT_EQ(result.Notes[0].What, "Big: %Cache%\\big\\*.tmp (its exclusions)");
+  EXPECT_EQ(result.Notes[0].Reason,
+            "left out: longer than the 2047 characters an item file keeps of a value");
+}
+
+// Catches names made unique by trying every number again for each repeat (5,000 options of one
+// label took 10 s): 10,000 items of one name, and names that take a number a repeat would, are
+// written at once, each name once.
+TEST(DefinitionFormat, ManyItemsOfOneNameGetTheirNumbersInLinearTime) {
+  test::TempDrive drive;
+  const std::string file = drive.Win("plugin.txt");
+  ConvertedItem item;
+  tChildFolder f;
+  f.Name = "f";
+  f.Kind = FolderKind::SingleFile;
+  f.DeleteFileName = "%Cache%\\a.log";
+  item.Folders.push_back(f);
+  std::vector<ConvertedItem> items(10000, item);
+  for (auto& each : items) each.Name = "Same";
+  items[1].Name = "Same (3)";
+  const auto start = std::chrono::steady_clock::now();
+  WriteConvertedItems(file, items);
+  const auto took = std::chrono::steady_clock::now() - start;
+  std::set<std::string> names;
+  for (const auto& listed : ReadItemList(file)) names.insert(listed.Name);
+  EXPECT_EQ(names.size(), items.size());
+  for (const char* name : {"Same", "Same (2)", "Same (3)", "Same (4)", "Same (10000)"})
+    EXPECT_EQ(names.count(name), 1u) << name;
+  EXPECT_EQ(names.count("Same (10001)"), 0u);
+  EXPECT_LT(took, std::chrono::seconds(5));
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ using test::TempDrive;
 using test::WriteHostFile;
 
 // An item file as the program writes it: every kind of folder entry and registry entry, a special
-// item, an unticked one and one without entries.
+// item, an unticked one and one without entries, which carries a warning.
 const std::string kItemFile = Crlf({
     "[Common]",
     "Total=3",
@@ -80,6 +80,7 @@ const std::string kItemFile = Crlf({
     "[Nothing yet]",
     "IsActive=1",
     "IsSpecial=0",
+    "Warning=Signs you out of every site.",
     "tFolder.Total=0",
     "tRegister.Total=0",
 });
@@ -100,6 +101,9 @@ TEST_F(ItemFileTest, AnItemFileReadAndWrittenAgainGivesTheSameBytes) {
     tItemContent item = formats::ReadItem(listed.ItemFile, listed.Name);
     EXPECT_EQ(item.Item.IsActive, listed.IsActive) << listed.Name;
     EXPECT_EQ(item.Item.IsSpecial, listed.IsSpecial) << listed.Name;
+    // Only the item imported with a warning has one; the others have no such key.
+    EXPECT_EQ(item.Warning, listed.Name == "Nothing yet" ? "Signs you out of every site." : "");
+    EXPECT_EQ(formats::ReadItemWarning(listed.ItemFile, listed.Name), item.Warning);
     item.Retarget(copy, item.Item.Name);
     formats::AddItem(item);
   }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -356,6 +357,77 @@ TEST_F(PluginsTest, ANamedFileOfTheHomeIsImportedAndABroadMaskThereRefused) {
       << report.Details();
   EXPECT_EQ(report.FolderEntries, 1) << report.Details();
   EXPECT_EQ(report.Details(), "");
+}
+
+// Catches a warning of the definitions dropped on import, and an item carrying one ticked (alone
+// or with all the others) or washed entry by entry while unticked without the user seeing it: a
+// No, or a port that cannot ask, leaves it unticked and unwashed; once ticked, it is confirmed.
+TEST_F(PluginsTest, AnImportedWarningIsAskedBeforeTheItemIsTickedOrWashedByHand) {
+  WriteHostFile(Data.Host("w/a.tmp"), "data");
+  WriteHostFile(Data.Host("in/warned.ini"),
+                "[Passwords *]\r\nWarning=Erases saved passwords.\r\nDefault=True\r\n"
+                "FileKey1=D:\\w|*.tmp\r\n[Plain *]\r\nDefault=True\r\nFileKey1=D:\\v|*.tmp\r\n");
+  ASSERT_EQ(ImportPlugin(session, "D:\\in\\warned.ini"), ImportResult::Imported);
+  EXPECT_NE(Program.Read("plugin/warned.txt")
+                .find("[Passwords]\r\nIsActive=0\r\nIsSpecial=0\r\nWarning=Erases saved "
+                      "passwords.\r\n"),
+            std::string::npos)
+      << Program.Read("plugin/warned.txt");
+  const auto names = Names(session);
+  const auto rowOf = [&](const std::string& name) {
+    return static_cast<int32_t>(std::find(names.begin(), names.end(), name) - names.begin());
+  };
+  const int32_t warned = rowOf("Passwords"), plain = rowOf("Plain");
+  ASSERT_LT(plain, session.ChListBoxItem().Count());
+  const auto checked = [&](int32_t row) { return session.ChListBoxItem().Checked(row); };
+  EXPECT_FALSE(checked(warned)) << "a warned item is imported unticked";
+  EXPECT_TRUE(checked(plain));
+
+  questions.clear();
+  answer = false;
+  session.CheckItem(warned, true);
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_NE(questions[0].find("Erases saved passwords."), std::string::npos) << questions[0];
+  EXPECT_FALSE(checked(warned));
+  EXPECT_FALSE(session.Items().Items[static_cast<std::size_t>(warned)].IsActive);
+  // Unticking, and ticking an item without a warning, ask nothing; ticking all asks for the
+  // warned item alone, which a No leaves unticked.
+  session.CheckItem(plain, false);
+  session.CheckItem(0, false);
+  EXPECT_EQ(questions.size(), 1u);
+  session.CheckAllItems(true);
+  EXPECT_EQ(questions.size(), 2u);
+  for (int32_t row = 0; row < session.ChListBoxItem().Count(); ++row)
+    EXPECT_EQ(checked(row), row != warned) << names[static_cast<std::size_t>(row)];
+
+  // An entry washed by hand while its item is unticked: the warning is the question.
+  session.SelectItem(warned);
+  session.SelectFolderEntry(0);
+  session.WashFolderEntry(false);
+  EXPECT_EQ(questions.size(), 3u);
+  EXPECT_TRUE(Data.Exists("w/a.tmp"));
+  // Nobody to ask: nothing ticked, nothing washed.
+  session.Ui().Ask = nullptr;
+  session.CheckItem(warned, true);
+  session.CheckAllItems(true);
+  EXPECT_FALSE(checked(warned));
+  session.WashFolderEntry(false);
+  EXPECT_TRUE(Data.Exists("w/a.tmp"));
+
+  session.Ui().Ask = [this](const std::string& q) {
+    questions.push_back(q);
+    return answer;
+  };
+  answer = true;
+  session.CheckItem(warned, true);
+  EXPECT_TRUE(checked(warned));
+  EXPECT_EQ(questions.size(), 4u);
+  session.WashFolderEntry(false);
+  EXPECT_EQ(questions.size(), 4u) << "ticking it confirmed it";
+  EXPECT_FALSE(Data.Exists("w/a.tmp"));
+  // The warning goes with the item when it is exported.
+  ASSERT_GT(ExportPlugin(session, "D:\\out.txt"), 0);
+  EXPECT_NE(Data.Read("out.txt").find("Warning=Erases saved passwords.\r\n"), std::string::npos);
 }
 
 }  // namespace

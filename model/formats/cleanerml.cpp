@@ -9,6 +9,7 @@
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,9 @@ namespace {
 
 constexpr std::size_t kWhatLength = 160;  // the longest construct a note quotes
 constexpr std::size_t kMostMasks = 16;    // a regex that would give more masks is refused
+// The paths that <var> values give the actions of one option: beyond this many, the rest is left
+// out (three variables of 50 values would give 125,000 paths in one path).
+constexpr std::size_t kMostVariablePaths = 1000;
 
 // ---- text ------------------------------------------------------------------------------------
 
@@ -564,19 +568,33 @@ class Reader {
       if (name == "var") {
         ReadVariable(child);
       } else if (name == "running") {
-        if (!runningNoted) Note(child, "whether the application runs is not checked");
-        runningNoted = true;
-      } else if (name != "label" && name != "description" && name != "option" &&
-                 name != "localizations") {
+        Note(child, "whether the application runs is not checked");
+      } else if (name == "localizations") {
+        Note(child, "translations are not kept: an item has one name");
+      } else if (name == "description") {
+        NoteDescription(child);
+      } else if (name != "label" && name != "option") {
         Note(child, "an element this program does not know");
       }
     }
     for (const pugi::xml_node& option : cleaner.children("option")) ReadOption(option);
   }
 
+  // The first description of the file is noted; the others go the same way.
+  void NoteDescription(const pugi::xml_node& description) {
+    if (!descriptionNoted_)
+      Note(description, "descriptions are not kept (neither this one nor any other of the file)");
+    descriptionNoted_ = true;
+  }
+
   void ReadVariable(const pugi::xml_node& var) {
     std::vector<std::string>& values = variables_[var.attribute("name").value()];
-    for (const pugi::xml_node& value : var.children("value")) {
+    for (const pugi::xml_node& value : var.children()) {
+      if (value.type() != pugi::node_element) continue;
+      if (std::string_view(value.name()) != "value") {
+        Note(value, "an element this program does not know");
+        continue;
+      }
       if (!ForThisSystem(value)) continue;
       std::string text = Trim(value.text().get());
       if (HoldsControl(text))
@@ -593,6 +611,8 @@ class Reader {
     ConvertedItem item;
     item.Name = label_ + ": " + *label;
     item.Line = LineOf(option);
+    entriesSeen_.clear();
+    variablePaths_ = 0;
     int32_t actions = 0;
     int32_t elsewhere = 0;
     for (const pugi::xml_node& child : option.children()) {
@@ -605,11 +625,16 @@ class Reader {
         else
           ReadAction(child, item);
       } else if (name == "warning") {
-        Note(child, "the warning is not kept: the item is left unticked");
-      } else if (name != "label" && name != "description") {
+        // Kept with the item, which is shown before it is ticked or washed.
+        const std::string warning = OneLine(child.text().get());
+        if (!warning.empty()) item.Warning += (item.Warning.empty() ? "" : " ") + warning;
+      } else if (name == "description") {
+        NoteDescription(child);
+      } else if (name != "label") {
         Note(child, "an element this program does not know");
       }
     }
+    FitToItemFile(item, out_.Notes);
     if (!item.Folders.empty() || !item.Registers.empty()) {
       out_.Items.push_back(std::move(item));
       return;
@@ -623,6 +648,18 @@ class Reader {
       if (HoldsControl(a.value()))
         return Note(action, "a control character in " + std::string(a.name()) + "=: refused");
     const std::string command = action.attribute("command").value();
+    if (command == "delete" || command == "winreg") {
+      if (HoldsElement(action)) return Note(action, "an action holding elements: not converted");
+      // An attribute of unknown meaning could narrow what the action takes: the action is left.
+      const std::string_view known = command == "winreg"
+                                         ? " command path name os "
+                                         : " command search path type regex nregex wholeregex "
+                                           "nwholeregex os ";
+      for (const pugi::xml_attribute& a : action.attributes())
+        if (known.find(" " + std::string(a.name()) + " ") == std::string_view::npos)
+          return Note(action, "the attribute " + std::string(a.name()) +
+                                  "= is not known: what it would leave out is not known");
+    }
     if (command == "delete")
       ReadDelete(action, item);
     else if (command == "winreg")
@@ -650,25 +687,52 @@ class Reader {
     item.Registers.push_back(std::move(entry));
   }
 
-  // The path with each $$name$$ from `from` on replaced by every value of that <var>, in turn (a
-  // value is not searched again); an empty list (noted) when a name has no <var>.
-  std::vector<std::string> Substituted(const pugi::xml_node& action, const std::string& path,
-                                       std::size_t from = 0) {
-    const std::size_t open = path.find("$$", from);
-    const std::size_t close = open == std::string::npos ? open : path.find("$$", open + 2);
-    if (close == std::string::npos) return {path};
-    const std::string name = path.substr(open + 2, close - open - 2);
-    const auto values = variables_.find(name);
-    if (values == variables_.end()) {
-      Note(action, "no <var> is named \"" + name + "\"");
-      return {};
+  // The path with each $$name$$ replaced by every value of that <var>, in turn (a value is not
+  // searched again), the first variable's values outermost; an empty list (noted) when a name has
+  // no <var> or no value here. What passes the option's budget of such paths is left out, noted.
+  std::vector<std::string> Substituted(const pugi::xml_node& action, const std::string& path) {
+    std::vector<std::string> pieces;  // text, then a variable's name, then text, ...
+    std::vector<const std::vector<std::string>*> values;
+    std::size_t at = 0;
+    for (;;) {
+      const std::size_t open = path.find("$$", at);
+      const std::size_t close = open == std::string::npos ? open : path.find("$$", open + 2);
+      if (close == std::string::npos) break;
+      const std::string name = path.substr(open + 2, close - open - 2);
+      const auto found = variables_.find(name);
+      if (found == variables_.end()) {
+        Note(action, "no <var> is named \"" + name + "\"");
+        return {};
+      }
+      if (found->second.empty()) {
+        Note(action, "the <var> \"" + name + "\" has no value for " + machine_.Os);
+        return {};
+      }
+      pieces.push_back(path.substr(at, open - at));
+      values.push_back(&found->second);
+      at = close + 2;
     }
+    if (values.empty()) return {path};
+    std::size_t total = 1;  // how many paths the values give, counted up to a bound
+    for (const auto* each : values) total = std::min(total * each->size(), std::size_t{1} << 40);
+    const std::size_t kept = std::min(total, kMostVariablePaths - variablePaths_);
+    variablePaths_ += kept;
+    if (kept < total)
+      Note(action,
+           "its <var> values give " + std::to_string(total) + " paths; " +
+               (kept == 0 ? std::string("none is")
+                          : "the first " + std::to_string(kept) + (kept == 1 ? " is" : " are")) +
+               " kept, as an option takes at most " + std::to_string(kMostVariablePaths) +
+               " paths from <var> values");
     std::vector<std::string> paths;
-    for (const std::string& value : values->second) {
-      const std::string one = path.substr(0, open) + value + path.substr(close + 2);
-      auto more = Substituted(action, one, open + value.size());
-      if (more.empty()) return {};
-      paths.insert(paths.end(), more.begin(), more.end());
+    paths.reserve(kept);
+    std::vector<std::size_t> choice(values.size(), 0);  // counts up, the last variable fastest
+    for (std::size_t n = 0; n < kept; ++n) {
+      std::string one;
+      for (std::size_t v = 0; v < values.size(); ++v) one += pieces[v] + (*values[v])[choice[v]];
+      paths.push_back(one + path.substr(at));
+      for (std::size_t v = values.size(); v-- > 0 && ++choice[v] == values[v]->size();)
+        choice[v] = 0;
     }
     return paths;
   }
@@ -723,22 +787,19 @@ class Reader {
     if (search == "walk.top") Note(action, "the folder itself stays");
   }
 
-  static void Add(ConvertedItem& item, tChildFolder entry) {
+  // Adds the entry unless the option has one that takes the same files already.
+  void Add(ConvertedItem& item, tChildFolder entry) {
     entry.IsActive = true;
-    const auto same = [&](const tChildFolder& e) {
-      return e.Kind == entry.Kind && e.DeletePath == entry.DeletePath &&
-             e.DeleteFileName == entry.DeleteFileName &&
-             e.IncludeSubfolders == entry.IncludeSubfolders &&
-             e.RemoveEmptiedFolders == entry.RemoveEmptiedFolders;
-    };
-    if (std::none_of(item.Folders.begin(), item.Folders.end(), same))
-      item.Folders.push_back(std::move(entry));
+    std::string key = {static_cast<char>(entry.Kind), entry.IncludeSubfolders ? '1' : '0',
+                       entry.RemoveEmptiedFolders ? '1' : '0'};
+    key += entry.DeletePath + '\0' + entry.DeleteFileName;
+    if (entriesSeen_.insert(std::move(key)).second) item.Folders.push_back(std::move(entry));
   }
 
   // Entries of kind FolderMask in `folder`: one for each mask of a regex, else one for `mask`.
-  static void AddMasks(ConvertedItem& item, const std::string& source, const std::string& folder,
-                       const std::vector<std::string>& masks, const std::string& mask, bool walk,
-                       bool removeEmptied) {
+  void AddMasks(ConvertedItem& item, const std::string& source, const std::string& folder,
+                const std::vector<std::string>& masks, const std::string& mask, bool walk,
+                bool removeEmptied) {
     for (const std::string& each : masks.empty() ? std::vector<std::string>{mask} : masks) {
       tChildFolder entry;
       entry.Name = masks.empty() ? source : source + " (" + each + ")";
@@ -751,9 +812,8 @@ class Reader {
   }
 
   // One file, or the files a glob's last level matches; or why neither.
-  static std::string AddFiles(ConvertedItem& item, const std::string& source,
-                              const WindowsPath& target, const std::vector<std::string>& masks,
-                              bool glob) {
+  std::string AddFiles(ConvertedItem& item, const std::string& source, const WindowsPath& target,
+                       const std::vector<std::string>& masks, bool glob) {
     if (!target.HasLevel) return "names no file";
     const std::size_t cut = target.Text.rfind('\\');
     const std::string last = target.Text.substr(cut + 1);
@@ -782,6 +842,11 @@ class Reader {
   ConvertedDefinitions out_;
   std::string label_;
   std::map<std::string, std::vector<std::string>> variables_;
+  // Of the option being read: its folder entries (as Add compares them) and the paths its <var>
+  // values gave.
+  std::unordered_set<std::string> entriesSeen_;
+  std::size_t variablePaths_ = 0;
+  bool descriptionNoted_ = false;
 };
 
 }  // namespace

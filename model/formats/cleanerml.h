@@ -18,10 +18,12 @@
 // $XDG_RUNTIME_DIR %Runtime%); the Windows folder variables ($APPDATA, %LocalAppData%, ...) give
 // %AppData%, %LocalAppData%, %UserProfile%, %Temp%, %CommonAppData%, %ProgramFiles%, %WinDir%;
 // other absolute host paths go through DefinitionMachine::HostToWindows. A path naming a <var>
-// as $$name$$ gives one entry for each of its values. A registry key is stored without a
-// trailing "\", blanks around it or empty levels. A regex reduces to masks only where they take
-// no name it does not: a mask takes letters in either case, so the regex must too (a leading
-// "(?i)", or "[lL]" for each letter).
+// as $$name$$ gives one entry for each of its values; the paths variables give the actions of one
+// option are at most 1,000 (the first ones, the last variable's values changing fastest), and an
+// item keeps at most kMostEntries entries. An option's <warning> stays with its item. A registry
+// key is stored without a trailing "\", blanks around it or empty levels. A regex reduces to masks
+// only where they take no name it does not: a mask takes letters in either case, so the regex must
+// too (a leading "(?i)", or "[lL]" for each letter).
 //
 // Left out, each with a note at its line: what is for another system (os= on the cleaner, an
 // option, an action or a <value>); every command other than delete and winreg (truncation,
@@ -30,9 +32,12 @@
 // express; glob syntax masks cannot hold ("[abc]", "**", "{a,b}"); unknown variables, relative
 // paths, host paths no user folder or fixed drive holds, an action, a <value>, a label or an id
 // holding a control character once its entities are decoded ("&#0;" included), and paths with a "."
-// or ".." level. Notes also tell what a conversion changes: a walk here leaves names beginning with
-// "." (the source takes them), a walk.top keeps the folder itself, a <running> check is not made, a
-// <warning> is not shown. An option that gives no entry is left out with a note of its own.
+// or ".." level; a delete or winreg action with an attribute of unknown meaning or holding
+// elements; <var> paths beyond the option's 1,000. Notes also tell what a conversion changes or
+// passes over: a walk here leaves names beginning with "." (the source takes them), a walk.top
+// keeps the folder itself, a <running> check is not made, <localizations> and descriptions are not
+// kept (the first <description> stands for all), elements the reader does not know. An option that
+// gives no entry is left out with a note of its own.
 #pragma once
 
 #include <string_view>

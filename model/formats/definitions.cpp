@@ -1,7 +1,8 @@
 #include "model/formats/definitions.h"
 
 #include <pugixml.hpp>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "model/formats/item_file.h"
 #include "platform/ini_document.h"
@@ -56,10 +57,41 @@ DefinitionFormat DetectDefinitionFormat(std::string_view text) {
   return common ? DefinitionFormat::ItemFile : DefinitionFormat::Unknown;
 }
 
+void FitToItemFile(ConvertedItem& item, std::vector<ImportNote>& notes) {
+  const auto tooLong = [&](const std::string& value, const std::string& what) {
+    if (value.size() <= platform::kProfileValueMax) return false;
+    notes.push_back({item.Line, item.Name + ": " + what.substr(0, 160),
+                     "left out: longer than the " + std::to_string(platform::kProfileValueMax) +
+                         " characters an item file keeps of a value"});
+    return true;
+  };
+  std::erase_if(item.Folders, [&](const tChildFolder& e) {
+    const std::string& path = e.Kind == FolderKind::SingleFile ? e.DeleteFileName : e.DeletePath;
+    return tooLong(path, path) || tooLong(e.Exclude, path + " (its exclusions)");
+  });
+  std::erase_if(item.Registers, [&](const tChildRegister& e) {
+    return tooLong(e.RegisterKeyName, e.RegisterKeyName) ||
+           tooLong(e.RegisterSingleValue, e.RegisterKeyName + " (" + e.RegisterSingleValue + ")");
+  });
+  const auto cut = [&](auto& entries, const char* kind) {
+    const auto most = static_cast<std::size_t>(kMostEntries);
+    if (entries.size() <= most) return;
+    notes.push_back({item.Line, item.Name,
+                     "the first " + std::to_string(most) + " " + kind + " entries are kept, " +
+                         std::to_string(entries.size() - most) +
+                         " left out: an item holds at most " + std::to_string(most)});
+    entries.resize(most);
+  };
+  cut(item.Folders, "folder");
+  cut(item.Registers, "registry");
+}
+
 void WriteConvertedItems(const std::string& itemFile, const std::vector<ConvertedItem>& items) {
   platform::ProfileBatch batch(itemFile, platform::ProfileBatch::DiscardWrites);
   platform::ProfileFile(itemFile).Clear();
-  std::set<std::string> taken = {"COMMON"};
+  std::unordered_set<std::string> taken = {"COMMON"};
+  // The number each name tries next when it is taken: the numbers below it are taken already.
+  std::unordered_map<std::string, int> next;
   for (const auto& converted : items) {
     // A name is one line of text; one used already, or the list's own section, gets a number.
     std::string base;
@@ -67,12 +99,19 @@ void WriteConvertedItems(const std::string& itemFile, const std::vector<Converte
     base = platform::TrimProfileBlanks(base);
     if (base.empty()) base = "Imported item";
     std::string name = base;
-    for (int n = 2; !taken.insert(UpperAZ(name)).second; ++n)
+    for (int& n = next.try_emplace(UpperAZ(base), 2).first->second;
+         !taken.insert(UpperAZ(name)).second; ++n)
       name = base + " (" + std::to_string(n) + ")";
 
     tItemContent item;
     item.Item.Name = name;
     item.Item.IsActive = converted.Active;
+    // The warning is one value of the item file: one line, as long as a value may be.
+    item.Warning = converted.Warning;
+    for (char& c : item.Warning)
+      if (c == '\r' || c == '\n') c = ' ';
+    if (item.Warning.size() > platform::kProfileValueMax)
+      item.Warning = item.Warning.substr(0, platform::kProfileValueMax - 3) + "...";
     item.Item.ItemFile = itemFile;
     item.Folders.ItemFile = item.Registers.ItemFile = itemFile;
     item.Folders.Section = item.Registers.Section = name;

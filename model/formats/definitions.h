@@ -39,6 +39,9 @@ struct ConvertedItem {
   std::string Name;
   bool Active = false;  // ticked: only when the source marks it default and gives no warning
   int32_t Line = 0;     // where the section or option begins
+  // The source's warning about what the item erases, on one line; "" when it gives none. Stored
+  // with the item, which shows it before the item is ticked or washed.
+  std::string Warning;
   std::vector<tChildFolder> Folders;
   std::vector<tChildRegister> Registers;
 };
@@ -70,6 +73,11 @@ struct DefinitionMachine {
 // No field of a definition may: a NUL would end a path early (naming the folder above what the
 // source names), a line break would split an item file line.
 bool HoldsControl(std::string_view text);
+
+// What an item file can hold of a converted item, each cut with a note: an entry with a path,
+// key, value or exclusion longer than a stored value may be (which would read back cut, taking
+// other files or keeping fewer) is left out; each list keeps its first kMostEntries entries.
+void FitToItemFile(ConvertedItem& item, std::vector<ImportNote>& notes);
 
 // Writes the items into a new item file at `itemFile` (Windows text), replacing any file there,
 // in one replacement: "Common" lists them, each in a section of its name with its entries. Names

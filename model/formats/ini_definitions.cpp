@@ -128,6 +128,7 @@ class SectionReader {
         defaultOn = SameTextAZ(key.value, "True") || key.value == "1";
       } else if (SameTextAZ(name, "Warning")) {
         warning = true;
+        item.Warning = key.value;
       } else if (SameTextAZ(name, "LangSecRef") || SameTextAZ(name, "Section")) {
         // The group a cleaner shows the section in: the item list has no groups.
       } else {
@@ -150,6 +151,7 @@ class SectionReader {
     }
     for (const KeyLine* key : fileKeys) FileKey(*key, excludes, item);
     for (const KeyLine* key : regKeys) RegKey(*key, excludedKeys, item);
+    FitToItemFile(item, out_.Notes);
     if (item.Folders.empty() && item.Registers.empty()) {
       out_.Notes.push_back(
           {section_.line, "[" + section_.name + "]", "left out: nothing in it could be converted"});

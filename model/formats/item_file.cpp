@@ -19,10 +19,6 @@ namespace {
 
 constexpr const char* kCommon = "Common";
 
-// A corrupted total must not make the program allocate billions of entries; no real item comes
-// anywhere near this many.
-constexpr int32_t kMaxEntries = 100000;
-
 // The key prefix and the total key of each kind of entry.
 constexpr const char* PrefixOf(const tChildFolder*) { return "tFolder"; }
 constexpr const char* PrefixOf(const tChildRegister*) { return "tRegister"; }
@@ -33,6 +29,7 @@ std::string TotalKey() {
 
 // The keys of one entry: "<prefix><index>.<key>" in the entry's section of its item file.
 constexpr const char* kRemoveEmptiedFolders = "RemoveEmptiedFolders";
+constexpr const char* kWarning = "Warning";
 constexpr const char* kExclude = "Exclude";
 
 class EntryKeys {
@@ -77,7 +74,7 @@ void ReadContainer(EntryContainer<Entry>& container) {
   container.Entries.clear();
   const int32_t count =
       std::min(ProfileFile(container.ItemFile).ReadInteger(container.Section, TotalKey<Entry>(), 0),
-               kMaxEntries);
+               kMostEntries);
   if (count <= 0) return;
   container.Entries.resize(static_cast<std::size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
@@ -196,6 +193,7 @@ tItemContent ReadItem(const std::string& itemFile, const std::string& itemName) 
   item.Item.ItemFile = itemFile;
   item.Item.IsActive = ini.ReadBool(itemName, "IsActive", true);
   item.Item.IsSpecial = ini.ReadBool(itemName, "IsSpecial", false);
+  item.Warning = ini.ReadString(itemName, kWarning, "");
   item.Folders.ItemFile = item.Registers.ItemFile = itemFile;
   item.Folders.Section = item.Registers.Section = itemName;
   ReadEntries(item.Folders);
@@ -208,6 +206,9 @@ void WriteItemBody(const tItemContent& item) {
   ProfileFile ini(item.Item.ItemFile);
   ini.WriteBool(item.Item.Name, "IsActive", item.Item.IsActive);
   ini.WriteBool(item.Item.Name, "IsSpecial", item.Item.IsSpecial);
+  // A key newer than the format: the sections of items without a warning stay as they were.
+  if (!item.Warning.empty() || ini.ValueExists(item.Item.Name, kWarning))
+    ini.WriteString(item.Item.Name, kWarning, item.Warning);
   WriteEntries(item.Folders);
   WriteEntries(item.Registers);
   batch.Commit();
@@ -254,6 +255,10 @@ void RemoveItem(const std::string& itemFile, const std::string& itemName, int32_
     ini.WriteInteger(kCommon, "Total", total - 1);
   }
   batch.Commit();
+}
+
+std::string ReadItemWarning(const std::string& itemFile, const std::string& itemName) {
+  return ProfileFile(itemFile).ReadString(itemName, kWarning, "");
 }
 
 // ---- item lists ------------------------------------------------------------------------------

@@ -57,7 +57,11 @@ void WriteEntries(const tRegister& registers);
 // The working copy of the item of that name in that item file: its flags and entries. A file or
 // section that does not exist gives an item with the default flags and no entries.
 tItemContent ReadItem(const std::string& itemFile, const std::string& itemName);
-// Writes the item's flags and both entry lists into the section of its name in its item file.
+// The warning stored with the item ("Warning" in its section), without reading its entries; ""
+// when it has none.
+std::string ReadItemWarning(const std::string& itemFile, const std::string& itemName);
+// Writes the item's flags, its warning (when it has one or had one) and both entry lists into the
+// section of its name in its item file.
 void WriteItemBody(const tItemContent& item);
 // Lists the item under a new name key and writes its section.
 void AddItem(const tItemContent& item);

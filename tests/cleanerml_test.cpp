@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -392,22 +391,18 @@ TEST(CleanerMlTest, BoundsThePathsVarsGiveAnOptionAndNotesTheRest) {
                           "at most 1000 paths from <var> values"));
 }
 
-// Catches a reader whose cost grows with the square of an option's actions (40,000 actions took
-// 8 s, 400,000 never ended): 60,000 actions, half of them repeated, read at once, the repeats
-// given once.
-TEST(CleanerMlTest, ReadsManyActionsOfOneOptionInLinearTime) {
+// Many actions of one option, half of them repeated: each file is given once, in the order of its
+// first action. (How long such a read takes is measured by bench/import_scale.sh.)
+TEST(CleanerMlTest, ManyActionsOfOneOptionGiveEachFileOnce) {
   std::string xml = "<cleaner id=\"m\"><label>M</label><option id=\"o\"><label>O</label>\n";
   for (int i = 0; i < 60000; ++i)
     xml += "<action command=\"delete\" search=\"file\" path=\"~/.cache/m/f" +
            std::to_string(i % 30000) + ".log\"/>\n";
   xml += "</option></cleaner>";
-  const auto start = std::chrono::steady_clock::now();
   const ConvertedDefinitions result = ReadCleanerMl(xml, Machine("linux"));
-  const auto took = std::chrono::steady_clock::now() - start;
   ASSERT_EQ(result.Items.size(), 1u);
   ASSERT_EQ(result.Items[0].Folders.size(), 30000u);
   EXPECT_EQ(Describe(result.Items[0].Folders[29999]), "file %Cache%\\m\\f29999.log");
-  EXPECT_LT(took, std::chrono::seconds(3));
 }
 
 TEST(CleanerMlTest, TextThatIsNoCleanerGivesOneNoteAndNoItem) {

@@ -16,9 +16,14 @@ void GuardedFolders::Add(const FileIdentity& folder, const std::vector<FileIdent
 std::string GuardedFolders::NameOf(const FolderHandle& folder, bool holders) const {
   const auto found = names_.find(folder.Identity());
   if (found != names_.end()) return holders || !found->second.holder ? found->second.name : "";
-  // A root holds every folder of its drive, whichever they are.
+  // A root holds every folder of its drive, whichever they are: it is its own parent (POSIX),
+  // or has none (Windows, where a parent that cannot be opened is taken for none: the walk is
+  // refused rather than a root taken whole).
   const auto parent = folder.Parent();
-  if (!parent || parent->Identity() == folder.Identity()) return "the root of a drive";
+#ifdef _WIN32
+  if (!parent) return "the root of a drive";
+#endif
+  if (parent && parent->Identity() == folder.Identity()) return "the root of a drive";
   return {};
 }
 

@@ -561,7 +561,6 @@ class Reader {
     const auto label = Label(cleaner);
     if (!label) return;
     label_ = *label;
-    bool runningNoted = false;
     for (const pugi::xml_node& child : cleaner.children()) {
       if (child.type() != pugi::node_element) continue;
       const std::string_view name = child.name();

@@ -4,6 +4,7 @@
 
 #include "model/catalogue.h"
 #include "model/formats/item_file.h"
+#include "platform/drives.h"
 #include "platform/filesystem.h"
 
 namespace vorlisk {
@@ -34,8 +35,14 @@ void ReportCatalogueDamage(MainSession& session) {
 
 std::string MissingCatalogueMessage(const std::string& programFolder) {
   if (platform::FileExists(programFolder + std::string(kSystemItemFile))) return {};
-  return "The program folder " + programFolder + " holds no catalogue (" +
-         std::string(kSystemItemFile) +
+    // The folder as the person who gave --home writes it: on Windows the text itself, elsewhere the
+    // host path that its drive letter stands for.
+#ifdef _WIN32
+  const std::string& shown = programFolder;
+#else
+  const std::string shown = platform::ToHostPath(programFolder).value_or(programFolder);
+#endif
+  return "The program folder " + shown + " holds no catalogue (" + std::string(kSystemItemFile) +
          "): the shipped items are missing. Is --home the right folder?";
 }
 

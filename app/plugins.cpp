@@ -127,11 +127,6 @@ formats::ConvertedDefinitions Convert(formats::DefinitionFormat format, const st
   return formats::ReadCleanerMl(bytes, machine);
 }
 
-bool HoldsControl(std::string_view text) {
-  return std::any_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
-}
-
 // ExpandUserFolder for many paths: each user folder is read from the registry once.
 class UserFolderCache {
  public:
@@ -171,16 +166,18 @@ std::string UnsafeFolderEntry(const tChildFolder& entry, UserFolderCache& folder
                               const platform::GuardedFolders& guarded) {
   const std::string path = WithBackslashes(
       entry.Kind == FolderKind::SingleFile ? entry.DeleteFileName : entry.DeletePath);
-  if (HoldsControl(entry.Name) || HoldsControl(path) || HoldsControl(entry.Exclude))
+  if (formats::HoldsControl(entry.Name) || formats::HoldsControl(path) ||
+      formats::HoldsControl(entry.Exclude))
     return "a control character, which no item file line can hold";
   if (HoldsDotLevel(path)) return "a path with a \".\" or \"..\" level";
   const bool walk = entry.IncludeSubfolders;
   const std::string mask = ExtractFileName(path);
   if (!walk && !BroadMask(mask)) return "";
-  // A walk takes the folder before its first wildcard level whole, a mask only its own folder.
+  // The folder before the first wildcard level: a walk takes it whole, and a broad mask below its
+  // wildcard levels takes files of folders the source never named.
   std::string folder = ExtractFilePath(path);
   const std::size_t wild = folder.find_first_of("*?");
-  if (walk && wild != std::string::npos) folder = folder.substr(0, folder.rfind('\\', wild) + 1);
+  if (wild != std::string::npos) folder = folder.substr(0, folder.rfind('\\', wild) + 1);
   std::string bare = folder;
   while (bare.size() > 1 && bare.back() == '\\') bare.pop_back();
   const auto reach = [&](const std::string& what) {
@@ -199,9 +196,9 @@ std::string UnsafeFolderEntry(const tChildFolder& entry, UserFolderCache& folder
   if (const auto target = folders.Expand(path)) {
     if (const auto refused = TFindFile::GuardOf(*target, walk, guarded))
       return reach(refused->Name + " (" + refused->Folder + ")");
-    // Nor may an imported walk start its wildcard levels in such a folder, even narrowed by a
+    // Nor may an imported entry start its wildcard levels in such a folder, even narrowed by a
     // literal level after them: they guess at folders of the user's own.
-    if (walk && wild != std::string::npos && expanded)
+    if (wild != std::string::npos && expanded)
       if (const auto refused = TFindFile::GuardOf(*expanded + "*", false, guarded))
         return "its wildcard levels would reach the folders of " + refused->Name + " (" +
                refused->Folder + ")";
@@ -237,8 +234,8 @@ void RefuseUnsafe(formats::ConvertedDefinitions& converted) {
       const std::string key = platform::NormalizedRegistryPath(entry.RegisterKeyName);
       const bool broad = entry.CleanType != CleanRegisterType::SingleValue &&
                          std::count(key.begin(), key.end(), '\\') < 2;
-      const bool control =
-          HoldsControl(entry.Name) || HoldsControl(key) || HoldsControl(entry.RegisterSingleValue);
+      const bool control = formats::HoldsControl(entry.Name) || formats::HoldsControl(key) ||
+                           formats::HoldsControl(entry.RegisterSingleValue);
       if (broad || control)
         converted.Notes.push_back(
             {item.Line, item.Name + ": " + key,

@@ -26,7 +26,8 @@ class PluginGuardTest : public ::testing::Test, public test::TestProgram {
 // Catches an import that takes the home or Documents whole when the text spells them in another
 // case or with a trailing ".", reaches them through a wildcard level, or names a folder holding
 // the home: each is refused with the folder and what it is, as the wash would refuse it (and an
-// imported walk whose wildcard levels start in the home is refused too).
+// imported walk whose wildcard levels start in the home is refused too, and so is a broad mask
+// below a wildcard level of a drive's root, whose matches hold the home).
 TEST_F(PluginGuardTest, SpellingsOfTheHomeOrAUserFolderAreRefused) {
   WriteHostFile(Data.Host("home/me/Documents/thesis.odt"), "precious");
   WriteHostFile(Data.Host("home/me/app/cache/c.bin"), "cache");
@@ -43,7 +44,8 @@ TEST_F(PluginGuardTest, SpellingsOfTheHomeOrAUserFolderAreRefused) {
                 "FileKey7=D:\\home|*.*|RECURSE\r\n"
                 "FileKey8=D:\\HOME\\ME\\DOCUMENTS|*.odt\r\n"
                 "FileKey9=D:\\home\\me\\*\\cache|*.*|RECURSE\r\n"
-                "FileKey10=D:\\home\\me\\app\\*|*.*|RECURSE\r\n");
+                "FileKey10=D:\\home\\me\\app\\*|*.*|RECURSE\r\n"
+                "FileKey11=D:\\*|*.*\r\n");
   ImportReport report;
   ASSERT_EQ(ImportPlugin(session, "D:\\in\\spelled.ini", {}, &report), ImportResult::Imported)
       << report.Details();
@@ -67,7 +69,8 @@ TEST_F(PluginGuardTest, SpellingsOfTheHomeOrAUserFolderAreRefused) {
         "D:\\HOME\\ME\\DOCUMENTS\\*.odt: refused: its mask *.odt could reach your own files in "
         "your Documents folder (D:\\HOME\\ME\\DOCUMENTS\\)",
         "D:\\home\\me\\*\\cache\\*.*: refused: its wildcard levels would reach the folders of "
-        "your home folder (D:\\home\\me\\)"})
+        "your home folder (D:\\home\\me\\)",
+        "D:\\*\\*.*: refused: it would reach the drive's root D:\\"})
     EXPECT_NE(details.find(refusal), std::string::npos) << refusal << "\n" << details;
   EXPECT_EQ(details.find("app"), std::string::npos) << "a folder inside the home: kept";
 }

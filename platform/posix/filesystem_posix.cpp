@@ -682,11 +682,8 @@ bool FileRemover::RemoveEmptyFolder(std::string_view folder, const ListedIn& par
   PosixFolderHandle* const at =
       folder_->listed_.Find(folder.substr(0, cut + 1), parent, OpenFolderOf);
   if (!at) return false;
-  // A real folder of this mount only, as a walk would enter it (never a link or a mount point),
-  // and the one listed there.
-  const auto child = at->OpenSubfolder(name);
-  if (!child || child->Identity() != identity) return false;
-  // Looked at again right before it goes: nothing swapped in since.
+  // The folder the walk listed there, looked at right before it goes: not a link, and by its
+  // identity (device included) neither another folder nor a mount point swapped in since.
   struct stat st {};
   if (::fstatat(at->Fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode) ||
       FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)} != identity)
